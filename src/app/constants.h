@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDate>
+#include <QSize>
+#include <QString>
+
+// Values every part of the program shares.
+
+// Title of the main window and of the close-time question.
+inline const QString g_sAppTitle = QStringLiteral("Подготовка отчета");
+// Version shown in the About window.
+inline const QString g_sVersion = QStringLiteral("1.0");
+// A date field holding this date is "not set" and shows "__.__.____".
+inline const QDate g_dtDefault = QDate(2000, 1, 1);
+// Text a date editor shows for the unset date.
+inline const QString g_sUnsetDateText = QStringLiteral("__.__.____");
+// Letters with which the instruments section letters its entries.
+inline const QString g_sLetters = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+// Bounds of a sub-item row of the list items.
+inline const QSize g_szEditorMin = QSize(300, 30);
+inline const QSize g_szEditorMax = QSize(750, 30);
+
+// Texts of the out-of-memory report.
+inline const QString g_sCriticalTitle = QStringLiteral("КРИТИЧЕСКАЯ ОШИБКА!!!");
+inline const QString g_sMemoryExhausted = QStringLiteral("Память исчерпана!");

@@ -1,0 +1,61 @@
+#include "app/userdialogs.h"
+
+#include <QDialog>
+#include <QFileDialog>
+
+namespace {
+CUserDialogs* g_pInstalled = nullptr;
+
+CUserDialogs& widgetDialogs() {
+    static CWidgetDialogs s_dialogs;
+    return s_dialogs;
+}
+} // namespace
+
+CUserDialogs::~CUserDialogs() = default;
+
+CUserDialogs& CUserDialogs::get() { return g_pInstalled ? *g_pInstalled : widgetDialogs(); }
+
+void CUserDialogs::install(CUserDialogs* pDialogs) { g_pInstalled = pDialogs; }
+
+void CUserDialogs::warning(QWidget* pParent, const QString& sTitle, const QString& sText) {
+    get().message(QMessageBox::Warning, pParent, sTitle, sText, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void CUserDialogs::critical(QWidget* pParent, const QString& sTitle, const QString& sText) {
+    get().message(QMessageBox::Critical, pParent, sTitle, sText, QMessageBox::Ok,
+                  QMessageBox::Ok);
+}
+
+void CUserDialogs::information(QWidget* pParent, const QString& sTitle, const QString& sText) {
+    get().message(QMessageBox::Information, pParent, sTitle, sText, QMessageBox::Ok,
+                  QMessageBox::Ok);
+}
+
+QMessageBox::StandardButton CUserDialogs::question(QWidget* pParent, const QString& sTitle,
+                                                   const QString& sText,
+                                                   QMessageBox::StandardButtons eButtons,
+                                                   QMessageBox::StandardButton eDefault) {
+    return get().message(QMessageBox::Question, pParent, sTitle, sText, eButtons, eDefault);
+}
+
+QMessageBox::StandardButton CWidgetDialogs::message(QMessageBox::Icon eIcon, QWidget* pParent,
+                                                    const QString& sTitle, const QString& sText,
+                                                    QMessageBox::StandardButtons eButtons,
+                                                    QMessageBox::StandardButton eDefault) {
+    QMessageBox box(eIcon, sTitle, sText, eButtons, pParent);
+    box.setDefaultButton(eDefault);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QString CWidgetDialogs::openFileName(QWidget* pParent, const QString& sCaption,
+                                     const QString& sDir, const QString& sFilter) {
+    return QFileDialog::getOpenFileName(pParent, sCaption, sDir, sFilter);
+}
+
+QString CWidgetDialogs::saveFileName(QWidget* pParent, const QString& sCaption,
+                                     const QString& sDir, const QString& sFilter) {
+    return QFileDialog::getSaveFileName(pParent, sCaption, sDir, sFilter);
+}
+
+int CWidgetDialogs::execDialog(QDialog* pDialog) { return pDialog->exec(); }

@@ -1,0 +1,29 @@
+#include "app/vekconclusion.h"
+
+#include "app/constants.h"
+#include "composer/fusionwidget.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QResizeEvent>
+#include <new>
+
+CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScrollArea(pParent) {
+    const QString sDir = sAppDir.isEmpty() ? QCoreApplication::applicationDirPath() : sAppDir;
+    pComposer = new (std::nothrow) CFusionWidget(sDir);
+    if (!pComposer)
+        return;
+    setWidget(pComposer);
+    setWindowTitle(g_sAppTitle);
+    setMinimumSize(1024, 768);
+}
+
+void CVEKConclusion::resizeEvent(QResizeEvent* pEvent) {
+    QScrollArea::resizeEvent(pEvent);
+    if (pComposer)
+        pComposer->resize(pEvent->size().width(), pComposer->minimumHeight());
+}
+
+void CVEKConclusion::closeEvent(QCloseEvent* pEvent) {
+    pEvent->accept();
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "app/userdialogs.h"
+
+#include <QList>
+#include <QStringList>
+#include <functional>
+
+// Dialog seam for tests: installs itself while it lives, records every
+// message shown and answers from scripted queues. An empty queue answers
+// the default button, an empty file name, or a rejected dialog.
+class CScriptedDialogs : public CUserDialogs {
+public:
+    struct Message {
+        QMessageBox::Icon eIcon;
+        QString sTitle;
+        QString sText;
+    };
+    struct FileRequest {
+        bool bSave;
+        QString sCaption;
+        QString sDir;
+        QString sFilter;
+    };
+
+    CScriptedDialogs();
+    ~CScriptedDialogs() override;
+
+    QList<QMessageBox::StandardButton> lstAnswers;        // next message box answers
+    QStringList lstFileNames;                             // next file dialog answers
+    QList<std::function<int(QDialog*)>> lstDialogActions; // next execDialog handlers
+
+    QList<Message> lstMessages;     // everything shown, in order
+    QList<FileRequest> lstFileRequests;
+    QStringList lstDialogClasses;   // class names of the dialogs run
+
+    QMessageBox::StandardButton message(QMessageBox::Icon eIcon, QWidget* pParent,
+                                        const QString& sTitle, const QString& sText,
+                                        QMessageBox::StandardButtons eButtons,
+                                        QMessageBox::StandardButton eDefault) override;
+    QString openFileName(QWidget* pParent, const QString& sCaption, const QString& sDir,
+                         const QString& sFilter) override;
+    QString saveFileName(QWidget* pParent, const QString& sCaption, const QString& sDir,
+                         const QString& sFilter) override;
+    int execDialog(QDialog* pDialog) override;
+
+    // The texts of the messages shown so far.
+    QStringList texts() const;
+};
