@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDataStream>
+#include <QIODevice>
+#include <QList>
+#include <QStringList>
+
+// Reading of lists from documents and reference files that may be damaged:
+// the count is never trusted for an allocation, elements are read one by
+// one, and reading stops as soon as the stream is no longer sound.
+
+// True when the stream's device can still hold iCount records of at least
+// iMinBytes bytes each (always true for a sequential device).
+bool streamCanHold(const QDataStream& in, quint64 iCount, quint64 iMinBytes);
+
+// Reads a quint32 count and that many elements with operator>>. On a count
+// the remaining bytes cannot hold, or on a damaged element, marks the stream
+// ReadCorruptData / leaves it past its end and returns false; lst then holds
+// the elements read whole.
+template <typename T>
+bool readList(QDataStream& in, QList<T>& lst, quint64 iMinElementBytes = 4) {
+    lst.clear();
+    quint32 n = 0;
+    in >> n;
+    if (in.status() != QDataStream::Ok)
+        return false;
+    if (!streamCanHold(in, n, iMinElementBytes)) {
+        in.setStatus(QDataStream::ReadCorruptData);
+        return false;
+    }
+    for (quint32 i = 0; i < n; ++i) {
+        T t;
+        in >> t;
+        if (in.status() != QDataStream::Ok)
+            return false;
+        lst.append(t);
+    }
+    return true;
+}
+
+inline bool readStringList(QDataStream& in, QStringList& lst) { return readList(in, lst, 4); }

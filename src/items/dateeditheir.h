@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDateEdit>
+
+// Date edit whose default date means "not set" and shows "__.__.____".
+// Entering an unset field fills in today's date; leaving it with a year of
+// 2001 or earlier makes it unset again.
+class CDateEditHeir : public QDateEdit {
+    Q_OBJECT
+public:
+    explicit CDateEditHeir(QWidget* pParent = nullptr);
+
+signals:
+    void dateEdit_focusLost();
+
+protected:
+    void focusInEvent(QFocusEvent* pEvent) override;
+    void focusOutEvent(QFocusEvent* pEvent) override;
+};

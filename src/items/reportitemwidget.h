@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+// A numbered section of the protocol: a number (0 = no number shown and
+// nothing printed) and a caption, by which the composer finds the section.
+class CReportItemWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit CReportItemWidget(QWidget* pParent = nullptr) : QWidget(pParent) {}
+
+    virtual void setNumber(int iNum) = 0;
+    virtual void setName(const QString& sName) = 0;
+    // The section's fragment of the printed protocol; the number printed is
+    // the stored one minus iShift. Empty when there is nothing to print.
+    virtual QString toHtml(int iShift) = 0;
+
+    int number() const { return iNumber; }
+    QString name() const { return sItemName; }
+
+protected:
+    int iNumber = 0;
+    QString sItemName;
+};
+
+// Width of a label or editor sized to its text: the text width plus 20,
+// rounded up to a multiple of 10, no less than iLower and no more than the
+// widget's maximum width. An empty text gives iLower.
+int fitTextWidth(const QWidget* pWidget, const QString& sText, int iLower);
+
+// Rounds iWidth up to the next multiple of 10.
+int roundUpToTen(int iWidth);
+
+// Sets the point size of the font of pWidget.
+void setPointSize(QWidget* pWidget, int iPointSize);
