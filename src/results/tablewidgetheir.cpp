@@ -1,0 +1,114 @@
+#include "results/tablewidgetheir.h"
+
+#include "app/userdialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+
+CTableWidgetHeir::CTableWidgetHeir(QWidget* pParent)
+    : QTableWidget(pParent),
+      pCopyAct(new QAction(QStringLiteral("Копировать"), this)),
+      pPasteAct(new QAction(QStringLiteral("Вставить"), this)) {
+    connect(pCopyAct, &QAction::triggered, this, &CTableWidgetHeir::slot_copy);
+    connect(pPasteAct, &QAction::triggered, this, &CTableWidgetHeir::slot_paste);
+}
+
+QMenu* CTableWidgetHeir::buildCellMenu() {
+    QMenu* pMenu = new QMenu(this);
+    pMenu->addAction(pCopyAct);
+    pMenu->addAction(pPasteAct);
+    return pMenu;
+}
+
+void CTableWidgetHeir::contextMenuEvent(QContextMenuEvent* pEvent) {
+    // Only events over the cells arrive here; the scroll area passes those
+    // over the headers on to the owner, which offers row and column editing.
+    QMenu* pMenu = buildCellMenu();
+    pMenu->exec(pEvent->globalPos());
+    delete pMenu;
+}
+
+void CTableWidgetHeir::keyPressEvent(QKeyEvent* pEvent) {
+    const Qt::KeyboardModifiers eMods = pEvent->modifiers();
+    const int iKey = pEvent->key();
+    if (eMods == Qt::ControlModifier && (iKey == Qt::Key_C || iKey == Qt::Key_Insert)) {
+        slot_copy();
+        return;
+    }
+    if ((eMods == Qt::ControlModifier && iKey == Qt::Key_V)
+        || (eMods == Qt::ShiftModifier && iKey == Qt::Key_Insert)) {
+        slot_paste();
+        return;
+    }
+    // Delete and Backspace are not used by the table itself and travel on
+    // to the owner, which removes whole selected rows with them.
+    QTableWidget::keyPressEvent(pEvent);
+}
+
+QTableWidgetSelectionRange CTableWidgetHeir::selectedBlock() const {
+    const QList<QTableWidgetSelectionRange> lstRanges = selectedRanges();
+    return lstRanges.isEmpty() ? QTableWidgetSelectionRange() : lstRanges.first();
+}
+
+void CTableWidgetHeir::slot_copy() {
+    const QTableWidgetSelectionRange block = selectedBlock();
+    const int iRows = block.bottomRow() - block.topRow() + 1;
+    const int iColumns = block.rightColumn() - block.leftColumn() + 1;
+
+    QString sText;
+    for (int r = 0; r < iRows; ++r) {
+        if (r > 0)
+            sText += QLatin1Char('\n');
+        for (int c = 0; c < iColumns; ++c) {
+            if (c > 0)
+                sText += QLatin1Char('\t');
+            if (const QTableWidgetItem* pItem = item(block.topRow() + r, block.leftColumn() + c))
+                sText += pItem->text();
+        }
+    }
+    QApplication::clipboard()->setText(sText, QClipboard::Clipboard);
+}
+
+void CTableWidgetHeir::slot_paste() {
+    const QString sText = QApplication::clipboard()->text(QClipboard::Clipboard);
+    const QStringList lstLines = sText.split(QLatin1Char('\n'));
+    const int K = lstLines.size();
+    const int W = int(lstLines.first().count(QLatin1Char('\t'))) + 1;
+
+    const QTableWidgetSelectionRange block = selectedBlock();
+    const int R = block.bottomRow() - block.topRow() + 1;
+    const int C = block.rightColumn() - block.leftColumn() + 1;
+
+    if (R % K != 0 || C != W) {
+        CUserDialogs::information(
+            this, QStringLiteral("Вставка в таблицу"),
+            QStringLiteral("Размеры областей выделения для скопированных данных и вставки не совпадают!"));
+        return;
+    }
+
+    for (int t = 0; t < R / K; ++t) {
+        for (int i = 0; i < K; ++i) {
+            const QStringList lstFields = lstLines.at(i).split(QLatin1Char('\t'));
+            const int iRow = block.topRow() + t * K + i;
+            // A line shorter than the first one leaves the cells it has no
+            // field for as they are.
+            const int iFields = qMin(W, int(lstFields.size()));
+            for (int j = 0; j < iFields; ++j) {
+                const int iColumn = block.leftColumn() + j;
+                if (iRow >= rowCount() || iColumn >= columnCount())
+                    continue;
+                if (QTableWidgetItem* pItem = item(iRow, iColumn)) {
+                    pItem->setText(lstFields.at(j));
+                } else {
+                    QTableWidgetItem* pNew = new QTableWidgetItem(lstFields.at(j));
+                    pNew->setTextAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+                    setItem(iRow, iColumn, pNew);
+                }
+            }
+        }
+    }
+}
