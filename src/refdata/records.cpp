@@ -1,0 +1,260 @@
+#include "refdata/records.h"
+
+bool CertificateMethod::operator==(const CertificateMethod& other) const {
+    return sMethod == other.sMethod && dtValidity == other.dtValidity && iLevel == other.iLevel;
+}
+
+Certificate Certificate::fromEntry(const SpecialistEntry& entry) {
+    Certificate certificate;
+    certificate.sNumber = entry.sLicenseNum;
+    certificate.sIssuedBy = entry.sIssuedBy;
+    CertificateMethod method;
+    method.sMethod = entry.sMethod;
+    method.dtValidity = entry.dtValidity;
+    method.iLevel = entry.iLevel;
+    certificate.lstMethods.append(method);
+    return certificate;
+}
+
+bool Certificate::operator==(const Certificate& other) const {
+    return sNumber == other.sNumber && sIssuedBy == other.sIssuedBy
+           && lstMethods == other.lstMethods;
+}
+
+Specialist Specialist::fromEntry(const SpecialistEntry& entry) {
+    Specialist specialist;
+    specialist.sName = entry.sName;
+    specialist.lstCertificates.append(Certificate::fromEntry(entry));
+    return specialist;
+}
+
+bool Specialist::operator==(const Specialist& other) const {
+    return sName == other.sName && lstCertificates == other.lstCertificates;
+}
+
+Device Device::fromEntry(const ToolEntry& entry) {
+    Device device;
+    device.sNumber = entry.sNumber;
+    device.sCertNumber = entry.sCertNumber;
+    device.dtValidity = entry.dtValidity;
+    device.bVerification = entry.bVerification;
+    return device;
+}
+
+bool Device::operator==(const Device& other) const {
+    return sNumber == other.sNumber && sCertNumber == other.sCertNumber
+           && dtValidity == other.dtValidity && bVerification == other.bVerification;
+}
+
+Tool Tool::fromEntry(const ToolEntry& entry) {
+    Tool tool;
+    tool.sName = entry.sToolName;
+    if (!entry.sNumber.isEmpty())
+        tool.lstDevices.append(Device::fromEntry(entry));
+    return tool;
+}
+
+bool Tool::operator==(const Tool& other) const {
+    return sName == other.sName && lstDevices == other.lstDevices;
+}
+
+bool Organization::operator==(const Organization& other) const {
+    return sName == other.sName && lstGrounds == other.lstGrounds;
+}
+
+bool SpecialistEntry::operator==(const SpecialistEntry& other) const {
+    return sName == other.sName && sLicenseNum == other.sLicenseNum && sMethod == other.sMethod
+           && dtValidity == other.dtValidity && iLevel == other.iLevel
+           && sIssuedBy == other.sIssuedBy;
+}
+
+bool ToolEntry::operator==(const ToolEntry& other) const {
+    return sToolName == other.sToolName && sNumber == other.sNumber
+           && sCertNumber == other.sCertNumber && dtValidity == other.dtValidity
+           && bVerification == other.bVerification;
+}
+
+bool readStringList(QDataStream& in, QStringList& lst) { return readRecordList(in, lst); }
+
+void writeStringList(QDataStream& out, const QStringList& lst) { writeRecordList(out, lst); }
+
+// The level is a qint16 on the stream.
+QDataStream& operator<<(QDataStream& out, const CertificateMethod& method) {
+    return out << method.sMethod << method.dtValidity << qint16(method.iLevel);
+}
+
+QDataStream& operator>>(QDataStream& in, CertificateMethod& method) {
+    qint16 iLevel = 0;
+    in >> method.sMethod >> method.dtValidity >> iLevel;
+    method.iLevel = iLevel;
+    return in;
+}
+
+QDataStream& operator<<(QDataStream& out, const Certificate& certificate) {
+    out << certificate.sNumber << certificate.sIssuedBy;
+    writeRecordList(out, certificate.lstMethods);
+    return out;
+}
+
+bool readRecord(QDataStream& in, Certificate& certificate) {
+    in >> certificate.sNumber >> certificate.sIssuedBy;
+    if (in.status() != QDataStream::Ok)
+        return false;
+    readRecordList(in, certificate.lstMethods);
+    return true;
+}
+
+QDataStream& operator>>(QDataStream& in, Certificate& certificate) {
+    readRecord(in, certificate);
+    return in;
+}
+
+QDataStream& operator<<(QDataStream& out, const Specialist& specialist) {
+    out << specialist.sName;
+    writeRecordList(out, specialist.lstCertificates);
+    return out;
+}
+
+bool readRecord(QDataStream& in, Specialist& specialist) {
+    in >> specialist.sName;
+    if (in.status() != QDataStream::Ok)
+        return false;
+    readRecordList(in, specialist.lstCertificates);
+    return true;
+}
+
+QDataStream& operator>>(QDataStream& in, Specialist& specialist) {
+    readRecord(in, specialist);
+    return in;
+}
+
+QDataStream& operator<<(QDataStream& out, const Device& device) {
+    return out << device.sNumber << device.sCertNumber << device.dtValidity
+               << device.bVerification;
+}
+
+QDataStream& operator>>(QDataStream& in, Device& device) {
+    return in >> device.sNumber >> device.sCertNumber >> device.dtValidity
+           >> device.bVerification;
+}
+
+QDataStream& operator<<(QDataStream& out, const Tool& tool) {
+    out << tool.sName;
+    writeRecordList(out, tool.lstDevices);
+    return out;
+}
+
+bool readRecord(QDataStream& in, Tool& tool) {
+    in >> tool.sName;
+    if (in.status() != QDataStream::Ok)
+        return false;
+    readRecordList(in, tool.lstDevices);
+    return true;
+}
+
+QDataStream& operator>>(QDataStream& in, Tool& tool) {
+    readRecord(in, tool);
+    return in;
+}
+
+QDataStream& operator<<(QDataStream& out, const Organization& organization) {
+    out << organization.sName;
+    writeStringList(out, organization.lstGrounds);
+    return out;
+}
+
+bool readRecord(QDataStream& in, Organization& organization) {
+    in >> organization.sName;
+    if (in.status() != QDataStream::Ok)
+        return false;
+    readStringList(in, organization.lstGrounds);
+    return true;
+}
+
+QDataStream& operator>>(QDataStream& in, Organization& organization) {
+    readRecord(in, organization);
+    return in;
+}
+
+QDataStream& operator<<(QDataStream& out, const SpecialistEntry& entry) {
+    return out << entry.sName << entry.sLicenseNum << entry.sMethod << entry.dtValidity
+               << qint16(entry.iLevel) << entry.sIssuedBy;
+}
+
+QDataStream& operator>>(QDataStream& in, SpecialistEntry& entry) {
+    qint16 iLevel = 0;
+    in >> entry.sName >> entry.sLicenseNum >> entry.sMethod >> entry.dtValidity >> iLevel
+        >> entry.sIssuedBy;
+    entry.iLevel = iLevel;
+    return in;
+}
+
+QDataStream& operator<<(QDataStream& out, const ToolEntry& entry) {
+    return out << entry.sToolName << entry.sNumber << entry.sCertNumber << entry.dtValidity
+               << entry.bVerification;
+}
+
+QDataStream& operator>>(QDataStream& in, ToolEntry& entry) {
+    return in >> entry.sToolName >> entry.sNumber >> entry.sCertNumber >> entry.dtValidity
+           >> entry.bVerification;
+}
+
+QDataStream& operator<<(QDataStream& out, const QList<CertificateMethod>& lst) {
+    writeRecordList(out, lst);
+    return out;
+}
+
+QDataStream& operator>>(QDataStream& in, QList<CertificateMethod>& lst) {
+    readRecordList(in, lst);
+    return in;
+}
+
+QDataStream& operator<<(QDataStream& out, const QList<Certificate>& lst) {
+    writeRecordList(out, lst);
+    return out;
+}
+
+QDataStream& operator>>(QDataStream& in, QList<Certificate>& lst) {
+    readRecordList(in, lst);
+    return in;
+}
+
+QDataStream& operator<<(QDataStream& out, const QList<Specialist>& lst) {
+    writeRecordList(out, lst);
+    return out;
+}
+
+QDataStream& operator>>(QDataStream& in, QList<Specialist>& lst) {
+    readRecordList(in, lst);
+    return in;
+}
+
+QDataStream& operator<<(QDataStream& out, const QList<Device>& lst) {
+    writeRecordList(out, lst);
+    return out;
+}
+
+QDataStream& operator>>(QDataStream& in, QList<Device>& lst) {
+    readRecordList(in, lst);
+    return in;
+}
+
+QDataStream& operator<<(QDataStream& out, const QList<Tool>& lst) {
+    writeRecordList(out, lst);
+    return out;
+}
+
+QDataStream& operator>>(QDataStream& in, QList<Tool>& lst) {
+    readRecordList(in, lst);
+    return in;
+}
+
+QDataStream& operator<<(QDataStream& out, const QList<Organization>& lst) {
+    writeRecordList(out, lst);
+    return out;
+}
+
+QDataStream& operator>>(QDataStream& in, QList<Organization>& lst) {
+    readRecordList(in, lst);
+    return in;
+}

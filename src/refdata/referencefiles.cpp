@@ -1,0 +1,163 @@
+#include "refdata/referencefiles.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextCodec>
+
+#include <functional>
+
+const QString CReferenceFiles::sWorkDirFile = QStringLiteral("program_wd");
+const QString CReferenceFiles::sTechniciansFile = QStringLiteral("technicians.hmdb");
+const QString CReferenceFiles::sToolsFile = QStringLiteral("tools.hmdb");
+const QString CReferenceFiles::sOptionalFile = QStringLiteral("optional.hmdb");
+
+namespace {
+
+// "program_wd" holds one path; a first line longer than this names no directory.
+constexpr qint64 g_iMaxWorkDirLine = 32 * 1024;
+
+QTextCodec* workDirCodec() { return QTextCodec::codecForName("Windows-1251"); }
+
+// Opens the file of a reference list for reading as a Qt 4.6 stream and
+// hands the stream to pRead. False when the file cannot be opened.
+bool readStreamFile(const QString& sPath, const std::function<void(QDataStream&)>& pRead) {
+    QFile file(sPath);
+    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+        return false;
+    QDataStream in(&file);
+    in.setVersion(QDataStream::Qt_4_6);
+    pRead(in);
+    return true;
+}
+
+// Writes a reference file through a temporary file that replaces the old one
+// only when everything was written.
+bool writeStreamFile(const QString& sPath, const std::function<void(QDataStream&)>& pWrite) {
+    QSaveFile file(sPath);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QDataStream out(&file);
+    out.setVersion(QDataStream::Qt_4_6);
+    pWrite(out);
+    if (out.status() != QDataStream::Ok) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace
+
+QString CReferenceFiles::filePath(const QString& sDir, const QString& sFile) {
+    if (sDir.endsWith(QLatin1Char('/')))
+        return sDir + sFile;
+    return sDir + QLatin1Char('/') + sFile;
+}
+
+QString CReferenceFiles::loadWorkDir(const QString& sDir) {
+    QFile file(filePath(sDir, sWorkDirFile));
+    if (!file.open(QIODevice::ReadOnly))
+        return sDir;
+    QByteArray line = file.readLine(g_iMaxWorkDirLine);
+    if (line.endsWith('\n'))
+        line.chop(1);
+    else if (!file.atEnd())
+        return sDir; // a first line too long to be a path
+    file.close();
+    if (line.endsWith('\r'))
+        line.chop(1);
+    if (line.isEmpty())
+        return sDir;
+    QTextCodec* pCodec = workDirCodec();
+    const QString sLine = pCodec ? pCodec->toUnicode(line) : QString::fromLocal8Bit(line);
+    if (!QFileInfo(sLine).isDir())
+        return sDir;
+    return sLine;
+}
+
+bool CReferenceFiles::loadTechnicians(const QString& sDir, QList<Specialist>& lstTechnicians) {
+    return readStreamFile(filePath(sDir, sTechniciansFile),
+                          [&](QDataStream& in) { readRecordList(in, lstTechnicians); });
+}
+
+bool CReferenceFiles::loadTools(const QString& sDir, QList<Tool>& lstTools) {
+    return readStreamFile(filePath(sDir, sToolsFile),
+                          [&](QDataStream& in) { readRecordList(in, lstTools); });
+}
+
+bool CReferenceFiles::loadOptional(const QString& sDir, QList<Organization>& lstOrganizations,
+                                   QStringList& lstStandards, QStringList& lstAssessments) {
+    return readStreamFile(filePath(sDir, sOptionalFile), [&](QDataStream& in) {
+        // Each list is cleared even when an earlier one ended the data.
+        readRecordList(in, lstOrganizations);
+        lstStandards.clear();
+        lstAssessments.clear();
+        if (in.status() != QDataStream::Ok)
+            return;
+        readStringList(in, lstStandards);
+        if (in.status() != QDataStream::Ok)
+            return;
+        readStringList(in, lstAssessments);
+    });
+}
+
+bool CReferenceFiles::saveWorkDir(const QString& sDir, const QString& sWorkDir) {
+    QSaveFile file(filePath(sDir, sWorkDirFile));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QTextCodec* pCodec = workDirCodec();
+    QByteArray line = pCodec ? pCodec->fromUnicode(sWorkDir) : sWorkDir.toLocal8Bit();
+    line.append('\n');
+    if (file.write(line) != line.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+bool CReferenceFiles::saveTechnicians(const QString& sDir,
+                                      const QList<Specialist>& lstTechnicians) {
+    return writeStreamFile(filePath(sDir, sTechniciansFile),
+                           [&](QDataStream& out) { writeRecordList(out, lstTechnicians); });
+}
+
+bool CReferenceFiles::saveTools(const QString& sDir, const QList<Tool>& lstTools) {
+    return writeStreamFile(filePath(sDir, sToolsFile),
+                           [&](QDataStream& out) { writeRecordList(out, lstTools); });
+}
+
+bool CReferenceFiles::saveOptional(const QString& sDir,
+                                   const QList<Organization>& lstOrganizations,
+                                   const QStringList& lstStandards,
+                                   const QStringList& lstAssessments) {
+    return writeStreamFile(filePath(sDir, sOptionalFile), [&](QDataStream& out) {
+        writeRecordList(out, lstOrganizations);
+        writeStringList(out, lstStandards);
+        writeStringList(out, lstAssessments);
+    });
+}
+
+bool CReferenceFiles::saveReferenceFiles(const QString& sDir, const QString& sWorkDir,
+                                         const QList<Specialist>& lstTechnicians,
+                                         const QList<Tool>& lstTools,
+                                         const QList<Organization>& lstOrganizations,
+                                         const QStringList& lstStandards,
+                                         const QStringList& lstAssessments,
+                                         QStringList* pFailed) {
+    bool bAll = true;
+    const auto note = [&](bool bWritten, const QString& sFile) {
+        if (bWritten)
+            return;
+        bAll = false;
+        if (pFailed)
+            pFailed->append(filePath(sDir, sFile));
+    };
+    note(saveWorkDir(sDir, sWorkDir), sWorkDirFile);
+    note(saveTechnicians(sDir, lstTechnicians), sTechniciansFile);
+    note(saveTools(sDir, lstTools), sToolsFile);
+    note(saveOptional(sDir, lstOrganizations, lstStandards, lstAssessments), sOptionalFile);
+    return bAll;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "refdata/records.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The reference files kept in the program's directory: "program_wd" (the
+// directory the document dialogs start in, one line in Windows-1251),
+// "technicians.hmdb", "tools.hmdb" and "optional.hmdb" (Qt 4.6 data streams
+// with no header). Every operation takes the directory holding the files.
+//
+// Loading never reports anything: a missing or unreadable file leaves the
+// target lists as they are, a damaged or cut file yields what can be read
+// whole. Saving writes through a temporary file, so a failed write leaves
+// the old file intact; it returns false when the file could not be written.
+class CReferenceFiles {
+public:
+    static const QString sWorkDirFile;     // "program_wd"
+    static const QString sTechniciansFile; // "technicians.hmdb"
+    static const QString sToolsFile;       // "tools.hmdb"
+    static const QString sOptionalFile;    // "optional.hmdb"
+
+    // sDir + "/" + sFile, with no doubled separator.
+    static QString filePath(const QString& sDir, const QString& sFile);
+
+    // The working directory: the first line of "program_wd" when it names an
+    // existing directory, sDir otherwise.
+    static QString loadWorkDir(const QString& sDir);
+    // These clear and fill the lists when the file opens; they return false,
+    // leaving the lists untouched, when it does not.
+    static bool loadTechnicians(const QString& sDir, QList<Specialist>& lstTechnicians);
+    static bool loadTools(const QString& sDir, QList<Tool>& lstTools);
+    static bool loadOptional(const QString& sDir, QList<Organization>& lstOrganizations,
+                             QStringList& lstStandards, QStringList& lstAssessments);
+
+    static bool saveWorkDir(const QString& sDir, const QString& sWorkDir);
+    static bool saveTechnicians(const QString& sDir, const QList<Specialist>& lstTechnicians);
+    static bool saveTools(const QString& sDir, const QList<Tool>& lstTools);
+    static bool saveOptional(const QString& sDir, const QList<Organization>& lstOrganizations,
+                             const QStringList& lstStandards, const QStringList& lstAssessments);
+
+    // Writes "program_wd", "technicians.hmdb", "tools.hmdb" and "optional.hmdb"
+    // in this order, each regardless of the others. Returns true when all four
+    // were written; otherwise the paths of those that were not are appended to
+    // *pFailed when it is given.
+    static bool saveReferenceFiles(const QString& sDir, const QString& sWorkDir,
+                                   const QList<Specialist>& lstTechnicians,
+                                   const QList<Tool>& lstTools,
+                                   const QList<Organization>& lstOrganizations,
+                                   const QStringList& lstStandards,
+                                   const QStringList& lstAssessments,
+                                   QStringList* pFailed = nullptr);
+};
