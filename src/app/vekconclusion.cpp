@@ -21,9 +21,14 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
 void CVEKConclusion::resizeEvent(QResizeEvent* pEvent) {
     QScrollArea::resizeEvent(pEvent);
     if (pComposer)
-        pComposer->resize(pEvent->size().width(), pComposer->minimumHeight());
+        pComposer->resize(viewport()->width(), pComposer->minimumHeight());
 }
 
 void CVEKConclusion::closeEvent(QCloseEvent* pEvent) {
+    // a protocol the user wanted saved but that was not written keeps the window open
+    if (pComposer && !pComposer->askSaveOnClose()) {
+        pEvent->ignore();
+        return;
+    }
     pEvent->accept();
 }

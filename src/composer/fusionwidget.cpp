@@ -6,6 +6,8 @@
 #include "items/stditem.h"
 #include "items/wdtseparator.h"
 
+#include <QDate>
+#include <QPrinter>
 #include <QResizeEvent>
 #include <new>
 
@@ -21,13 +23,20 @@ CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent)
     lstMethodsGenitive = methodsGenitive();
     lstMethodsDative = methodsDative();
 
+    sWorkDir = sAppDir;
+
     if (!createSections()) {
         CUserDialogs::critical(this, g_sCriticalTitle, g_sMemoryExhausted);
         return;
     }
     slot_innerWidgetHeightChanged();
+    pPrinter = new QPrinter(QPrinter::ScreenResolution);
+    pPrinter->setPageOrientation(QPageLayout::Landscape);
     setVisible(true);
+    takeSnapshot();
 }
+
+CFusionWidget::~CFusionWidget() { delete pPrinter; }
 
 void CFusionWidget::appendSection(QWidget* pSection) { lstSections.append(pSection); }
 
@@ -81,3 +90,28 @@ void CFusionWidget::resizeEvent(QResizeEvent* pEvent) {
     for (QWidget* pSection : lstSections)
         pSection->resize(pEvent->size().width(), pSection->height());
 }
+
+QString CFusionWidget::headerHtml() const { return QString(); }
+
+QString CFusionWidget::customerValue() const { return QString(); }
+
+QList<int> CFusionWidget::chosenMethods() const { return {0}; }
+
+QString CFusionWidget::protocolDateText() const {
+    return QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+}
+
+void CFusionWidget::commitSectionLists() {}
+
+void CFusionWidget::writeHeadRecords(QDataStream& out) {
+    if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(3)))
+        out << qint16(2) << *pNumber;
+}
+
+void CFusionWidget::writeSectionRecord(QDataStream&, QWidget*) {}
+
+void CFusionWidget::writeConclusionRecords(QDataStream& out) { out << qint16(8) << qint32(0); }
+
+bool CFusionWidget::readSectionRecord(QDataStream&, qint16, int) { return false; }
+
+bool CFusionWidget::saveReferenceFiles() { return true; }

@@ -1,0 +1,218 @@
+// The protocol document: saving, opening and the close-time check.
+#include "composer/fusionwidget.h"
+
+#include "app/userdialogs.h"
+#include "app/constants.h"
+#include "app/streamutil.h"
+#include "items/stditem.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+const QString g_sSaveTitle = QStringLiteral("Сохранить документ");
+const QString g_sOpenTitle = QStringLiteral("Загрузить документ");
+const QString g_sFilter = QStringLiteral("Файлы заключений (*.rpt)");
+
+enum ESectionTag : qint16 {
+    eTagHeader = 0,
+    eTagDate = 1,
+    eTagStdItem = 2,
+    eTagComboItem = 3,
+    eTagMethods = 4,
+    eTagEditableSet = 5,
+    eTagDateSet = 6,
+    eTagTools = 7,
+    eTagConclusions = 8,
+    eTagUserItems = 9,
+};
+} // namespace
+
+void CFusionWidget::takeSnapshot() { sSnapshotHtml = buildProtocolHtml(&iSnapshotCount); }
+
+bool CFusionWidget::isChanged() {
+    int iCount = 0;
+    const QString sHtml = buildProtocolHtml(&iCount);
+    return iCount != iSnapshotCount || sHtml != sSnapshotHtml;
+}
+
+bool CFusionWidget::askSaveOnClose() {
+    if (!isChanged())
+        return true;
+    const auto eAnswer = CUserDialogs::question(
+        this, g_sAppTitle,
+        QStringLiteral("Начальные данные были изменены. Желаете сохранить текущий протокол?"));
+    if (eAnswer != QMessageBox::Yes)
+        return true;
+    // the protocol is not given up when the user wanted it saved but no
+    // document was written
+    return saveReport();
+}
+
+void CFusionWidget::slot_saveReport() { saveReport(); }
+
+bool CFusionWidget::saveReport() {
+    QString sFileName =
+        CUserDialogs::get().saveFileName(this, g_sSaveTitle, sWorkDir, g_sFilter);
+    if (sFileName.isEmpty())
+        return false;
+    // a name typed without an extension gets ".rpt", so it can be opened again
+    if (QFileInfo(sFileName).suffix().isEmpty())
+        sFileName += QStringLiteral(".rpt");
+    sWorkDir = QFileInfo(sFileName).absolutePath();
+
+    const QString sCannotWrite = QStringLiteral("Не удалось открыть файл \"%1\"\nдля записи!");
+    QSaveFile file(sFileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        CUserDialogs::warning(this, g_sSaveTitle, sCannotWrite.arg(sFileName));
+        return false;
+    }
+    commitEdits();
+    QDataStream out(&file);
+    writeDocument(out);
+    if (out.status() != QDataStream::Ok || !file.commit()) {
+        CUserDialogs::warning(this, g_sSaveTitle, sCannotWrite.arg(sFileName));
+        return false;
+    }
+    saveReferenceFiles();
+    takeSnapshot();
+    return true;
+}
+
+void CFusionWidget::commitEdits() {
+    if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(3)))
+        pNumber->commitValue();
+    for (int i = 6; i < lstSections.size(); ++i) {
+        if (auto pItem = qobject_cast<CStdItem*>(lstSections[i]))
+            pItem->commitValue();
+    }
+    commitSectionLists();
+}
+
+void CFusionWidget::writeDocument(QDataStream& out) {
+    out.setVersion(QDataStream::Qt_4_6);
+    writeHeadRecords(out);
+    for (int i = 6; i < lstSections.size(); ++i) {
+        QWidget* pSection = lstSections[i];
+        if (auto pItem = qobject_cast<CStdItem*>(pSection)) {
+            if (!lstUserItems.contains(pItem))
+                out << qint16(eTagStdItem) << *pItem;
+            continue;
+        }
+        writeSectionRecord(out, pSection);
+    }
+    writeConclusionRecords(out);
+    out << qint16(eTagUserItems) << qint32(lstUserItems.size());
+    for (const CStdItem* pItem : lstUserItems)
+        out << *pItem;
+}
+
+void CFusionWidget::removeUserItems() {
+    while (!lstUserItems.isEmpty()) {
+        CStdItem* pItem = lstUserItems.takeLast();
+        const int c = lstSections.indexOf(pItem);
+        if (c >= 0)
+            lstSections.removeAt(c);
+        delete pItem;
+        if (c >= 0)
+            renumberFrom(c, numberBefore(c) + 1);
+    }
+}
+
+bool CFusionWidget::readDocument(QDataStream& in) {
+    in.setVersion(QDataStream::Qt_4_6);
+    removeUserItems();
+    const int N = lstSections.size();
+    CStdItem scratchItem(nullptr, 0, QString(), QString(), false, 1);
+    bool bSound = true;
+    while (bSound && !in.atEnd()) {
+        qint16 iTag = -1;
+        in >> iTag;
+        if (in.status() != QDataStream::Ok)
+            break;
+        switch (iTag) {
+        case eTagStdItem: {
+            in >> scratchItem;
+            if (in.status() != QDataStream::Ok)
+                break;
+            for (int i = 3; i < N; ++i) {
+                auto pItem = qobject_cast<CStdItem*>(lstSections[i]);
+                if (pItem && pItem->name() == scratchItem.name()) {
+                    pItem->setNumber(scratchItem.number());
+                    pItem->setValue(scratchItem.value());
+                    break;
+                }
+            }
+            break;
+        }
+        case eTagUserItems: {
+            qint32 n = 0;
+            in >> n;
+            // each record holds at least a number and two string lengths
+            if (in.status() != QDataStream::Ok || n < 0 || !streamCanHold(in, quint64(n), 12)) {
+                bSound = false;
+                break;
+            }
+            for (qint32 k = 0; k < n; ++k) {
+                in >> scratchItem;
+                if (in.status() != QDataStream::Ok)
+                    break;
+                if (!insertUserItem(insertPositionFor(scratchItem.number()), scratchItem.number(),
+                                    scratchItem.name(), scratchItem.value(), false))
+                    break;
+            }
+            break;
+        }
+        default:
+            bSound = readSectionRecord(in, iTag, N);
+            break;
+        }
+        if (in.status() != QDataStream::Ok)
+            bSound = false;
+    }
+    if (in.status() != QDataStream::Ok)
+        bSound = false;
+    slot_innerWidgetHeightChanged();
+    return bSound;
+}
+
+void CFusionWidget::slot_openSavedReport() {
+    // unsaved changes are offered for saving before they are replaced
+    if (isChanged()) {
+        const auto eAnswer = CUserDialogs::question(
+            this, g_sAppTitle,
+            QStringLiteral("Начальные данные были изменены. Желаете сохранить текущий протокол?"));
+        if (eAnswer == QMessageBox::Yes && !saveReport())
+            return;
+    }
+    const QString sFileName =
+        CUserDialogs::get().openFileName(this, g_sOpenTitle, sWorkDir, g_sFilter);
+    if (sFileName.isEmpty())
+        return;
+    if (!sFileName.endsWith(QStringLiteral(".rpt"))) {
+        CUserDialogs::warning(
+            this, g_sOpenTitle,
+            QStringLiteral("Указан файл \"%1\"\nс неправильным расширением!").arg(sFileName));
+        return;
+    }
+    sWorkDir = QFileInfo(sFileName).absolutePath();
+    QDir::setCurrent(sWorkDir);
+    QFile file(sFileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        CUserDialogs::warning(
+            this, g_sOpenTitle,
+            QStringLiteral("Не удалось открыть файл \"%1\" для чтения!").arg(sFileName));
+        return;
+    }
+    QDataStream in(&file);
+    const bool bSound = readDocument(in);
+    file.close();
+    if (!bSound)
+        CUserDialogs::warning(
+            this, g_sOpenTitle,
+            QStringLiteral("Документ \"%1\" поврежден и прочитан только частично!").arg(sFileName));
+    takeSnapshot();
+}

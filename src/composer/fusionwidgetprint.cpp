@@ -1,0 +1,69 @@
+// Rendering of the protocol as HTML, printing and print preview.
+#include "composer/fusionwidget.h"
+
+#include "app/userdialogs.h"
+#include "items/stditem.h"
+
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QTextDocument>
+
+QString CFusionWidget::buildProtocolHtml(int* pSectionCount) {
+    if (pSectionCount)
+        *pSectionCount = lstSections.size();
+    QString sHtml = headerHtml();
+    sHtml += protocolHeading();
+    int iShift = 0;
+    for (int i = 6; i < lstSections.size(); ++i) {
+        auto pItem = qobject_cast<CReportItemWidget*>(lstSections[i]);
+        if (!pItem)
+            continue;
+        // an empty customer is left out of the print; the items after it
+        // print one number lower than on screen
+        if (pItem->name() == sCustomerCaption && customerValue().isEmpty()) {
+            iShift = 1;
+            continue;
+        }
+        sHtml += pItem->toHtml(iShift);
+    }
+    return sHtml;
+}
+
+QString CFusionWidget::protocolHeading() {
+    QString sNumber;
+    if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(3)))
+        sNumber = pNumber->valueText();
+    const QList<int> lstChosen = chosenMethods();
+    QString sMethods;
+    for (int i = 0; i < lstChosen.size(); ++i) {
+        if (i > 0)
+            sMethods += (i == lstChosen.size() - 1) ? QStringLiteral(" и ") : QStringLiteral(", ");
+        sMethods += lstMethodsInstrumental.value(lstChosen[i]);
+    }
+    sMethods += lstChosen.size() < 2 ? QStringLiteral(" методом") : QStringLiteral(" методами");
+    const QString sHeading = QStringLiteral("Протокол по проведению контроля %1 №%2 от %3 г.")
+                                 .arg(sMethods, sNumber.toHtmlEscaped(), protocolDateText());
+    return QStringLiteral("<H4 ALIGN=\"CENTER\">") + sHeading + QStringLiteral("<BR></H4>\n");
+}
+
+void CFusionWidget::renderProtocol(QPrinter* pTarget) {
+    QTextDocument document;
+    document.setHtml(buildProtocolHtml());
+    document.setDefaultFont(QFont(QStringLiteral("Courier")));
+    document.print(pTarget);
+}
+
+void CFusionWidget::slot_printReport() {
+    QPrintDialog dialog(pPrinter, this);
+    if (CUserDialogs::get().execDialog(&dialog) == QDialog::Accepted)
+        renderProtocol(pPrinter);
+}
+
+void CFusionWidget::slot_previewReport() {
+    QPrintPreviewDialog dialog(pPrinter, this, Qt::Window);
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, &CFusionWidget::printPreview);
+    CUserDialogs::get().execDialog(&dialog);
+}
+
+void CFusionWidget::printPreview(QPrinter* pTarget) { renderProtocol(pTarget); }
