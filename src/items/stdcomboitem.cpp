@@ -1,0 +1,221 @@
+#include "items/stdcomboitem.h"
+
+#include "app/streamutil.h"
+#include "items/comboboxheir.h"
+
+#include <QDataStream>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QToolButton>
+#include <algorithm>
+
+CStdComboItem::CStdComboItem(QWidget* pParent, int iNum, const QString& sName,
+                             const QStringList& list)
+    : CReportItemWidget(pParent) {
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("CStdComboItem"));
+    resize(1000, 30);
+    setMinimumSize(1000, 30);
+    setMaximumSize(16777215, 30);
+    setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Fixed);
+    ::setPointSize(this, 12);
+    setWindowTitle(QStringLiteral("Form"));
+
+    lbl_num = new QLabel(this);
+    lbl_num->setObjectName(QStringLiteral("lbl_num"));
+    lbl_num->setGeometry(0, 0, 40, 30);
+    lbl_num->setFixedSize(40, 30);
+    lbl_num->setAlignment(Qt::AlignCenter);
+
+    lbl_name = new QLabel(this);
+    lbl_name->setObjectName(QStringLiteral("lbl_name"));
+    lbl_name->setGeometry(50, 0, 300, 30);
+    lbl_name->setMinimumSize(200, 30);
+    lbl_name->setMaximumSize(750, 30);
+    lbl_name->setAlignment(Qt::AlignCenter);
+
+    cmb_values = new CComboBoxEditableHeir(this, QStringList());
+    cmb_values->setObjectName(QStringLiteral("cmb_values"));
+    cmb_values->setGeometry(360, 0, 300, 30);
+    cmb_values->setMinimumSize(300, 30);
+    cmb_values->setMaximumSize(750, 30);
+    cmb_values->setFocusPolicy(Qt::StrongFocus);
+
+    btn_deleteItem = new QToolButton(this);
+    btn_deleteItem->setObjectName(QStringLiteral("btn_deleteItem"));
+    btn_deleteItem->setGeometry(670, 0, 120, 30);
+    btn_deleteItem->setFixedSize(120, 30);
+    btn_deleteItem->setText(QStringLiteral("Удалить пункт"));
+
+    connect(btn_deleteItem, &QToolButton::clicked, this,
+            &CStdComboItem::slot_btn_deleteItem_clicked);
+
+    iValueWidth = cmb_values->minimumWidth();
+    iNumber = iNum;
+    if (iNum != 0)
+        lbl_num->setText(QString::number(iNum));
+    setName(sName);
+    setChoices(list);
+
+    connect(cmb_values, &CComboBoxEditableHeir::newStringAdded, this,
+            &CStdComboItem::slot_newItemAdded);
+    connect(cmb_values, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &CStdComboItem::slot_onIndexChanged);
+    cmb_values->installEventFilter(this);
+
+    btn_deleteItem->setVisible(!sValue.isEmpty() && cmb_values->currentIndex() > 0);
+}
+
+CStdComboItem::~CStdComboItem() {
+    // the combo box dies after this object; it must not call back into it
+    cmb_values->disconnect(this);
+    cmb_values->removeEventFilter(this);
+}
+
+void CStdComboItem::setNumber(int iNum) {
+    iNumber = iNum;
+    if (iNum != 0)
+        lbl_num->setText(QString::number(iNum));
+}
+
+void CStdComboItem::setName(const QString& sName) {
+    sItemName = sName;
+    lbl_name->setText(sName);
+    iNameWidth = fitTextWidth(lbl_name, sName, lbl_name->minimumWidth());
+    layOut();
+}
+
+QString CStdComboItem::toHtml(int iShift) {
+    if (iNumber == 0)
+        return QString();
+    return QStringLiteral("<p>%1. %2 %3.</p>\n")
+        .arg(QString::number(iNumber - iShift), sItemName.toHtmlEscaped(),
+             cmb_values->currentText().toHtmlEscaped());
+}
+
+void CStdComboItem::setChoices(const QStringList& list) {
+    lstChoices = list;
+    cmb_values->setItems(lstChoices);
+    updateValueWidth();
+}
+
+void CStdComboItem::addChoices(const QStringList& list) {
+    QStringList lstNew = lstChoices;
+    for (const QString& s : list) {
+        if (!s.isEmpty() && !lstNew.contains(s))
+            lstNew.append(s);
+    }
+    setChoices(lstNew);
+}
+
+void CStdComboItem::setValue(const QString& sNewValue) {
+    if (sNewValue.isEmpty()) {
+        cmb_values->setItemText(0, sNewValue);
+        cmb_values->setCurrentIndex(0);
+        // text typed over the blank entry is cleared as well
+        if (cmb_values->isEditable())
+            cmb_values->setEditText(sNewValue);
+    } else {
+        int i = lstChoices.indexOf(sNewValue);
+        if (i < 0) {
+            setChoices(lstChoices + QStringList{sNewValue});
+            i = lstChoices.size() - 1;
+        }
+        // the new text is chosen, whatever the refill left current
+        cmb_values->setCurrentIndex(i + 1);
+    }
+    sValue = sNewValue;
+    btn_deleteItem->setVisible(!sValue.isEmpty() && cmb_values->currentIndex() > 0);
+}
+
+void CStdComboItem::commitValue() {
+    sValue = cmb_values->currentText();
+    if (!sValue.isEmpty() && !lstChoices.contains(sValue))
+        setChoices(lstChoices + QStringList{sValue});
+}
+
+void CStdComboItem::slot_btn_deleteItem_clicked() {
+    const int index = cmb_values->currentIndex();
+    if (index <= 0 || index >= cmb_values->count() || index > lstChoices.size())
+        return;
+    const QString sRemoved = lstChoices.at(index - 1);
+    QStringList lstNew = lstChoices;
+    lstNew.removeAt(index - 1);
+    cmb_values->removeItem(index);
+    setChoices(lstNew);
+    emit stringListItemDeleted(sRemoved, cmb_values->currentIndex() - 1);
+}
+
+void CStdComboItem::slot_newItemAdded(const QString& s) {
+    if (lstChoices.contains(s))
+        return;
+    setChoices(lstChoices + QStringList{s});
+    emit stringListItemAdded(s);
+}
+
+void CStdComboItem::slot_onIndexChanged(int index) {
+    sValue = cmb_values->currentText();
+    btn_deleteItem->setVisible(!sValue.isEmpty() && cmb_values->currentIndex() > 0);
+    emit currentIndexChanged(index);
+}
+
+bool CStdComboItem::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    if (pWatched == cmb_values && pEvent->type() == QEvent::Wheel) {
+        // the wheel scrolls the form instead of changing the choice
+        pEvent->ignore();
+        return true;
+    }
+    return CReportItemWidget::eventFilter(pWatched, pEvent);
+}
+
+void CStdComboItem::resizeEvent(QResizeEvent* pEvent) {
+    CReportItemWidget::resizeEvent(pEvent);
+    layOut();
+}
+
+void CStdComboItem::updateValueWidth() {
+    const int iAvail =
+        width() - lbl_num->width() - btn_deleteItem->width() - iNameWidth - 40;
+    const QFontMetrics fm(cmb_values->font());
+    int a = 0;
+    for (const QString& s : lstChoices)
+        a = std::max(a, fm.horizontalAdvance(s));
+    if (a != 0)
+        a = roundUpToTen(a + 20);
+    a = std::max(a, cmb_values->minimumWidth());
+    iValueWidth = std::min({cmb_values->maximumWidth(), iAvail, a});
+    layOut();
+}
+
+void CStdComboItem::layOut() {
+    const int h = lbl_num->height();
+    const int xName = lbl_num->width() + 10;
+    lbl_name->setGeometry(xName, 0, iNameWidth, h);
+    cmb_values->setGeometry(xName + iNameWidth + 10, 0, iValueWidth, h);
+    // the box never gets narrower than its minimum width; the button follows
+    // the width it really has
+    btn_deleteItem->setGeometry(cmb_values->x() + cmb_values->width() + 10, 0,
+                                btn_deleteItem->width(), h);
+}
+
+QDataStream& operator<<(QDataStream& out, const CStdComboItem& item) {
+    out << qint32(item.number()) << item.name() << item.value() << item.choices();
+    return out;
+}
+
+QDataStream& operator>>(QDataStream& in, CStdComboItem& item) {
+    qint32 iNum = 0;
+    QString sName, sValue;
+    QStringList lstChoices;
+    in >> iNum >> sName >> sValue;
+    if (in.status() != QDataStream::Ok)
+        return in;
+    if (!readStringList(in, lstChoices))
+        return in; // a record cut short or damaged is not applied
+    item.setNumber(iNum);
+    item.setName(sName);
+    item.addChoices(lstChoices);
+    item.setValue(sValue);
+    return in;
+}
