@@ -1,0 +1,473 @@
+#include "results/reporttable.h"
+
+#include "app/userdialogs.h"
+#include "results/changetitle.h"
+#include "results/enternumber.h"
+#include "results/tablewidgetheir.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QDataStream>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QResizeEvent>
+#include <QScrollBar>
+
+#include <new>
+
+namespace {
+const Qt::Alignment g_eAlignCentre = Qt::AlignHCenter | Qt::AlignVCenter;
+
+QTableWidgetItem* newCentredItem(const QString& sText = QString()) {
+    QTableWidgetItem* pItem = new QTableWidgetItem(sText);
+    pItem->setTextAlignment(g_eAlignCentre);
+    return pItem;
+}
+
+QTableWidgetItem* newTitleItem(const QString& sTitle) {
+    QTableWidgetItem* pItem = newCentredItem(sTitle);
+    QFont font = pItem->font();
+    font.setPointSize(12);
+    pItem->setFont(font);
+    return pItem;
+}
+
+// Texts go into the document as empty strings, never as null ones, so a
+// cell without item and an emptied cell are written alike.
+QStringList withoutNulls(QStringList lst) {
+    for (QString& s : lst)
+        if (s.isNull())
+            s = QString::fromLatin1("");
+    return lst;
+}
+
+// One row of the printed table.
+QString htmlRow(const QStringList& lstTexts) {
+    QString sRow = QStringLiteral("<TR>");
+    for (const QString& sText : lstTexts)
+        sRow += QStringLiteral("<TD ALIGN=\"CENTER\">") + sText.toHtmlEscaped()
+                + QStringLiteral("</TD>");
+    return sRow + QStringLiteral("</TR>\n");
+}
+} // namespace
+
+bool readTextList(QDataStream& in, QStringList& lst) {
+    lst.clear();
+    quint32 iCount = 0;
+    in >> iCount;
+    // No room is reserved for the count: a damaged count runs into the end
+    // of the stream after as many texts as the stream really holds.
+    for (quint32 i = 0; i < iCount && in.status() == QDataStream::Ok; ++i) {
+        QString s;
+        in >> s;
+        if (in.status() == QDataStream::Ok)
+            lst.append(s);
+    }
+    if (in.status() != QDataStream::Ok) {
+        lst.clear();
+        return false;
+    }
+    return true;
+}
+
+CReportTable::CReportTable(QWidget* pParent)
+    : QWidget(pParent), tab_results(new CTableWidgetHeir(this)), iMenuRow(-1), iMenuColumn(-1),
+      pNumberDialog(nullptr), pTitleDialog(nullptr) {
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("CReportTable"));
+    resize(1000, 180);
+    setMinimumSize(1000, 180);
+    setMaximumSize(16777215, 490);
+    setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::MinimumExpanding);
+
+    tab_results->setObjectName(QStringLiteral("tab_results"));
+    tab_results->setGeometry(0, 0, 1000, 180);
+    tab_results->setMinimumSize(1000, 180);
+    tab_results->setMaximumSize(16777215, 490);
+    tab_results->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::MinimumExpanding);
+    QFont font = tab_results->font();
+    font.setPointSize(12);
+    tab_results->setFont(font);
+    tab_results->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    tab_results->setRowCount(5);
+    tab_results->setColumnCount(5);
+    tab_results->horizontalHeader()->setMinimumSectionSize(180);
+    tab_results->horizontalHeader()->setDefaultSectionSize(180);
+    tab_results->verticalHeader()->setMinimumSectionSize(30);
+    tab_results->verticalHeader()->setDefaultSectionSize(30);
+    tab_results->verticalHeader()->setVisible(true);
+
+    const QStringList lstTitles = {QStringLiteral("Номер объекта"), QStringLiteral("Типоразмер"),
+                                   QStringLiteral("Результат контроля"),
+                                   QStringLiteral("Заключение"), QStringLiteral("Примечания")};
+    for (int c = 0; c < lstTitles.size(); ++c)
+        tab_results->setHorizontalHeaderItem(c, newTitleItem(lstTitles.at(c)));
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 5; ++c)
+            tab_results->setItem(r, c, newCentredItem());
+
+    pDeleteRowAct = new QAction(QStringLiteral("Удалить строку"), this);
+    pInsertRowAct = new QAction(QStringLiteral("Вставить строку"), this);
+    pInsertNRowsAct = new QAction(QStringLiteral("Вставить N строк"), this);
+    pDeleteColumnAct = new QAction(QStringLiteral("Удалить столбец"), this);
+    pInsertColumnAct = new QAction(QStringLiteral("Вставить столбец"), this);
+    pSetColumnTitleAct = new QAction(QStringLiteral("Изменить заголовок столбца"), this);
+    connect(pDeleteRowAct, &QAction::triggered, this, &CReportTable::slot_deleteRowAct);
+    connect(pInsertRowAct, &QAction::triggered, this, &CReportTable::slot_insertRowAct);
+    connect(pInsertNRowsAct, &QAction::triggered, this, &CReportTable::slot_insertNRowsAct);
+    connect(pDeleteColumnAct, &QAction::triggered, this, &CReportTable::slot_deleteColumnAct);
+    connect(pInsertColumnAct, &QAction::triggered, this, &CReportTable::slot_insertColumnAct);
+    connect(pSetColumnTitleAct, &QAction::triggered, this, &CReportTable::slot_setColumnTitleAct);
+
+    fitColumnWidths();
+
+    connect(tab_results->horizontalHeader(), &QHeaderView::sectionResized, this,
+            &CReportTable::slot_sectionResized);
+    connect(tab_results->verticalHeader(), &QHeaderView::sectionResized, this,
+            &CReportTable::slot_sectionResized);
+}
+
+CReportTable::~CReportTable() {
+    // The dialogs are top-level windows without a parent.
+    delete pNumberDialog;
+    delete pTitleDialog;
+}
+
+int CReportTable::rowCount() const { return tab_results->rowCount(); }
+
+int CReportTable::columnCount() const { return tab_results->columnCount(); }
+
+void CReportTable::setRowCount(int n) {
+    iMenuRow = -1;
+    tab_results->setRowCount(n);
+    sendPreferredHeight();
+}
+
+void CReportTable::setColumnCount(int n) {
+    iMenuColumn = -1;
+    tab_results->setColumnCount(n);
+}
+
+void CReportTable::setColumnTitles(const QStringList& list) {
+    const int iCount = qMin(columnCount(), int(list.size()));
+    for (int i = 0; i < iCount; ++i) {
+        if (QTableWidgetItem* pItem = tab_results->horizontalHeaderItem(i))
+            pItem->setText(list.at(i));
+        else
+            tab_results->setHorizontalHeaderItem(i, newTitleItem(list.at(i)));
+    }
+    fitColumnWidths();
+}
+
+void CReportTable::setCellTexts(const QStringList& list) {
+    const int iRows = rowCount();
+    const int iColumns = columnCount();
+    const qint64 iFilled = qMin(qint64(list.size()), qint64(iRows) * iColumns);
+    qint64 k = 0;
+    for (int r = 0; r < iRows; ++r) {
+        for (int c = 0; c < iColumns; ++c, ++k) {
+            const QString sText = k < iFilled ? list.at(k) : QString();
+            if (QTableWidgetItem* pItem = tab_results->item(r, c))
+                pItem->setText(sText);
+            else
+                tab_results->setItem(r, c, newCentredItem(sText));
+        }
+    }
+}
+
+void CReportTable::columnTitles(QStringList& list) const {
+    list.clear();
+    for (int c = 0; c < columnCount(); ++c) {
+        const QTableWidgetItem* pItem = tab_results->horizontalHeaderItem(c);
+        list.append(pItem ? pItem->text() : QString());
+    }
+}
+
+void CReportTable::cellTexts(QStringList& list) const {
+    list.clear();
+    for (int r = 0; r < rowCount(); ++r) {
+        for (int c = 0; c < columnCount(); ++c) {
+            const QTableWidgetItem* pItem = tab_results->item(r, c);
+            list.append(pItem ? pItem->text() : QString());
+        }
+    }
+}
+
+QString CReportTable::toHtml() const {
+    QString sHtml = QStringLiteral(
+        "<TABLE ALIGN=\"CENTER\" WIDTH=100% BORDER=\"1\" CELLSPACING=\"0\" CELLPADDING=\"1\">\n");
+    QStringList lstHeader;
+    columnTitles(lstHeader);
+    lstHeader.prepend(QStringLiteral("№"));
+    sHtml += htmlRow(lstHeader);
+
+    // Rows left wholly empty are not printed and take no number.
+    int iPrinted = 1;
+    for (int r = 0; r < rowCount(); ++r) {
+        QStringList lstRow;
+        bool bFilled = false;
+        for (int c = 0; c < columnCount(); ++c) {
+            const QTableWidgetItem* pItem = tab_results->item(r, c);
+            const QString sText = pItem ? pItem->text() : QString();
+            bFilled = bFilled || !sText.isEmpty();
+            lstRow.append(sText);
+        }
+        if (!bFilled)
+            continue;
+        lstRow.prepend(QString::number(iPrinted++));
+        sHtml += htmlRow(lstRow);
+    }
+    return sHtml + QStringLiteral("</TABLE>\n");
+}
+
+int CReportTable::columnHeaderHeight() const {
+    // The size the table gives its header when it lays itself out, known
+    // also before the table is first shown.
+    const QHeaderView* pHeader = tab_results->horizontalHeader();
+    if (pHeader->isHidden())
+        return 0;
+    const int iHeight = qMax(pHeader->minimumHeight(), pHeader->sizeHint().height());
+    return qMin(iHeight, pHeader->maximumHeight());
+}
+
+int CReportTable::rowHeaderWidth() const {
+    const QHeaderView* pHeader = tab_results->verticalHeader();
+    if (pHeader->isHidden())
+        return 0;
+    const int iWidth = qMax(pHeader->minimumWidth(), pHeader->sizeHint().width());
+    return qMin(iWidth, pHeader->maximumWidth());
+}
+
+int CReportTable::preferredHeight() const {
+    int iHeight = columnHeaderHeight();
+    const int iLine = tab_results->lineWidth();
+    for (int r = 0; r < rowCount(); ++r)
+        iHeight += tab_results->rowHeight(r) + iLine;
+    if (tab_results->horizontalScrollBar()->isVisible())
+        iHeight += tab_results->horizontalScrollBar()->height();
+    return qBound(tab_results->minimumHeight(), iHeight, tab_results->maximumHeight());
+}
+
+void CReportTable::sendPreferredHeight() { emit preferredHeightChanged(preferredHeight()); }
+
+void CReportTable::fitColumnWidths() {
+    const int n = columnCount();
+    if (n <= 0)
+        return;
+    const double dWidth =
+        double(tab_results->width() - rowHeaderWidth() - tab_results->lineWidth() * (n - 1)) / n;
+    const int w = qRound(dWidth);
+    for (int c = 0; c < n; ++c)
+        tab_results->setColumnWidth(c, w - 2);
+}
+
+void CReportTable::insertEmptyRow(int iRow) {
+    tab_results->insertRow(iRow);
+    for (int c = 0; c < columnCount(); ++c)
+        tab_results->setItem(iRow, c, newCentredItem());
+}
+
+QMenu* CReportTable::buildHeaderMenu(const QPoint& pos) {
+    QMenu* pMenu = new QMenu(this);
+    // Position over the cell area: the table's frame, then the headers.
+    const int iFrame = tab_results->frameWidth();
+    const int y = pos.y() - iFrame - columnHeaderHeight();
+    const int x = pos.x() - iFrame - rowHeaderWidth();
+    if (y >= 0) {
+        // Below the column titles: the row numbers.
+        iMenuRow = tab_results->rowAt(y);
+        iMenuColumn = -1;
+        if (rowCount() > 1 && iMenuRow != -1)
+            pMenu->addAction(pDeleteRowAct);
+        pMenu->addAction(pInsertRowAct);
+        pMenu->addAction(pInsertNRowsAct);
+    } else if (x >= 0) {
+        // The column titles.
+        iMenuRow = -1;
+        iMenuColumn = tab_results->columnAt(x);
+        if (columnCount() > 1 && iMenuColumn != -1)
+            pMenu->addAction(pDeleteColumnAct);
+        pMenu->addAction(pInsertColumnAct);
+        pMenu->addAction(pSetColumnTitleAct);
+    }
+    // The corner above the row numbers offers nothing.
+    return pMenu;
+}
+
+void CReportTable::contextMenuEvent(QContextMenuEvent* pEvent) {
+    QMenu* pMenu = buildHeaderMenu(pEvent->pos());
+    if (!pMenu->isEmpty())
+        pMenu->exec(pEvent->globalPos());
+    delete pMenu;
+}
+
+void CReportTable::keyPressEvent(QKeyEvent* pEvent) {
+    if (pEvent->key() != Qt::Key_Delete && pEvent->key() != Qt::Key_Backspace) {
+        QWidget::keyPressEvent(pEvent);
+        return;
+    }
+    pEvent->accept();
+    const QList<QTableWidgetSelectionRange> lstRanges = tab_results->selectedRanges();
+    const QTableWidgetSelectionRange range =
+        lstRanges.isEmpty() ? QTableWidgetSelectionRange() : lstRanges.first();
+    // Only whole rows are removed: the selection must span every column.
+    if (range.rightColumn() - range.leftColumn() + 1 != columnCount())
+        return;
+    for (int i = 0; i < range.rowCount(); ++i)
+        tab_results->removeRow(range.topRow());
+    sendPreferredHeight();
+}
+
+void CReportTable::resizeEvent(QResizeEvent* pEvent) {
+    tab_results->resize(pEvent->size());
+    QWidget::resizeEvent(pEvent);
+}
+
+void CReportTable::slot_deleteRowAct() {
+    if (iMenuRow >= 0 && iMenuRow < rowCount())
+        tab_results->removeRow(iMenuRow);
+    iMenuRow = -1;
+    sendPreferredHeight();
+}
+
+void CReportTable::slot_insertRowAct() {
+    const int iRow = iMenuRow >= 0 ? qMin(iMenuRow + 1, rowCount()) : rowCount();
+    insertEmptyRow(iRow);
+    iMenuRow = -1;
+    sendPreferredHeight();
+}
+
+void CReportTable::slot_insertNRowsAct() {
+    const int iRow = iMenuRow >= 0 ? qMin(iMenuRow + 1, rowCount()) : rowCount();
+    iMenuRow = -1;
+    delete pNumberDialog;
+    pNumberDialog = nullptr;
+    try {
+        pNumberDialog = new CEnterNumber(iRow);
+    } catch (const std::bad_alloc&) {
+        CUserDialogs::critical(this, QStringLiteral("Вставить N строк"),
+                               QStringLiteral("Не удалось выделить память под создание окна для "
+                                              "ввода количества вставляемых строк!"));
+        return;
+    }
+    connect(pNumberDialog, &CEnterNumber::numberEntered, this,
+            &CReportTable::slot_insertNumberOfRows);
+    CUserDialogs::get().execDialog(pNumberDialog);
+}
+
+void CReportTable::slot_insertNumberOfRows(int iRow, int N) {
+    const int iAt = qBound(0, iRow, rowCount());
+    for (int i = 0; i < N; ++i)
+        insertEmptyRow(iAt);
+    sendPreferredHeight();
+}
+
+void CReportTable::slot_deleteColumnAct() {
+    if (iMenuColumn >= 0 && iMenuColumn < columnCount())
+        tab_results->removeColumn(iMenuColumn);
+    iMenuColumn = -1;
+    sendPreferredHeight();
+}
+
+void CReportTable::slot_insertColumnAct() {
+    // A new column goes before the one under the pointer (a new row goes
+    // after its row).
+    const int iColumn = iMenuColumn >= 0 ? qMin(iMenuColumn, columnCount()) : columnCount();
+    tab_results->insertColumn(iColumn);
+    tab_results->setHorizontalHeaderItem(iColumn, newTitleItem(QString::number(iColumn + 1)));
+    for (int r = 0; r < rowCount(); ++r)
+        tab_results->setItem(r, iColumn, newCentredItem());
+    iMenuColumn = -1;
+    sendPreferredHeight();
+}
+
+void CReportTable::slot_setColumnTitleAct() {
+    // Right of the last column there is no title to change.
+    if (iMenuColumn < 0 || iMenuColumn >= columnCount())
+        return;
+    const QTableWidgetItem* pHeader = tab_results->horizontalHeaderItem(iMenuColumn);
+    const QString sTitle = pHeader ? pHeader->text() : QString();
+    delete pTitleDialog;
+    pTitleDialog = nullptr;
+    try {
+        pTitleDialog = new CChangeTitle(sTitle);
+    } catch (const std::bad_alloc&) {
+        CUserDialogs::critical(this, QStringLiteral("Изменение заголовка столбца"),
+                               QStringLiteral("Не удалось выделить память под создание окна для "
+                                              "изменения заголовка столбца!"));
+        return;
+    }
+    connect(pTitleDialog, &CChangeTitle::titleChanged, this, &CReportTable::slot_titleChanged);
+    CUserDialogs::get().execDialog(pTitleDialog);
+}
+
+void CReportTable::slot_titleChanged(QString str) {
+    if (iMenuColumn < 0 || iMenuColumn >= columnCount())
+        return;
+    if (QTableWidgetItem* pItem = tab_results->horizontalHeaderItem(iMenuColumn))
+        pItem->setText(str);
+    else
+        tab_results->setHorizontalHeaderItem(iMenuColumn, newTitleItem(str));
+}
+
+void CReportTable::slot_sectionResized() { sendPreferredHeight(); }
+
+bool CReportTable::isSoundRecord(qint64 iRows, qint64 iColumns, const QStringList& lstTitles,
+                                 const QStringList& lstCells) {
+    if (iRows < 0 || iColumns < 0)
+        return false;
+    if (lstTitles.size() != iColumns || lstCells.size() != iRows * iColumns)
+        return false;
+    // Rows without columns would have no cells to back their count.
+    return iColumns > 0 || iRows == 0;
+}
+
+bool CReportTable::readRecord(QDataStream& in, int& iRows, int& iColumns, QStringList& lstTitles,
+                              QStringList& lstCells) {
+    qint32 iR = 0;
+    qint32 iC = 0;
+    in >> iR >> iC;
+    if (in.status() == QDataStream::Ok)
+        readTextList(in, lstTitles);
+    if (in.status() == QDataStream::Ok)
+        readTextList(in, lstCells);
+    if (in.status() != QDataStream::Ok)
+        return false;
+    if (!isSoundRecord(iR, iC, lstTitles, lstCells)) {
+        in.setStatus(QDataStream::ReadCorruptData);
+        return false;
+    }
+    iRows = iR;
+    iColumns = iC;
+    return true;
+}
+
+void CReportTable::loadRecord(int iRows, int iColumns, const QStringList& lstTitles,
+                              const QStringList& lstCells) {
+    iMenuColumn = -1;
+    setColumnCount(iColumns);
+    setRowCount(iRows);
+    setColumnTitles(lstTitles);
+    setCellTexts(lstCells);
+}
+
+QDataStream& operator<<(QDataStream& out, const CReportTable& table) {
+    QStringList lstTitles;
+    QStringList lstCells;
+    table.columnTitles(lstTitles);
+    table.cellTexts(lstCells);
+    out << qint32(table.rowCount()) << qint32(table.columnCount()) << withoutNulls(lstTitles)
+        << withoutNulls(lstCells);
+    return out;
+}
+
+QDataStream& operator>>(QDataStream& in, CReportTable& table) {
+    int iRows = 0;
+    int iColumns = 0;
+    QStringList lstTitles;
+    QStringList lstCells;
+    if (CReportTable::readRecord(in, iRows, iColumns, lstTitles, lstCells))
+        table.loadRecord(iRows, iColumns, lstTitles, lstCells);
+    return in;
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+class CChangeTitle;
+class CEnterNumber;
+class CTableWidgetHeir;
+class QAction;
+class QDataStream;
+class QMenu;
+
+// Reads a list of texts written as a quint32 count followed by the texts.
+// Reads element by element, so a count that the stream cannot hold costs
+// no memory; returns false (stream status not Ok) when the list is cut short.
+bool readTextList(QDataStream& in, QStringList& lst);
+
+// The editable results table of one control method: a clipboard-aware
+// grid with row and column editing from the header menus, deletion of whole
+// selected rows, and the content as lists, a document record and HTML.
+class CReportTable : public QWidget {
+    Q_OBJECT
+public:
+    explicit CReportTable(QWidget* pParent = nullptr);
+    ~CReportTable() override;
+
+    int rowCount() const;
+    int columnCount() const;
+    void setRowCount(int n);
+    void setColumnCount(int n);
+    void setColumnTitles(const QStringList& list);
+    void setCellTexts(const QStringList& list);
+    void columnTitles(QStringList& list) const;
+    void cellTexts(QStringList& list) const;
+
+    QString toHtml() const;
+
+    // The height the table wants, clamped to its minimum and maximum.
+    int preferredHeight() const;
+
+    // The header menu for a right click at pos (local to this widget). It
+    // remembers the row or column under the pointer for the commands. The
+    // caller owns the menu (it is parented to this widget).
+    QMenu* buildHeaderMenu(const QPoint& pos);
+
+    // Whether a table record is sound: counts not negative, a title for
+    // every column, a text for every cell, and no rows without columns.
+    static bool isSoundRecord(qint64 iRows, qint64 iColumns, const QStringList& lstTitles,
+                              const QStringList& lstCells);
+    // Reads the four fields of a table record without applying them. A
+    // record that is cut short or unsound sets the stream status to
+    // ReadCorruptData (unless it already failed) and gives false.
+    static bool readRecord(QDataStream& in, int& iRows, int& iColumns, QStringList& lstTitles,
+                           QStringList& lstCells);
+    // Applies a record read by readRecord, as a document load does.
+    void loadRecord(int iRows, int iColumns, const QStringList& lstTitles,
+                    const QStringList& lstCells);
+
+signals:
+    // The preferred height (an absolute height, clamped to 180..490).
+    void preferredHeightChanged(int iDelta);
+
+protected:
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
+
+private slots:
+    void slot_deleteRowAct();
+    void slot_insertRowAct();
+    void slot_insertNRowsAct();
+    void slot_insertNumberOfRows(int iRow, int N);
+    void slot_deleteColumnAct();
+    void slot_insertColumnAct();
+    void slot_setColumnTitleAct();
+    void slot_titleChanged(QString str);
+    void slot_sectionResized();
+
+private:
+    void sendPreferredHeight();
+    void fitColumnWidths();
+    void insertEmptyRow(int iRow);
+    int columnHeaderHeight() const;
+    int rowHeaderWidth() const;
+
+    CTableWidgetHeir* tab_results;
+    int iMenuRow;
+    int iMenuColumn;
+    QAction* pDeleteRowAct;
+    QAction* pInsertRowAct;
+    QAction* pInsertNRowsAct;
+    QAction* pDeleteColumnAct;
+    QAction* pInsertColumnAct;
+    QAction* pSetColumnTitleAct;
+    CEnterNumber* pNumberDialog;
+    CChangeTitle* pTitleDialog;
+};
+
+QDataStream& operator<<(QDataStream& out, const CReportTable& table);
+// Reads and applies a table record; an unsound one is not applied and
+// leaves the stream status at ReadCorruptData.
+QDataStream& operator>>(QDataStream& in, CReportTable& table);
