@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+class CAskFormTable;
+class CReportTable;
+class QDataStream;
+class QLabel;
+
+// The numbered block "Результаты %1 контроля" of one control method: its
+// number, its title and the editable results table. The block stays 40
+// pixels taller than the table and reports every change of its height.
+class CResultTable : public QWidget {
+    Q_OBJECT
+public:
+    explicit CResultTable(QWidget* pParent = nullptr, const QString& sMethod = QString(),
+                          int iNum = 0);
+
+    void setNumber(int n);
+    int number() const { return iNumber; }
+    void setMethod(const QString& s);
+    QString method() const { return sMethod; }
+    void setMethodsList(const QStringList& list);
+    QStringList methodsList() const { return lstMethods; }
+
+    void getData(int& iRows, int& iColumns, QStringList& lstTitles, QStringList& lstCells) const;
+    void setData(int iRows, int iColumns, const QStringList& lstTitles,
+                 const QStringList& lstCells);
+
+    QString toHtml(int iShift) const;
+
+    // Reads a block record; a record cut short or holding an unsound table
+    // is not applied and leaves the stream status at ReadCorruptData or
+    // ReadPastEnd.
+    bool readRecord(QDataStream& in);
+    void writeRecord(QDataStream& out) const;
+
+signals:
+    // The block's new height and the change from its old height.
+    void tableHeightChanged(int iHeight, int iDelta);
+    // The method (genitive form) whose table this one is to be formed from.
+    void loadResultsTable(QString sMethod);
+
+protected:
+    void resizeEvent(QResizeEvent* pEvent) override;
+
+private slots:
+    void slot_preferredHeightChanged(int iHeight);
+
+private:
+    QLabel* lbl_num;
+    QLabel* lbl_title;
+    CReportTable* wgt_table;
+    CAskFormTable* wgt_ask_formTable;
+    QString sMethod;
+    int iNumber;
+    QStringList lstMethods;
+};
+
+QDataStream& operator<<(QDataStream& out, const CResultTable& block);
+QDataStream& operator>>(QDataStream& in, CResultTable& block);
