@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QDate>
+#include <QWidget>
+
+class CDateEditHeir;
+class QDataStream;
+class QLabel;
+
+// The unnumbered line with the date the protocol is drawn up. The stored
+// date follows the editor only when the editor loses focus.
+class CStdDateItem : public QWidget {
+    Q_OBJECT
+public:
+    CStdDateItem(QWidget* pParent, const QDate& date);
+    ~CStdDateItem() override;
+
+    QDate date() const { return dtDate; }
+    // The stored date as "dd.MM.yyyy".
+    QString dateText() const;
+    // Stores dt and shows it at once.
+    void setDate(const QDate& dt);
+
+public slots:
+    void slot_updateDate();
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
+private:
+    QLabel* lbl_name;
+    CDateEditHeir* dedt_date;
+    QDate dtDate;
+};
+
+QDataStream& operator<<(QDataStream& out, const CStdDateItem& item);
+// A record cut short is not applied and leaves the stream's status not Ok.
+QDataStream& operator>>(QDataStream& in, CStdDateItem& item);
