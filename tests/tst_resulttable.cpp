@@ -239,6 +239,10 @@ private slots:
         QCOMPARE(panel(block)->findChild<QWidget*>("btn_fill")->geometry(), QRect(0, 0, 120, 30));
         const QString sFile = QDir::temp().filePath("resulttable.png");
         QVERIFY(block.grab().save(sFile));
+        CResultTable fresh;
+        fresh.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fresh));
+        QVERIFY(fresh.grab().save(QDir::temp().filePath("resulttable_new.png")));
     }
 };
 

@@ -1,5 +1,6 @@
 #include "results/reporttable.h"
 
+#include "app/streamutil.h"
 #include "app/userdialogs.h"
 #include "results/changetitle.h"
 #include "results/enternumber.h"
@@ -51,25 +52,6 @@ QString htmlRow(const QStringList& lstTexts) {
     return sRow + QStringLiteral("</TR>\n");
 }
 } // namespace
-
-bool readTextList(QDataStream& in, QStringList& lst) {
-    lst.clear();
-    quint32 iCount = 0;
-    in >> iCount;
-    // No room is reserved for the count: a damaged count runs into the end
-    // of the stream after as many texts as the stream really holds.
-    for (quint32 i = 0; i < iCount && in.status() == QDataStream::Ok; ++i) {
-        QString s;
-        in >> s;
-        if (in.status() == QDataStream::Ok)
-            lst.append(s);
-    }
-    if (in.status() != QDataStream::Ok) {
-        lst.clear();
-        return false;
-    }
-    return true;
-}
 
 CReportTable::CReportTable(QWidget* pParent)
     : QWidget(pParent), tab_results(new CTableWidgetHeir(this)), iMenuRow(-1), iMenuColumn(-1),
@@ -429,9 +411,9 @@ bool CReportTable::readRecord(QDataStream& in, int& iRows, int& iColumns, QStrin
     qint32 iC = 0;
     in >> iR >> iC;
     if (in.status() == QDataStream::Ok)
-        readTextList(in, lstTitles);
+        readStringList(in, lstTitles);
     if (in.status() == QDataStream::Ok)
-        readTextList(in, lstCells);
+        readStringList(in, lstCells);
     if (in.status() != QDataStream::Ok)
         return false;
     if (!isSoundRecord(iR, iC, lstTitles, lstCells)) {

@@ -10,11 +10,6 @@ class QAction;
 class QDataStream;
 class QMenu;
 
-// Reads a list of texts written as a quint32 count followed by the texts.
-// Reads element by element, so a count that the stream cannot hold costs
-// no memory; returns false (stream status not Ok) when the list is cut short.
-bool readTextList(QDataStream& in, QStringList& lst);
-
 // The editable results table of one control method: a clipboard-aware
 // grid with row and column editing from the header menus, deletion of whole
 // selected rows, and the content as lists, a document record and HTML.

@@ -1,5 +1,6 @@
 #include "results/resulttable.h"
 
+#include "app/streamutil.h"
 #include "results/askformtable.h"
 #include "results/reporttable.h"
 
@@ -128,7 +129,7 @@ bool CResultTable::readRecord(QDataStream& in) {
     QStringList lstCells;
     in >> iNum >> sMethodText;
     if (in.status() == QDataStream::Ok)
-        readTextList(in, lstOffered);
+        readStringList(in, lstOffered);
     if (in.status() != QDataStream::Ok
         || !CReportTable::readRecord(in, iRows, iColumns, lstTitles, lstCells))
         return false;
