@@ -200,7 +200,7 @@ private slots:
         QStringList lst = {"old"};
         QDataStream in(Bytes().i32(1000000).str("a").str("b").data);
         in.setVersion(QDataStream::Qt_4_6);
-        readStringList(in, lst);
+        readRecordList(in, lst);
         QCOMPARE(lst, QStringList({"a", "b"}));
     }
 };

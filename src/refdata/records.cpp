@@ -74,10 +74,6 @@ bool ToolEntry::operator==(const ToolEntry& other) const {
            && bVerification == other.bVerification;
 }
 
-bool readStringList(QDataStream& in, QStringList& lst) { return readRecordList(in, lst); }
-
-void writeStringList(QDataStream& out, const QStringList& lst) { writeRecordList(out, lst); }
-
 // The level is a qint16 on the stream.
 QDataStream& operator<<(QDataStream& out, const CertificateMethod& method) {
     return out << method.sMethod << method.dtValidity << qint16(method.iLevel);
@@ -159,7 +155,7 @@ QDataStream& operator>>(QDataStream& in, Tool& tool) {
 
 QDataStream& operator<<(QDataStream& out, const Organization& organization) {
     out << organization.sName;
-    writeStringList(out, organization.lstGrounds);
+    writeRecordList(out, organization.lstGrounds);
     return out;
 }
 
@@ -167,7 +163,7 @@ bool readRecord(QDataStream& in, Organization& organization) {
     in >> organization.sName;
     if (in.status() != QDataStream::Ok)
         return false;
-    readStringList(in, organization.lstGrounds);
+    readRecordList(in, organization.lstGrounds);
     return true;
 }
 

@@ -130,8 +130,8 @@ bool readRecord(QDataStream& in, Specialist& specialist);
 bool readRecord(QDataStream& in, Tool& tool);
 bool readRecord(QDataStream& in, Organization& organization);
 
-// Reads a list as described above into lst (cleared first). Returns true
-// when the stream is still sound afterwards.
+// Reads a list as described above into lst (cleared first); also serves a
+// QStringList. Returns true when the stream is still sound afterwards.
 template <typename T>
 bool readRecordList(QDataStream& in, QList<T>& lst) {
     lst.clear();
@@ -152,10 +152,6 @@ void writeRecordList(QDataStream& out, const QList<T>& lst) {
     for (const T& item : lst)
         out << item;
 }
-
-// A QStringList in the same layout and with the same reading rule.
-bool readStringList(QDataStream& in, QStringList& lst);
-void writeStringList(QDataStream& out, const QStringList& lst);
 
 QDataStream& operator<<(QDataStream& out, const CertificateMethod& method);
 QDataStream& operator>>(QDataStream& in, CertificateMethod& method);

@@ -97,10 +97,10 @@ bool CReferenceFiles::loadOptional(const QString& sDir, QList<Organization>& lst
         lstAssessments.clear();
         if (in.status() != QDataStream::Ok)
             return;
-        readStringList(in, lstStandards);
+        readRecordList(in, lstStandards);
         if (in.status() != QDataStream::Ok)
             return;
-        readStringList(in, lstAssessments);
+        readRecordList(in, lstAssessments);
     });
 }
 
@@ -135,8 +135,8 @@ bool CReferenceFiles::saveOptional(const QString& sDir,
                                    const QStringList& lstAssessments) {
     return writeStreamFile(filePath(sDir, sOptionalFile), [&](QDataStream& out) {
         writeRecordList(out, lstOrganizations);
-        writeStringList(out, lstStandards);
-        writeStringList(out, lstAssessments);
+        writeRecordList(out, lstStandards);
+        writeRecordList(out, lstAssessments);
     });
 }
 
