@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class CLineEditHeir;
+class QDataStream;
+class QLabel;
+class QLineEdit;
+
+// The block at the top of the protocol that names the laboratory: name,
+// address, telephone, accreditation certificate number and its issuer.
+// Name and address show an italic prompt while empty; their values are
+// committed when the user leaves the field.
+class CReportHeader : public QWidget {
+    Q_OBJECT
+public:
+    explicit CReportHeader(QWidget* pParent = nullptr);
+    ~CReportHeader() override;
+
+    void setLabName(const QString& sName);
+    void setAddress(const QString& sAddress);
+    QString labName() const { return sLabName; }
+    QString address() const { return sAddress; }
+
+    QString phone() const;
+    QString licence() const;
+    QString issuedBy() const;
+    void setPhoneLicenceIssuer(const QString& sPhone, const QString& sLicence,
+                               const QString& sIssuedBy);
+
+    // The header's fragment of the printed protocol.
+    QString toHtml() const;
+
+public slots:
+    virtual void slot_labName_focusReceived();
+    virtual void slot_labName_focusLost();
+    virtual void slot_address_focusReceived();
+    virtual void slot_address_focusLost();
+
+protected:
+    void resizeEvent(QResizeEvent* pEvent) override;
+
+private:
+    CLineEditHeir* edt_labName;
+    CLineEditHeir* edt_address;
+    QLabel* lbl_phone;
+    QLineEdit* edt_phone;
+    QLabel* lbl_licence;
+    QLineEdit* edt_licence;
+    QLabel* lbl_issued_by;
+    QLineEdit* edt_issued_by;
+
+    QString sLabName;
+    QString sAddress;
+    const QString sLabNamePrompt;
+    const QString sAddressPrompt;
+};
+
+// The record: name, address, telephone, certificate number, issuer.
+QDataStream& operator<<(QDataStream& out, const CReportHeader& header);
+// A record cut short or damaged is not applied and leaves the stream's
+// status not Ok.
+QDataStream& operator>>(QDataStream& in, CReportHeader& header);
