@@ -1,5 +1,6 @@
-// The reference files beside the program, read from bytes written out by
-// hand and written back byte for byte; missing, cut and unwritable files.
+// The reference records and files: layouts checked against bytes written out
+// by hand and written back byte for byte; damaged, cut, missing and
+// unwritable files.
 #include "refdata/referencefiles.h"
 
 #include <QTextCodec>
@@ -25,6 +26,8 @@ struct Bytes {
         return *this;
     }
     Bytes& str(const QString& s) {
+        if (s.isNull())
+            return i32(0xFFFFFFFF);
         i32(quint32(s.size() * 2));
         for (QChar c : s)
             i16(c.unicode());
@@ -44,6 +47,26 @@ void putFile(const QString& sPath, const QByteArray& data) {
     QFile file(sPath);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(data), data.size());
+}
+
+template <typename T>
+QByteArray written(const T& value) {
+    QByteArray data;
+    QDataStream out(&data, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_4_6);
+    out << value;
+    return data;
+}
+
+template <typename T>
+T readBack(const QByteArray& data, QDataStream::Status* pStatus = nullptr) {
+    QDataStream in(data);
+    in.setVersion(QDataStream::Qt_4_6);
+    T value;
+    in >> value;
+    if (pStatus)
+        *pStatus = in.status();
+    return value;
 }
 
 // One specialist holding two certificates, the first covering two methods.
@@ -134,28 +157,95 @@ QStringList flatten(const QList<Tool>& lst) {
 class TestReferenceFiles : public QObject {
     Q_OBJECT
 private slots:
+    // The flat panel entries and the defaults of new records.
+    void entriesAndDefaults() {
+        SpecialistEntry spec{QStringLiteral("Петров"), "12", QStringLiteral("магнитному"),
+                             QDate(2016, 12, 31), 2, QStringLiteral("НОАП")};
+        const QByteArray specBytes = Bytes()
+                                         .str(QStringLiteral("Петров")).str("12")
+                                         .str(QStringLiteral("магнитному")).date(2016, 12, 31)
+                                         .i16(2).str(QStringLiteral("НОАП"))
+                                         .data;
+        QCOMPARE(written(spec), specBytes);
+        QCOMPARE(readBack<SpecialistEntry>(specBytes), spec);
+
+        const ToolEntry tool{QStringLiteral("УД2-12"), "101", "55", QDate(2014, 1, 2), false};
+        const QByteArray toolBytes =
+            Bytes().str(QStringLiteral("УД2-12")).str("101").str("55").date(2014, 1, 2).b(false).data;
+        QCOMPARE(written(tool), toolBytes);
+        QCOMPARE(readBack<ToolEntry>(toolBytes), tool);
+
+        // New records: level "II", a verification certificate; a null date
+        // is stored as 0 and a null string as the length 0xFFFFFFFF.
+        QCOMPARE(SpecialistEntry().iLevel, 1);
+        QVERIFY(ToolEntry().bVerification);
+        QCOMPARE(written(CertificateMethod()), Bytes().str(QString()).i32(0).i16(1).data);
+        QCOMPARE(written(Device()), Bytes().str(QString()).str(QString()).i32(0).b(true).data);
+    }
+
+    void recordsFromEntries() {
+        const SpecialistEntry e{QStringLiteral("Сидоров"), "9", QStringLiteral("вихретоковому"),
+                                QDate(2015, 1, 1), 2, QStringLiteral("ЦС")};
+        const Specialist expected{e.sName, {{"9", e.sIssuedBy, {{e.sMethod, e.dtValidity, 2}}}}};
+        QCOMPARE(Specialist::fromEntry(e), expected);
+
+        ToolEntry t{QStringLiteral("Толщиномер"), QString(), "1", QDate(2015, 1, 1), false};
+        QCOMPARE(Tool::fromEntry(t), Tool({t.sToolName, {}})); // no serial number, no device
+        t.sNumber = "42";
+        QCOMPARE(Tool::fromEntry(t), Tool({t.sToolName, {{"42", "1", t.dtValidity, false}}}));
+    }
+
+    // A list inside a longer stream, as a protocol document carries it: the
+    // data after it stays readable, and a damaged element keeps the elements
+    // read whole before it (the toolkit's container operators would drop
+    // them all).
+    void listsInsideAStream() {
+        const QList<Tool> lstTools = {{"A", {{"1", "c", QDate(2013, 5, 5), true}}}, {"B", {}}};
+        QByteArray data = written(lstTools);
+        QCOMPARE(data.left(4), Bytes().i32(2).data);
+        data += Bytes().i32(77).data;
+        QDataStream in(data);
+        in.setVersion(QDataStream::Qt_4_6);
+        QList<Tool> lstRead = {{"old", {}}};
+        qint32 iAfter = 0;
+        in >> lstRead >> iAfter;
+        QCOMPARE(lstRead, lstTools);
+        QCOMPARE(iAfter, 77);
+
+        // Count 3; the second tool's name has an odd byte length.
+        const QByteArray damaged = Bytes().i32(3).str("A").i32(0).i32(3).data + "xyz" + QByteArray(40, 'q');
+        QDataStream::Status eStatus;
+        QCOMPARE(readBack<QList<Tool>>(damaged, &eStatus), QList<Tool>({{"A", {}}}));
+        QCOMPARE(eStatus, QDataStream::ReadCorruptData);
+    }
+
+    // Counts are not trusted: reading goes element by element and ends with
+    // the data.
+    void absurdCounts() {
+        const QByteArray huge = Bytes().i32(0x7FFFFFFF).str("X").i32(0x7FFFFFFF).data;
+        QCOMPARE(readBack<QList<Organization>>(huge), QList<Organization>({{"X", {}}}));
+        // A string claiming nearly 4 GiB, followed by a few bytes.
+        QDataStream::Status eStatus;
+        QVERIFY(readBack<QList<Device>>(Bytes().i32(5).i32(0xFFFFFFF0).str("abc").data, &eStatus)
+                    .isEmpty());
+        QCOMPARE(eStatus, QDataStream::ReadPastEnd);
+        // A negative count reads as an empty list.
+        QVERIFY(readBack<QList<Specialist>>(Bytes().i32(0xFFFFFFFE).str("Y").data).isEmpty());
+    }
+
     void techniciansByHand() {
         QTemporaryDir dir, outDir;
         putFile(dir.filePath("technicians.hmdb"), techniciansBytes());
         QList<Specialist> lst = {{"old", {}}};
         QVERIFY(CReferenceFiles::loadTechnicians(dir.path(), lst));
 
-        QCOMPARE(lst.size(), 1);
-        QCOMPARE(lst[0].sName, QStringLiteral("Иванов Иван Иванович"));
-        QCOMPARE(lst[0].lstCertificates.size(), 2);
-        const Certificate& first = lst[0].lstCertificates[0];
-        QCOMPARE(first.sNumber, QStringLiteral("А-123"));
-        QCOMPARE(first.sIssuedBy, QStringLiteral("НОАП"));
-        QCOMPARE(first.lstMethods,
-                 QList<CertificateMethod>(
-                     {{QStringLiteral("ультразвуковому"), QDate(2015, 6, 30), 1},
-                      {QStringLiteral("визуальному и измерительному"), QDate(2000, 1, 1), 2}}));
-        const Certificate& second = lst[0].lstCertificates[1];
-        QCOMPARE(second.sNumber, QStringLiteral("77"));
-        QVERIFY(second.sIssuedBy.isEmpty());
-        QCOMPARE(second.lstMethods,
-                 QList<CertificateMethod>(
-                     {{QStringLiteral("радиографическому"), QDate(2016, 1, 15), 0}}));
+        const QList<Specialist> expected = {
+            {QStringLiteral("Иванов Иван Иванович"),
+             {{QStringLiteral("А-123"), QStringLiteral("НОАП"),
+               {{QStringLiteral("ультразвуковому"), QDate(2015, 6, 30), 1},
+                {QStringLiteral("визуальному и измерительному"), QDate(2000, 1, 1), 2}}},
+              {"77", "", {{QStringLiteral("радиографическому"), QDate(2016, 1, 15), 0}}}}}};
+        QCOMPARE(lst, expected);
 
         QVERIFY(CReferenceFiles::saveTechnicians(outDir.path(), lst));
         QCOMPARE(fileBytes(outDir.filePath("technicians.hmdb")), techniciansBytes());
