@@ -1,0 +1,119 @@
+#include "items/editableset.h"
+
+#include "app/constants.h"
+#include "app/streamutil.h"
+#include "items/comboboxheir.h"
+
+#include <QDataStream>
+#include <QLabel>
+#include <QToolButton>
+
+CEditableSet::CEditableSet(QWidget* pParent, int iNum, const QString& sName,
+                           const QStringList& list)
+    : CExtStrSet(pParent, iNum, sName, list) {
+    setChoices(list);
+    addSubItem();
+    btn_delete->hide();
+    emit listItemsWidgetChanged(1);
+    connect(btn_deleteItem, &QToolButton::clicked, this, &CEditableSet::slot_comboBoxItemDeleted);
+}
+
+void CEditableSet::addSubItem() {
+    auto pCombo = new CComboBoxEditableHeir(this, lstChoices);
+    pCombo->setFont(lbl_name->font());
+    pCombo->setMinimumSize(g_szEditorMin);
+    pCombo->setMaximumSize(g_szEditorMax);
+    pCombo->setVisible(true);
+    pCombo->setFocusPolicy(Qt::StrongFocus);
+    pCombo->installEventFilter(this);
+    connect(pCombo, &CComboBoxEditableHeir::newStringAdded, this,
+            &CEditableSet::slot_newItemAdded);
+    connect(pCombo, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &CEditableSet::slot_comboBoxIndexChanged);
+    // only the last sub-item drives the delete-entry button
+    if (!lstSubItems.isEmpty())
+        disconnect(subCombo(lstSubItems.size() - 1), qOverload<int>(&QComboBox::currentIndexChanged),
+                   this, &CEditableSet::slot_comboBoxIndexChanged);
+    lstSubItems.append(pCombo);
+    updateDeleteButton(true);
+}
+
+void CEditableSet::destroySubItem(QWidget* w) {
+    if (!w)
+        return;
+    disconnect(static_cast<QComboBox*>(w), qOverload<int>(&QComboBox::currentIndexChanged), this,
+               &CEditableSet::slot_comboBoxIndexChanged);
+    delete w;
+    if (!lstSubItems.isEmpty())
+        connect(subCombo(lstSubItems.size() - 1), qOverload<int>(&QComboBox::currentIndexChanged),
+                this, &CEditableSet::slot_comboBoxIndexChanged, Qt::UniqueConnection);
+    updateDeleteButton(true);
+}
+
+void CEditableSet::refillSubItems() {
+    for (QWidget* w : std::as_const(lstSubItems))
+        static_cast<CComboBoxEditableHeir*>(w)->setItems(lstChoices);
+}
+
+void CEditableSet::removeEntryFromSubItems(int index) {
+    for (int i = 0; i < lstSubItems.size(); ++i)
+        subCombo(i)->removeItem(index);
+}
+
+void CEditableSet::updateDeleteButton(bool bForce) {
+    if (lstSubItems.isEmpty())
+        return;
+    const bool bShow = subCombo(lstSubItems.size() - 1)->currentIndex() > 0;
+    const bool bChanged = btn_deleteItem->isHidden() == bShow;
+    btn_deleteItem->setVisible(bShow);
+    if (bChanged || bForce)
+        updateHeight();
+}
+
+void CEditableSet::slot_comboBoxIndexChanged(int) { updateDeleteButton(false); }
+
+void CEditableSet::slot_newItemAdded(const QString& s) {
+    if (!lstChoices.contains(s))
+        setChoices(lstChoices + QStringList{s});
+}
+
+void CEditableSet::slot_comboBoxItemDeleted() {
+    if (lstSubItems.isEmpty())
+        return;
+    const int index = subCombo(lstSubItems.size() - 1)->currentIndex();
+    if (index <= 0 || index > lstChoices.size())
+        return;
+    lstChoices.removeAt(index - 1);
+    removeEntryFromSubItems(index);
+    refillSubItems();
+}
+
+void CEditableSet::mergeTypedTexts() {
+    QStringList lstNew;
+    for (const QString& s : currentTexts()) {
+        if (!s.isEmpty() && !lstChoices.contains(s) && !lstNew.contains(s))
+            lstNew.append(s);
+    }
+    if (!lstNew.isEmpty())
+        setChoices(lstChoices + lstNew);
+}
+
+QDataStream& operator<<(QDataStream& out, const CEditableSet& set) {
+    out << qint32(set.number()) << set.name() << set.currentTexts() << set.choices();
+    return out;
+}
+
+QDataStream& operator>>(QDataStream& in, CEditableSet& set) {
+    qint32 iNum = 0;
+    QString sName;
+    QStringList lstTexts, lstChoices;
+    in >> iNum >> sName;
+    if (in.status() != QDataStream::Ok || !readStringList(in, lstTexts) ||
+        !readStringList(in, lstChoices))
+        return in; // a record cut short or damaged is not applied
+    set.setNumber(iNum);
+    set.setName(sName);
+    set.addChoices(lstChoices);
+    set.setSelectedTexts(lstTexts);
+    return in;
+}

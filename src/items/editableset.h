@@ -1,0 +1,38 @@
+#pragma once
+
+#include "items/extitem.h"
+
+class QDataStream;
+
+// A list section whose sub-items are editable combo boxes that learn new
+// entries: a text entered in any of them joins the choices of all. The
+// "Удалить пункт" button, visible while the last sub-item shows a non-blank
+// entry, deletes that entry from the choices.
+class CEditableSet : public CExtStrSet {
+    Q_OBJECT
+public:
+    CEditableSet(QWidget* pParent, int iNum, const QString& sName, const QStringList& list);
+
+    // Texts typed but not entered join the choices (in order, once each).
+    void mergeTypedTexts();
+
+public slots:
+    virtual void slot_newItemAdded(const QString& s);
+    virtual void slot_comboBoxIndexChanged(int index);
+    virtual void slot_comboBoxItemDeleted();
+
+protected:
+    void addSubItem() override;
+    void destroySubItem(QWidget* w) override;
+    void refillSubItems() override;
+    virtual void removeEntryFromSubItems(int index);
+
+private:
+    void updateDeleteButton(bool bForce);
+};
+
+// The record: number, caption, texts of the sub-items, choices.
+QDataStream& operator<<(QDataStream& out, const CEditableSet& set);
+// A record cut short or damaged is not applied and leaves the stream's
+// status not Ok.
+QDataStream& operator>>(QDataStream& in, CEditableSet& set);

@@ -1,0 +1,78 @@
+#include "items/methodsset.h"
+
+#include "app/constants.h"
+#include "app/streamutil.h"
+#include "items/comboboxheir.h"
+
+#include <QDataStream>
+#include <QLabel>
+#include <QToolButton>
+
+CMethodsSet::CMethodsSet(QWidget* pParent, int iNum, const QString& sName,
+                         const QStringList& list)
+    : CExtStrSet(pParent, iNum, sName, list) {
+    setChoices(list);
+    addSubItem();
+    btn_delete->hide();
+    emit listItemsWidgetChanged(1);
+}
+
+void CMethodsSet::addSubItem() {
+    const QString s = firstFreeChoice();
+    auto pCombo = new CComboBoxClassicHeir(this, lstChoices, s);
+    pCombo->setFont(lbl_name->font());
+    pCombo->setMinimumSize(g_szEditorMin);
+    pCombo->setMaximumSize(g_szEditorMax);
+    pCombo->setVisible(true);
+    pCombo->installEventFilter(this);
+    // connected once filled, so that filling announces nothing
+    connect(pCombo, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &CMethodsSet::setOfSelectedItemsChanged);
+    appendPlacedSubItem(pCombo);
+}
+
+void CMethodsSet::destroySubItem(QWidget* w) { delete w; }
+
+void CMethodsSet::refillSubItems() {
+    for (QWidget* w : std::as_const(lstSubItems))
+        static_cast<CComboBoxClassicHeir*>(w)->setItems(lstChoices);
+}
+
+QString CMethodsSet::firstFreeChoice() const {
+    if (lstSubItems.isEmpty())
+        return QString();
+    const QStringList lstShown = currentTexts();
+    for (const QString& s : lstChoices) {
+        if (!lstShown.contains(s))
+            return s;
+    }
+    return QString();
+}
+
+int CMethodsSet::selectedIndexes(QList<int>& out) const {
+    out.clear();
+    for (int i = 0; i < lstSubItems.size(); ++i) {
+        const int index = subCombo(i)->currentIndex();
+        if (index >= 0)
+            out.append(index);
+    }
+    return out.size();
+}
+
+QDataStream& operator<<(QDataStream& out, const CMethodsSet& set) {
+    out << qint32(set.number()) << set.name() << set.currentTexts();
+    return out;
+}
+
+QDataStream& operator>>(QDataStream& in, CMethodsSet& set) {
+    qint32 iNum = 0;
+    QString sName;
+    QStringList lstTexts;
+    in >> iNum >> sName;
+    if (in.status() != QDataStream::Ok || !readStringList(in, lstTexts))
+        return in; // a record cut short or damaged is not applied
+    set.setNumber(iNum);
+    set.setName(sName);
+    set.setSelectedTexts(lstTexts);
+    return in;
+}

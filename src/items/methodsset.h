@@ -1,0 +1,39 @@
+#pragma once
+
+#include "items/extitem.h"
+
+#include <QList>
+
+class QDataStream;
+
+// The control methods selector: one method per row, each row a fixed-choice
+// combo box offering the method names. A new row starts on the first method
+// that no row shows yet. The number of rows is announced with
+// listItemsWidgetChanged(int), a row showing another method with
+// setOfSelectedItemsChanged().
+class CMethodsSet : public CExtStrSet {
+    Q_OBJECT
+public:
+    CMethodsSet(QWidget* pParent, int iNum, const QString& sName, const QStringList& list);
+
+    // The first choice, in list order, that no row shows; empty when there
+    // are no rows or every choice is shown.
+    QString firstFreeChoice() const;
+    // The index in the choices of every row's current method, in row order,
+    // rows without a current method skipped; returns their number.
+    int selectedIndexes(QList<int>& out) const;
+
+signals:
+    void setOfSelectedItemsChanged();
+
+protected:
+    void addSubItem() override;
+    void destroySubItem(QWidget* w) override;
+    void refillSubItems() override;
+};
+
+// The record: number, caption, texts of the rows.
+QDataStream& operator<<(QDataStream& out, const CMethodsSet& set);
+// A record cut short or damaged is not applied and leaves the stream's
+// status not Ok.
+QDataStream& operator>>(QDataStream& in, CMethodsSet& set);
