@@ -51,13 +51,23 @@ void CEditableSet::destroySubItem(QWidget* w) {
 }
 
 void CEditableSet::refillSubItems() {
+    const bool bWasRefilling = bRefilling;
+    bRefilling = true;
     for (QWidget* w : std::as_const(lstSubItems))
         static_cast<CComboBoxEditableHeir*>(w)->setItems(lstChoices);
+    bRefilling = bWasRefilling;
+    if (!bRefilling)
+        updateDeleteButton(false);
 }
 
 void CEditableSet::removeEntryFromSubItems(int index) {
+    const bool bWasRefilling = bRefilling;
+    bRefilling = true;
     for (int i = 0; i < lstSubItems.size(); ++i)
         subCombo(i)->removeItem(index);
+    bRefilling = bWasRefilling;
+    if (!bRefilling)
+        updateDeleteButton(false);
 }
 
 void CEditableSet::updateDeleteButton(bool bForce) {
@@ -70,7 +80,10 @@ void CEditableSet::updateDeleteButton(bool bForce) {
         updateHeight();
 }
 
-void CEditableSet::slot_comboBoxIndexChanged(int) { updateDeleteButton(false); }
+void CEditableSet::slot_comboBoxIndexChanged(int) {
+    if (!bRefilling)
+        updateDeleteButton(false);
+}
 
 void CEditableSet::slot_newItemAdded(const QString& s) {
     if (!lstChoices.contains(s))

@@ -29,6 +29,10 @@ protected:
 
 private:
     void updateDeleteButton(bool bForce);
+
+    // While the sub-items are refilled their index passes through -1 and the
+    // blank entry; the delete-entry button follows only the final state.
+    bool bRefilling = false;
 };
 
 // The record: number, caption, texts of the sub-items, choices.
