@@ -133,6 +133,24 @@ private slots:
         QCOMPARE(log.lst, QStringList());
     }
 
+    void ownerRefusesANewEntry() {
+        // the owner deletes a typed ground again while no customer is chosen
+        CStdComboItem item(nullptr, 4, QStringLiteral("Основание для проведения контроля:"),
+                           {QStringLiteral("план")});
+        item.show();
+        connect(&item, &CStdComboItem::stringListItemAdded, &item,
+                [&item] { item.slot_btn_deleteItem_clicked(); });
+        SignalLog log(&item);
+        auto pCombo = item.findChild<CComboBoxEditableHeir*>("cmb_values");
+        typeText(pCombo->lineEdit(), QStringLiteral("приказ"));
+        QTest::keyClick(pCombo->lineEdit(), Qt::Key_Return);
+        QCOMPARE(item.choices(), QStringList{"план"});
+        QCOMPARE(pCombo->count(), 2);
+        QVERIFY(log.lst.contains(QStringLiteral("deleted:приказ:0")));
+        QCOMPARE(log.lst.last(), QStringLiteral("index:1"));
+        QCOMPARE(item.value(), QStringLiteral("план"));
+    }
+
     void setValueAndCommit() {
         CStdComboItem item(nullptr, 2, QStringLiteral("Заказчик:"), g_lstOrgs);
         item.show();

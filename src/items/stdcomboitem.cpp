@@ -156,9 +156,13 @@ void CStdComboItem::slot_newItemAdded(const QString& s) {
     emit stringListItemAdded(s);
 }
 
-void CStdComboItem::slot_onIndexChanged(int index) {
+void CStdComboItem::slot_onIndexChanged(int) {
+    // The index the combo box reports may be stale: a new entry's
+    // announcement can make the owner delete that entry again before this
+    // slot runs. The owner is told the index that is current now.
+    const int index = cmb_values->currentIndex();
     sValue = cmb_values->currentText();
-    btn_deleteItem->setVisible(!sValue.isEmpty() && cmb_values->currentIndex() > 0);
+    btn_deleteItem->setVisible(!sValue.isEmpty() && index > 0);
     emit currentIndexChanged(index);
 }
 
