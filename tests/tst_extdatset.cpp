@@ -86,6 +86,20 @@ private slots:
         QCOMPARE(lstDates, QList<QDate>({g_dtDefault, QDate(2012, 1, 1), g_dtDefault}));
         QCOMPARE(editor(scratch, 0)->date(), QDate(2011, 3, 5));
 
+        // a stored list makes at most a hundred sub-items
+        {
+            QByteArray record = QByteArray::fromHex("00000006" "00000002" "0041" "00000096");
+            for (int i = 0; i < 150; ++i)
+                record += QByteArray::fromHex("00257978");
+            QDataStream in(record);
+            in.setVersion(QDataStream::Qt_4_6);
+            in >> scratch;
+            QCOMPARE(in.status(), QDataStream::Ok);
+            QCOMPARE(scratch.subItemCount(), 100);
+            scratch.setDates({QDate(2011, 3, 5), QDate(2012, 1, 1), QDate()});
+            QCOMPARE(scratch.subItemCount(), 3);
+        }
+
         // a record cut short, or a count the bytes cannot hold, is not applied
         const QByteArray lstDamaged[] = {
             QByteArray::fromHex("00000009" "00000002" "0042" "00000002" "00257978"),
