@@ -2,9 +2,18 @@
 
 #include "app/constants.h"
 #include "app/userdialogs.h"
+#include "commands/createreport.h"
+#include "composer/aboutwindow.h"
 #include "composer/methodvocabulary.h"
+#include "composer/reportheader.h"
+#include "items/editableset.h"
+#include "items/extdatset.h"
+#include "items/methodsset.h"
+#include "items/stdcomboitem.h"
+#include "items/stddateitem.h"
 #include "items/stditem.h"
 #include "items/wdtseparator.h"
+#include "refdata/referencefiles.h"
 
 #include <QDate>
 #include <QPrinter>
@@ -23,9 +32,13 @@ CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent)
     lstMethodsGenitive = methodsGenitive();
     lstMethodsDative = methodsDative();
 
-    sWorkDir = sAppDir;
+    sWorkDir = CReferenceFiles::loadWorkDir(sAppDir);
+    CReferenceFiles::loadTechnicians(sAppDir, lstTechnicians);
+    CReferenceFiles::loadTools(sAppDir, lstTools);
+    CReferenceFiles::loadOptional(sAppDir, lstOrganizations, lstStandards, lstAssessments);
 
-    if (!createSections()) {
+    pAboutWindow = new (std::nothrow) CAboutWindow(this);
+    if (!pAboutWindow || !createSections()) {
         CUserDialogs::critical(this, g_sCriticalTitle, g_sMemoryExhausted);
         return;
     }
@@ -38,34 +51,98 @@ CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent)
 
 CFusionWidget::~CFusionWidget() { delete pPrinter; }
 
-void CFusionWidget::appendSection(QWidget* pSection) { lstSections.append(pSection); }
+template <typename T>
+T* CFusionWidget::addSection(T* pSection) {
+    if (pSection)
+        lstSections.append(pSection);
+    return pSection;
+}
 
 bool CFusionWidget::createSections() {
-    struct StdRow {
+    auto connectHeight = [this](auto* pSection) {
+        connect(pSection, &std::remove_pointer_t<decltype(pSection)>::widgetHeightChanged, this,
+                &CFusionWidget::slot_innerWidgetHeightChanged);
+    };
+
+    CCreateReport* pBar = addSection(new (std::nothrow) CCreateReport(this));
+    if (!pBar)
+        return false;
+    connect(pBar, &CCreateReport::openReport, this, &CFusionWidget::slot_openSavedReport);
+    connect(pBar, &CCreateReport::previewReport, this, &CFusionWidget::slot_previewReport);
+    connect(pBar, &CCreateReport::saveReport, this, &CFusionWidget::slot_saveReport);
+    connect(pBar, &CCreateReport::printReport, this, &CFusionWidget::slot_printReport);
+    connect(pBar, &CCreateReport::showInfo, this, &CFusionWidget::slot_showInfoAbout);
+    connect(pBar, &CCreateReport::addStandardItem, this, &CFusionWidget::slot_addNewStdItem);
+
+    if (!(pHeader = addSection(new (std::nothrow) CReportHeader(this))))
+        return false;
+    if (!addSection(new (std::nothrow) CWdtSeparator(this)))
+        return false;
+    if (!addSection(new (std::nothrow)
+                        CStdItem(this, 0, QStringLiteral("Номер протокола"), QString(), false, 1)))
+        return false;
+    if (!(pDateItem = addSection(new (std::nothrow) CStdDateItem(this, QDate::currentDate()))))
+        return false;
+
+    pMethodsSet = addSection(new (std::nothrow) CMethodsSet(
+        this, 0, QStringLiteral("Методы контроля"), lstMethodsNominative));
+    if (!pMethodsSet)
+        return false;
+    connectHeight(pMethodsSet);
+    connect(pMethodsSet, &CMethodsSet::setOfSelectedItemsChanged, this,
+            &CFusionWidget::slot_usedMethodsChanged);
+    connect(pMethodsSet, &CMethodsSet::listItemsWidgetChanged, this,
+            &CFusionWidget::slot_listUsedMethodsChanged);
+
+    auto pDates = addSection(new (std::nothrow) CExtDatSet(
+        this, 1, QStringLiteral("Дата проведения контроля:")));
+    if (!pDates)
+        return false;
+    connectHeight(pDates);
+
+    if (!(pCustomerItem = addSection(new (std::nothrow) CStdComboItem(
+              this, 2, sCustomerCaption, organizationNames()))))
+        return false;
+    connect(pCustomerItem, &CStdComboItem::stringListItemAdded, this,
+            &CFusionWidget::slot_orgListItemAdded);
+    connect(pCustomerItem, &CStdComboItem::stringListItemDeleted, this,
+            &CFusionWidget::slot_orgListItemDeleted);
+    connect(pCustomerItem, &CStdComboItem::currentIndexChanged, this,
+            &CFusionWidget::slot_orgChanged);
+
+    if (!addSection(new (std::nothrow) CStdItem(
+            this, 3, QStringLiteral("Адрес проведения контроля:"), QString(), false, 3)))
+        return false;
+
+    if (!(pReasonItem = addSection(
+              new (std::nothrow) CStdComboItem(this, 4, sReasonCaption, QStringList()))))
+        return false;
+    connect(pReasonItem, &CStdComboItem::stringListItemAdded, this,
+            &CFusionWidget::slot_reasonsListItemAdded);
+    connect(pReasonItem, &CStdComboItem::stringListItemDeleted, this,
+            &CFusionWidget::slot_reasonsListItemDeleted);
+
+    const struct {
         const char* pCaption;
         int iNum;
-        int iFactor;
-    };
-    auto add = [this](QWidget* pSection) {
-        if (!pSection)
-            return false;
-        appendSection(pSection);
-        return true;
-    };
-    if (!add(new (std::nothrow) CWdtSeparator(this)))
-        return false;
-    if (!add(new (std::nothrow) CStdItem(this, 0, QStringLiteral("Номер протокола"), QString(),
-                                         false, 1)))
-        return false;
-    const StdRow rows[] = {{"Адрес проведения контроля:", 3, 3},
-                           {"Наименование объекта:", 5, 3},
-                           {"Объект контроля:", 6, 3},
-                           {"Стадия контроля:", 7, 3}};
-    for (const StdRow& row : rows) {
-        if (!add(new (std::nothrow) CStdItem(this, row.iNum, QString::fromUtf8(row.pCaption),
-                                             QString(), false, row.iFactor)))
+    } rows[] = {{"Наименование объекта:", 5}, {"Объект контроля:", 6}, {"Стадия контроля:", 7}};
+    for (const auto& row : rows) {
+        if (!addSection(new (std::nothrow) CStdItem(this, row.iNum,
+                                                    QString::fromUtf8(row.pCaption), QString(),
+                                                    false, 3)))
             return false;
     }
+
+    auto pStandards =
+        addSection(new (std::nothrow) CEditableSet(this, 8, sStandardsCaption, lstStandards));
+    if (!pStandards)
+        return false;
+    connectHeight(pStandards);
+    auto pAssessments =
+        addSection(new (std::nothrow) CEditableSet(this, 9, sAssessmentCaption, lstAssessments));
+    if (!pAssessments)
+        return false;
+    connectHeight(pAssessments);
     return true;
 }
 
@@ -91,27 +168,119 @@ void CFusionWidget::resizeEvent(QResizeEvent* pEvent) {
         pSection->resize(pEvent->size().width(), pSection->height());
 }
 
-QString CFusionWidget::headerHtml() const { return QString(); }
-
-QString CFusionWidget::customerValue() const { return QString(); }
-
-QList<int> CFusionWidget::chosenMethods() const { return {0}; }
-
-QString CFusionWidget::protocolDateText() const {
-    return QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+void CFusionWidget::slot_showInfoAbout() {
+    if (pAboutWindow)
+        pAboutWindow->show();
 }
 
-void CFusionWidget::commitSectionLists() {}
+// Control methods. Each chosen method will bring its own conclusion; the
+// heading reads the selector directly, so a change only re-lays out the form.
+void CFusionWidget::slot_usedMethodsChanged() { slot_innerWidgetHeightChanged(); }
 
-void CFusionWidget::writeHeadRecords(QDataStream& out) {
-    if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(3)))
-        out << qint16(2) << *pNumber;
+void CFusionWidget::slot_listUsedMethodsChanged(int) { slot_innerWidgetHeightChanged(); }
+
+QList<int> CFusionWidget::chosenMethods() const {
+    QList<int> lst;
+    if (pMethodsSet)
+        pMethodsSet->selectedIndexes(lst);
+    return lst;
 }
 
-void CFusionWidget::writeSectionRecord(QDataStream&, QWidget*) {}
+// Organisations: the customer item offers their names, the grounds item the
+// grounds of the chosen one.
 
-void CFusionWidget::writeConclusionRecords(QDataStream& out) { out << qint16(8) << qint32(0); }
+QStringList CFusionWidget::organizationNames() const {
+    QStringList lst;
+    for (const Organization& org : lstOrganizations)
+        lst.append(org.sName);
+    return lst;
+}
 
-bool CFusionWidget::readSectionRecord(QDataStream&, qint16, int) { return false; }
+int CFusionWidget::organizationIndex(const QString& sName) const {
+    for (int i = 0; i < lstOrganizations.size(); ++i) {
+        if (lstOrganizations[i].sName == sName)
+            return i;
+    }
+    return -1;
+}
 
-bool CFusionWidget::saveReferenceFiles() { return true; }
+void CFusionWidget::slot_orgListItemAdded(const QString& s) {
+    lstOrganizations.append(Organization{s, QStringList()});
+}
+
+void CFusionWidget::slot_orgListItemDeleted(const QString& s, int index) {
+    const int i = organizationIndex(s);
+    if (i >= 0)
+        lstOrganizations.removeAt(i);
+    if (!pReasonItem)
+        return;
+    QStringList lstGrounds;
+    if (index >= 0 && index < lstOrganizations.size() && iCurrentOrg >= 0 &&
+        iCurrentOrg < lstOrganizations.size())
+        lstGrounds = lstOrganizations[iCurrentOrg].lstGrounds;
+    pReasonItem->setChoices(lstGrounds);
+    pReasonItem->setValue(QString());
+}
+
+void CFusionWidget::slot_orgChanged(int index) {
+    QStringList lstGrounds;
+    if (index > 0) {
+        iCurrentOrg = index - 1;
+        if (iCurrentOrg < lstOrganizations.size())
+            lstGrounds = lstOrganizations[iCurrentOrg].lstGrounds;
+    } else {
+        iCurrentOrg = -1;
+    }
+    if (!pReasonItem)
+        return; // the grounds item is created after the customer item
+    pReasonItem->setChoices(lstGrounds);
+    pReasonItem->setValue(QString());
+}
+
+void CFusionWidget::slot_reasonsListItemAdded(const QString& s) {
+    // grounds exist only under an organisation
+    if (iCurrentOrg < 0) {
+        pReasonItem->slot_btn_deleteItem_clicked();
+        return;
+    }
+    if (iCurrentOrg < lstOrganizations.size())
+        lstOrganizations[iCurrentOrg].lstGrounds.append(s);
+}
+
+void CFusionWidget::slot_reasonsListItemDeleted(const QString& s, int) {
+    if (iCurrentOrg >= 0 && iCurrentOrg < lstOrganizations.size())
+        lstOrganizations[iCurrentOrg].lstGrounds.removeOne(s);
+}
+
+void CFusionWidget::syncOrganizations() {
+    if (!pCustomerItem || !pReasonItem)
+        return;
+    pReasonItem->commitValue();
+    // committing a customer typed without Enter refills the customer list,
+    // which switches the grounds list; the ground the user typed is kept
+    const QStringList lstGrounds = pReasonItem->choices();
+    const QString sGround = pReasonItem->value();
+    pCustomerItem->commitValue();
+    pReasonItem->setChoices(lstGrounds);
+    pReasonItem->setValue(sGround);
+    const QString sCustomer = pCustomerItem->value();
+    if (sCustomer.isEmpty())
+        return;
+    const int i = organizationIndex(sCustomer);
+    if (i >= 0)
+        lstOrganizations[i].lstGrounds = pReasonItem->choices();
+    else
+        lstOrganizations.append(Organization{sCustomer, pReasonItem->choices()});
+}
+
+bool CFusionWidget::saveReferenceFiles() {
+    QStringList lstFailed;
+    if (CReferenceFiles::saveReferenceFiles(sAppDir, sWorkDir, lstTechnicians, lstTools,
+                                            lstOrganizations, lstStandards, lstAssessments,
+                                            &lstFailed))
+        return true;
+    CUserDialogs::warning(this, QStringLiteral("Сохранить документ"),
+                          QStringLiteral("Не удалось записать справочные файлы:\n%1")
+                              .arg(lstFailed.join(QLatin1Char('\n'))));
+    return false;
+}

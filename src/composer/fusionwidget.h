@@ -1,17 +1,27 @@
 #pragma once
 
+#include "commands/lastnumbersource.h"
+#include "refdata/records.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 
+class CAboutWindow;
+class CEditableSet;
+class CMethodsSet;
+class CReportHeader;
+class CStdComboItem;
+class CStdDateItem;
 class CStdItem;
 class QDataStream;
 class QPrinter;
 
 // The form of one protocol: creates its sections in a fixed order, stacks
-// them at full width, numbers them and keeps them consistent.
-class CFusionWidget : public QWidget {
+// them at full width, numbers them, keeps the reference lists in step with
+// what the user types, saves, opens, prints and previews the protocol.
+class CFusionWidget : public QWidget, public CLastNumberSource {
     Q_OBJECT
 public:
     // sAppDir is the directory of the reference files.
@@ -20,8 +30,10 @@ public:
 
     const QList<QWidget*>& sections() const { return lstSections; }
     const QString& appDir() const { return sAppDir; }
+    const QString& workDir() const { return sWorkDir; }
 
     int layOutSections();
+    QStringList organizationNames() const;
 
     // Rendering and the close-time check.
     QString buildProtocolHtml(int* pSectionCount = nullptr);
@@ -35,6 +47,7 @@ public:
 
     // The protocol document.
     void commitEdits();
+    void syncOrganizations();
     void writeDocument(QDataStream& out);
     // Reads a document into the form; false when it was damaged and read
     // only as far as it was sound.
@@ -42,62 +55,92 @@ public:
     void removeUserItems();
     // Saves with the file dialog; true when a document was written.
     bool saveReport();
-    const QString& workDir() const { return sWorkDir; }
+    // Writes the four reference files; warns and returns false when one
+    // cannot be written.
+    bool saveReferenceFiles();
 
     // Numbering.
     void renumberFrom(int index, int firstNumber);
-    int lastNumber() const;
+    int lastNumber() const override;
     int insertPositionFor(int iNum) const;
     bool insertUserItem(int index, int iNum, const QString& sName, const QString& sValue,
                         bool bRenumber);
     const QList<CStdItem*>& userItems() const { return lstUserItems; }
 
+    // Reference lists.
+    const QList<Organization>& organizations() const { return lstOrganizations; }
+    const QStringList& standards() const { return lstStandards; }
+    const QStringList& assessments() const { return lstAssessments; }
+    const QList<Specialist>& technicians() const { return lstTechnicians; }
+    const QList<Tool>& tools() const { return lstTools; }
+    int currentOrganization() const { return iCurrentOrg; }
+
 public slots:
     virtual void slot_innerWidgetHeightChanged();
     virtual void slot_addNewStdItem(int iNum, const QString& sName, const QString& sValue);
     virtual void slot_deleteNewItemAdded(CStdItem* pSender);
+    virtual void slot_usedMethodsChanged();
+    virtual void slot_listUsedMethodsChanged(int iSize);
     virtual void slot_openSavedReport();
     virtual void slot_saveReport();
     virtual void slot_previewReport();
     virtual void slot_printReport();
+    virtual void slot_showInfoAbout();
     void printPreview(QPrinter* pTarget);
+    void slot_orgListItemAdded(const QString& s);
+    void slot_orgListItemDeleted(const QString& s, int index);
+    void slot_orgChanged(int index);
+    void slot_reasonsListItemAdded(const QString& s);
+    void slot_reasonsListItemDeleted(const QString& s, int index);
 
 protected:
     void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
     bool createSections();
-    void appendSection(QWidget* pSection);
+    template <typename T>
+    T* addSection(T* pSection);
     // Number a section carries last (a report item's number) and first.
     static int lastNumberOf(const QWidget* pSection);
     static int firstNumberOf(const QWidget* pSection);
     static bool isNumbered(const QWidget* pSection);
     int numberBefore(int index) const;
+    int organizationIndex(const QString& sName) const;
 
     void renderProtocol(QPrinter* pTarget);
-    QString headerHtml() const;
-    QString customerValue() const;
     QList<int> chosenMethods() const;
-    QString protocolDateText() const;
-    void commitSectionLists();
-    void writeHeadRecords(QDataStream& out);
-    void writeSectionRecord(QDataStream& out, QWidget* pSection);
-    void writeConclusionRecords(QDataStream& out);
     bool readSectionRecord(QDataStream& in, qint16 iTag, int N);
-    bool saveReferenceFiles();
+    void readComboRecord(QDataStream& in, int N);
+    void readEditableSetRecord(QDataStream& in, int N);
+    void readDateSetRecord(QDataStream& in, int N);
 
     QString sAppDir;
     QString sWorkDir;
-    QPrinter* pPrinter = nullptr;
-    QString sSnapshotHtml;
-    int iSnapshotCount = 0;
     QList<QWidget*> lstSections;
     QList<CStdItem*> lstUserItems;
+
+    CReportHeader* pHeader = nullptr;
+    CStdDateItem* pDateItem = nullptr;
+    CMethodsSet* pMethodsSet = nullptr;
+    CStdComboItem* pCustomerItem = nullptr;
+    CStdComboItem* pReasonItem = nullptr;
+    CAboutWindow* pAboutWindow = nullptr;
+    QPrinter* pPrinter = nullptr;
 
     QStringList lstMethodsNominative;
     QStringList lstMethodsInstrumental;
     QStringList lstMethodsGenitive;
     QStringList lstMethodsDative;
+
+    QList<Specialist> lstTechnicians;
+    QList<Tool> lstTools;
+    QList<Organization> lstOrganizations;
+    QStringList lstStandards;
+    QStringList lstAssessments;
+    int iCurrentOrg = -1;
+
+    QString sSnapshotHtml;
+    int iSnapshotCount = 0;
 
     // Captions by which the composer recognises sections.
     QString sCustomerCaption;

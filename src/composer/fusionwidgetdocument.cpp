@@ -4,6 +4,12 @@
 #include "app/userdialogs.h"
 #include "app/constants.h"
 #include "app/streamutil.h"
+#include "composer/reportheader.h"
+#include "items/editableset.h"
+#include "items/extdatset.h"
+#include "items/methodsset.h"
+#include "items/stdcomboitem.h"
+#include "items/stddateitem.h"
 #include "items/stditem.h"
 
 #include <QDataStream>
@@ -89,22 +95,41 @@ void CFusionWidget::commitEdits() {
         if (auto pItem = qobject_cast<CStdItem*>(lstSections[i]))
             pItem->commitValue();
     }
-    commitSectionLists();
+    for (int i = 6; i < lstSections.size(); ++i) {
+        auto pSet = qobject_cast<CEditableSet*>(lstSections[i]);
+        if (!pSet)
+            continue;
+        pSet->mergeTypedTexts();
+        if (pSet->name() == sStandardsCaption)
+            lstStandards = pSet->choices();
+        else if (pSet->name() == sAssessmentCaption)
+            lstAssessments = pSet->choices();
+    }
+    syncOrganizations();
 }
 
 void CFusionWidget::writeDocument(QDataStream& out) {
     out.setVersion(QDataStream::Qt_4_6);
-    writeHeadRecords(out);
+    out << qint16(eTagHeader) << *pHeader;
+    if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(3)))
+        out << qint16(eTagStdItem) << *pNumber;
+    out << qint16(eTagDate) << *pDateItem;
+    out << qint16(eTagMethods) << *pMethodsSet;
     for (int i = 6; i < lstSections.size(); ++i) {
         QWidget* pSection = lstSections[i];
         if (auto pItem = qobject_cast<CStdItem*>(pSection)) {
             if (!lstUserItems.contains(pItem))
                 out << qint16(eTagStdItem) << *pItem;
-            continue;
+        } else if (auto pDates = qobject_cast<CExtDatSet*>(pSection)) {
+            out << qint16(eTagDateSet) << *pDates;
+        } else if (auto pSet = qobject_cast<CEditableSet*>(pSection)) {
+            out << qint16(eTagEditableSet) << *pSet;
+        } else if (auto pCombo = qobject_cast<CStdComboItem*>(pSection)) {
+            out << qint16(eTagComboItem) << *pCombo;
         }
-        writeSectionRecord(out, pSection);
     }
-    writeConclusionRecords(out);
+    // conclusions: none in this form yet
+    out << qint16(eTagConclusions) << qint32(0);
     out << qint16(eTagUserItems) << qint32(lstUserItems.size());
     for (const CStdItem* pItem : lstUserItems)
         out << *pItem;
@@ -166,8 +191,36 @@ bool CFusionWidget::readDocument(QDataStream& in) {
             }
             break;
         }
+        case eTagHeader:
+            in >> *pHeader;
+            break;
+        case eTagDate:
+            in >> *pDateItem;
+            break;
+        case eTagMethods:
+            in >> *pMethodsSet;
+            break;
+        case eTagComboItem:
+            readComboRecord(in, N);
+            break;
+        case eTagEditableSet:
+            readEditableSetRecord(in, N);
+            break;
+        case eTagDateSet:
+            readDateSetRecord(in, N);
+            break;
+        case eTagConclusions: {
+            qint32 n = 0;
+            in >> n;
+            // this form holds no conclusion that could take such records
+            if (n > 0)
+                bSound = false;
+            break;
+        }
         default:
-            bSound = readSectionRecord(in, iTag, N);
+            // instruments or an unknown record: its layout is not known here,
+            // so nothing after it can be read reliably
+            bSound = false;
             break;
         }
         if (in.status() != QDataStream::Ok)
@@ -215,4 +268,92 @@ void CFusionWidget::slot_openSavedReport() {
             this, g_sOpenTitle,
             QStringLiteral("Документ \"%1\" поврежден и прочитан только частично!").arg(sFileName));
     takeSnapshot();
+}
+
+void CFusionWidget::readComboRecord(QDataStream& in, int N) {
+    CStdComboItem scratch(nullptr, 0, QString(), QStringList());
+    in >> scratch;
+    if (in.status() != QDataStream::Ok)
+        return;
+    const QString sText = scratch.value();
+    QStringList L;
+    CStdComboItem* pTarget = nullptr;
+    if (scratch.name() == sCustomerCaption) {
+        L = organizationNames();
+        if (!sText.isEmpty() && !L.contains(sText)) {
+            L.append(sText);
+            lstOrganizations.append(Organization{sText, QStringList()});
+        }
+        pTarget = pCustomerItem;
+    } else if (scratch.name() == sReasonCaption) {
+        const QString c = pCustomerItem ? pCustomerItem->value() : QString();
+        const int iOrg = c.isEmpty() ? -1 : organizationIndex(c);
+        if (iOrg >= 0) {
+            L = lstOrganizations[iOrg].lstGrounds;
+            if (!sText.isEmpty() && !L.contains(sText)) {
+                L.append(sText);
+                lstOrganizations[iOrg].lstGrounds.append(sText);
+            }
+        } else {
+            if (!sText.isEmpty())
+                L.append(sText);
+            if (!c.isEmpty() && !sText.isEmpty())
+                lstOrganizations.append(Organization{c, L});
+        }
+        pTarget = pReasonItem;
+    }
+    const int iTarget = lstSections.indexOf(pTarget);
+    if (!pTarget || iTarget < 6 || iTarget >= N)
+        return;
+    pTarget->setNumber(scratch.number());
+    pTarget->setChoices(L);
+    pTarget->setValue(sText);
+}
+
+void CFusionWidget::readEditableSetRecord(QDataStream& in, int N) {
+    CEditableSet scratch(nullptr, 0, QString(), QStringList());
+    in >> scratch;
+    if (in.status() != QDataStream::Ok)
+        return;
+    QStringList* pReference = nullptr;
+    if (scratch.name() == sStandardsCaption)
+        pReference = &lstStandards;
+    else if (scratch.name() == sAssessmentCaption)
+        pReference = &lstAssessments;
+    QStringList lstTexts;
+    scratch.collectTexts(lstTexts);
+    for (int i = 6; i < N; ++i) {
+        auto pSet = qobject_cast<CEditableSet*>(lstSections[i]);
+        if (!pSet || pSet->name() != scratch.name())
+            continue;
+        pSet->setNumber(scratch.number());
+        if (pReference) {
+            for (const QString& sText : lstTexts) {
+                if (!sText.isEmpty() && !pReference->contains(sText))
+                    pReference->append(sText);
+            }
+            pSet->setChoices(*pReference);
+        } else {
+            pSet->setChoices(lstTexts);
+        }
+        pSet->setSelectedTexts(lstTexts);
+        return;
+    }
+}
+
+void CFusionWidget::readDateSetRecord(QDataStream& in, int N) {
+    CExtDatSet scratch(nullptr, 0, QString());
+    in >> scratch;
+    if (in.status() != QDataStream::Ok)
+        return;
+    for (int i = 6; i < N; ++i) {
+        auto pSet = qobject_cast<CExtDatSet*>(lstSections[i]);
+        if (!pSet || pSet->name() != scratch.name())
+            continue;
+        QList<QDate> lstDates;
+        scratch.collectDates(lstDates);
+        pSet->setNumber(scratch.number());
+        pSet->setDates(lstDates);
+        return;
+    }
 }

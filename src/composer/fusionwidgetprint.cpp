@@ -2,6 +2,9 @@
 #include "composer/fusionwidget.h"
 
 #include "app/userdialogs.h"
+#include "composer/reportheader.h"
+#include "items/stdcomboitem.h"
+#include "items/stddateitem.h"
 #include "items/stditem.h"
 
 #include <QPrintDialog>
@@ -12,7 +15,7 @@
 QString CFusionWidget::buildProtocolHtml(int* pSectionCount) {
     if (pSectionCount)
         *pSectionCount = lstSections.size();
-    QString sHtml = headerHtml();
+    QString sHtml = pHeader ? pHeader->toHtml() : QString();
     sHtml += protocolHeading();
     int iShift = 0;
     for (int i = 6; i < lstSections.size(); ++i) {
@@ -21,7 +24,8 @@ QString CFusionWidget::buildProtocolHtml(int* pSectionCount) {
             continue;
         // an empty customer is left out of the print; the items after it
         // print one number lower than on screen
-        if (pItem->name() == sCustomerCaption && customerValue().isEmpty()) {
+        auto pCombo = qobject_cast<CStdComboItem*>(pItem);
+        if (pCombo && pCombo->name() == sCustomerCaption && pCombo->value().isEmpty()) {
             iShift = 1;
             continue;
         }
@@ -43,7 +47,7 @@ QString CFusionWidget::protocolHeading() {
     }
     sMethods += lstChosen.size() < 2 ? QStringLiteral(" методом") : QStringLiteral(" методами");
     const QString sHeading = QStringLiteral("Протокол по проведению контроля %1 №%2 от %3 г.")
-                                 .arg(sMethods, sNumber.toHtmlEscaped(), protocolDateText());
+                                 .arg(sMethods, sNumber.toHtmlEscaped(), pDateItem ? pDateItem->dateText() : QString());
     return QStringLiteral("<H4 ALIGN=\"CENTER\">") + sHeading + QStringLiteral("<BR></H4>\n");
 }
 

@@ -7,6 +7,7 @@
 CDateEditHeir::CDateEditHeir(QWidget* pParent) : QDateEdit(pParent) {
     setMinimumDate(g_dtDefault);
     setSpecialValueText(g_sUnsetDateText);
+    setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     setDate(g_dtDefault);
     setCalendarPopup(true);
     QCalendarWidget* pCalendar = calendarWidget();

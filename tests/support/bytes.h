@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Builds the bytes of a data stream by hand, field by field, as the file
+// layouts describe them: big-endian integers, a string as a 32-bit byte
+// length (0xFFFFFFFF for a null string) and UTF-16BE code units, a list as
+// a 32-bit count and its elements, a date as its 32-bit Julian day.
+class CBytes {
+public:
+    CBytes& i16(qint16 iValue);
+    CBytes& i32(qint32 iValue);
+    CBytes& u32(quint32 iValue);
+    CBytes& u8(quint8 iValue);
+    CBytes& str(const QString& sValue);
+    CBytes& nullStr();
+    CBytes& strList(const QStringList& lst);
+    CBytes& date(const QDate& dt);
+    CBytes& raw(const QByteArray& bytes);
+
+    QByteArray data;
+};
