@@ -1,0 +1,43 @@
+#include "support/formaccess.h"
+
+#include "composer/fusionwidget.h"
+#include "items/reportitemwidget.h"
+#include "support/typing.h"
+
+#include <QtTest>
+
+QLineEdit* valueEdit(QWidget* pSection) {
+    return pSection->findChild<QLineEdit*>(QStringLiteral("edt_value"));
+}
+
+QComboBox* choiceBox(QWidget* pSection) {
+    if (auto pBox = pSection->findChild<QComboBox*>(QStringLiteral("cmb_values")))
+        return pBox;
+    // a list section: its last sub-item
+    const auto lstBoxes = pSection->findChildren<QComboBox*>(Qt::FindDirectChildrenOnly);
+    return lstBoxes.isEmpty() ? nullptr : lstBoxes.last();
+}
+
+void enterChoice(QWidget* pSection, const QString& sText) {
+    QComboBox* pBox = choiceBox(pSection);
+    pBox->setCurrentIndex(0);
+    pBox->lineEdit()->clear();
+    typeText(pBox->lineEdit(), sText);
+    QTest::keyClick(pBox->lineEdit(), Qt::Key_Return);
+}
+
+void enterValue(QWidget* pSection, const QString& sText) {
+    QLineEdit* pEdit = valueEdit(pSection);
+    pEdit->clear();
+    typeText(pEdit, sText);
+    QTest::keyClick(pEdit, Qt::Key_Return);
+}
+
+QList<int> numbersFrom(const CFusionWidget& form, int iFirst) {
+    QList<int> lst;
+    for (int i = iFirst; i < form.sections().size(); ++i) {
+        if (auto pItem = qobject_cast<CReportItemWidget*>(form.sections()[i]))
+            lst.append(pItem->number());
+    }
+    return lst;
+}

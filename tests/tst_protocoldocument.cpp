@@ -1,0 +1,317 @@
+#include "composer/fusionwidget.h"
+#include "composer/reportheader.h"
+#include "items/extdatset.h"
+#include "items/methodsset.h"
+#include "items/stdcomboitem.h"
+#include "items/stddateitem.h"
+#include "items/stditem.h"
+#include "refdata/referencefiles.h"
+#include "support/bytes.h"
+#include "support/formaccess.h"
+#include "support/scripteddialogs.h"
+
+#include <QDataStream>
+#include <QToolButton>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QString sNumberCaption = QStringLiteral("Номер протокола");
+const QString sDatesCaption = QStringLiteral("Дата проведения контроля:");
+const QString sCustomer = QStringLiteral("Заказчик:");
+const QString sReason = QStringLiteral("Основание для проведения контроля:");
+const QString sStandards = QStringLiteral("Контроль выполнен согласно:");
+const QString sAssessment = QStringLiteral("Оценка качества работ:");
+
+QByteArray documentOf(CFusionWidget& form) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    form.writeDocument(out);
+    return bytes;
+}
+
+bool readInto(CFusionWidget& form, const QByteArray& bytes) {
+    QDataStream in(bytes);
+    return form.readDocument(in);
+}
+
+void writeFile(const QString& sPath, const QByteArray& bytes) {
+    QFile file(sPath);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+} // namespace
+
+class TestProtocolDocument : public QObject {
+    Q_OBJECT
+private slots:
+    void newProtocolBytes() {
+        QTemporaryDir dir;
+        CFusionWidget form(dir.path());
+        CBytes expected;
+        expected.i16(0).nullStr().nullStr().str("").str("").str("");          // header
+        expected.i16(2).i32(0).str(sNumberCaption).nullStr();                 // number
+        expected.i16(1).date(QDate::currentDate());                           // protocol date
+        expected.i16(4).i32(0).str(QStringLiteral("Методы контроля"))
+            .strList({QStringLiteral("ультразвуковой")});                     // methods
+        expected.i16(6).i32(1).str(sDatesCaption).u32(1).date(QDate(2000, 1, 1));
+        expected.i16(3).i32(2).str(sCustomer).nullStr().u32(0);
+        expected.i16(2).i32(3).str(QStringLiteral("Адрес проведения контроля:")).nullStr();
+        expected.i16(3).i32(4).str(sReason).nullStr().u32(0);
+        expected.i16(2).i32(5).str(QStringLiteral("Наименование объекта:")).nullStr();
+        expected.i16(2).i32(6).str(QStringLiteral("Объект контроля:")).nullStr();
+        expected.i16(2).i32(7).str(QStringLiteral("Стадия контроля:")).nullStr();
+        expected.i16(5).i32(8).str(sStandards).strList({""}).u32(0);
+        expected.i16(5).i32(9).str(sAssessment).strList({""}).u32(0);
+        expected.i16(8).i32(0);                                               // conclusions
+        expected.i16(9).i32(0);                                               // user items
+        QCOMPARE(documentOf(form).toHex(), expected.data.toHex());
+    }
+
+    void handAssembledDocumentInAnyOrder() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        CBytes doc;
+        doc.i16(9).i32(1).i32(4).str("Примечание:").str("текст");       // user item first
+        doc.i16(2).i32(7).str("Стадия контроля:").str("монтаж");
+        doc.i16(2).i32(1).str("Нет такого пункта:").str("x");              // dropped
+        doc.i16(1).date(QDate(2011, 3, 5));
+        doc.i16(0).str("Лаборатория").str("г. Москва").str("123").str("45").str("Ростехнадзор");
+        doc.i16(2).i32(0).str(sNumberCaption).str("12");
+        doc.i16(3).i32(2).str(sCustomer).str("ООО Ромашка").strList({"ООО Ромашка"});
+        doc.i16(3).i32(4).str(sReason).str("Договор 1").strList({});
+        doc.i16(5).i32(8).str(sStandards).strList({"ГОСТ 1", "ГОСТ 2"}).strList({"ГОСТ 2", "ГОСТ 1"});
+        doc.i16(6).i32(1).str(sDatesCaption).u32(2).date(QDate(2012, 5, 6)).date(QDate(2000, 1, 1));
+        QVERIFY(readInto(form, doc.data));
+        QVERIFY(dialogs.lstMessages.isEmpty());
+
+        const auto& s = form.sections();
+        auto pHeader = qobject_cast<CReportHeader*>(s[eHeader]);
+        QCOMPARE(pHeader->labName(), QStringLiteral("Лаборатория"));
+        QCOMPARE(pHeader->issuedBy(), QStringLiteral("Ростехнадзор"));
+        QCOMPARE(qobject_cast<CStdDateItem*>(s[eDate])->dateText(), QStringLiteral("05.03.2011"));
+        QCOMPARE(qobject_cast<CStdItem*>(s[eNumber])->value(), QStringLiteral("12"));
+        QCOMPARE(qobject_cast<CStdItem*>(s[eStage + 1])->value(), QStringLiteral("монтаж"));
+        // the user item came back at its number, before the first greater number
+        auto pUser = qobject_cast<CStdItem*>(s[eReason + 1]);
+        QCOMPARE(pUser->name(), QStringLiteral("Примечание:"));
+        QCOMPARE(pUser->number(), 4);
+        QVERIFY(pUser->isDeletable());
+        // the customer and its ground became an organisation
+        QCOMPARE(form.organizations().size(), 1);
+        QCOMPARE(form.organizations()[0].sName, QStringLiteral("ООО Ромашка"));
+        QCOMPARE(form.organizations()[0].lstGrounds, QStringList({"Договор 1"}));
+        QCOMPARE(qobject_cast<CStdComboItem*>(s[eCustomer])->value(), QStringLiteral("ООО Ромашка"));
+        QCOMPARE(qobject_cast<CStdComboItem*>(s[eReason])->value(), QStringLiteral("Договор 1"));
+        // the standards read joined the reference list
+        QCOMPARE(form.standards(), QStringList({"ГОСТ 1", "ГОСТ 2"}));
+        QList<QDate> lstDates;
+        qobject_cast<CExtDatSet*>(s[eControlDates])->collectDates(lstDates);
+        QCOMPARE(lstDates, QList<QDate>({QDate(2012, 5, 6), QDate(2000, 1, 1)}));
+        const QString sHtml = form.buildProtocolHtml();
+        QVERIFY(sHtml.contains(QStringLiteral("№12 от 05.03.2011 г.")));
+    }
+
+    void damagedDocumentsAreReadAsFarAsSound() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        // a record cut in the middle: what came before stays
+        {
+            CFusionWidget form(dir.path());
+            CBytes doc;
+            doc.i16(2).i32(7).str("Стадия контроля:").str("монтаж");
+            doc.i16(2).i32(6).str("Объект контроля:").raw(QByteArray::fromHex("000000"));
+            QVERIFY(!readInto(form, doc.data));
+            QCOMPARE(valueEdit(form.sections()[eStage])->text(), QStringLiteral("монтаж"));
+            QCOMPARE(valueEdit(form.sections()[eObject])->text(), QString());
+        }
+        // an unknown tag stops the reading
+        {
+            CFusionWidget form(dir.path());
+            CBytes doc;
+            doc.i16(2).i32(7).str("Стадия контроля:").str("a");
+            doc.i16(42).i32(1);
+            doc.i16(2).i32(6).str("Объект контроля:").str("b");
+            QVERIFY(!readInto(form, doc.data));
+            QCOMPARE(valueEdit(form.sections()[eStage])->text(), QStringLiteral("a"));
+            QCOMPARE(valueEdit(form.sections()[eObject])->text(), QString());
+        }
+        // an absurd count of user items creates nothing
+        {
+            CFusionWidget form(dir.path());
+            const int iCount = form.sections().size();
+            CBytes doc;
+            doc.i16(9).i32(2000000000).i32(4).str("A:").str("b");
+            QVERIFY(!readInto(form, doc.data));
+            QCOMPARE(form.sections().size(), iCount);
+            CBytes negative;
+            negative.i16(9).i32(-5);
+            QVERIFY(!readInto(form, negative.data));
+            QCOMPARE(form.sections().size(), iCount);
+        }
+        // through the open dialog the user is told
+        {
+            CFusionWidget form(dir.path());
+            writeFile(dir.filePath("cut.rpt"), CBytes().i16(0).str("Лаб").u32(100).data);
+            dialogs.lstFileNames << dir.filePath("cut.rpt");
+            form.slot_openSavedReport();
+            QCOMPARE(dialogs.lstMessages.size(), 1);
+            QCOMPARE(dialogs.lstMessages[0].sTitle, QStringLiteral("Загрузить документ"));
+            QCOMPARE(dialogs.lstMessages[0].sText,
+                     QStringLiteral("Документ \"%1\" поврежден и прочитан только частично!")
+                         .arg(dir.filePath("cut.rpt")));
+            QVERIFY(!form.isChanged());
+        }
+    }
+
+    void userItemsComeBackAtTheirNumbers() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        form.slot_addNewStdItem(10, QStringLiteral("Десятый:"), QStringLiteral("d"));
+        form.slot_addNewStdItem(4, QStringLiteral("Четвёртый:"), QStringLiteral("c"));
+        QCOMPARE(form.userItems()[0]->number(), 11);
+        const QString sHtml = form.buildProtocolHtml();
+        const QList<int> lstNumbers = numbersFrom(form);
+        dialogs.lstFileNames << dir.filePath("items.rpt");
+        QVERIFY(form.saveReport());
+        // items are written in the order they were added
+        QByteArray bytes;
+        {
+            QFile file(dir.filePath("items.rpt"));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            bytes = file.readAll();
+        }
+        const QByteArray tail = CBytes()
+                                    .i16(9).i32(2)
+                                    .i32(11).str("Десятый:").str("d")
+                                    .i32(4).str("Четвёртый:").str("c")
+                                    .data;
+        QVERIFY(bytes.endsWith(tail));
+
+        CFusionWidget other(dir.path());
+        other.slot_addNewStdItem(2, QStringLiteral("Лишний:"), QString());
+        dialogs.lstAnswers << QMessageBox::No;
+        dialogs.lstFileNames << dir.filePath("items.rpt");
+        other.slot_openSavedReport();
+        QCOMPARE(other.userItems().size(), 2);
+        QCOMPARE(numbersFrom(other), lstNumbers);
+        QCOMPARE(other.buildProtocolHtml(), sHtml);
+        QVERIFY(!other.isChanged());
+    }
+
+    void saveAndReopenGivesTheSameProtocol() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        const auto& s = form.sections();
+        enterValue(s[eNumber], QStringLiteral("17/2"));
+        enterValue(s[eStage], QStringLiteral("эксплуатация"));
+        enterChoice(s[eCustomer], QStringLiteral("ООО Ромашка"));
+        enterChoice(s[eReason], QStringLiteral("Договор 5"));
+        enterChoice(s[eStandards], QStringLiteral("РД 34.17.302"));
+        QToolButton* pAddMethod = s[eMethods]->findChild<QToolButton*>("btn_add");
+        QTest::mouseClick(pAddMethod, Qt::LeftButton);
+        // a name typed without an extension gets ".rpt"
+        dialogs.lstFileNames << dir.filePath("protocol");
+        form.slot_saveReport();
+        QVERIFY(dialogs.lstMessages.isEmpty());
+        QVERIFY(QFile::exists(dir.filePath("protocol.rpt")));
+        QCOMPARE(form.workDir(), dir.path());
+        QVERIFY(!form.isChanged());
+        // the reference files were written beside the program
+        QList<Organization> lstOrgs;
+        QStringList lstStandards, lstAssessments;
+        QVERIFY(CReferenceFiles::loadOptional(dir.path(), lstOrgs, lstStandards, lstAssessments));
+        QCOMPARE(lstOrgs.size(), 1);
+        QCOMPARE(lstOrgs[0].lstGrounds, QStringList({"Договор 5"}));
+        QCOMPARE(lstStandards, QStringList({"РД 34.17.302"}));
+        QCOMPARE(CReferenceFiles::loadWorkDir(dir.path()), dir.path());
+
+        // a new form offers what was learnt, and opens the document as it was
+        CFusionWidget other(dir.path());
+        QCOMPARE(other.organizations().size(), 1);
+        QCOMPARE(other.workDir(), dir.path());
+        dialogs.lstFileNames << dir.filePath("protocol.rpt");
+        other.slot_openSavedReport();
+        QVERIFY(dialogs.lstMessages.isEmpty());
+        QCOMPARE(other.buildProtocolHtml(), form.buildProtocolHtml());
+        QCOMPARE(documentOf(other), documentOf(form));
+        QVERIFY(other.askSaveOnClose());
+        QVERIFY(dialogs.lstMessages.isEmpty());
+    }
+
+    void typedGroundSurvivesACustomerTypedWithoutEnter() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        enterChoice(form.sections()[eCustomer], QStringLiteral("Старый"));
+        enterChoice(form.sections()[eReason], QStringLiteral("Основание 1"));
+        // a new customer is typed but not entered, then saved
+        QComboBox* pBox = choiceBox(form.sections()[eCustomer]);
+        pBox->setCurrentIndex(0);
+        pBox->lineEdit()->setText(QStringLiteral("Новый"));
+        QComboBox* pReasonBox = choiceBox(form.sections()[eReason]);
+        pReasonBox->lineEdit()->setText(QStringLiteral("Основание 2"));
+        form.commitEdits();
+        QCOMPARE(form.organizations().size(), 2);
+        QCOMPARE(form.organizations()[1].sName, QStringLiteral("Новый"));
+        QCOMPARE(form.organizations()[1].lstGrounds, QStringList({"Основание 2"}));
+        QCOMPARE(qobject_cast<CStdComboItem*>(form.sections()[eReason])->value(),
+                 QStringLiteral("Основание 2"));
+    }
+
+    void fileDialogRefusalsAndFailures() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        // an upper-case extension is refused
+        writeFile(dir.filePath("a.RPT"), CBytes().i16(9).i32(0).data);
+        dialogs.lstFileNames << dir.filePath("a.RPT");
+        form.slot_openSavedReport();
+        QCOMPARE(dialogs.texts().last(),
+                 QStringLiteral("Указан файл \"%1\"\nс неправильным расширением!")
+                     .arg(dir.filePath("a.RPT")));
+        // a file that cannot be opened
+        dialogs.lstFileNames << dir.filePath("missing.rpt");
+        form.slot_openSavedReport();
+        QCOMPARE(dialogs.texts().last(),
+                 QStringLiteral("Не удалось открыть файл \"%1\" для чтения!")
+                     .arg(dir.filePath("missing.rpt")));
+        // a save that cannot be written leaves the old file and takes no snapshot
+        enterValue(form.sections()[eStage], QStringLiteral("x"));
+        const QString sBad = dir.filePath("no/such/dir/p.rpt");
+        dialogs.lstFileNames << sBad;
+        QVERIFY(!form.saveReport());
+        QCOMPARE(dialogs.lstMessages.last().sTitle, QStringLiteral("Сохранить документ"));
+        QCOMPARE(dialogs.texts().last(),
+                 QStringLiteral("Не удалось открыть файл \"%1\"\nдля записи!").arg(sBad));
+        QVERIFY(form.isChanged());
+        QVERIFY(!QFile::exists(dir.filePath("optional.hmdb")));
+    }
+
+    void openingAChangedProtocolAsksFirst() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        enterValue(form.sections()[eStage], QStringLiteral("изменено"));
+        // Yes, then the save dialog cancelled: the open is abandoned
+        dialogs.lstAnswers << QMessageBox::Yes;
+        form.slot_openSavedReport();
+        QCOMPARE(dialogs.lstFileRequests.size(), 1);
+        QVERIFY(dialogs.lstFileRequests[0].bSave);
+        QCOMPARE(valueEdit(form.sections()[eStage])->text(), QStringLiteral("изменено"));
+        // Yes with a save goes on to the open dialog
+        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstFileNames << dir.filePath("saved.rpt") << QString();
+        form.slot_openSavedReport();
+        QCOMPARE(dialogs.lstFileRequests.size(), 3);
+        QVERIFY(!dialogs.lstFileRequests[2].bSave);
+        QVERIFY(QFile::exists(dir.filePath("saved.rpt")));
+    }
+};
+
+QTEST_MAIN(TestProtocolDocument)
+#include "tst_protocoldocument.moc"
