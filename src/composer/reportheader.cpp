@@ -60,7 +60,7 @@ CReportHeader::CReportHeader(QWidget* pParent)
     lbl_phone->setFixedSize(120, 30);
     lbl_phone->setAlignment(Qt::AlignCenter);
     lbl_phone->setText(QStringLiteral("телефон / факс"));
-    shrinkFontToFit(lbl_phone, lbl_phone->text(), lbl_phone->width());
+    shrinkFontToFit(lbl_phone);
 
     edt_phone = new QLineEdit(this);
     edt_phone->setObjectName(QStringLiteral("edt_phone"));
@@ -75,7 +75,7 @@ CReportHeader::CReportHeader(QWidget* pParent)
     ::setPointSize(lbl_licence, 11);
     lbl_licence->setAlignment(Qt::AlignCenter);
     lbl_licence->setText(QStringLiteral("Свидетельство об аккредитации лаборатории №"));
-    shrinkFontToFit(lbl_licence, lbl_licence->text(), lbl_licence->width());
+    shrinkFontToFit(lbl_licence);
 
     edt_licence = new QLineEdit(this);
     edt_licence->setObjectName(QStringLiteral("edt_licence"));
@@ -88,7 +88,7 @@ CReportHeader::CReportHeader(QWidget* pParent)
     lbl_issued_by->setFixedSize(80, 30);
     lbl_issued_by->setAlignment(Qt::AlignCenter);
     lbl_issued_by->setText(QStringLiteral("выдано"));
-    shrinkFontToFit(lbl_issued_by, lbl_issued_by->text(), lbl_issued_by->width());
+    shrinkFontToFit(lbl_issued_by);
 
     edt_issued_by = new QLineEdit(this);
     edt_issued_by->setObjectName(QStringLiteral("edt_issued_by"));

@@ -53,7 +53,7 @@ CExtItem::CExtItem(QWidget* pParent, int iNum, const QString& sName)
     btn_deleteItem->setGeometry(380, 0, 120, 30);
     btn_deleteItem->setFixedSize(120, 30);
     btn_deleteItem->setText(QStringLiteral("Удалить пункт"));
-    shrinkFontToFit(btn_deleteItem, btn_deleteItem->text(), btn_deleteItem->width());
+    shrinkFontToFit(btn_deleteItem);
 
     connect(btn_add, &QToolButton::clicked, this, &CExtItem::slot_addItemWidget);
     connect(btn_delete, &QToolButton::clicked, this, &CExtItem::slot_deleteItemWidget);

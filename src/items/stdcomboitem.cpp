@@ -48,7 +48,7 @@ CStdComboItem::CStdComboItem(QWidget* pParent, int iNum, const QString& sName,
     btn_deleteItem->setGeometry(670, 0, 120, 30);
     btn_deleteItem->setFixedSize(120, 30);
     btn_deleteItem->setText(QStringLiteral("Удалить пункт"));
-    shrinkFontToFit(btn_deleteItem, btn_deleteItem->text(), btn_deleteItem->width());
+    shrinkFontToFit(btn_deleteItem);
 
     connect(btn_deleteItem, &QToolButton::clicked, this,
             &CStdComboItem::slot_btn_deleteItem_clicked);

@@ -1,5 +1,7 @@
 #include "items/stditem.h"
 
+#include "items/fontfit.h"
+
 #include <QDataStream>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,6 +43,7 @@ CStdItem::CStdItem(QWidget* pParent, int iNum, const QString& sName, const QStri
     btn_deleteItem->setGeometry(880, 0, 120, 30);
     btn_deleteItem->setFixedSize(120, 30);
     btn_deleteItem->setText(QStringLiteral("Удалить пункт"));
+    shrinkFontToFit(btn_deleteItem);
 
     connect(edt_value, &QLineEdit::returnPressed, this, &CStdItem::slot_edt_value_returnPressed);
     connect(btn_deleteItem, &QToolButton::clicked, this, &CStdItem::slot_btn_deleteItem_clicked);

@@ -1,6 +1,6 @@
 #include "results/askformtable.h"
 
-#include "results/fittext.h"
+#include "items/fontfit.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -44,7 +44,7 @@ CAskFormTable::CAskFormTable(QWidget* pParent) : QWidget(pParent) {
 
     for (QWidget* pCaption : {static_cast<QWidget*>(btn_fill), static_cast<QWidget*>(label_1),
                               static_cast<QWidget*>(label_2)})
-        fitTextToWidth(pCaption);
+        shrinkFontToFit(pCaption);
 
     connect(btn_fill, &QPushButton::clicked, this, &CAskFormTable::slot_fillTable_clicked);
 }

@@ -1,6 +1,6 @@
 #include "results/enternumber.h"
 
-#include "results/fittext.h"
+#include "items/fontfit.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -28,7 +28,7 @@ CEnterNumber::CEnterNumber(int position, QWidget* pParent, Qt::WindowFlags eFlag
     lbl_description = new QLabel(QStringLiteral("Укажите число строк для вставки:"), this);
     placeFixed(lbl_description, QStringLiteral("lbl_description"), 10, 10, 260, 30);
     lbl_description->setAlignment(Qt::AlignCenter);
-    fitTextToWidth(lbl_description);
+    shrinkFontToFit(lbl_description);
 
     spb_number = new QSpinBox(this);
     placeFixed(spb_number, QStringLiteral("spb_number"), 280, 10, 60, 30);
