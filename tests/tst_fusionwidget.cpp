@@ -205,6 +205,21 @@ private slots:
         }
     }
 
+    void nameStillBeingTypedCountsAsAChange() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        auto pName = form.sections()[eHeader]->findChild<QLineEdit*>("edt_labName");
+        // the user is in the field: the prompt is gone and a name is typed
+        pName->setText(QStringLiteral("ИЛ НК \"Контроль\""));
+        QVERIFY(form.isChanged());
+        QCOMPARE(qobject_cast<CReportHeader*>(form.sections()[eHeader])->labName(),
+                 QStringLiteral("ИЛ НК \"Контроль\""));
+        dialogs.lstAnswers << QMessageBox::No;
+        QVERIFY(form.askSaveOnClose());
+        QCOMPARE(dialogs.lstMessages.size(), 1);
+    }
+
     void commandBarReachesTheComposer() {
         QTemporaryDir dir;
         CScriptedDialogs dialogs;

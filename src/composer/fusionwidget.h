@@ -107,6 +107,7 @@ private:
     int numberBefore(int index) const;
     int organizationIndex(const QString& sName) const;
 
+    void commitPendingInput();
     void renderProtocol(QPrinter* pTarget);
     QList<int> chosenMethods() const;
     bool readSectionRecord(QDataStream& in, qint16 iTag, int N);

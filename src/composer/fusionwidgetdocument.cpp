@@ -39,7 +39,17 @@ enum ESectionTag : qint16 {
 
 void CFusionWidget::takeSnapshot() { sSnapshotHtml = buildProtocolHtml(&iSnapshotCount); }
 
+void CFusionWidget::commitPendingInput() {
+    // text still being typed in the header or the protocol date counts as
+    // entered when the protocol is judged or saved
+    if (pHeader)
+        pHeader->commitTypedText();
+    if (pDateItem)
+        pDateItem->slot_updateDate();
+}
+
 bool CFusionWidget::isChanged() {
+    commitPendingInput();
     int iCount = 0;
     const QString sHtml = buildProtocolHtml(&iCount);
     return iCount != iSnapshotCount || sHtml != sSnapshotHtml;
@@ -89,6 +99,7 @@ bool CFusionWidget::saveReport() {
 }
 
 void CFusionWidget::commitEdits() {
+    commitPendingInput();
     if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(3)))
         pNumber->commitValue();
     for (int i = 6; i < lstSections.size(); ++i) {

@@ -210,3 +210,13 @@ QDataStream& operator>>(QDataStream& in, CReportHeader& header) {
     header.setPhoneLicenceIssuer(sPhone, sLicence, sIssuedBy);
     return in;
 }
+
+void CReportHeader::commitTypedText() {
+    // a field that is not being edited shows its value or its prompt
+    const QString sName = edt_labName->text();
+    if (sName != sLabNamePrompt && sName != sLabName)
+        setLabName(sName);
+    const QString sAddr = edt_address->text();
+    if (sAddr != sAddressPrompt && sAddr != sAddress)
+        setAddress(sAddr);
+}

@@ -29,6 +29,10 @@ public:
     void setPhoneLicenceIssuer(const QString& sPhone, const QString& sLicence,
                                const QString& sIssuedBy);
 
+    // Commits a name or address still being typed (the field has not been
+    // left yet), so that closing or saving does not miss it.
+    void commitTypedText();
+
     // The header's fragment of the printed protocol.
     QString toHtml() const;
 
