@@ -20,18 +20,9 @@ CExtItem::CExtItem(QWidget* pParent, int iNum, const QString& sName)
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     ::setPointSize(this, 12);
 
-    lbl_num = new QLabel(this);
-    lbl_num->setObjectName(QStringLiteral("lbl_num"));
-    lbl_num->setGeometry(0, 0, 40, 30);
-    lbl_num->setFixedSize(40, 30);
-    lbl_num->setAlignment(Qt::AlignCenter);
+    lbl_num = createNumberLabel(this);
 
-    lbl_name = new QLabel(this);
-    lbl_name->setObjectName(QStringLiteral("lbl_name"));
-    lbl_name->setGeometry(50, 0, 300, 30);
-    lbl_name->setMinimumSize(200, 30);
-    lbl_name->setMaximumSize(16777215, 30);
-    lbl_name->setAlignment(Qt::AlignCenter);
+    lbl_name = createNameLabel(this, 16777215);
     lbl_name->setText(QStringLiteral("<html><head/><body><p></p></body></html>"));
 
     btn_add = new QToolButton(this);

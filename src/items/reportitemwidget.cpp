@@ -1,6 +1,7 @@
 #include "items/reportitemwidget.h"
 
 #include <QFontMetrics>
+#include <QLabel>
 #include <algorithm>
 
 int roundUpToTen(int iWidth) { return iWidth % 10 == 0 ? iWidth : (iWidth / 10 + 1) * 10; }
@@ -17,4 +18,34 @@ void setPointSize(QWidget* pWidget, int iPointSize) {
     QFont f = pWidget->font();
     f.setPointSize(iPointSize);
     pWidget->setFont(f);
+}
+
+void setUpLineForm(QWidget* pForm, const QString& sObjectName) {
+    if (pForm->objectName().isEmpty())
+        pForm->setObjectName(sObjectName);
+    pForm->resize(1000, 30);
+    pForm->setMinimumSize(1000, 30);
+    pForm->setMaximumSize(16777215, 30);
+    pForm->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Fixed);
+    setPointSize(pForm, 12);
+    pForm->setWindowTitle(QStringLiteral("Form"));
+}
+
+QLabel* createNumberLabel(QWidget* pParent) {
+    auto pLabel = new QLabel(pParent);
+    pLabel->setObjectName(QStringLiteral("lbl_num"));
+    pLabel->setGeometry(0, 0, 40, 30);
+    pLabel->setFixedSize(40, 30);
+    pLabel->setAlignment(Qt::AlignCenter);
+    return pLabel;
+}
+
+QLabel* createNameLabel(QWidget* pParent, int iMaxWidth) {
+    auto pLabel = new QLabel(pParent);
+    pLabel->setObjectName(QStringLiteral("lbl_name"));
+    pLabel->setGeometry(50, 0, 300, 30);
+    pLabel->setMinimumSize(200, 30);
+    pLabel->setMaximumSize(iMaxWidth, 30);
+    pLabel->setAlignment(Qt::AlignCenter);
+    return pLabel;
 }

@@ -34,3 +34,13 @@ int roundUpToTen(int iWidth);
 
 // Sets the point size of the font of pWidget.
 void setPointSize(QWidget* pWidget, int iPointSize);
+
+class QLabel;
+
+// Sets up a one-line section of the form: 1000 × 30 at least, as wide as the
+// form, 30 pixels high, 12-point font; sObjectName unless it is named.
+void setUpLineForm(QWidget* pForm, const QString& sObjectName);
+// The number label "lbl_num" of a numbered section: 40 × 30 at (0, 0), centred.
+QLabel* createNumberLabel(QWidget* pParent);
+// The caption label "lbl_name": 300 × 30 at (50, 0), 200 to iMaxWidth wide, centred.
+QLabel* createNameLabel(QWidget* pParent, int iMaxWidth);

@@ -14,27 +14,11 @@
 CStdComboItem::CStdComboItem(QWidget* pParent, int iNum, const QString& sName,
                              const QStringList& list)
     : CReportItemWidget(pParent) {
-    if (objectName().isEmpty())
-        setObjectName(QStringLiteral("CStdComboItem"));
-    resize(1000, 30);
-    setMinimumSize(1000, 30);
-    setMaximumSize(16777215, 30);
-    setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Fixed);
-    ::setPointSize(this, 12);
-    setWindowTitle(QStringLiteral("Form"));
+    setUpLineForm(this, QStringLiteral("CStdComboItem"));
 
-    lbl_num = new QLabel(this);
-    lbl_num->setObjectName(QStringLiteral("lbl_num"));
-    lbl_num->setGeometry(0, 0, 40, 30);
-    lbl_num->setFixedSize(40, 30);
-    lbl_num->setAlignment(Qt::AlignCenter);
+    lbl_num = createNumberLabel(this);
 
-    lbl_name = new QLabel(this);
-    lbl_name->setObjectName(QStringLiteral("lbl_name"));
-    lbl_name->setGeometry(50, 0, 300, 30);
-    lbl_name->setMinimumSize(200, 30);
-    lbl_name->setMaximumSize(750, 30);
-    lbl_name->setAlignment(Qt::AlignCenter);
+    lbl_name = createNameLabel(this, 750);
 
     cmb_values = new CComboBoxEditableHeir(this, QStringList());
     cmb_values->setObjectName(QStringLiteral("cmb_values"));

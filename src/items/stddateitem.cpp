@@ -9,14 +9,7 @@
 #include <QLabel>
 
 CStdDateItem::CStdDateItem(QWidget* pParent, const QDate& date) : QWidget(pParent) {
-    if (objectName().isEmpty())
-        setObjectName(QStringLiteral("CStdDateItem"));
-    resize(1000, 30);
-    setMinimumSize(1000, 30);
-    setMaximumSize(16777215, 30);
-    setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Fixed);
-    ::setPointSize(this, 12);
-    setWindowTitle(QStringLiteral("Form"));
+    setUpLineForm(this, QStringLiteral("CStdDateItem"));
 
     lbl_name = new QLabel(this);
     lbl_name->setObjectName(QStringLiteral("lbl_name"));
