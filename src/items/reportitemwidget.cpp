@@ -49,3 +49,10 @@ QLabel* createNameLabel(QWidget* pParent, int iMaxWidth) {
     pLabel->setAlignment(Qt::AlignCenter);
     return pLabel;
 }
+
+void placeFixed(QWidget* pWidget, const QString& sName, int x, int y, int w, int h) {
+    pWidget->setObjectName(sName);
+    pWidget->setGeometry(x, y, w, h);
+    pWidget->setFixedSize(w, h);
+    setPointSize(pWidget, 12);
+}

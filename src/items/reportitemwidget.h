@@ -37,6 +37,10 @@ void setPointSize(QWidget* pWidget, int iPointSize);
 
 class QLabel;
 
+// Names a control of a small dialog, places it and fixes it to its size,
+// in the 12-point font.
+void placeFixed(QWidget* pWidget, const QString& sName, int x, int y, int w, int h);
+
 // Sets up a one-line section of the form: 1000 × 30 at least, as wide as the
 // form, 30 pixels high, 12-point font; sObjectName unless it is named.
 void setUpLineForm(QWidget* pForm, const QString& sObjectName);

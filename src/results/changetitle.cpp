@@ -1,18 +1,9 @@
 #include "results/changetitle.h"
 
+#include "items/reportitemwidget.h"
+
 #include <QLineEdit>
 #include <QPushButton>
-
-namespace {
-void placeFixed(QWidget* pWidget, const QString& sName, int x, int y, int w, int h) {
-    pWidget->setObjectName(sName);
-    pWidget->setGeometry(x, y, w, h);
-    pWidget->setFixedSize(w, h);
-    QFont font = pWidget->font();
-    font.setPointSize(12);
-    pWidget->setFont(font);
-}
-} // namespace
 
 CChangeTitle::CChangeTitle(const QString& title, QWidget* pParent)
     : QDialog(pParent, Qt::Dialog), sTitle(title) {

@@ -1,22 +1,12 @@
 #include "results/enternumber.h"
 
+#include "items/reportitemwidget.h"
+
 #include "items/fontfit.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
-
-namespace {
-// Places a control of the dialog, fixed to its size, in the 12-point font.
-void placeFixed(QWidget* pWidget, const QString& sName, int x, int y, int w, int h) {
-    pWidget->setObjectName(sName);
-    pWidget->setGeometry(x, y, w, h);
-    pWidget->setFixedSize(w, h);
-    QFont font = pWidget->font();
-    font.setPointSize(12);
-    pWidget->setFont(font);
-}
-} // namespace
 
 CEnterNumber::CEnterNumber(int position, QWidget* pParent, Qt::WindowFlags eFlags)
     : QDialog(pParent, eFlags), iPosition(position) {
