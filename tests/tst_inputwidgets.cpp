@@ -1,7 +1,6 @@
 #include "app/constants.h"
 #include "items/comboboxheir.h"
 #include "items/dateeditheir.h"
-#include "items/lineeditheir.h"
 #include "items/wdtseparator.h"
 #include "support/typing.h"
 
@@ -54,14 +53,10 @@ private slots:
         QCOMPARE(combo.currentIndex(), 1);
     }
 
-    void classicComboSelection() {
+    void classicComboKeepsItsChoice() {
         CComboBoxClassicHeir combo(nullptr, {"a", "b", "c"}, "b");
-        QVERIFY(!combo.isEditable());
-        QCOMPARE(combo.currentText(), QStringLiteral("b"));
         combo.setItems({"c", "b"});
         QCOMPARE(combo.currentIndex(), 1);
-        combo.setItems({"x"});
-        QCOMPARE(combo.currentText(), QStringLiteral("x")); // unknown text changes nothing
     }
 
     void dateEditFocusRules() {
@@ -89,27 +84,6 @@ private slots:
         other.setFocus();
         QTRY_COMPARE(spy.count(), 2);
         QCOMPARE(dateEdit.date(), g_dtDefault);
-        dateEdit.setFocus();
-        QTRY_VERIFY(dateEdit.hasFocus());
-        dateEdit.setDate(QDate(2002, 1, 1));
-        other.setFocus();
-        QTRY_COMPARE(spy.count(), 3);
-        QCOMPARE(dateEdit.date(), QDate(2002, 1, 1));
-    }
-
-    void lineEditFocusSignals() {
-        QWidget window;
-        CLineEditHeir edit(&window);
-        QLineEdit other(&window);
-        other.setFocus();
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        QSignalSpy in(&edit, &CLineEditHeir::focusReceived);
-        QSignalSpy out(&edit, &CLineEditHeir::focusLost);
-        edit.setFocus();
-        QTRY_COMPARE(in.count(), 1);
-        other.setFocus();
-        QTRY_COMPARE(out.count(), 1);
     }
 
     void separatorFollowsWidth() {
