@@ -12,6 +12,7 @@
 
 #include <QDataStream>
 #include <QToolButton>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -270,6 +271,13 @@ private slots:
                  QStringLiteral("Не удалось открыть файл \"%1\"\nдля записи!").arg(sBad));
         QVERIFY(form.isChanged());
         QVERIFY(!QFile::exists(dir.filePath("optional.hmdb")));
+        // a reference file that cannot be written is reported; the document is saved
+        QVERIFY(QDir(dir.path()).mkdir("tools.hmdb"));
+        dialogs.lstFileNames << dir.filePath("p.rpt");
+        QVERIFY(form.saveReport());
+        QVERIFY(dialogs.texts().last().contains(dir.filePath("tools.hmdb")));
+        QVERIFY(QFile::exists(dir.filePath("optional.hmdb")));
+        QVERIFY(!form.isChanged());
     }
 
     void openingAChangedProtocolAsksFirst() {

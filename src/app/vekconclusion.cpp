@@ -16,6 +16,14 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     setWidget(pComposer);
     setWindowTitle(g_sAppTitle);
     setMinimumSize(1024, 768);
+    // the vertical scroll bar coming and going changes the room for the form
+    viewport()->installEventFilter(this);
+}
+
+bool CVEKConclusion::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    if (pComposer && pWatched == viewport() && pEvent->type() == QEvent::Resize)
+        pComposer->resize(viewport()->width(), pComposer->minimumHeight());
+    return QScrollArea::eventFilter(pWatched, pEvent);
 }
 
 void CVEKConclusion::resizeEvent(QResizeEvent* pEvent) {

@@ -15,6 +15,7 @@ public:
     CFusionWidget* composer() const { return pComposer; }
 
 protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
 
