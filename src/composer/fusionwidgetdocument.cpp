@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include "app/savefile.h"
+
 #include <QSaveFile>
 
 namespace {
@@ -89,7 +91,7 @@ bool CFusionWidget::saveReport() {
     commitEdits();
     QDataStream out(&file);
     writeDocument(out);
-    if (out.status() != QDataStream::Ok || !file.commit()) {
+    if (out.status() != QDataStream::Ok || !commitSaveFile(file)) {
         CUserDialogs::warning(this, g_sSaveTitle, sCannotWrite.arg(sFileName));
         return false;
     }

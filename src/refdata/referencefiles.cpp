@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include "app/savefile.h"
+
 #include <QSaveFile>
 #include <QTextCodec>
 
@@ -46,7 +48,7 @@ bool writeStreamFile(const QString& sPath, const std::function<void(QDataStream&
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return commitSaveFile(file);
 }
 
 } // namespace
@@ -115,7 +117,7 @@ bool CReferenceFiles::saveWorkDir(const QString& sDir, const QString& sWorkDir) 
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return commitSaveFile(file);
 }
 
 bool CReferenceFiles::saveTechnicians(const QString& sDir,
