@@ -1,4 +1,3 @@
-// The reference records and files against bytes written out by hand, and bad files.
 #include "refdata/referencefiles.h"
 #include "support/bytes.h"
 
@@ -8,7 +7,6 @@
 #include <sys/resource.h>
 
 namespace {
-
 const QDate g_dtUnset(2000, 1, 1);
 
 QByteArray fileBytes(const QString& sPath) {
@@ -18,8 +16,7 @@ QByteArray fileBytes(const QString& sPath) {
 
 void putFile(const QString& sPath, const QByteArray& data) {
     QFile file(sPath);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(data), data.size());
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(data) == data.size());
 }
 
 // One specialist holding two certificates, the first covering two methods.
@@ -37,37 +34,30 @@ QByteArray techniciansBytes() {
         .i32(2).str(QStringLiteral("ультразвуковому")).date(QDate(2015, 6, 30)).i16(1)
         .str(QStringLiteral("визуальному и измерительному")).date(g_dtUnset).i16(2)
         .str("77").str("")
-        .i32(1).str(QStringLiteral("радиографическому")).date(QDate(2016, 1, 15)).i16(0)
-        .data;
+        .i32(1).str(QStringLiteral("радиографическому")).date(QDate(2016, 1, 15)).i16(0).data;
 }
-
 } // namespace
 
 class TestReferenceFiles : public QObject {
     Q_OBJECT
 private slots:
-    void technicians() {
+    // The lists read from hand-written bytes and written back byte for byte. A damaged
+    // element ends a list, keeping those before it; counts are not trusted.
+    void referenceLists() {
         QTemporaryDir dir, outDir;
         putFile(dir.filePath("technicians.hmdb"), techniciansBytes());
-        QList<Specialist> lst = {{"old", {}}};
-        QVERIFY(CReferenceFiles::loadTechnicians(dir.path(), lst));
-        QCOMPARE(lst, ::technicians());
-        QVERIFY(CReferenceFiles::saveTechnicians(outDir.path(), lst));
+        QList<Specialist> lstTech = {{"old", {}}}, lstExpected = ::technicians();
+        QVERIFY(CReferenceFiles::loadTechnicians(dir.path(), lstTech));
+        QCOMPARE(lstTech, lstExpected);
+        QVERIFY(CReferenceFiles::saveTechnicians(outDir.path(), lstTech));
         QCOMPARE(fileBytes(outDir.filePath("technicians.hmdb")), techniciansBytes());
+        putFile(dir.filePath("technicians.hmdb"),
+                techniciansBytes().left(techniciansBytes().indexOf(CBytes().str("77").data) + 6));
+        QVERIFY(CReferenceFiles::loadTechnicians(dir.path(), lstTech));
+        lstExpected[0].lstCertificates.removeLast(); // cut inside the second certificate
+        QCOMPARE(lstTech, lstExpected);
 
-        // Cut inside the second certificate's number: everything before it.
-        const QByteArray cut = techniciansBytes();
-        putFile(dir.filePath("technicians.hmdb"), cut.left(cut.indexOf(CBytes().str("77").data) + 6));
-        QVERIFY(CReferenceFiles::loadTechnicians(dir.path(), lst));
-        const Specialist whole = ::technicians()[0];
-        QCOMPARE(lst, QList<Specialist>({{whole.sName, whole.lstCertificates.mid(0, 1)}}));
-    }
-
-    // Read from hand-written bytes and written back byte for byte. A
-    // calibration device is stored with the bool byte 0, verification with 1.
-    // A damaged element ends a list, keeping those before it; counts are not trusted.
-    void toolsAndOptional() {
-        QTemporaryDir dir, outDir;
+        // A calibration device is stored with the bool byte 0, verification with 1.
         const QByteArray tools =
             CBytes().i32(2).str(QStringLiteral("УД2-12"))
                 .i32(2).str("1021").str(QStringLiteral("п-15")).date(QDate(2015, 2, 3)).u8(1)
@@ -79,7 +69,7 @@ private slots:
         QCOMPARE(lstTools[0].lstDevices.value(1), Device({"1022", QStringLiteral("к-7"), g_dtUnset, false}));
         QVERIFY(CReferenceFiles::saveTools(outDir.path(), lstTools));
         QCOMPARE(fileBytes(outDir.filePath("tools.hmdb")), tools);
-        // Count 3; the second name claims an odd byte length.
+        // Count 3 with the second name claiming an odd byte length; absurd counts.
         putFile(dir.filePath("tools.hmdb"), CBytes().i32(3).str("A").i32(0).u32(3).data + QByteArray(40, 'q'));
         QVERIFY(CReferenceFiles::loadTools(dir.path(), lstTools));
         QCOMPARE(lstTools, QList<Tool>({{"A", {}}}));
@@ -95,19 +85,16 @@ private slots:
         QList<Organization> lstOrgs;
         QStringList lstStandards, lstAssessments;
         QVERIFY(CReferenceFiles::loadOptional(dir.path(), lstOrgs, lstStandards, lstAssessments));
-        QCOMPARE(lstOrgs.value(0).lstGrounds, QStringList({QStringLiteral("договор 5"), "письмо"}));
-        QCOMPARE(lstStandards + lstAssessments, QStringList({"ГОСТ", "да", "нет"}));
+        QCOMPARE(lstOrgs.value(0).lstGrounds + lstStandards + lstAssessments,
+                 QStringList({QStringLiteral("договор 5"), "письмо", "ГОСТ", "да", "нет"}));
         QVERIFY(CReferenceFiles::saveOptional(outDir.path(), lstOrgs, lstStandards, lstAssessments));
         QCOMPARE(fileBytes(outDir.filePath("optional.hmdb")), optional);
-
-        // A file that ends right after the organisations: empty choice lists.
-        putFile(dir.filePath("optional.hmdb"), orgs);
+        putFile(dir.filePath("optional.hmdb"), orgs); // ends after the customers: no choices
         QVERIFY(CReferenceFiles::loadOptional(dir.path(), lstOrgs, lstStandards, lstAssessments));
         QVERIFY(lstOrgs.size() == 2 && lstStandards.isEmpty() && lstAssessments.isEmpty());
     }
 
-    // The flat panel entries (a protocol document carries them), the tool
-    // made from an entry, and a new device.
+    // The flat panel entries a protocol document carries, the tool made from one, a new device.
     void entries() {
         const SpecialistEntry entry{QStringLiteral("Петров"), "12", QStringLiteral("магнитному"),
                                     QDate(2016, 12, 31), 2, QStringLiteral("НОАП")};
@@ -125,54 +112,41 @@ private slots:
         QCOMPARE(Tool::fromEntry(tool).lstDevices, QList<Device>({{"42", "55", tool.dtValidity, false}}));
     }
 
-    // Nothing present: the lists stay as they are, the working directory is
-    // the program's; saving then creates all four files. "program_wd" is
-    // Windows-1251; a removed directory or an empty line is not taken.
-    void missingFilesAndWorkDir() {
+    // With nothing present the lists stay and the working directory is the program's;
+    // saving creates all four files, "program_wd" in Windows-1251. A write failing on the
+    // size limit, while writing or on the final flush, leaves the old file and no other.
+    void missingFilesWorkDirAndFailedSave() {
         QTemporaryDir dir;
         QList<Specialist> lstTech = {{"keep", {}}};
-        QVERIFY(!CReferenceFiles::loadTechnicians(dir.path(), lstTech));
-        QCOMPARE(lstTech.size(), 1);
+        QVERIFY(!CReferenceFiles::loadTechnicians(dir.path(), lstTech) && lstTech.size() == 1);
         QCOMPARE(CReferenceFiles::loadWorkDir(dir.path()), dir.path());
-
-        QVERIFY(CReferenceFiles::saveReferenceFiles(dir.path(), dir.path(), {}, {}, {}, {}, {}));
-        QCOMPARE(fileBytes(dir.filePath("technicians.hmdb")) + fileBytes(dir.filePath("tools.hmdb"))
-                     + fileBytes(dir.filePath("optional.hmdb")),
-                 QByteArray(20, '\0'));
-        const QString sWd = dir.filePath("program_wd");
-        QCOMPARE(fileBytes(sWd), dir.path().toUtf8() + "\n");
-
         const QByteArray cp1251Name("\xCF\xF0\xEE\xF2\xEE\xEA\xEE\xEB\xFB"); // "Протоколы"
         const QString sProtocols = dir.filePath(QStringLiteral("Протоколы"));
         QVERIFY(QDir().mkpath(sProtocols));
-        putFile(sWd, dir.path().toUtf8() + "/" + cp1251Name + "\r\nsecond line\n");
-        QCOMPARE(CReferenceFiles::loadWorkDir(dir.path()), sProtocols);
-        putFile(sWd, dir.path().toUtf8() + "/removed\n");
-        QCOMPARE(CReferenceFiles::loadWorkDir(dir.path()), dir.path());
-        putFile(sWd, "\n" + sProtocols.toUtf8() + "\n");
-        QCOMPARE(CReferenceFiles::loadWorkDir(dir.path()), dir.path());
-        QVERIFY(CReferenceFiles::saveWorkDir(dir.path(), sProtocols));
-        QCOMPARE(fileBytes(sWd), dir.path().toUtf8() + "/" + cp1251Name + "\n");
-    }
+        QVERIFY(CReferenceFiles::saveReferenceFiles(dir.path(), sProtocols, {}, {}, {}, {}, {}));
+        QCOMPARE(fileBytes(dir.filePath("technicians.hmdb")) + fileBytes(dir.filePath("tools.hmdb"))
+                     + fileBytes(dir.filePath("optional.hmdb")), QByteArray(20, '\0'));
+        const QByteArray baDir = dir.path().toUtf8();
+        QCOMPARE(fileBytes(dir.filePath("program_wd")), baDir + "/" + cp1251Name + "\n");
+        // A CRLF line is read; a removed directory or an empty first line is not taken.
+        for (const QByteArray& wd : {baDir + "/" + cp1251Name + "\r\nsecond line\n",
+                                     baDir + "/removed\n", "\n" + sProtocols.toUtf8()}) {
+            putFile(dir.filePath("program_wd"), wd);
+            QCOMPARE(CReferenceFiles::loadWorkDir(dir.path()),
+                     wd.contains('\r') ? sProtocols : dir.path());
+        }
 
-    // A write that fails (here: on the file size limit) leaves the old file
-    // as it was and no temporary file behind.
-    void failedSaveKeepsOldFile() {
-        QTemporaryDir dir;
-        QVERIFY(CReferenceFiles::saveTechnicians(dir.path(), {}));
-        const auto failsCleanly = [&](const QList<Specialist>& lst) {
-            rlimit limit;
-            getrlimit(RLIMIT_FSIZE, &limit);
-            const rlimit small = {16, limit.rlim_max};
-            std::signal(SIGXFSZ, SIG_IGN); // the write fails instead
+        std::signal(SIGXFSZ, SIG_IGN); // a write over the limit fails instead
+        rlimit limit;
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit small = {16, limit.rlim_max};
+        for (const auto& lst : {QList<Specialist>(2000, ::technicians()[0]), ::technicians()}) {
             setrlimit(RLIMIT_FSIZE, &small);
             const bool bSaved = CReferenceFiles::saveTechnicians(dir.path(), lst);
             setrlimit(RLIMIT_FSIZE, &limit);
-            return !bSaved && fileBytes(dir.filePath("technicians.hmdb")) == QByteArray(4, '\0')
-                   && QDir(dir.path()).entryList(QDir::Files).size() == 1;
-        };
-        QVERIFY(failsCleanly(QList<Specialist>(2000, ::technicians().first()))); // while writing
-        QVERIFY(failsCleanly(::technicians())); // on the final flush
+            QVERIFY(!bSaved && fileBytes(dir.filePath("technicians.hmdb")) == QByteArray(4, '\0')
+                    && QDir(dir.path()).entryList(QDir::Files).size() == 4);
+        }
     }
 };
 
