@@ -193,15 +193,12 @@ private slots:
         enterChoice(form.sections()[eCustomer], QStringLiteral("Старый"));
         enterChoice(form.sections()[eReason], QStringLiteral("Основание 1"));
         // a new customer is typed but not entered, then saved
-        QComboBox* pBox = choiceBox(form.sections()[eCustomer]);
-        pBox->setCurrentIndex(0);
-        pBox->lineEdit()->setText(QStringLiteral("Новый"));
-        QComboBox* pReasonBox = choiceBox(form.sections()[eReason]);
-        pReasonBox->lineEdit()->setText(QStringLiteral("Основание 2"));
+        choiceBox(form.sections()[eCustomer])->setCurrentIndex(0);
+        choiceBox(form.sections()[eCustomer])->lineEdit()->setText(QStringLiteral("Новый"));
+        choiceBox(form.sections()[eReason])->lineEdit()->setText(QStringLiteral("Основание 2"));
         form.commitEdits();
-        QCOMPARE(form.organizations().size(), 2);
-        QCOMPARE(form.organizations()[1].sName, QStringLiteral("Новый"));
-        QCOMPARE(form.organizations()[1].lstGrounds, QStringList({"Основание 2"}));
+        QCOMPARE(form.organizations().value(1),
+                 Organization({QStringLiteral("Новый"), {QStringLiteral("Основание 2")}}));
         QCOMPARE(qobject_cast<CStdComboItem*>(form.sections()[eReason])->value(),
                  QStringLiteral("Основание 2"));
     }
@@ -214,15 +211,13 @@ private slots:
         writeFile(dir.filePath("a.RPT"), CBytes().i16(9).i32(0).data);
         dialogs.lstFileNames << dir.filePath("a.RPT");
         form.slot_openSavedReport();
-        QCOMPARE(dialogs.texts().last(),
-                 QStringLiteral("Указан файл \"%1\"\nс неправильным расширением!")
-                     .arg(dir.filePath("a.RPT")));
+        QCOMPARE(dialogs.texts().last(), QStringLiteral("Указан файл \"%1\"\nс неправильным "
+                                                        "расширением!").arg(dir.filePath("a.RPT")));
         // a file that cannot be opened
         dialogs.lstFileNames << dir.filePath("missing.rpt");
         form.slot_openSavedReport();
-        QCOMPARE(dialogs.texts().last(),
-                 QStringLiteral("Не удалось открыть файл \"%1\" для чтения!")
-                     .arg(dir.filePath("missing.rpt")));
+        QCOMPARE(dialogs.texts().last(), QStringLiteral("Не удалось открыть файл \"%1\" для "
+                                                        "чтения!").arg(dir.filePath("missing.rpt")));
         // a save that cannot be written leaves the old file and takes no snapshot
         enterValue(form.sections()[eStage], QStringLiteral("x"));
         const QString sBad = dir.filePath("no/such/dir/p.rpt");
@@ -250,15 +245,13 @@ private slots:
         // Yes, then the save dialog cancelled: the open is abandoned
         dialogs.lstAnswers << QMessageBox::Yes;
         form.slot_openSavedReport();
-        QCOMPARE(dialogs.lstFileRequests.size(), 1);
-        QVERIFY(dialogs.lstFileRequests[0].bSave);
+        QVERIFY(dialogs.lstFileRequests.size() == 1 && dialogs.lstFileRequests[0].bSave);
         QCOMPARE(valueEdit(form.sections()[eStage])->text(), QStringLiteral("изменено"));
         // Yes with a save goes on to the open dialog
         dialogs.lstAnswers << QMessageBox::Yes;
         dialogs.lstFileNames << dir.filePath("saved.rpt") << QString();
         form.slot_openSavedReport();
-        QCOMPARE(dialogs.lstFileRequests.size(), 3);
-        QVERIFY(!dialogs.lstFileRequests[2].bSave);
+        QVERIFY(dialogs.lstFileRequests.size() == 3 && !dialogs.lstFileRequests[2].bSave);
         QVERIFY(QFile::exists(dir.filePath("saved.rpt")));
     }
 };

@@ -58,20 +58,14 @@ private slots:
         CScriptedDialogs dialogs;
         CFusionWidget form(dir.path());
         QString sHtml = form.buildProtocolHtml();
-        QVERIFY(!sHtml.contains(QStringLiteral("Заказчик:")));
+        // no customer, no protocol number item; the items after the customer print one lower
+        QVERIFY(!sHtml.contains(QStringLiteral("Заказчик:")) && !sHtml.contains(QStringLiteral("Номер")));
         QVERIFY(sHtml.contains(QStringLiteral("<p>2. Адрес проведения контроля: .</p>\n")));
-        QVERIFY(sHtml.contains(QStringLiteral("<p>8. Оценка качества работ: .</p>\n")));
-        // the protocol number never prints as an item of its own
-        QVERIFY(!sHtml.contains(QStringLiteral("Номер протокола")));
         enterChoice(form.sections()[eCustomer], QStringLiteral("ООО \"Ромашка\" & Ко"));
         sHtml = form.buildProtocolHtml();
-        QVERIFY(sHtml.contains(
-            QStringLiteral("<p>2. Заказчик: ООО &quot;Ромашка&quot; &amp; Ко.</p>\n")));
-        QVERIFY(sHtml.contains(QStringLiteral("<p>3. Адрес проведения контроля: .</p>\n")));
-        // the header comes first, then the heading
+        QVERIFY(sHtml.contains(QStringLiteral("<p>2. Заказчик: ООО &quot;Ромашка&quot; &amp; Ко.</p>\n"
+                                              "<p>3. Адрес проведения контроля: .</p>\n")));
         QVERIFY(sHtml.startsWith(QStringLiteral("<H2 ALIGN = \"CENTER\";\"><b></b></H2>")));
-        QVERIFY(sHtml.indexOf(QStringLiteral("<H4 ALIGN=\"CENTER\">Протокол")) <
-                sHtml.indexOf(QStringLiteral("<p>1. ")));
     }
 
     void printsToPdfAndPreviews() {
@@ -90,8 +84,7 @@ private slots:
         dialogs.lstDialogActions << [](QDialog*) { return int(QDialog::Accepted); };
         form.slot_printReport();
         QFile pdf(sPdf);
-        QVERIFY(pdf.open(QIODevice::ReadOnly));
-        QVERIFY(pdf.read(5) == "%PDF-");
+        QVERIFY(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-");
 
         int iPages = 0;
         dialogs.lstDialogActions << [&iPages](QDialog* pDialog) {

@@ -1,42 +1,25 @@
 #include "support/bytes.h"
 
-CBytes& CBytes::u8(quint8 iValue) {
-    data.append(char(iValue));
-    return *this;
-}
-
-CBytes& CBytes::i16(qint16 iValue) {
-    const quint16 u = quint16(iValue);
-    return u8(quint8(u >> 8)).u8(quint8(u & 0xff));
-}
-
-CBytes& CBytes::u32(quint32 iValue) {
-    return u8(quint8(iValue >> 24)).u8(quint8(iValue >> 16)).u8(quint8(iValue >> 8)).u8(quint8(iValue));
-}
-
+CBytes& CBytes::u8(quint8 iValue) { data.append(char(iValue)); return *this; }
+CBytes& CBytes::i16(qint16 iValue) { return u8(quint8(quint16(iValue) >> 8)).u8(quint8(iValue)); }
+CBytes& CBytes::u32(quint32 iValue) { return i16(qint16(iValue >> 16)).i16(qint16(iValue)); }
 CBytes& CBytes::i32(qint32 iValue) { return u32(quint32(iValue)); }
+CBytes& CBytes::nullStr() { return u32(0xffffffffu); }
+CBytes& CBytes::date(const QDate& dt) { return u32(quint32(dt.toJulianDay())); }
+CBytes& CBytes::raw(const QByteArray& bytes) { data.append(bytes); return *this; }
 
 CBytes& CBytes::str(const QString& sValue) {
     if (sValue.isNull())
         return nullStr();
     u32(quint32(sValue.size() * 2));
     for (const QChar ch : sValue)
-        u8(quint8(ch.unicode() >> 8)).u8(quint8(ch.unicode() & 0xff));
+        i16(qint16(ch.unicode()));
     return *this;
 }
-
-CBytes& CBytes::nullStr() { return u32(0xffffffffu); }
 
 CBytes& CBytes::strList(const QStringList& lst) {
     u32(quint32(lst.size()));
     for (const QString& s : lst)
         str(s);
-    return *this;
-}
-
-CBytes& CBytes::date(const QDate& dt) { return u32(quint32(dt.toJulianDay())); }
-
-CBytes& CBytes::raw(const QByteArray& bytes) {
-    data.append(bytes);
     return *this;
 }

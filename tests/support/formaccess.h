@@ -8,21 +8,8 @@ class CFusionWidget;
 
 // Indices of the sections of a new protocol form.
 enum ESectionIndex {
-    eBar = 0,
-    eHeader = 1,
-    eSeparator = 2,
-    eNumber = 3,
-    eDate = 4,
-    eMethods = 5,
-    eControlDates = 6,
-    eCustomer = 7,
-    eAddress = 8,
-    eReason = 9,
-    eObjectName = 10,
-    eObject = 11,
-    eStage = 12,
-    eStandards = 13,
-    eAssessment = 14,
+    eBar, eHeader, eSeparator, eNumber, eDate, eMethods, eControlDates, eCustomer, eAddress,
+    eReason, eObjectName, eObject, eStage, eStandards, eAssessment
 };
 
 // The value editor of a name/value section.
