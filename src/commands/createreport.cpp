@@ -1,14 +1,12 @@
 #include "commands/createreport.h"
 
+#include "app/resources.h"
 #include "commands/lastnumbersource.h"
 #include "commands/newitem.h"
 
 #include <QIcon>
 #include <QResizeEvent>
 #include <QToolButton>
-
-// The images are compiled into the library; make sure they are registered.
-static void initResources() { Q_INIT_RESOURCE(resources); }
 
 namespace {
 // Highest number offered when the bar sits in no composer.
@@ -17,7 +15,7 @@ constexpr int g_iBarHeight = 30;
 }
 
 CCreateReport::CCreateReport(QWidget* pParent) : QWidget(pParent), pComposer(pParent) {
-    initResources();
+    initImageResources();
     setObjectName(QStringLiteral("CCreateReport"));
     resize(1000, g_iBarHeight);
     setMinimumSize(1000, g_iBarHeight);

@@ -1,19 +1,17 @@
 #include "composer/aboutwindow.h"
 
+#include "app/resources.h"
 #include "app/constants.h"
 
 #include <QCoreApplication>
 #include <QTextBrowser>
 #include <QTextStream>
 
-// The logo is compiled into the library; make sure it is registered.
-static void initResources() { Q_INIT_RESOURCE(resources); }
-
 const QString CAboutWindow::sMakerUrl = QStringLiteral("http://www.korva-ndt.ru");
 
 CAboutWindow::CAboutWindow(QWidget* pParent)
     : QWidget(pParent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint) {
-    initResources();
+    initImageResources();
     setObjectName(QStringLiteral("AboutWindowGUI"));
     setWindowModality(Qt::WindowModal);
     resize(300, 500);

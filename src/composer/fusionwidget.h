@@ -29,7 +29,6 @@ public:
     ~CFusionWidget() override;
 
     const QList<QWidget*>& sections() const { return lstSections; }
-    const QString& appDir() const { return sAppDir; }
     const QString& workDir() const { return sWorkDir; }
 
     int layOutSections();
@@ -70,9 +69,6 @@ public:
     // Reference lists.
     const QList<Organization>& organizations() const { return lstOrganizations; }
     const QStringList& standards() const { return lstStandards; }
-    const QStringList& assessments() const { return lstAssessments; }
-    const QList<Specialist>& technicians() const { return lstTechnicians; }
-    const QList<Tool>& tools() const { return lstTools; }
     int currentOrganization() const { return iCurrentOrg; }
 
 public slots:
@@ -110,7 +106,6 @@ private:
     void commitPendingInput();
     void renderProtocol(QPrinter* pTarget);
     QList<int> chosenMethods() const;
-    bool readSectionRecord(QDataStream& in, qint16 iTag, int N);
     void readComboRecord(QDataStream& in, int N);
     void readEditableSetRecord(QDataStream& in, int N);
     void readDateSetRecord(QDataStream& in, int N);

@@ -12,9 +12,7 @@ CEditableSet::CEditableSet(QWidget* pParent, int iNum, const QString& sName,
                            const QStringList& list)
     : CExtStrSet(pParent, iNum, sName, list) {
     setChoices(list);
-    addSubItem();
-    btn_delete->hide();
-    emit listItemsWidgetChanged(1);
+    addFirstSubItem();
     connect(btn_deleteItem, &QToolButton::clicked, this, &CEditableSet::slot_comboBoxItemDeleted);
 }
 

@@ -10,9 +10,7 @@
 
 CExtDatSet::CExtDatSet(QWidget* pParent, int iNum, const QString& sName)
     : CExtItem(pParent, iNum, sName) {
-    addSubItem();
-    btn_delete->hide();
-    emit listItemsWidgetChanged(1);
+    addFirstSubItem();
 }
 
 void CExtDatSet::addSubItem() {

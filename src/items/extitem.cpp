@@ -298,3 +298,9 @@ int CExtStrSet::subItemWidthFor(const QStringList& list) const {
         a = roundUpToTen(a + 20);
     return std::min(g_szEditorMax.width(), std::max(a, g_szEditorMin.width()));
 }
+
+void CExtItem::addFirstSubItem() {
+    addSubItem();
+    btn_delete->hide();
+    emit listItemsWidgetChanged(1);
+}

@@ -48,6 +48,9 @@ public slots:
 protected:
     // Creates, places and appends one sub-item.
     virtual void addSubItem() {}
+    // Starts a concrete list section with its one sub-item; called by the
+    // subclass constructors, once addSubItem can reach their own version.
+    void addFirstSubItem();
     // Disposes of a sub-item already taken out of the list.
     virtual void destroySubItem(QWidget* /*w*/) {}
 

@@ -12,9 +12,7 @@ CMethodsSet::CMethodsSet(QWidget* pParent, int iNum, const QString& sName,
                          const QStringList& list)
     : CExtStrSet(pParent, iNum, sName, list) {
     setChoices(list);
-    addSubItem();
-    btn_delete->hide();
-    emit listItemsWidgetChanged(1);
+    addFirstSubItem();
 }
 
 void CMethodsSet::addSubItem() {

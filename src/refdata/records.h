@@ -13,7 +13,7 @@
 // Every record has data-stream operators in the Qt 4.6 layout of the
 // reference files; the same operators serialise the copies of these lists
 // that a protocol document carries. Lists of records are written as a qint32
-// count followed by the elements. A list is read element by element and
+// count followed by the elements (writeRecordList, readRecordList). A list is read element by element and
 // never by its count alone: reading stops at the end of the data, or at the
 // first damaged or cut field. A record whose own fields are not whole is left
 // out; one whose nested list was cut keeps what was read of it. So a cut
@@ -169,20 +169,3 @@ QDataStream& operator<<(QDataStream& out, const SpecialistEntry& entry);
 QDataStream& operator>>(QDataStream& in, SpecialistEntry& entry);
 QDataStream& operator<<(QDataStream& out, const ToolEntry& entry);
 QDataStream& operator>>(QDataStream& in, ToolEntry& entry);
-
-// Lists of records, so that `out << lstTechnicians` and `in >> lstTools`
-// follow the reading rule above instead of the toolkit's container
-// operators (which reserve the stored count and drop everything on a
-// damaged element).
-QDataStream& operator<<(QDataStream& out, const QList<CertificateMethod>& lst);
-QDataStream& operator>>(QDataStream& in, QList<CertificateMethod>& lst);
-QDataStream& operator<<(QDataStream& out, const QList<Certificate>& lst);
-QDataStream& operator>>(QDataStream& in, QList<Certificate>& lst);
-QDataStream& operator<<(QDataStream& out, const QList<Specialist>& lst);
-QDataStream& operator>>(QDataStream& in, QList<Specialist>& lst);
-QDataStream& operator<<(QDataStream& out, const QList<Device>& lst);
-QDataStream& operator>>(QDataStream& in, QList<Device>& lst);
-QDataStream& operator<<(QDataStream& out, const QList<Tool>& lst);
-QDataStream& operator>>(QDataStream& in, QList<Tool>& lst);
-QDataStream& operator<<(QDataStream& out, const QList<Organization>& lst);
-QDataStream& operator>>(QDataStream& in, QList<Organization>& lst);

@@ -1,0 +1,5 @@
+#include "app/resources.h"
+
+#include <QtGlobal>
+
+void initImageResources() { Q_INIT_RESOURCE(resources); }
