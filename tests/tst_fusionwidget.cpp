@@ -7,6 +7,8 @@
 #include "items/stdcomboitem.h"
 #include "items/stddateitem.h"
 #include "items/stditem.h"
+#include "refdata/measuringtool.h"
+#include "results/conclusion.h"
 #include "support/formaccess.h"
 #include "support/scripteddialogs.h"
 
@@ -22,14 +24,17 @@ private slots:
         QTemporaryDir dir;
         CFusionWidget form(dir.path());
         const auto& s = form.sections();
-        QCOMPARE(s.size(), 15);
+        QCOMPARE(s.size(), 17);
         QVERIFY(qobject_cast<CCreateReport*>(s[eBar]) && qobject_cast<CReportHeader*>(s[eHeader]));
         QVERIFY(qobject_cast<CStdDateItem*>(s[eDate]) && qobject_cast<CMethodsSet*>(s[eMethods]));
         QVERIFY(qobject_cast<CStdComboItem*>(s[eCustomer]) && qobject_cast<CStdComboItem*>(s[eReason]));
         QCOMPARE(qobject_cast<CStdItem*>(s[eNumber])->number(), 0);
         QCOMPARE(qobject_cast<CMethodsSet*>(s[eMethods])->number(), 0);
-        QCOMPARE(numbersFrom(form), QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9}));
-        QCOMPARE(form.lastNumber(), 9);
+        QVERIFY(qobject_cast<CMeasuringTool*>(s[eTools]) && qobject_cast<CConclusion*>(s[eConclusion]));
+        // the conclusion spans its results, its written conclusion and its specialist
+        QCOMPARE(numbersFrom(form), QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+        QCOMPARE(form.lastNumber(), 13);
+        QCOMPARE(form.conclusions().value(0)->dativeMethod(), QStringLiteral("ультразвуковому"));
         // the long items get three times the editor's minimum width
         QCOMPARE(valueEdit(s[eAddress])->width(), 600);
         QCOMPARE(valueEdit(s[eNumber])->width(), 200);
@@ -85,22 +90,23 @@ private slots:
         form.slot_addNewStdItem(3, QStringLiteral("Примечание:"), QStringLiteral("x"));
         auto pUser = qobject_cast<CStdItem*>(form.sections()[eAddress]);
         QCOMPARE(pUser->name(), QStringLiteral("Примечание:"));
-        QCOMPARE(numbersFrom(form), QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+        QCOMPARE(numbersFrom(form), QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+        QCOMPARE(form.lastNumber(), 14);
 
         // one past the last number is appended at the very end
-        form.slot_addNewStdItem(11, QStringLiteral("Последний:"), QString());
-        QCOMPARE(qobject_cast<CStdItem*>(form.sections().last())->number(), 11);
+        form.slot_addNewStdItem(15, QStringLiteral("Последний:"), QString());
+        QCOMPARE(qobject_cast<CStdItem*>(form.sections().last())->number(), 15);
 
         // number 1 stands before the dates of the control; the unnumbered keep no number
         form.slot_addNewStdItem(1, QStringLiteral("Первый:"), QString());
         QCOMPARE(qobject_cast<CStdItem*>(form.sections()[eControlDates])->name(),
                  QStringLiteral("Первый:"));
-        QCOMPARE(numbersFrom(form), QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+        QCOMPARE(numbersFrom(form), QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 16}));
 
         // deleting renumbers everything after it from the section before it
         QTest::mouseClick(pUser->findChild<QToolButton*>("btn_deleteItem"), Qt::LeftButton);
         QVERIFY(!form.sections().contains(pUser));
-        QCOMPARE(numbersFrom(form), QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+        QCOMPARE(numbersFrom(form), QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15}));
     }
 
     void customerAndGroundsKeepOrganisationsInStep() {

@@ -65,7 +65,24 @@ private slots:
         expected.i16(2).i32(7).str(QStringLiteral("Стадия контроля:")).nullStr();
         expected.i16(5).i32(8).str(sStandards).strList({""}).u32(0);
         expected.i16(5).i32(9).str(sAssessment).strList({""}).u32(0);
-        expected.i16(8).i32(0);                                               // conclusions
+        expected.i16(7).i32(10).str(QStringLiteral("Приборы и оборудование:"))
+            .i32(0)                                                           // no instruments known
+            .i32(1).str("").str("").str("").date(QDate(2000, 1, 1)).u8(1);    // panel "a."
+        QStringList lstEmptyCells;
+        for (int i = 0; i < 25; ++i)
+            lstEmptyCells << QString("");
+        expected.i16(8).i32(1)                                                // one conclusion
+            .i32(0)                                                           // its specialists
+            .i32(11).str(QStringLiteral("ультразвукового")).strList({})       // results block
+            .i32(5).i32(5)
+            .strList({QStringLiteral("Номер объекта"), QStringLiteral("Типоразмер"),
+                      QStringLiteral("Результат контроля"), QStringLiteral("Заключение"),
+                      QStringLiteral("Примечания")})
+            .strList(lstEmptyCells)
+            .u8(1).i32(12).str(QStringLiteral("ультразвукового")).str("")    // written conclusion
+            .i32(1)                                                           // one panel
+            .i32(13).i16(3).u8(1).str("").str("").str(QStringLiteral("ультразвуковому"))
+            .date(QDate(2000, 1, 1)).i16(1).str("");
         expected.i16(9).i32(0);                                               // user items
         QCOMPARE(documentOf(form).toHex(), expected.data.toHex());
     }

@@ -59,7 +59,7 @@ private slots:
         CFusionWidget form(dir.path());
         QString sHtml = form.buildProtocolHtml();
         // no customer, no protocol number item; the items after the customer print one lower
-        QVERIFY(!sHtml.contains(QStringLiteral("Заказчик:")) && !sHtml.contains(QStringLiteral("Номер")));
+        QVERIFY(!sHtml.contains(QStringLiteral("Заказчик:")) && !sHtml.contains(QStringLiteral("Номер протокола")));
         QVERIFY(sHtml.contains(QStringLiteral("<p>2. Адрес проведения контроля: .</p>\n")));
         enterChoice(form.sections()[eCustomer], QStringLiteral("ООО \"Ромашка\" & Ко"));
         sHtml = form.buildProtocolHtml();

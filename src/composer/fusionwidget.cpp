@@ -13,7 +13,9 @@
 #include "items/stddateitem.h"
 #include "items/stditem.h"
 #include "items/wdtseparator.h"
+#include "refdata/measuringtool.h"
 #include "refdata/referencefiles.h"
+#include "results/conclusion.h"
 
 #include <QDate>
 #include <QPrinter>
@@ -143,7 +145,14 @@ bool CFusionWidget::createSections() {
     if (!pAssessments)
         return false;
     connectHeight(pAssessments);
-    return true;
+
+    pToolsSection = addSection(new (std::nothrow) CMeasuringTool(
+        10, QStringLiteral("Приборы и оборудование:"), lstTools, this));
+    if (!pToolsSection)
+        return false;
+    connectHeight(pToolsSection);
+    // the conclusion of the method chosen first, ultrasonic
+    return addConclusion(11, 0);
 }
 
 int CFusionWidget::layOutSections() {
@@ -172,12 +181,6 @@ void CFusionWidget::slot_showInfoAbout() {
     if (pAboutWindow)
         pAboutWindow->show();
 }
-
-// Control methods. Each chosen method will bring its own conclusion; the
-// heading reads the selector directly, so a change only re-lays out the form.
-void CFusionWidget::slot_usedMethodsChanged() { slot_innerWidgetHeightChanged(); }
-
-void CFusionWidget::slot_listUsedMethodsChanged(int) { slot_innerWidgetHeightChanged(); }
 
 QList<int> CFusionWidget::chosenMethods() const {
     QList<int> lst;
@@ -279,8 +282,25 @@ bool CFusionWidget::saveReferenceFiles() {
                                             lstOrganizations, lstStandards, lstAssessments,
                                             &lstFailed))
         return true;
+    reportUnwrittenFiles(lstFailed);
+    return false;
+}
+
+void CFusionWidget::reportUnwrittenFiles(const QStringList& lstFailed) {
     CUserDialogs::warning(this, QStringLiteral("Сохранить документ"),
                           QStringLiteral("Не удалось записать справочные файлы:\n%1")
                               .arg(lstFailed.join(QLatin1Char('\n'))));
-    return false;
+}
+
+// A panel saved or deleted a specialist: every conclusion offers the new
+// list at once, and it is written without waiting for a protocol save.
+void CFusionWidget::slot_specListEdited(CConclusion* pSender) {
+    lstTechnicians = pSender->specialists();
+    for (CConclusion* pConclusion : std::as_const(lstConclusions)) {
+        if (pConclusion != pSender)
+            pConclusion->setSpecialists(lstTechnicians);
+    }
+    if (!CReferenceFiles::saveTechnicians(sAppDir, lstTechnicians))
+        reportUnwrittenFiles(
+            {CReferenceFiles::filePath(sAppDir, CReferenceFiles::sTechniciansFile)});
 }

@@ -9,6 +9,8 @@
 #include <QWidget>
 
 class CAboutWindow;
+class CConclusion;
+class CMeasuringTool;
 class CEditableSet;
 class CMethodsSet;
 class CReportHeader;
@@ -66,9 +68,17 @@ public:
                         bool bRenumber);
     const QList<CStdItem*>& userItems() const { return lstUserItems; }
 
+    // Conclusions, one per chosen control method.
+    bool addConclusion(int iNum, int methodIndex);
+    int selectedMethodIndex(int i) const;
+    void updateOtherMethods();
+    const QList<CConclusion*>& conclusions() const { return lstConclusions; }
+
     // Reference lists.
     const QList<Organization>& organizations() const { return lstOrganizations; }
     const QStringList& standards() const { return lstStandards; }
+    const QList<Specialist>& technicians() const { return lstTechnicians; }
+    const QList<Tool>& tools() const { return lstTools; }
     int currentOrganization() const { return iCurrentOrg; }
 
 public slots:
@@ -77,6 +87,8 @@ public slots:
     virtual void slot_deleteNewItemAdded(CStdItem* pSender);
     virtual void slot_usedMethodsChanged();
     virtual void slot_listUsedMethodsChanged(int iSize);
+    virtual void slot_specListEdited(CConclusion* pSender);
+    virtual void slot_formResultsTable(CConclusion* pSender, const QString& s);
     virtual void slot_openSavedReport();
     virtual void slot_saveReport();
     virtual void slot_previewReport();
@@ -109,17 +121,31 @@ private:
     void readComboRecord(QDataStream& in, int N);
     void readEditableSetRecord(QDataStream& in, int N);
     void readDateSetRecord(QDataStream& in, int N);
+    void readToolsRecord(QDataStream& in, int N);
+    bool readConclusionsRecord(QDataStream& in);
+    // Takes the specialists a document's conclusion carries into the list.
+    void mergeTechnicians(const QList<Specialist>& lstRead);
+    void removeConclusion(CConclusion* pConclusion);
+    // A written conclusion switched on or off: the sections after its
+    // conclusion follow its new last number.
+    void slot_conclusionNumbersChanged(CConclusion* pSender);
+    // Tells the user which reference files could not be written.
+    void reportUnwrittenFiles(const QStringList& lstFailed);
 
     QString sAppDir;
     QString sWorkDir;
     QList<QWidget*> lstSections;
     QList<CStdItem*> lstUserItems;
+    QList<CConclusion*> lstConclusions;
+    // While a document is read, numbers come from the document.
+    bool bReadingDocument = false;
 
     CReportHeader* pHeader = nullptr;
     CStdDateItem* pDateItem = nullptr;
     CMethodsSet* pMethodsSet = nullptr;
     CStdComboItem* pCustomerItem = nullptr;
     CStdComboItem* pReasonItem = nullptr;
+    CMeasuringTool* pToolsSection = nullptr;
     CAboutWindow* pAboutWindow = nullptr;
     QPrinter* pPrinter = nullptr;
 

@@ -11,6 +11,8 @@
 #include "items/stdcomboitem.h"
 #include "items/stddateitem.h"
 #include "items/stditem.h"
+#include "refdata/measuringtool.h"
+#include "results/conclusion.h"
 
 #include <QDataStream>
 #include <QDir>
@@ -19,6 +21,7 @@
 #include "app/savefile.h"
 
 #include <QSaveFile>
+#include <algorithm>
 
 namespace {
 const QString g_sSaveTitle = QStringLiteral("Сохранить документ");
@@ -118,6 +121,10 @@ void CFusionWidget::commitEdits() {
         else if (pSet->name() == sAssessmentCaption)
             lstAssessments = pSet->choices();
     }
+    if (pToolsSection) {
+        pToolsSection->mergeIntoTools();
+        lstTools = pToolsSection->tools();
+    }
     syncOrganizations();
 }
 
@@ -139,10 +146,13 @@ void CFusionWidget::writeDocument(QDataStream& out) {
             out << qint16(eTagEditableSet) << *pSet;
         } else if (auto pCombo = qobject_cast<CStdComboItem*>(pSection)) {
             out << qint16(eTagComboItem) << *pCombo;
+        } else if (auto pTools = qobject_cast<CMeasuringTool*>(pSection)) {
+            out << qint16(eTagTools) << *pTools;
         }
     }
-    // conclusions: none in this form yet
-    out << qint16(eTagConclusions) << qint32(0);
+    out << qint16(eTagConclusions) << qint32(lstConclusions.size());
+    for (const CConclusion* pConclusion : std::as_const(lstConclusions))
+        out << *pConclusion;
     out << qint16(eTagUserItems) << qint32(lstUserItems.size());
     for (const CStdItem* pItem : lstUserItems)
         out << *pItem;
@@ -163,6 +173,7 @@ void CFusionWidget::removeUserItems() {
 bool CFusionWidget::readDocument(QDataStream& in) {
     in.setVersion(QDataStream::Qt_4_6);
     removeUserItems();
+    bReadingDocument = true;
     const int N = lstSections.size();
     CStdItem scratchItem(nullptr, 0, QString(), QString(), false, 1);
     bool bSound = true;
@@ -222,17 +233,15 @@ bool CFusionWidget::readDocument(QDataStream& in) {
         case eTagDateSet:
             readDateSetRecord(in, N);
             break;
-        case eTagConclusions: {
-            qint32 n = 0;
-            in >> n;
-            // this form holds no conclusion that could take such records
-            if (n > 0)
-                bSound = false;
+        case eTagTools:
+            readToolsRecord(in, N);
             break;
-        }
+        case eTagConclusions:
+            bSound = readConclusionsRecord(in);
+            break;
         default:
-            // instruments or an unknown record: its layout is not known here,
-            // so nothing after it can be read reliably
+            // an unknown record: its layout is not known, so nothing after it
+            // can be read reliably
             bSound = false;
             break;
         }
@@ -241,6 +250,7 @@ bool CFusionWidget::readDocument(QDataStream& in) {
     }
     if (in.status() != QDataStream::Ok)
         bSound = false;
+    bReadingDocument = false;
     slot_innerWidgetHeightChanged();
     return bSound;
 }
@@ -368,5 +378,70 @@ void CFusionWidget::readDateSetRecord(QDataStream& in, int N) {
         pSet->setNumber(scratch.number());
         pSet->setDates(lstDates);
         return;
+    }
+}
+
+void CFusionWidget::readToolsRecord(QDataStream& in, int N) {
+    CMeasuringTool::Record record;
+    if (!CMeasuringTool::parseRecord(in, record))
+        return;
+    for (int i = 6; i < N; ++i) {
+        if (auto pTools = qobject_cast<CMeasuringTool*>(lstSections[i])) {
+            pTools->applyRecord(record);
+            return;
+        }
+    }
+}
+
+bool CFusionWidget::readConclusionsRecord(QDataStream& in) {
+    qint32 n = 0;
+    in >> n;
+    if (in.status() != QDataStream::Ok)
+        return false;
+    if (n <= 0)
+        return true;
+    // every conclusion record holds at least its list count, its results
+    // block, its written conclusion and one panel
+    constexpr quint64 iMinConclusionBytes = 4 + 28 + 13 + 4 + 29;
+    if (n > CExtItem::iMaxStoredSubItems || !streamCanHold(in, quint64(n), iMinConclusionBytes))
+        return false;
+    while (lstConclusions.size() < n) {
+        if (!addConclusion(lastNumber() + 1, 0)) {
+            CUserDialogs::critical(this, g_sCriticalTitle, g_sMemoryExhausted);
+            return false;
+        }
+    }
+    while (lstConclusions.size() > n)
+        removeConclusion(lstConclusions.last());
+    bool bSound = true;
+    for (CConclusion* pConclusion : std::as_const(lstConclusions)) {
+        if (!pConclusion->readRecord(in)) {
+            bSound = false;
+            break;
+        }
+        mergeTechnicians(pConclusion->specialists());
+    }
+    // every conclusion offers the merged list, not the copy its document held
+    for (CConclusion* pConclusion : std::as_const(lstConclusions))
+        pConclusion->setSpecialists(lstTechnicians);
+    return bSound;
+}
+
+void CFusionWidget::mergeTechnicians(const QList<Specialist>& lstRead) {
+    for (const Specialist& specialist : lstRead) {
+        auto it = std::find_if(lstTechnicians.begin(), lstTechnicians.end(),
+                               [&](const Specialist& s) { return s.sName == specialist.sName; });
+        if (it == lstTechnicians.end()) {
+            lstTechnicians.append(specialist);
+            continue;
+        }
+        // a known specialist gains only certificates it lacks
+        for (const Certificate& certificate : specialist.lstCertificates) {
+            const bool bKnown = std::any_of(
+                it->lstCertificates.cbegin(), it->lstCertificates.cend(),
+                [&](const Certificate& c) { return c.sNumber == certificate.sNumber; });
+            if (!bKnown)
+                it->lstCertificates.append(certificate);
+        }
     }
 }

@@ -3,23 +3,32 @@
 
 #include "app/constants.h"
 #include "app/userdialogs.h"
+#include "items/methodsset.h"
 #include "items/stditem.h"
+#include "results/conclusion.h"
 
 #include <new>
 
+// A report item carries one number; a conclusion a range from its results
+// table to its first specialist panel.
 bool CFusionWidget::isNumbered(const QWidget* pSection) {
-    return qobject_cast<const CReportItemWidget*>(pSection) != nullptr;
+    return qobject_cast<const CReportItemWidget*>(pSection)
+           || qobject_cast<const CConclusion*>(pSection);
 }
 
 int CFusionWidget::lastNumberOf(const QWidget* pSection) {
     if (auto pItem = qobject_cast<const CReportItemWidget*>(pSection))
         return pItem->number();
+    if (auto pConclusion = qobject_cast<const CConclusion*>(pSection))
+        return pConclusion->specialistNumber();
     return 0;
 }
 
 int CFusionWidget::firstNumberOf(const QWidget* pSection) {
     if (auto pItem = qobject_cast<const CReportItemWidget*>(pSection))
         return pItem->number();
+    if (auto pConclusion = qobject_cast<const CConclusion*>(pSection))
+        return pConclusion->number();
     return 0;
 }
 
@@ -29,6 +38,9 @@ void CFusionWidget::renumberFrom(int index, int firstNumber) {
         if (auto pItem = qobject_cast<CReportItemWidget*>(lstSections[i])) {
             pItem->setNumber(n);
             ++n;
+        } else if (auto pConclusion = qobject_cast<CConclusion*>(lstSections[i])) {
+            pConclusion->setNumber(n);
+            n = pConclusion->specialistNumber() + 1;
         }
     }
 }
@@ -112,4 +124,109 @@ void CFusionWidget::slot_deleteNewItemAdded(CStdItem* pSender) {
     pSender->deleteLater();
     renumberFrom(c, numberBefore(c) + 1);
     slot_innerWidgetHeightChanged();
+}
+
+// Conclusions: exactly one per chosen method, each told its method.
+
+bool CFusionWidget::addConclusion(int iNum, int methodIndex) {
+    auto pConclusion = new (std::nothrow) CConclusion(this, lstTechnicians);
+    if (!pConclusion)
+        return false;
+    pConclusion->setNumber(iNum);
+    pConclusion->setMethod(lstMethodsGenitive.value(methodIndex),
+                           lstMethodsDative.value(methodIndex));
+    connect(pConclusion, &CConclusion::widgetHeightChanged, this,
+            &CFusionWidget::slot_innerWidgetHeightChanged);
+    connect(pConclusion, &CConclusion::specListEdited, this, &CFusionWidget::slot_specListEdited);
+    connect(pConclusion, &CConclusion::loadResultsTable, this,
+            &CFusionWidget::slot_formResultsTable);
+    connect(pConclusion, &CConclusion::lastNumberChanged, this,
+            &CFusionWidget::slot_conclusionNumbersChanged);
+    pConclusion->resize(width(), pConclusion->height());
+    pConclusion->show();
+    lstSections.append(pConclusion);
+    lstConclusions.append(pConclusion);
+    return true;
+}
+
+void CFusionWidget::removeConclusion(CConclusion* pConclusion) {
+    lstSections.removeOne(pConclusion);
+    lstConclusions.removeOne(pConclusion);
+    delete pConclusion;
+}
+
+int CFusionWidget::selectedMethodIndex(int i) const { return chosenMethods().value(i, 0); }
+
+void CFusionWidget::slot_listUsedMethodsChanged(int iSize) {
+    int k = lstConclusions.size();
+    if (k < iSize) {
+        while (k < iSize && addConclusion(lastNumber() + 1, selectedMethodIndex(k)))
+            ++k;
+        slot_innerWidgetHeightChanged();
+    } else if (0 < iSize && iSize < k) {
+        // the last conclusion goes, whatever method it was made for
+        while (iSize < k) {
+            CConclusion* pLast = lstConclusions.last();
+            const int c = lstSections.indexOf(pLast);
+            removeConclusion(pLast);
+            renumberFrom(c, numberBefore(c) + 1);
+            --k;
+        }
+        slot_innerWidgetHeightChanged();
+    }
+    if (iSize > 1 && iSize == k)
+        updateOtherMethods();
+}
+
+void CFusionWidget::slot_usedMethodsChanged() {
+    const QList<int> lstChosen = chosenMethods();
+    const int n = lstChosen.size();
+    if (n > 0 && n == lstConclusions.size()) {
+        for (int i = 0; i < n; ++i)
+            lstConclusions[i]->setMethod(lstMethodsGenitive.value(lstChosen[i]),
+                                         lstMethodsDative.value(lstChosen[i]));
+        if (n > 1)
+            updateOtherMethods();
+    }
+    slot_innerWidgetHeightChanged();
+}
+
+void CFusionWidget::updateOtherMethods() {
+    const QList<int> lstChosen = chosenMethods();
+    const int n = qMin(lstChosen.size(), lstConclusions.size());
+    // the first conclusion is offered nothing to form its table from
+    for (int i = 1; i < n; ++i) {
+        QStringList lstOthers;
+        for (const int m : lstChosen) {
+            const QString sName = lstMethodsGenitive.value(m);
+            if (m != lstChosen[i] && !lstOthers.contains(sName))
+                lstOthers.append(sName);
+        }
+        lstConclusions[i]->setMethodsList(lstOthers);
+    }
+}
+
+void CFusionWidget::slot_formResultsTable(CConclusion* pSender, const QString& s) {
+    const int i = lstMethodsGenitive.indexOf(s);
+    if (i < 0)
+        return;
+    const QString sDative = lstMethodsDative.value(i);
+    for (CConclusion* pConclusion : std::as_const(lstConclusions)) {
+        if (pConclusion == pSender || pConclusion->sDativeMethod != sDative)
+            continue;
+        int iRows = 0;
+        int iColumns = 0;
+        QStringList lstTitles;
+        QStringList lstCells;
+        pConclusion->getData(iRows, iColumns, lstTitles, lstCells);
+        pSender->setData(iRows, iColumns, lstTitles, lstCells);
+    }
+}
+
+void CFusionWidget::slot_conclusionNumbersChanged(CConclusion* pSender) {
+    if (bReadingDocument)
+        return;
+    const int c = lstSections.indexOf(pSender);
+    if (c >= 0)
+        renumberFrom(c + 1, pSender->specialistNumber() + 1);
 }

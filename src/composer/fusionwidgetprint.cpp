@@ -6,6 +6,7 @@
 #include "items/stdcomboitem.h"
 #include "items/stddateitem.h"
 #include "items/stditem.h"
+#include "results/conclusion.h"
 
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -17,8 +18,16 @@ QString CFusionWidget::buildProtocolHtml(int* pSectionCount) {
         *pSectionCount = lstSections.size();
     QString sHtml = pHeader ? pHeader->toHtml() : QString();
     sHtml += protocolHeading();
+    // shift: the customer left out; k: one specialist number per conclusion
+    // before, which the print does not show
     int iShift = 0;
+    int k = 0;
     for (int i = 6; i < lstSections.size(); ++i) {
+        if (auto pConclusion = qobject_cast<CConclusion*>(lstSections[i])) {
+            sHtml += pConclusion->toHtml(iShift + k);
+            ++k;
+            continue;
+        }
         auto pItem = qobject_cast<CReportItemWidget*>(lstSections[i]);
         if (!pItem)
             continue;
@@ -29,7 +38,7 @@ QString CFusionWidget::buildProtocolHtml(int* pSectionCount) {
             iShift = 1;
             continue;
         }
-        sHtml += pItem->toHtml(iShift);
+        sHtml += pItem->toHtml(iShift + k);
     }
     return sHtml;
 }

@@ -119,27 +119,29 @@ void CResultTable::writeRecord(QDataStream& out) const {
     out << qint32(iNumber) << sMethod << lstMethods << *wgt_table;
 }
 
-bool CResultTable::readRecord(QDataStream& in) {
-    qint32 iNum = 0;
-    QString sMethodText;
-    QStringList lstOffered;
-    int iRows = 0;
-    int iColumns = 0;
-    QStringList lstTitles;
-    QStringList lstCells;
-    in >> iNum >> sMethodText;
+bool CResultTable::parseRecord(QDataStream& in, Record& record) {
+    in >> record.iNum >> record.sMethod;
     if (in.status() == QDataStream::Ok)
-        readStringList(in, lstOffered);
-    if (in.status() != QDataStream::Ok
-        || !CReportTable::readRecord(in, iRows, iColumns, lstTitles, lstCells))
-        return false;
+        readStringList(in, record.lstOffered);
+    return in.status() == QDataStream::Ok
+           && CReportTable::readRecord(in, record.iRows, record.iColumns, record.lstTitles,
+                                       record.lstCells);
+}
 
-    iNumber = iNum;
+void CResultTable::applyRecord(const Record& record) {
+    iNumber = record.iNum;
     if (iNumber != 0)
         lbl_num->setText(QString::number(iNumber));
-    setMethod(sMethodText);
-    setMethodsList(lstOffered);
-    wgt_table->loadRecord(iRows, iColumns, lstTitles, lstCells);
+    setMethod(record.sMethod);
+    setMethodsList(record.lstOffered);
+    wgt_table->loadRecord(record.iRows, record.iColumns, record.lstTitles, record.lstCells);
+}
+
+bool CResultTable::readRecord(QDataStream& in) {
+    Record record;
+    if (!parseRecord(in, record))
+        return false;
+    applyRecord(record);
     return true;
 }
 

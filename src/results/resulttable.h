@@ -14,6 +14,17 @@ class QLabel;
 class CResultTable : public QWidget {
     Q_OBJECT
 public:
+    // The fields of a stored results block.
+    struct Record {
+        qint32 iNum = 0;
+        QString sMethod;
+        QStringList lstOffered;
+        int iRows = 0;
+        int iColumns = 0;
+        QStringList lstTitles;
+        QStringList lstCells;
+    };
+
     explicit CResultTable(QWidget* pParent = nullptr, const QString& sMethod = QString(),
                           int iNum = 0);
 
@@ -34,6 +45,9 @@ public:
     // is not applied and leaves the stream status at ReadCorruptData or
     // ReadPastEnd.
     bool readRecord(QDataStream& in);
+    // Reads a block record without applying it, with the same checks.
+    static bool parseRecord(QDataStream& in, Record& record);
+    void applyRecord(const Record& record);
     void writeRecord(QDataStream& out) const;
 
 signals:

@@ -2,6 +2,7 @@
 
 #include "composer/fusionwidget.h"
 #include "items/reportitemwidget.h"
+#include "results/conclusion.h"
 #include "support/typing.h"
 
 #include <QtTest>
@@ -38,6 +39,8 @@ QList<int> numbersFrom(const CFusionWidget& form, int iFirst) {
     for (int i = iFirst; i < form.sections().size(); ++i) {
         if (auto pItem = qobject_cast<CReportItemWidget*>(form.sections()[i]))
             lst.append(pItem->number());
+        else if (auto pConclusion = qobject_cast<CConclusion*>(form.sections()[i]))
+            lst.append(pConclusion->number());
     }
     return lst;
 }

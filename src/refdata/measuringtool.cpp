@@ -1,0 +1,282 @@
+#include "refdata/measuringtool.h"
+
+#include "app/constants.h"
+#include "app/streamutil.h"
+#include "refdata/widgettool.h"
+
+#include <QDataStream>
+#include <QLabel>
+#include <QPushButton>
+#include <new>
+
+namespace {
+constexpr int g_iGap = 10;
+// Bytes of the smallest stored panel entry: three empty strings, a date, a bool.
+constexpr quint64 g_iMinEntryBytes = 4 + 4 + 4 + 4 + 1;
+
+// An entry worth keeping in the reference list.
+bool isComplete(const ToolEntry& entry) {
+    return !entry.sToolName.isEmpty() && !entry.sNumber.isEmpty() && !entry.sCertNumber.isEmpty()
+           && entry.dtValidity.isValid() && entry.dtValidity.year() > 2012;
+}
+
+int toolIndex(const QList<Tool>& lst, const QString& sName) {
+    for (int i = 0; i < lst.size(); ++i) {
+        if (lst[i].sName == sName)
+            return i;
+    }
+    return -1;
+}
+
+int deviceIndex(const Tool& tool, const QString& sNumber) {
+    for (int i = 0; i < tool.lstDevices.size(); ++i) {
+        if (tool.lstDevices[i].sNumber == sNumber)
+            return i;
+    }
+    return -1;
+}
+} // namespace
+
+CMeasuringTool::CMeasuringTool(int iNum, const QString& sName, const QList<Tool>& lstNew,
+                               QWidget* pParent)
+    : CReportItemWidget(pParent) {
+    setObjectName(QStringLiteral("CMeasuringTool"));
+    setWindowTitle(QStringLiteral("Form"));
+    resize(1000, 180);
+    setMinimumSize(1000, 180);
+    setPointSize(this, 12);
+
+    lbl_title = new QLabel(QStringLiteral("Приборы и оборудование:"), this);
+    placeFixed(lbl_title, QStringLiteral("lbl_title"), 50, 0, 600, 30);
+    lbl_num = new QLabel(this);
+    placeFixed(lbl_num, QStringLiteral("lbl_num"), 0, 0, 40, 30);
+    lbl_num->setAlignment(Qt::AlignCenter);
+    btn_delDevice = new QPushButton(QStringLiteral("Удалить прибор"), this);
+    placeFixed(btn_delDevice, QStringLiteral("btn_delDevice"), 220, 140, 200, 30);
+    btn_addDevice = new QPushButton(QStringLiteral("Добавить прибор"), this);
+    placeFixed(btn_addDevice, QStringLiteral("btn_addDevice"), 10, 140, 200, 30);
+    wgt_tool = new CWidgetTool(this, QString(), QList<Tool>());
+    wgt_tool->setObjectName(QStringLiteral("wgt_tool"));
+    wgt_tool->setGeometry(0, 40, 1000, 90);
+
+    connect(btn_addDevice, &QPushButton::clicked, this, &CMeasuringTool::slot_addDevice);
+    connect(btn_delDevice, &QPushButton::clicked, this, &CMeasuringTool::slot_deleteDevice);
+    connect(wgt_tool, &CWidgetTool::listOfDevicesChanged, this,
+            &CMeasuringTool::slot_listDeviceInfoChanged);
+    lstPanels.append(wgt_tool);
+    setNumber(iNum);
+    setName(sName);
+    setTools(lstNew);
+    iLetter = 0;
+    wgt_tool->setIndexText(nextLetter());
+    updateButtons();
+}
+
+void CMeasuringTool::setNumber(int iNum) {
+    iNumber = iNum;
+    lbl_num->setText(QString::number(iNum));
+}
+
+void CMeasuringTool::setName(const QString& sName) {
+    sItemName = sName;
+    lbl_title->setText(sName);
+}
+
+void CMeasuringTool::setTools(const QList<Tool>& lstNew) {
+    lstTools = lstNew;
+    for (CWidgetTool* pPanel : std::as_const(lstPanels))
+        pPanel->setTools(lstTools);
+}
+
+QString CMeasuringTool::nextLetter() {
+    const QString sLetter = g_sLetters.mid(iLetter, 1);
+    iLetter = (iLetter + 1) % g_sLetters.size();
+    return sLetter + QLatin1Char('.');
+}
+
+void CMeasuringTool::updateButtons() {
+    btn_delDevice->setVisible(lstPanels.size() >= 2);
+    btn_addDevice->setEnabled(lstPanels.size() < iMaxPanels);
+}
+
+void CMeasuringTool::moveButtonsTo(int y) {
+    btn_addDevice->move(btn_addDevice->x(), y);
+    btn_delDevice->move(btn_delDevice->x(), y);
+}
+
+void CMeasuringTool::slot_addDevice() {
+    if (lstPanels.size() >= iMaxPanels)
+        return;
+    const QRect last = lstPanels.last()->geometry();
+    auto pPanel = new (std::nothrow) CWidgetTool(this, nextLetter(), lstTools);
+    if (!pPanel)
+        return;
+    connect(pPanel, &CWidgetTool::listOfDevicesChanged, this,
+            &CMeasuringTool::slot_listDeviceInfoChanged);
+    resize(width(), height() + last.height() + g_iGap);
+    emit widgetHeightChanged();
+    pPanel->setGeometry(last.x(), last.y() + last.height() + g_iGap, last.width(),
+                        last.height());
+    pPanel->show();
+    moveButtonsTo(btn_addDevice->y() + last.height() + g_iGap);
+    lstPanels.append(pPanel);
+    updateButtons();
+}
+
+void CMeasuringTool::slot_deleteDevice() {
+    if (lstPanels.size() < 2)
+        return; // the first panel always stays
+    CWidgetTool* pLast = lstPanels.last();
+    const QRect last = pLast->geometry();
+    resize(width(), height() - last.height() - g_iGap);
+    emit widgetHeightChanged();
+    lstPanels.removeLast();
+    delete pLast;
+    moveButtonsTo(last.y());
+    // the letter goes back one, across the wrap from "a." to "z." too
+    iLetter = (iLetter + g_sLetters.size() - 1) % g_sLetters.size();
+    updateButtons();
+}
+
+void CMeasuringTool::slot_listDeviceInfoChanged(CWidgetTool* pWidget) {
+    lstTools = pWidget->tools();
+    for (CWidgetTool* pPanel : std::as_const(lstPanels)) {
+        if (pPanel != pWidget)
+            pPanel->setTools(lstTools);
+    }
+}
+
+QList<ToolEntry> CMeasuringTool::collectEntries() const {
+    QList<ToolEntry> lst;
+    for (const CWidgetTool* pPanel : lstPanels)
+        lst.append(pPanel->currentEntry());
+    return lst;
+}
+
+void CMeasuringTool::mergeIntoTools() {
+    const QList<ToolEntry> lstEntries = collectEntries();
+    // from the last panel to the first, so that the first panel prevails
+    QList<ToolEntry> lstComplete;
+    for (auto it = lstEntries.crbegin(); it != lstEntries.crend(); ++it) {
+        if (isComplete(*it) && !lstComplete.contains(*it))
+            lstComplete.append(*it);
+    }
+    bool bChanged = false;
+    for (const ToolEntry& entry : std::as_const(lstComplete)) {
+        const int iTool = toolIndex(lstTools, entry.sToolName);
+        if (iTool < 0) {
+            lstTools.append(Tool::fromEntry(entry));
+            bChanged = true;
+            continue;
+        }
+        Tool& tool = lstTools[iTool];
+        const int iDevice = deviceIndex(tool, entry.sNumber);
+        const Device device = Device::fromEntry(entry);
+        if (iDevice < 0) {
+            tool.lstDevices.append(device);
+            bChanged = true;
+        } else if (tool.lstDevices[iDevice] != device) {
+            tool.lstDevices[iDevice] = device;
+            bChanged = true;
+        }
+    }
+    if (!bChanged)
+        return;
+    // every panel takes the merged list and shows the stored entries
+    for (CWidgetTool* pPanel : std::as_const(lstPanels)) {
+        pPanel->setTools(lstTools);
+        pPanel->selectStored();
+    }
+}
+
+void CMeasuringTool::mergeTools(const QList<Tool>& lstRead) {
+    for (const Tool& tool : lstRead) {
+        if (tool.sName.isEmpty())
+            continue;
+        const int iTool = toolIndex(lstTools, tool.sName);
+        if (iTool < 0) {
+            lstTools.append(tool);
+            continue;
+        }
+        for (const Device& device : tool.lstDevices) {
+            if (!device.sNumber.isEmpty() && deviceIndex(lstTools[iTool], device.sNumber) < 0)
+                lstTools[iTool].lstDevices.append(device);
+        }
+    }
+    for (CWidgetTool* pPanel : std::as_const(lstPanels))
+        pPanel->setTools(lstTools);
+}
+
+QString CMeasuringTool::toHtml(int iShift) {
+    QString sHtml = QStringLiteral("<p>%1. %2</p>\n")
+                        .arg(QString::number(iNumber - iShift), sItemName.toHtmlEscaped());
+    sHtml += QStringLiteral(
+        "<TABLE WIDTH=\"100%\" BORDER=0 CELLSPACING=\"0\" CELLPADDING=\"2\">\n");
+    for (int i = 0; i < lstPanels.size(); ++i) {
+        sHtml += QStringLiteral("<tr> <td width=4%></td> <td align=CENTER width=2%>")
+                 + lstPanels[i]->indexText()
+                 + QStringLiteral("</td> <td align=LEFT width=94%>") + lstPanels[i]->toHtml()
+                 + (i + 1 == lstPanels.size() ? QStringLiteral(".") : QStringLiteral(";"))
+                 + QStringLiteral("</td> </tr>\n");
+    }
+    return sHtml + QStringLiteral("</TABLE>\n");
+}
+
+void CMeasuringTool::writeRecord(QDataStream& out) const {
+    out << qint32(iNumber) << sItemName;
+    writeRecordList(out, lstTools);
+    out << qint32(lstPanels.size());
+    for (const CWidgetTool* pPanel : lstPanels)
+        out << pPanel->currentEntry();
+}
+
+bool CMeasuringTool::parseRecord(QDataStream& in, Record& record) {
+    in >> record.iNum >> record.sName;
+    if (in.status() != QDataStream::Ok || !readRecordList(in, record.lstTools))
+        return false;
+    qint32 n = 0;
+    in >> n;
+    if (in.status() != QDataStream::Ok)
+        return false;
+    // an absurd count never creates panels
+    if (n < 0 || n > iMaxPanels || !streamCanHold(in, quint64(n), g_iMinEntryBytes)) {
+        in.setStatus(QDataStream::ReadCorruptData);
+        return false;
+    }
+    for (qint32 i = 0; i < n; ++i) {
+        ToolEntry entry;
+        in >> entry;
+        if (in.status() != QDataStream::Ok)
+            return false;
+        record.lstEntries.append(entry);
+    }
+    return true;
+}
+
+void CMeasuringTool::applyRecord(const Record& record) {
+    setNumber(record.iNum);
+    setName(record.sName);
+    mergeTools(record.lstTools);
+    if (record.lstEntries.isEmpty())
+        return;
+    while (lstPanels.size() < record.lstEntries.size())
+        slot_addDevice();
+    while (lstPanels.size() > record.lstEntries.size())
+        slot_deleteDevice();
+    for (int i = 0; i < lstPanels.size(); ++i) {
+        lstPanels[i]->setTools(lstTools);
+        lstPanels[i]->setEntry(record.lstEntries[i]);
+    }
+}
+
+QDataStream& operator<<(QDataStream& out, const CMeasuringTool& section) {
+    section.writeRecord(out);
+    return out;
+}
+
+QDataStream& operator>>(QDataStream& in, CMeasuringTool& section) {
+    CMeasuringTool::Record record;
+    if (CMeasuringTool::parseRecord(in, record))
+        section.applyRecord(record);
+    return in;
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "items/reportitemwidget.h"
+#include "refdata/records.h"
+
+#include <QList>
+
+class CWidgetTool;
+class QDataStream;
+class QLabel;
+class QPushButton;
+
+// The numbered section "Приборы и оборудование:": one lettered instrument
+// panel per instrument used, grown and shrunk with "Добавить прибор" and
+// "Удалить прибор". It keeps its own copy of the instruments list, which
+// follows the panels' new and deleted instrument names at once and takes
+// their complete entries when the protocol is saved.
+class CMeasuringTool : public CReportItemWidget {
+    Q_OBJECT
+public:
+    // The most panels the section holds; a stored section with more is damaged.
+    static constexpr int iMaxPanels = 100;
+
+    // The fields of a stored section.
+    struct Record {
+        qint32 iNum = 0;
+        QString sName;
+        QList<Tool> lstTools;
+        QList<ToolEntry> lstEntries;
+    };
+
+    CMeasuringTool(int iNum, const QString& sName, const QList<Tool>& lstTools,
+                   QWidget* pParent);
+
+    void setNumber(int iNum) override;
+    void setName(const QString& sName) override;
+    QString toHtml(int iShift) override;
+
+    void setTools(const QList<Tool>& lstNew);
+    QList<Tool> tools() const { return lstTools; }
+    const QList<CWidgetTool*>& panels() const { return lstPanels; }
+
+    // Every panel's entry, in order.
+    QList<ToolEntry> collectEntries() const;
+    // Takes the panels' complete entries into the list (the first panel's
+    // prevailing); every panel then shows what is stored.
+    void mergeIntoTools();
+    // Adds a document's instruments and serial numbers not known yet; known
+    // devices keep their data.
+    void mergeTools(const QList<Tool>& lstRead);
+
+    void writeRecord(QDataStream& out) const;
+    // Reads a record without applying it; false (and the stream not Ok) when
+    // it is cut short or its panel count is negative or absurd.
+    static bool parseRecord(QDataStream& in, Record& record);
+    void applyRecord(const Record& record);
+
+signals:
+    void widgetHeightChanged();
+
+protected slots:
+    virtual void slot_addDevice();
+    virtual void slot_deleteDevice();
+    virtual void slot_listDeviceInfoChanged(CWidgetTool* pWidget);
+
+private:
+    // The letter label of the next panel: "a.", "b.", …, again "a." after "z.".
+    QString nextLetter();
+    void updateButtons();
+    void moveButtonsTo(int y);
+
+    QLabel* lbl_title;
+    QLabel* lbl_num;
+    QPushButton* btn_delDevice;
+    QPushButton* btn_addDevice;
+    CWidgetTool* wgt_tool;
+
+    int iLetter = 0;
+    QList<Tool> lstTools;
+    QList<CWidgetTool*> lstPanels;
+};
+
+QDataStream& operator<<(QDataStream& out, const CMeasuringTool& section);
+QDataStream& operator>>(QDataStream& in, CMeasuringTool& section);

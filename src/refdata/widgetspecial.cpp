@@ -1,0 +1,598 @@
+#include "refdata/widgetspecial.h"
+
+#include "app/constants.h"
+#include "app/userdialogs.h"
+#include "items/dateeditheir.h"
+#include "items/reportitemwidget.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDataStream>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+// Qualification levels, shown by their index 0, 1, 2.
+const QStringList g_lstLevels = {QStringLiteral("I"), QStringLiteral("II"), QStringLiteral("III")};
+constexpr int g_iDefaultLevel = 1;
+
+// A validity before 2002 was never really entered: it counts as unset.
+QDate normalisedDate(const QDate& dt) {
+    return (!dt.isValid() || dt.year() < 2002) ? g_dtDefault : dt;
+}
+
+QString roleHeading(ERankState eRole) {
+    switch (eRole) {
+    case eControler:
+        return QStringLiteral("<p><b>Провел контроль:</b></p>\n");
+    case eAuthor:
+        return QStringLiteral("<p><b>Выдал заключение:</b></p>\n");
+    case eControlerAndAuthor:
+        return QStringLiteral("<p><b>Провел контроль и выдал заключение:</b></p>\n");
+    case eBoss:
+        return QStringLiteral("<p><b>Руководитель:</b></p>\n");
+    }
+    return QString();
+}
+
+int findExact(const QComboBox* pBox, const QString& sText) {
+    return pBox->findText(sText, Qt::MatchExactly | Qt::MatchCaseSensitive);
+}
+
+QString methodLine(const QString& sMethod) {
+    return QStringLiteral("по %1 методу контроля, действительно до ")
+        .arg(sMethod.isEmpty() ? QStringLiteral("____________") : sMethod);
+}
+} // namespace
+
+CAskDeleteSD::CAskDeleteSD() : QDialog(nullptr) {
+    setObjectName(QStringLiteral("CAskDeleteSD"));
+    setWindowTitle(QStringLiteral("Удаление информации о специалисте"));
+    setFixedSize(300, 180);
+    setPointSize(this, 12);
+
+    lbl_title = new QLabel(QStringLiteral("Удалить:"), this);
+    placeFixed(lbl_title, QStringLiteral("lbl_title"), 10, 10, 280, 30);
+    lbl_title->setAlignment(Qt::AlignCenter);
+    btn_delete = new QPushButton(QStringLiteral("Удалить"), this);
+    placeFixed(btn_delete, QStringLiteral("btn_delete"), 30, 140, 100, 30);
+    btn_escape = new QPushButton(QStringLiteral("Отмена"), this);
+    placeFixed(btn_escape, QStringLiteral("btn_escape"), 170, 140, 100, 30);
+    rb_delData = new QRadioButton(QStringLiteral("Данные о текущем удостоверении"), this);
+    placeFixed(rb_delData, QStringLiteral("rb_delData"), 10, 50, 280, 30);
+    rb_delData->setChecked(true);
+    rb_delSpec = new QRadioButton(QStringLiteral("Всю информацию о специалисте"), this);
+    placeFixed(rb_delSpec, QStringLiteral("rb_delSpec"), 10, 90, 280, 30);
+
+    connect(btn_escape, &QPushButton::clicked, this, &QDialog::close);
+    connect(btn_delete, &QPushButton::clicked, this, &CAskDeleteSD::slot_deleteClicked);
+}
+
+void CAskDeleteSD::slot_deleteClicked() { emit deleteData(rb_delSpec->isChecked()); }
+
+CWidgetSpecial::CWidgetSpecial(QWidget* pParent, const QList<Specialist>& lstSpecialists,
+                               const QString& sMethod, ERankState eRole, bool bRoleLock,
+                               int iNum)
+    : QWidget(pParent), lstSpecialists(lstSpecialists), eRole(eRole) {
+    buildForm();
+    setNumber(iNum);
+    setMethod(sMethod);
+    setRole(eRole);
+    setRoleLock(bRoleLock);
+    refillNames();
+    updateSaveState();
+    for (QWidget* pWidget : {static_cast<QWidget*>(cmb_name), static_cast<QWidget*>(cmb_licenseNum),
+                             static_cast<QWidget*>(cmb_qual),
+                             static_cast<QWidget*>(dedt_validity)})
+        pWidget->installEventFilter(this);
+}
+
+CWidgetSpecial::~CWidgetSpecial() {
+    // the deletion dialog has no parent: it closes with the panel that opened it
+    delete pAskDelete;
+}
+
+void CWidgetSpecial::buildForm() {
+    setObjectName(QStringLiteral("CWidgetSpecial"));
+    setWindowTitle(QStringLiteral("Specialist Data"));
+    setFixedSize(1000, 140);
+    setPointSize(this, 12);
+
+    grpb_specialist = new QGroupBox(this);
+    grpb_specialist->setObjectName(QStringLiteral("grpb_specialist"));
+    grpb_specialist->setGeometry(0, 0, 1000, 140);
+    grpb_specialist->setMinimumSize(1000, 140);
+
+    auto place = [](QWidget* pWidget, const char* pName, int x, int y, int w, int h) {
+        pWidget->setObjectName(QString::fromLatin1(pName));
+        pWidget->setGeometry(x, y, w, h);
+    };
+    auto label = [&](const char* pName, const QString& sText, int x, int y, int w) {
+        auto pLabel = new QLabel(sText, grpb_specialist);
+        place(pLabel, pName, x, y, w, 30);
+        pLabel->setAlignment(Qt::AlignCenter);
+        return pLabel;
+    };
+    auto namedBox = [&](const char* pName, int x, int w, int iMinWidth) {
+        auto pBox = new QComboBox(grpb_specialist);
+        place(pBox, pName, x, 35, w, 30);
+        pBox->setEditable(true);
+        pBox->setInsertPolicy(QComboBox::NoInsert);
+        pBox->setFocusPolicy(Qt::ClickFocus);
+        pBox->setMinimumSize(iMinWidth, 30);
+        pBox->addItem(QString());
+        return pBox;
+    };
+
+    cmb_name = namedBox("cmb_name", 120, 300, 250);
+    lbl_name = label("lbl_name", QStringLiteral("Специалист"), 10, 35, 100);
+    cmb_licenseNum = namedBox("cmb_licenseNum", 590, 200, 200);
+    lbl_licenseNum = label("lbl_licenseNum", QStringLiteral("Удостоверение №"), 430, 35, 150);
+
+    dedt_validity = new CDateEditHeir(grpb_specialist);
+    place(dedt_validity, "dedt_validity", 700, 70, 120, 30);
+    dedt_validity->setFocusPolicy(Qt::ClickFocus);
+
+    lbl_methods = new QLabel(methodLine(QString()), grpb_specialist);
+    place(lbl_methods, "lbl_methods", 120, 70, 570, 30);
+    lbl_methods->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    cmb_qual = new QComboBox(grpb_specialist);
+    place(cmb_qual, "cmb_qual", 940, 35, 50, 30);
+    cmb_qual->setFocusPolicy(Qt::ClickFocus);
+    cmb_qual->addItems(g_lstLevels);
+
+    edt_certlab = new QLineEdit(grpb_specialist);
+    place(edt_certlab, "edt_certlab", 120, 105, 700, 30);
+    edt_certlab->setFixedSize(700, 30);
+    edt_certlab->setFocusPolicy(Qt::ClickFocus);
+
+    lbl_qual = label("lbl_qual", QStringLiteral("ур. квалиф-ии"), 800, 35, 130);
+    lbl_certlab = label("lbl_certlab", QStringLiteral("выдано"), 10, 105, 100);
+
+    btn_saveSpec = new QPushButton(QStringLiteral("Сохранить данные"), grpb_specialist);
+    place(btn_saveSpec, "btn_saveSpec", 840, 70, 150, 30);
+    btn_deleteData = new QPushButton(QStringLiteral("Удалить данные"), grpb_specialist);
+    place(btn_deleteData, "btn_deleteData", 840, 105, 150, 30);
+
+    auto roleBox = [&](const char* pName, const QString& sText, int x) {
+        auto pBox = new QCheckBox(sText, grpb_specialist);
+        place(pBox, pName, x, 5, 180, 25);
+        return pBox;
+    };
+    chb_controler = roleBox("chb_controler", QStringLiteral("Контроль провел"), 60);
+    chb_author = roleBox("chb_author", QStringLiteral("Заключение выдал"), 250);
+    chb_boss = roleBox("chb_boss", QStringLiteral("Руководитель"), 440);
+
+    lbl_num = label("lbl_num", QString(), 0, 0, 40);
+    lbl_num->setFixedSize(40, 30);
+
+    connect(btn_saveSpec, &QPushButton::clicked, this, &CWidgetSpecial::slot_btn_saveSpec_clicked);
+    connect(cmb_name, &QComboBox::editTextChanged, this,
+            &CWidgetSpecial::slot_cmb_name_editTextChanged);
+    connect(cmb_licenseNum, &QComboBox::editTextChanged, this,
+            &CWidgetSpecial::slot_cmb_licenseNum_editTextChanged);
+    connect(btn_deleteData, &QPushButton::clicked, this,
+            &CWidgetSpecial::slot_btn_deleteSpec_clicked);
+    connect(dedt_validity, &QDateEdit::dateChanged, this, &CWidgetSpecial::slot_dateChanged);
+    connect(cmb_licenseNum, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &CWidgetSpecial::slot_cmb_licenseNum_indexChanged);
+    connect(cmb_name, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &CWidgetSpecial::slot_cmb_name_indexChanged);
+    connect(edt_certlab, &QLineEdit::textEdited, this,
+            &CWidgetSpecial::slot_edt_certlab_textEdited);
+    connect(chb_controler, &QCheckBox::clicked, this, &CWidgetSpecial::slot_chb_controler_clicked);
+    connect(chb_author, &QCheckBox::clicked, this, &CWidgetSpecial::slot_chb_author_clicked);
+    connect(chb_boss, &QCheckBox::clicked, this, &CWidgetSpecial::slot_chb_boss_clicked);
+    connect(cmb_qual, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &CWidgetSpecial::slot_cmb_qual_indexChanged);
+    cmb_qual->setCurrentIndex(g_iDefaultLevel);
+}
+
+void CWidgetSpecial::setNumber(int iNum) {
+    iNumber = iNum;
+    lbl_num->setText(iNum == 0 ? QString() : QString::number(iNum));
+}
+
+void CWidgetSpecial::setRole(ERankState eNewRole) {
+    if (!isRankState(eNewRole))
+        return; // only a damaged document could name another role, and it is refused
+    chb_controler->setChecked(eNewRole == eControler || eNewRole == eControlerAndAuthor);
+    chb_author->setChecked(eNewRole == eAuthor || eNewRole == eControlerAndAuthor);
+    chb_boss->setChecked(eNewRole == eBoss);
+    if (eNewRole == eRole)
+        return;
+    eRole = eNewRole;
+    emit specPositionChanged(this, eNewRole);
+}
+
+void CWidgetSpecial::setRoleLock(bool bLock) {
+    bRoleLock = bLock;
+    for (QCheckBox* pBox : {chb_controler, chb_author, chb_boss})
+        pBox->setEnabled(!bLock);
+}
+
+void CWidgetSpecial::setMethod(const QString& sNewMethod) {
+    // a panel for another method starts empty
+    if (!sNewMethod.isEmpty() && sNewMethod != sMethod) {
+        clearName();
+        clearCertificateFields();
+    }
+    sMethod = sNewMethod;
+    lbl_methods->setText(methodLine(sMethod));
+}
+
+void CWidgetSpecial::setSpecialists(const QList<Specialist>& lstNew) {
+    lstSpecialists = lstNew;
+    const SpecialistEntry entry = currentEntry();
+    refillNames();
+    setEntry(entry);
+}
+
+SpecialistEntry CWidgetSpecial::currentEntry() const {
+    SpecialistEntry entry;
+    entry.sName = cmb_name->currentText();
+    entry.sLicenseNum = cmb_licenseNum->currentText();
+    entry.sMethod = sMethod;
+    entry.dtValidity = normalisedDate(dedt_validity->date());
+    entry.iLevel = cmb_qual->currentIndex();
+    entry.sIssuedBy = edt_certlab->text();
+    return entry;
+}
+
+void CWidgetSpecial::setEntry(const SpecialistEntry& entry) {
+    setMethod(entry.sMethod);
+    // a stored name or number is chosen, any other is typed into the blank entry
+    auto show = [](QComboBox* pBox, const QString& sText) {
+        const int i = findExact(pBox, sText);
+        if (i > 0) {
+            pBox->setCurrentIndex(i);
+            return;
+        }
+        pBox->setCurrentIndex(0);
+        pBox->setEditText(sText);
+    };
+    show(cmb_name, entry.sName);
+    show(cmb_licenseNum, entry.sLicenseNum);
+    setDateAndLevel(entry.dtValidity.isValid() ? entry.dtValidity : g_dtDefault, entry.iLevel);
+    edt_certlab->setText(entry.sIssuedBy);
+    updateSaveState();
+}
+
+void CWidgetSpecial::setDateAndLevel(const QDate& dt, int iLevel) {
+    dedt_validity->setDate(dt);
+    cmb_qual->setCurrentIndex(iLevel);
+}
+
+void CWidgetSpecial::refillNames() {
+    cmb_name->clear();
+    cmb_name->addItem(QString()); // makes the blank entry current
+    for (const Specialist& specialist : std::as_const(lstSpecialists))
+        cmb_name->addItem(specialist.sName);
+}
+
+void CWidgetSpecial::refillLicenses() {
+    cmb_licenseNum->clear();
+    cmb_licenseNum->addItem(QString());
+    for (const Certificate& certificate : std::as_const(currentSpecialist.lstCertificates))
+        cmb_licenseNum->addItem(certificate.sNumber);
+}
+
+void CWidgetSpecial::clearCertificateFields() {
+    cmb_licenseNum->setItemText(0, QString());
+    cmb_licenseNum->setCurrentIndex(0);
+    edt_certlab->clear();
+    setDateAndLevel(g_dtDefault, g_iDefaultLevel);
+}
+
+void CWidgetSpecial::clearName() {
+    cmb_name->setItemText(0, QString());
+    cmb_name->setCurrentIndex(0);
+}
+
+int CWidgetSpecial::certificateIndex(const QString& sNumber) const {
+    for (int i = 0; i < currentSpecialist.lstCertificates.size(); ++i) {
+        if (currentSpecialist.lstCertificates[i].sNumber == sNumber)
+            return i;
+    }
+    return -1;
+}
+
+bool CWidgetSpecial::isSavable() const {
+    const int iName = cmb_name->currentIndex();
+    if (iName == 0)
+        return !cmb_name->currentText().isEmpty() && !cmb_licenseNum->currentText().isEmpty();
+    if (iName < 0)
+        return false;
+    const int iLicense = cmb_licenseNum->currentIndex();
+    if (iLicense <= 0 || iLicense > currentSpecialist.lstCertificates.size())
+        return !cmb_licenseNum->currentText().isEmpty();
+    // a stored certificate: savable when the panel shows other data
+    const Certificate& certificate = currentSpecialist.lstCertificates[iLicense - 1];
+    const SpecialistEntry entry = currentEntry();
+    const CertificateMethod shown{entry.sMethod, entry.dtValidity, entry.iLevel};
+    return entry.sIssuedBy != certificate.sIssuedBy || !certificate.lstMethods.contains(shown);
+}
+
+void CWidgetSpecial::updateSaveState() {
+    bSavable = isSavable();
+    btn_saveSpec->setEnabled(bSavable);
+    btn_deleteData->setEnabled(cmb_name->currentIndex() != 0);
+}
+
+void CWidgetSpecial::updateSaveStateIfNamed() {
+    if (!cmb_name->currentText().isEmpty() && !cmb_licenseNum->currentText().isEmpty())
+        updateSaveState();
+}
+
+void CWidgetSpecial::slot_cmb_name_indexChanged(int index) {
+    if (index < 0)
+        return;
+    if (index == 0) {
+        cmb_name->setEditable(true);
+        cmb_name->setInsertPolicy(QComboBox::NoInsert);
+        currentSpecialist = Specialist();
+        refillLicenses();
+        cmb_licenseNum->setCurrentIndex(0);
+    } else {
+        cmb_name->setEditable(false);
+        currentSpecialist = lstSpecialists.value(index - 1);
+        refillLicenses();
+        // the first certificate that covers this panel's method
+        int iFound = 0;
+        for (int i = 0; i < currentSpecialist.lstCertificates.size() && iFound == 0; ++i) {
+            for (const CertificateMethod& method :
+                 std::as_const(currentSpecialist.lstCertificates[i].lstMethods)) {
+                if (method.sMethod == sMethod) {
+                    iFound = i + 1;
+                    break;
+                }
+            }
+        }
+        cmb_licenseNum->setCurrentIndex(iFound);
+    }
+    updateSaveState();
+}
+
+void CWidgetSpecial::slot_cmb_name_editTextChanged(const QString& text) {
+    if (cmb_name->currentIndex() != 0 || !text.isEmpty())
+        return;
+    clearCertificateFields();
+    updateSaveState();
+}
+
+void CWidgetSpecial::showCertificate(int iCertificate) {
+    const Certificate certificate = currentSpecialist.lstCertificates.value(iCertificate);
+    for (const CertificateMethod& method : certificate.lstMethods) {
+        if (method.sMethod == sMethod) {
+            edt_certlab->setText(certificate.sIssuedBy);
+            setDateAndLevel(method.dtValidity, method.iLevel);
+            return;
+        }
+    }
+    edt_certlab->clear();
+    setDateAndLevel(g_dtDefault, g_iDefaultLevel);
+}
+
+void CWidgetSpecial::slot_cmb_licenseNum_indexChanged(int index) {
+    if (index < 0)
+        return;
+    if (index == 0) {
+        cmb_licenseNum->setEditable(true);
+        cmb_licenseNum->setInsertPolicy(QComboBox::NoInsert);
+        edt_certlab->clear();
+        setDateAndLevel(g_dtDefault, g_iDefaultLevel);
+    } else {
+        cmb_licenseNum->setEditable(false);
+        showCertificate(index - 1);
+    }
+    updateSaveState();
+}
+
+void CWidgetSpecial::slot_cmb_licenseNum_editTextChanged(const QString& text) {
+    if (cmb_licenseNum->currentIndex() != 0)
+        return;
+    if (text.isEmpty())
+        clearCertificateFields();
+    updateSaveState();
+}
+
+void CWidgetSpecial::slot_dateChanged(const QDate& date) {
+    if (date.isValid())
+        updateSaveStateIfNamed();
+}
+
+void CWidgetSpecial::slot_edt_certlab_textEdited(const QString&) { updateSaveStateIfNamed(); }
+
+void CWidgetSpecial::slot_cmb_qual_indexChanged(int) { updateSaveStateIfNamed(); }
+
+void CWidgetSpecial::slot_btn_saveSpec_clicked() {
+    const SpecialistEntry e = currentEntry();
+    int iSpecialist = -1;
+    for (int i = 0; i < lstSpecialists.size() && iSpecialist < 0; ++i) {
+        if (lstSpecialists[i].sName == e.sName)
+            iSpecialist = i;
+    }
+    if (iSpecialist < 0) {
+        lstSpecialists.append(Specialist::fromEntry(e));
+        refillNames();
+        cmb_name->setCurrentIndex(cmb_name->count() - 1);
+        emit specListEdited(this);
+        return;
+    }
+
+    Specialist& stored = lstSpecialists[iSpecialist];
+    int iCertificate = -1;
+    for (int i = 0; i < stored.lstCertificates.size() && iCertificate < 0; ++i) {
+        if (stored.lstCertificates[i].sNumber == e.sLicenseNum)
+            iCertificate = i;
+    }
+    if (iCertificate < 0) {
+        stored.lstCertificates.append(Certificate::fromEntry(e));
+        currentSpecialist = stored;
+        refillLicenses();
+        cmb_licenseNum->setCurrentIndex(cmb_licenseNum->count() - 1);
+        emit specListEdited(this);
+        return;
+    }
+
+    Certificate& certificate = stored.lstCertificates[iCertificate];
+    int iMethod = -1;
+    for (int i = 0; i < certificate.lstMethods.size() && iMethod < 0; ++i) {
+        if (certificate.lstMethods[i].sMethod == e.sMethod)
+            iMethod = i;
+    }
+    if (iMethod >= 0) {
+        const auto eAnswer = CUserDialogs::question(
+            this, QStringLiteral("Редактирование данных специалиста"),
+            QStringLiteral("В существующей базе данных присутствует специалист %1 с "
+                           "удостоверением № %2,\nпо методу контроля \"%3\"!\nЖелаете "
+                           "переписать его данные?")
+                .arg(e.sName, e.sLicenseNum, e.sMethod));
+        if (eAnswer != QMessageBox::Yes)
+            return;
+        certificate.lstMethods[iMethod].dtValidity = e.dtValidity;
+        certificate.lstMethods[iMethod].iLevel = e.iLevel;
+    } else {
+        certificate.lstMethods.append(CertificateMethod{e.sMethod, e.dtValidity, e.iLevel});
+    }
+    certificate.sIssuedBy = e.sIssuedBy;
+    currentSpecialist = stored;
+    refillLicenses();
+    cmb_licenseNum->setCurrentIndex(iCertificate + 1);
+    emit specListEdited(this);
+}
+
+void CWidgetSpecial::slot_btn_deleteSpec_clicked() {
+    delete pAskDelete;
+    pAskDelete = new CAskDeleteSD;
+    connect(pAskDelete, &CAskDeleteSD::deleteData, this, &CWidgetSpecial::slot_deleteData);
+    pAskDelete->show();
+}
+
+void CWidgetSpecial::slot_deleteData(bool bAll) {
+    if (pAskDelete) {
+        // the call comes from the dialog's own signal
+        pAskDelete->close();
+        pAskDelete->deleteLater();
+        pAskDelete = nullptr;
+    }
+    if (bAll) {
+        const QString sName = cmb_name->currentText();
+        for (int i = 0; i < lstSpecialists.size(); ++i) {
+            if (lstSpecialists[i].sName != sName)
+                continue;
+            lstSpecialists.removeAt(i);
+            refillNames();
+            emit specListEdited(this);
+            break;
+        }
+    } else {
+        const SpecialistEntry e = currentEntry();
+        bool bDone = false;
+        for (int i = 0; i < lstSpecialists.size() && !bDone; ++i) {
+            Specialist& specialist = lstSpecialists[i];
+            if (specialist.sName != e.sName)
+                continue;
+            for (int c = 0; c < specialist.lstCertificates.size(); ++c) {
+                const Certificate& certificate = specialist.lstCertificates[c];
+                if (certificate.sNumber != e.sLicenseNum)
+                    continue;
+                bool bCovers = false;
+                for (const CertificateMethod& method : certificate.lstMethods)
+                    bCovers = bCovers || method.sMethod == e.sMethod;
+                if (!bCovers
+                    && CUserDialogs::question(
+                           this, QStringLiteral("Удаление данных специалиста"),
+                           QStringLiteral("В существующей базе данных присутствует специалист "
+                                          "%1 с удостоверением № %2,\nно по другому методу "
+                                          "контроля! Желаете удалить данные о текущем "
+                                          "удостоверении?")
+                               .arg(e.sName, e.sLicenseNum))
+                           != QMessageBox::Yes)
+                    return;
+                // the whole certificate goes, with every method it covers
+                specialist.lstCertificates.removeAt(c);
+                emit specListEdited(this);
+                bDone = true;
+                break;
+            }
+        }
+    }
+    clearName();
+    clearCertificateFields();
+}
+
+void CWidgetSpecial::stepRole(int iStep, bool bChecked, int iBelow, int iAbove) {
+    int r = int(eRole) + (bChecked ? iStep : -iStep);
+    if (r <= 0)
+        r = iBelow;
+    else if (r > eBoss)
+        r = iAbove;
+    setRole(ERankState(r));
+}
+
+// Ticking a role adds its worth, unticking takes it away: the head excludes
+// the other two, and unticking the only role ticked passes to the other one.
+void CWidgetSpecial::slot_chb_controler_clicked(bool checked) {
+    stepRole(eControler, checked, eAuthor, eControler);
+}
+
+void CWidgetSpecial::slot_chb_author_clicked(bool checked) {
+    stepRole(eAuthor, checked, eControler, eAuthor);
+}
+
+void CWidgetSpecial::slot_chb_boss_clicked(bool checked) {
+    stepRole(eBoss, checked, eControler, eBoss);
+}
+
+QString CWidgetSpecial::toHtml() const {
+    const SpecialistEntry e = currentEntry();
+    return roleHeading(eRole)
+           + QStringLiteral("<p>Специалист %1 уровня НК, удостоверение №%2, выданное %3, "
+                            "действительно до %4</p>\n")
+                 .arg(QString::number(e.iLevel + 1), e.sLicenseNum.toHtmlEscaped(),
+                      e.sIssuedBy.toHtmlEscaped(),
+                      e.dtValidity.toString(QStringLiteral("dd.MM.yyyy")))
+           + QStringLiteral("<p>____________________") + e.sName.toHtmlEscaped()
+           + QStringLiteral("</p>\n");
+}
+
+bool CWidgetSpecial::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    if (pEvent->type() == QEvent::Wheel
+        && (pWatched == cmb_name || pWatched == cmb_licenseNum || pWatched == cmb_qual
+            || pWatched == dedt_validity)) {
+        // the wheel scrolls the form instead of changing a value
+        pEvent->ignore();
+        return true;
+    }
+    return QWidget::eventFilter(pWatched, pEvent);
+}
+
+void CWidgetSpecial::writeRecord(QDataStream& out) const {
+    out << qint32(iNumber) << qint16(eRole) << bRoleLock << currentEntry();
+}
+
+bool CWidgetSpecial::readRecord(QDataStream& in, Record& record) {
+    in >> record.iNum >> record.iRole >> record.bRoleLock >> record.entry;
+    if (in.status() != QDataStream::Ok)
+        return false;
+    // a role or level the panel cannot show is damage
+    if (!isRankState(record.iRole) || record.entry.iLevel < 0
+        || record.entry.iLevel >= g_lstLevels.size()) {
+        in.setStatus(QDataStream::ReadCorruptData);
+        return false;
+    }
+    return true;
+}
+
+void CWidgetSpecial::applyRecord(const Record& record) {
+    setNumber(record.iNum);
+    setRole(ERankState(record.iRole));
+    setRoleLock(record.bRoleLock);
+    setEntry(record.entry);
+}

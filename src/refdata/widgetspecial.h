@@ -1,0 +1,167 @@
+#pragma once
+
+#include "refdata/records.h"
+
+#include <QDialog>
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+class CDateEditHeir;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// A specialist's role in the protocol.
+enum ERankState {
+    eControler = 1,          // performed the control
+    eAuthor = 2,             // issued the conclusion
+    eControlerAndAuthor = 3, // both
+    eBoss = 4,               // head of the laboratory
+};
+
+// Whether a stored role value names one of the four roles.
+inline bool isRankState(int iValue) { return iValue >= eControler && iValue <= eBoss; }
+
+// The small window that asks what "Удалить данные" is to delete: the
+// current certificate or everything about the specialist.
+class CAskDeleteSD : public QDialog {
+    Q_OBJECT
+public:
+    CAskDeleteSD();
+
+signals:
+    // true: the whole specialist; false: the current certificate.
+    void deleteData(bool bAll);
+
+private slots:
+    virtual void slot_deleteClicked();
+
+private:
+    QLabel* lbl_title;
+    QPushButton* btn_delete;
+    QPushButton* btn_escape;
+    QRadioButton* rb_delData;
+    QRadioButton* rb_delSpec;
+};
+
+// The panel of one specialist under a conclusion: picks a specialist and a
+// certificate from the reference list or takes new ones, shows the
+// certificate's issuing body, validity and level for the conclusion's
+// method, and marks the specialist's role. "Сохранить данные" and "Удалить
+// данные" edit the panel's copy of the reference list; every edit is
+// announced with specListEdited().
+class CWidgetSpecial : public QWidget {
+    Q_OBJECT
+public:
+    // The fields of a stored panel.
+    struct Record {
+        qint32 iNum = 0;
+        qint16 iRole = eControlerAndAuthor;
+        bool bRoleLock = false;
+        SpecialistEntry entry;
+    };
+
+    CWidgetSpecial(QWidget* pParent, const QList<Specialist>& lstSpecialists,
+                   const QString& sMethod, ERankState eRole, bool bRoleLock, int iNum);
+    ~CWidgetSpecial() override;
+
+    void setNumber(int iNum);
+    int number() const { return iNumber; }
+    void setRole(ERankState eRole);
+    ERankState role() const { return eRole; }
+    void setRoleLock(bool bLock);
+    bool isRoleLocked() const { return bRoleLock; }
+    void setMethod(const QString& sMethod);
+    QString method() const { return sMethod; }
+    void setSpecialists(const QList<Specialist>& lstSpecialists);
+    QList<Specialist> specialists() const { return lstSpecialists; }
+
+    SpecialistEntry currentEntry() const;
+    void setEntry(const SpecialistEntry& entry);
+
+    QString toHtml() const;
+
+    // The deletion dialog opened last and still open, if any.
+    CAskDeleteSD* deleteDialog() const { return pAskDelete; }
+
+    void writeRecord(QDataStream& out) const;
+    // Reads a record without applying it; false (and the stream not Ok) when
+    // it is cut short or names no role.
+    static bool readRecord(QDataStream& in, Record& record);
+    void applyRecord(const Record& record);
+
+signals:
+    void specPositionChanged(CWidgetSpecial* pSender, ERankState ePos);
+    void specListEdited(CWidgetSpecial* pSender);
+
+protected slots:
+    virtual void slot_btn_saveSpec_clicked();
+    virtual void slot_btn_deleteSpec_clicked();
+    virtual void slot_deleteData(bool bAll);
+    virtual void slot_cmb_name_indexChanged(int index);
+    virtual void slot_cmb_name_editTextChanged(const QString& text);
+    virtual void slot_cmb_licenseNum_indexChanged(int index);
+    virtual void slot_cmb_licenseNum_editTextChanged(const QString& text);
+    virtual void slot_dateChanged(const QDate& date);
+    virtual void slot_edt_certlab_textEdited(const QString& text);
+    virtual void slot_cmb_qual_indexChanged(int index);
+    virtual void slot_chb_controler_clicked(bool checked);
+    virtual void slot_chb_author_clicked(bool checked);
+    virtual void slot_chb_boss_clicked(bool checked);
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
+private:
+    void buildForm();
+    void refillNames();
+    void refillLicenses();
+    void clearCertificateFields();
+    // Empties the typed name and shows the blank entry.
+    void clearName();
+    bool isSavable() const;
+    void updateSaveState();
+    // Recomputes the savable flag when both a name and a number are typed.
+    void updateSaveStateIfNamed();
+    // Shows the stored data of the current specialist's certificate
+    // iCertificate for this panel's method (blank fields without it).
+    void showCertificate(int iCertificate);
+    // Index of the certificate sNumber of the current specialist, -1 without.
+    int certificateIndex(const QString& sNumber) const;
+    void setDateAndLevel(const QDate& dt, int iLevel);
+    // Role reached by ticking or unticking a box worth iStep, bounded as the
+    // boxes require.
+    void stepRole(int iStep, bool bChecked, int iBelow, int iAbove);
+
+    QGroupBox* grpb_specialist;
+    QComboBox* cmb_name;
+    QLabel* lbl_name;
+    QComboBox* cmb_licenseNum;
+    QLabel* lbl_licenseNum;
+    CDateEditHeir* dedt_validity;
+    QLabel* lbl_methods;
+    QComboBox* cmb_qual;
+    QLineEdit* edt_certlab;
+    QLabel* lbl_qual;
+    QLabel* lbl_certlab;
+    QPushButton* btn_saveSpec;
+    QPushButton* btn_deleteData;
+    QCheckBox* chb_controler;
+    QCheckBox* chb_author;
+    QCheckBox* chb_boss;
+    QLabel* lbl_num;
+
+    QPointer<CAskDeleteSD> pAskDelete;
+    QList<Specialist> lstSpecialists;
+    Specialist currentSpecialist;
+    QString sMethod;
+    ERankState eRole = eControlerAndAuthor;
+    bool bRoleLock = false;
+    int iNumber = 0;
+    bool bSavable = false;
+};

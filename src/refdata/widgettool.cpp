@@ -1,0 +1,268 @@
+#include "refdata/widgettool.h"
+
+#include "app/constants.h"
+#include "items/dateeditheir.h"
+#include "items/reportitemwidget.h"
+
+#include <QComboBox>
+#include <QCompleter>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QToolButton>
+
+namespace {
+// A validity before 2002 was never really entered: it counts as unset.
+QDate normalisedDate(const QDate& dt) {
+    return (!dt.isValid() || dt.year() < 2002) ? g_dtDefault : dt;
+}
+
+// An editable box compares typed texts with its entries exactly, case
+// included, as every list of the program does.
+void setBoxEditable(QComboBox* pBox, bool bEditable) {
+    pBox->setEditable(bEditable);
+    if (bEditable && pBox->completer())
+        pBox->completer()->setCaseSensitivity(Qt::CaseSensitive);
+}
+} // namespace
+
+CWidgetTool::CWidgetTool(QWidget* pParent, const QString& sIndex, const QList<Tool>& lstNew)
+    : QWidget(pParent) {
+    buildForm();
+    setTools(lstNew);
+    setIndexText(sIndex);
+    refillTools();
+    for (QWidget* pWidget : {static_cast<QWidget*>(cmb_tools), static_cast<QWidget*>(cmb_numbers),
+                             static_cast<QWidget*>(dedt_validity)})
+        pWidget->installEventFilter(this);
+}
+
+void CWidgetTool::buildForm() {
+    setObjectName(QStringLiteral("CWidgetTool"));
+    setWindowTitle(QStringLiteral("Form"));
+    setFixedSize(1000, 90);
+
+    grpb_tool = new QGroupBox(this);
+    grpb_tool->setObjectName(QStringLiteral("grpb_tool"));
+    grpb_tool->setGeometry(0, 0, 1000, 90);
+    setPointSize(grpb_tool, 12);
+
+    auto place = [](QWidget* pWidget, const char* pName, int x, int y, int w, int h) {
+        pWidget->setObjectName(QString::fromLatin1(pName));
+        pWidget->setGeometry(x, y, w, h);
+        pWidget->setFixedSize(w, h);
+    };
+    auto label = [&](const char* pName, const QString& sText, int x, int y, int w) {
+        auto pLabel = new QLabel(sText, grpb_tool);
+        place(pLabel, pName, x, y, w, 30);
+        pLabel->setAlignment(Qt::AlignCenter);
+        return pLabel;
+    };
+    auto box = [&](const char* pName, int x, int w) {
+        auto pBox = new QComboBox(grpb_tool);
+        place(pBox, pName, x, 10, w, 30);
+        setBoxEditable(pBox, true);
+        pBox->setInsertPolicy(QComboBox::InsertAtBottom);
+        pBox->setFocusPolicy(Qt::StrongFocus);
+        return pBox;
+    };
+
+    cmb_tools = box("cmb_tools", 220, 500);
+    lbl_device = label("lbl_device", QStringLiteral("Название:"), 60, 10, 150);
+    lbl_title = label("lbl_title", QStringLiteral("Номер свидетельства о "), 10, 50, 250);
+    rbtn_checking = new QRadioButton(QStringLiteral("поверке"), grpb_tool);
+    place(rbtn_checking, "rbtn_checking", 270, 50, 120, 30);
+    rbtn_checking->setChecked(true);
+    rbtn_calibration = new QRadioButton(QStringLiteral("калибровке"), grpb_tool);
+    place(rbtn_calibration, "rbtn_calibration", 400, 50, 120, 30);
+    dedt_validity = new CDateEditHeir(grpb_tool);
+    place(dedt_validity, "dedt_validity", 870, 50, 120, 30);
+    dedt_validity->setFocusPolicy(Qt::StrongFocus);
+    lbl_validity = label("lbl_validity", QStringLiteral("действительно до"), 710, 50, 150);
+    edt_certNumber = new QLineEdit(grpb_tool);
+    place(edt_certNumber, "edt_certNumber", 530, 50, 150, 30);
+    edt_certNumber->setFocusPolicy(Qt::ClickFocus);
+    cmb_numbers = box("cmb_numbers", 840, 150);
+    lbl_deviceNumber = label("lbl_deviceNumber", QStringLiteral("№"), 770, 10, 60);
+    lbl_index = label("lbl_index", QString(), 10, 10, 40);
+    btn_deleteItem = new QToolButton(grpb_tool);
+    place(btn_deleteItem, "btn_deleteItem", 730, 15, 20, 20);
+    btn_deleteItem->setText(QStringLiteral("-"));
+    btn_deleteItem->setFocusPolicy(Qt::ClickFocus);
+    btn_deleteItem->setToolTip(QStringLiteral("Удалить прибор из списка"));
+
+    connect(cmb_tools, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &CWidgetTool::slot_cmb_tools_indexChanged);
+    connect(cmb_numbers, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &CWidgetTool::slot_cmb_numbers_indexChanged);
+    connect(btn_deleteItem, &QToolButton::clicked, this, &CWidgetTool::slot_btn_deleteItem_clicked);
+}
+
+void CWidgetTool::setIndexText(const QString& sIndex) {
+    sIndexText = sIndex;
+    lbl_index->setText(sIndex);
+}
+
+void CWidgetTool::setTools(const QList<Tool>& lstNew) {
+    lstTools = lstNew;
+    const ToolEntry entry = currentEntry();
+    refillTools();
+    setEntry(entry);
+}
+
+void CWidgetTool::refillTools() {
+    cmb_tools->clear();
+    cmb_tools->addItem(QString()); // makes the blank entry current
+    for (const Tool& tool : std::as_const(lstTools))
+        cmb_tools->addItem(tool.sName);
+}
+
+void CWidgetTool::refillNumbers() {
+    cmb_numbers->clear();
+    cmb_numbers->addItem(QString());
+    for (const Device& device : std::as_const(currentTool.lstDevices))
+        cmb_numbers->addItem(device.sNumber);
+}
+
+ToolEntry CWidgetTool::currentEntry() const {
+    ToolEntry entry;
+    entry.sToolName = cmb_tools->currentText();
+    entry.sNumber = cmb_numbers->currentText();
+    entry.sCertNumber = edt_certNumber->text();
+    entry.dtValidity = normalisedDate(dedt_validity->date());
+    entry.bVerification = rbtn_checking->isChecked();
+    return entry;
+}
+
+void CWidgetTool::setEntry(const ToolEntry& entry) {
+    cmb_tools->setCurrentIndex(0);
+    cmb_numbers->setCurrentIndex(0);
+    currentTool = Tool::fromEntry(entry);
+    cmb_tools->setEditText(entry.sToolName);
+    cmb_numbers->setEditText(entry.sNumber);
+    edt_certNumber->setText(entry.sCertNumber);
+    dedt_validity->setDate(entry.dtValidity.isValid() ? entry.dtValidity : g_dtDefault);
+    (entry.bVerification ? rbtn_checking : rbtn_calibration)->setChecked(true);
+}
+
+void CWidgetTool::selectStored() {
+    const ToolEntry entry = currentEntry();
+    int p = -1;
+    for (int i = 0; i < lstTools.size() && p < 0; ++i) {
+        if (lstTools[i].sName == entry.sToolName)
+            p = i;
+    }
+    if (p < 0)
+        return;
+    currentTool = lstTools[p];
+    if (cmb_tools->currentIndex() != p + 1)
+        cmb_tools->setCurrentIndex(p + 1); // refills the serial numbers
+    int iDevice = 0;
+    for (int d = 0; d < currentTool.lstDevices.size() && iDevice == 0; ++d) {
+        if (currentTool.lstDevices[d].sNumber == entry.sNumber)
+            iDevice = d + 1;
+    }
+    cmb_numbers->setCurrentIndex(iDevice);
+}
+
+void CWidgetTool::resetCertificate() {
+    rbtn_checking->setChecked(true);
+    edt_certNumber->clear();
+    dedt_validity->setDate(g_dtDefault);
+}
+
+void CWidgetTool::showDevice(const Device& device) {
+    (device.bVerification ? rbtn_checking : rbtn_calibration)->setChecked(true);
+    edt_certNumber->setText(device.sCertNumber);
+    dedt_validity->setDate(device.dtValidity.isValid() ? device.dtValidity : g_dtDefault);
+}
+
+void CWidgetTool::slot_cmb_tools_indexChanged(int index) {
+    if (index < 0)
+        return;
+    if (index == 0) {
+        currentTool = Tool();
+        refillNumbers();
+        cmb_numbers->setCurrentIndex(0);
+        setBoxEditable(cmb_tools, true);
+        btn_deleteItem->hide();
+        return;
+    }
+    if (index + 1 == cmb_tools->count() && lstTools.size() < cmb_tools->count() - 1) {
+        // a new instrument name was just entered
+        ToolEntry entry = currentEntry();
+        entry.sToolName = cmb_tools->itemText(index);
+        currentTool = Tool::fromEntry(entry);
+        lstTools.append(currentTool);
+        emit listOfDevicesChanged(this);
+    } else {
+        currentTool = lstTools.value(index - 1);
+        refillNumbers();
+    }
+    setBoxEditable(cmb_tools, false);
+    btn_deleteItem->show();
+}
+
+void CWidgetTool::slot_cmb_numbers_indexChanged(int index) {
+    if (index < 0)
+        return;
+    if (index == 0) {
+        setBoxEditable(cmb_numbers, true);
+        resetCertificate();
+        return;
+    }
+    const int iTool = cmb_tools->currentIndex();
+    if (iTool == 0) {
+        // no serial number is stored under an instrument name not yet entered
+        refillNumbers();
+        cmb_numbers->setCurrentIndex(0);
+        return;
+    }
+    if (index + 1 == cmb_numbers->count()
+        && currentTool.lstDevices.size() < cmb_numbers->count() - 1) {
+        // a new serial number was just entered: it stays in this panel's list
+        ToolEntry entry = currentEntry();
+        entry.sNumber = cmb_numbers->itemText(index);
+        currentTool.lstDevices.append(Device::fromEntry(entry));
+        if (iTool - 1 < lstTools.size())
+            lstTools[iTool - 1] = currentTool;
+    } else {
+        showDevice(currentTool.lstDevices.value(index - 1));
+    }
+    setBoxEditable(cmb_numbers, false);
+}
+
+void CWidgetTool::slot_btn_deleteItem_clicked() {
+    const int k = cmb_tools->currentIndex();
+    if (k <= 0 || k >= cmb_tools->count())
+        return;
+    lstTools.removeAt(k - 1);
+    cmb_tools->removeItem(k);
+    emit listOfDevicesChanged(this);
+}
+
+QString CWidgetTool::toHtml() const {
+    const ToolEntry e = currentEntry();
+    QString sLine = QStringLiteral("%1 %2%3, ").arg(e.sToolName.toHtmlEscaped(),
+                                                     lbl_deviceNumber->text(),
+                                                     e.sNumber.toHtmlEscaped());
+    sLine += e.bVerification ? QStringLiteral("свидетельство о поверке №")
+                             : QStringLiteral("сертификат калибровки средств измерений №");
+    sLine += e.sCertNumber.toHtmlEscaped();
+    sLine += QStringLiteral(", действительно до ");
+    sLine += e.dtValidity == g_dtDefault ? g_sUnsetDateText
+                                          : e.dtValidity.toString(QStringLiteral("dd.MM.yyyy"));
+    return sLine;
+}
+
+bool CWidgetTool::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    if (pEvent->type() == QEvent::Wheel
+        && (pWatched == cmb_tools || pWatched == cmb_numbers || pWatched == dedt_validity)) {
+        // the wheel scrolls the form instead of changing a value
+        pEvent->ignore();
+        return true;
+    }
+    return QWidget::eventFilter(pWatched, pEvent);
+}

@@ -1,0 +1,267 @@
+#include "results/conclusion.h"
+
+#include "app/streamutil.h"
+#include "items/report.h"
+#include "items/reportitemwidget.h"
+#include "results/resulttable.h"
+
+#include <QDataStream>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <new>
+
+namespace {
+constexpr int g_iGap = 10;
+// Bytes of the smallest stored panel: number, role, lock, three empty
+// strings, date, level, empty string.
+constexpr quint64 g_iMinPanelBytes = 4 + 2 + 1 + 4 + 4 + 4 + 4 + 2 + 4;
+} // namespace
+
+CConclusion::CConclusion(QWidget* pParent, const QList<Specialist>& lstSpecialists)
+    : QWidget(pParent) {
+    setObjectName(QStringLiteral("CConclusion"));
+    resize(1000, 590);
+    setMinimumSize(1000, 590);
+    setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Fixed);
+
+    wgt_table = new CResultTable(this, QString(), 0);
+    wgt_table->setObjectName(QStringLiteral("wgt_table"));
+    wgt_table->setGeometry(0, 0, 1000, 220);
+    wgt_report = new CReport(this, QString(), 0);
+    wgt_report->setObjectName(QStringLiteral("wgt_report"));
+    wgt_report->setGeometry(0, 230, 1000, 160);
+    wgt_specialist =
+        new CWidgetSpecial(this, QList<Specialist>(), QString(), eControlerAndAuthor, true, 0);
+    wgt_specialist->setObjectName(QStringLiteral("wgt_specialist"));
+    wgt_specialist->setGeometry(0, 400, 1000, 140);
+
+    btn_addTechnician = new QPushButton(QStringLiteral("Добавить специалиста"), this);
+    placeFixed(btn_addTechnician, QStringLiteral("btn_addTechnician"), 10, 550, 200, 30);
+    btn_delTechnician = new QPushButton(QStringLiteral("Удалить специалиста"), this);
+    placeFixed(btn_delTechnician, QStringLiteral("btn_delTechnician"), 220, 550, 200, 30);
+    btn_delTechnician->setEnabled(false);
+
+    lstTechnicians = lstSpecialists;
+    wgt_specialist->setSpecialists(lstTechnicians);
+    lstPanels.append(wgt_specialist);
+    connectPanel(wgt_specialist);
+    connect(wgt_table, &CResultTable::tableHeightChanged, this,
+            &CConclusion::slot_tableHeightChanged);
+    connect(wgt_table, &CResultTable::loadResultsTable, this,
+            &CConclusion::slot_loadResultsTable);
+    connect(wgt_report, &CReport::itemNumbersChanged, this,
+            &CConclusion::slot_itemNumbersChanged);
+    connect(btn_addTechnician, &QPushButton::clicked, this, &CConclusion::slot_addTechnician);
+    connect(btn_delTechnician, &QPushButton::clicked, this, &CConclusion::slot_deleteTechnician);
+}
+
+void CConclusion::connectPanel(CWidgetSpecial* pPanel) {
+    connect(pPanel, &CWidgetSpecial::specPositionChanged, this,
+            &CConclusion::slot_specPositionChanged);
+    connect(pPanel, &CWidgetSpecial::specListEdited, this, &CConclusion::slot_specListEdited);
+}
+
+void CConclusion::setNumber(int n) {
+    wgt_table->setNumber(n);
+    wgt_report->setNumber(n + 1);
+    wgt_specialist->setNumber(wgt_report->isOn() ? n + 2 : n + 1);
+    for (CWidgetSpecial* pPanel : std::as_const(lstPanels)) {
+        if (pPanel != wgt_specialist)
+            pPanel->setNumber(0);
+    }
+}
+
+int CConclusion::number() const { return wgt_table->number(); }
+
+int CConclusion::specialistNumber() const { return wgt_specialist->number(); }
+
+void CConclusion::setMethod(const QString& sGenitive, const QString& sDative) {
+    sDativeMethod = sDative;
+    wgt_table->setMethod(sGenitive);
+    wgt_report->setMethod(sGenitive);
+    for (CWidgetSpecial* pPanel : std::as_const(lstPanels))
+        pPanel->setMethod(sDativeMethod);
+}
+
+void CConclusion::setMethodsList(const QStringList& list) { wgt_table->setMethodsList(list); }
+
+void CConclusion::getData(int& iRows, int& iColumns, QStringList& lstTitles,
+                          QStringList& lstCells) const {
+    wgt_table->getData(iRows, iColumns, lstTitles, lstCells);
+}
+
+void CConclusion::setData(int iRows, int iColumns, const QStringList& lstTitles,
+                          const QStringList& lstCells) {
+    wgt_table->setData(iRows, iColumns, lstTitles, lstCells);
+}
+
+void CConclusion::setSpecialists(const QList<Specialist>& lstSpecialists) {
+    lstTechnicians = lstSpecialists;
+    for (CWidgetSpecial* pPanel : std::as_const(lstPanels))
+        pPanel->setSpecialists(lstTechnicians);
+}
+
+void CConclusion::resizeBy(int iDelta) {
+    resize(width(), height() + iDelta);
+    emit widgetHeightChanged();
+}
+
+void CConclusion::moveButtonsTo(int y) {
+    btn_addTechnician->move(btn_addTechnician->x(), y);
+    btn_delTechnician->move(btn_delTechnician->x(), y);
+}
+
+void CConclusion::updateButtons() {
+    btn_delTechnician->setEnabled(lstPanels.size() > 1);
+    btn_addTechnician->setEnabled(lstPanels.size() < iMaxPanels);
+}
+
+void CConclusion::slot_addTechnician() {
+    if (lstPanels.size() >= iMaxPanels)
+        return;
+    const CWidgetSpecial* pLast = lstPanels.last();
+    const QRect last = pLast->geometry();
+    auto pPanel = new (std::nothrow)
+        CWidgetSpecial(this, lstTechnicians, sDativeMethod, eControler, false, 0);
+    if (!pPanel)
+        return;
+    if (wgt_specialist->isRoleLocked())
+        wgt_specialist->setRoleLock(false);
+    connectPanel(pPanel);
+    resizeBy(last.height() + g_iGap);
+    pPanel->setGeometry(last.x(), last.y() + last.height() + g_iGap, last.width(),
+                        last.height());
+    pPanel->show();
+    moveButtonsTo(btn_addTechnician->y() + last.height() + g_iGap);
+    lstPanels.append(pPanel);
+    updateButtons();
+}
+
+void CConclusion::slot_deleteTechnician() {
+    if (lstPanels.size() < 2)
+        return; // the first panel always stays
+    CWidgetSpecial* pLast = lstPanels.last();
+    const int y0 = pLast->y();
+    resizeBy(-(pLast->height() + g_iGap));
+    lstPanels.removeLast();
+    delete pLast;
+    if (lstPanels.size() == 1) {
+        wgt_specialist->setRole(eControlerAndAuthor);
+        wgt_specialist->setRoleLock(true);
+    }
+    moveButtonsTo(y0);
+    updateButtons();
+}
+
+void CConclusion::slot_specPositionChanged(CWidgetSpecial* pSender, ERankState ePos) {
+    // one head of the laboratory per conclusion
+    if (ePos != eBoss)
+        return;
+    for (CWidgetSpecial* pPanel : std::as_const(lstPanels)) {
+        if (pPanel != pSender && pPanel->role() == eBoss)
+            pPanel->setRole(eControler);
+    }
+}
+
+void CConclusion::slot_tableHeightChanged(int iTabHeight, int iDelta) {
+    resizeBy(iDelta);
+    wgt_table->setGeometry(0, 0, width(), iTabHeight);
+    wgt_report->move(0, iTabHeight + g_iGap);
+    int y = iTabHeight + g_iGap + wgt_report->height() + g_iGap;
+    for (CWidgetSpecial* pPanel : std::as_const(lstPanels)) {
+        pPanel->move(0, y);
+        y += pPanel->height() + g_iGap;
+    }
+    moveButtonsTo(y);
+}
+
+void CConclusion::slot_specListEdited(CWidgetSpecial* pSender) {
+    lstTechnicians = pSender->specialists();
+    for (CWidgetSpecial* pPanel : std::as_const(lstPanels)) {
+        if (pPanel != pSender)
+            pPanel->setSpecialists(lstTechnicians);
+    }
+    emit specListEdited(this);
+}
+
+void CConclusion::slot_loadResultsTable(const QString& sMethod) {
+    emit loadResultsTable(this, sMethod);
+}
+
+void CConclusion::slot_itemNumbersChanged(int iNum) {
+    wgt_specialist->setNumber(wgt_report->isOn() ? iNum + 1 : iNum);
+    emit lastNumberChanged(this);
+}
+
+void CConclusion::resizeEvent(QResizeEvent* pEvent) {
+    const int iWidth = pEvent->size().width();
+    wgt_table->resize(iWidth, wgt_table->height());
+    wgt_report->resize(iWidth, wgt_report->height());
+    QWidget::resizeEvent(pEvent);
+}
+
+QString CConclusion::toHtml(int iShift) const {
+    const QString sBreak = QStringLiteral("<br>\n");
+    QString sHtml = wgt_table->toHtml(iShift) + sBreak;
+    const QString sReport = wgt_report->toHtml(iShift);
+    if (!sReport.isEmpty())
+        sHtml += sReport + sBreak;
+    for (const CWidgetSpecial* pPanel : lstPanels)
+        sHtml += pPanel->toHtml() + sBreak;
+    return sHtml;
+}
+
+void CConclusion::writeRecord(QDataStream& out) const {
+    writeRecordList(out, lstTechnicians);
+    out << *wgt_table;
+    wgt_report->writeRecord(out);
+    out << qint32(lstPanels.size());
+    for (const CWidgetSpecial* pPanel : lstPanels)
+        pPanel->writeRecord(out);
+}
+
+bool CConclusion::readRecord(QDataStream& in) {
+    QList<Specialist> lstRead;
+    CResultTable::Record table;
+    CReport::Record report;
+    if (!readRecordList(in, lstRead) || !CResultTable::parseRecord(in, table)
+        || !CReport::readRecord(in, report))
+        return false;
+    qint32 n = 0;
+    in >> n;
+    if (in.status() != QDataStream::Ok)
+        return false;
+    if (n < 1 || n > iMaxPanels || !streamCanHold(in, quint64(n), g_iMinPanelBytes)) {
+        in.setStatus(QDataStream::ReadCorruptData);
+        return false;
+    }
+    QList<CWidgetSpecial::Record> lstPanelRecords;
+    for (qint32 i = 0; i < n; ++i) {
+        CWidgetSpecial::Record panel;
+        if (!CWidgetSpecial::readRecord(in, panel))
+            return false;
+        lstPanelRecords.append(panel);
+    }
+
+    // the panels keep their list here; the composer hands out the merged one
+    lstTechnicians = lstRead;
+    wgt_table->applyRecord(table);
+    wgt_report->applyRecord(report);
+    while (lstPanels.size() < n)
+        slot_addTechnician();
+    while (lstPanels.size() > n)
+        slot_deleteTechnician();
+    for (int i = 0; i < lstPanels.size(); ++i)
+        lstPanels[i]->applyRecord(lstPanelRecords[i]);
+    return true;
+}
+
+QDataStream& operator<<(QDataStream& out, const CConclusion& conclusion) {
+    conclusion.writeRecord(out);
+    return out;
+}
+
+QDataStream& operator>>(QDataStream& in, CConclusion& conclusion) {
+    conclusion.readRecord(in);
+    return in;
+}

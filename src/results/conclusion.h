@@ -1,0 +1,92 @@
+#pragma once
+
+#include "refdata/records.h"
+#include "refdata/widgetspecial.h"
+
+#include <QList>
+#include <QStringList>
+#include <QWidget>
+
+class CReport;
+class CResultTable;
+class QDataStream;
+class QPushButton;
+
+// The section of one control method: its numbered results block, its
+// numbered written conclusion and one or more specialist panels, with the
+// buttons that add and remove panels. It spans a range of numbers: the
+// results block carries the first, the first panel the last.
+class CConclusion : public QWidget {
+    Q_OBJECT
+public:
+    // The most panels a section holds; a stored section with more is damaged.
+    static constexpr int iMaxPanels = 100;
+
+    CConclusion(QWidget* pParent, const QList<Specialist>& lstSpecialists);
+
+    // Numbers the results block n, the written conclusion n + 1 and the
+    // first panel after it (n + 2, or n + 1 while the text is switched off).
+    void setNumber(int n);
+    int number() const;
+    int specialistNumber() const;
+
+    void setMethod(const QString& sGenitive, const QString& sDative);
+    QString dativeMethod() const { return sDativeMethod; }
+    void setMethodsList(const QStringList& list);
+
+    void getData(int& iRows, int& iColumns, QStringList& lstTitles, QStringList& lstCells) const;
+    void setData(int iRows, int iColumns, const QStringList& lstTitles,
+                 const QStringList& lstCells);
+
+    void setSpecialists(const QList<Specialist>& lstSpecialists);
+    QList<Specialist> specialists() const { return lstTechnicians; }
+    const QList<CWidgetSpecial*>& panels() const { return lstPanels; }
+
+    QString toHtml(int iShift) const;
+
+    void writeRecord(QDataStream& out) const;
+    // Reads a section record and applies it; a damaged record (cut short, a
+    // panel count below 1 or above iMaxPanels, a role outside the four) is
+    // not applied and leaves the stream status not Ok.
+    bool readRecord(QDataStream& in);
+
+    // The method whose name the composer matches conclusions by.
+    QString sDativeMethod;
+
+signals:
+    void widgetHeightChanged();
+    void specListEdited(CConclusion* pSender);
+    void loadResultsTable(CConclusion* pSender, QString sMethod);
+    // Switching the written conclusion on or off moved the last number.
+    void lastNumberChanged(CConclusion* pSender);
+
+public slots:
+    virtual void slot_addTechnician();
+    virtual void slot_deleteTechnician();
+    virtual void slot_specPositionChanged(CWidgetSpecial* pSender, ERankState ePos);
+    virtual void slot_tableHeightChanged(int iTabHeight, int iDelta);
+    virtual void slot_specListEdited(CWidgetSpecial* pSender);
+    virtual void slot_loadResultsTable(const QString& sMethod);
+    virtual void slot_itemNumbersChanged(int iNum);
+
+protected:
+    void resizeEvent(QResizeEvent* pEvent) override;
+
+private:
+    void connectPanel(CWidgetSpecial* pPanel);
+    void resizeBy(int iDelta);
+    void moveButtonsTo(int y);
+    void updateButtons();
+
+    CResultTable* wgt_table;
+    CReport* wgt_report;
+    CWidgetSpecial* wgt_specialist;
+    QPushButton* btn_addTechnician;
+    QPushButton* btn_delTechnician;
+
+    QList<Specialist> lstTechnicians;
+    QList<CWidgetSpecial*> lstPanels;
+};
+
+QDataStream& operator<<(QDataStream& out, const CConclusion& conclusion);
+QDataStream& operator>>(QDataStream& in, CConclusion& conclusion);
