@@ -6,11 +6,21 @@
 #include "items/stddateitem.h"
 #include "items/stditem.h"
 #include "refdata/referencefiles.h"
+#include "refdata/widgettool.h"
+#include "results/conclusion.h"
+#include "support/typing.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
 #include "support/scripteddialogs.h"
 
+#include <QComboBox>
 #include <QDataStream>
+#include <QDateEdit>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QToolButton>
 #include <QDir>
 #include <QFile>
@@ -218,6 +228,158 @@ private slots:
                  Organization({QStringLiteral("Новый"), {QStringLiteral("Основание 2")}}));
         QCOMPARE(qobject_cast<CStdComboItem*>(form.sections()[eReason])->value(),
                  QStringLiteral("Основание 2"));
+    }
+
+    void twoMethodDocumentWrittenByHand() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        const QString sUz = QStringLiteral("ультразвукового");
+        const QString sMag = QStringLiteral("магнитного");
+        const QString sFlaw = QStringLiteral("Дефектоскоп УД2-12");
+        const QStringList lstTitles = {QStringLiteral("Номер объекта"),
+                                       QStringLiteral("Результат контроля")};
+        // the list every conclusion carries
+        auto specialists = [&](CBytes& b) -> CBytes& {
+            return b.i32(2)
+                .str(QStringLiteral("Иванов И.И.")).i32(1).str("0001").str("НАКС")
+                .i32(1).str("ультразвуковому").date(QDate(2027, 5, 1)).i16(1)
+                .str(QStringLiteral("Петров П.П.")).i32(1).str("0002").str("РОНКТД")
+                .i32(1).str("магнитному").date(QDate(2026, 3, 1)).i16(2);
+        };
+        CBytes doc;
+        doc.i16(0).str("ИЛ НК").str("г. Тверь").str("123").str("45").str("РОСС");
+        doc.i16(2).i32(0).str(sNumberCaption).str("7-НК");
+        doc.i16(1).date(QDate(2026, 12, 1));
+        doc.i16(4).i32(0).str(QStringLiteral("Методы контроля"))
+            .strList({QStringLiteral("ультразвуковой"), QStringLiteral("магнитный")});
+        doc.i16(6).i32(1).str(sDatesCaption).u32(1).date(QDate(2026, 11, 30));
+        doc.i16(3).i32(2).str(sCustomer).str("ООО Ромашка").strList({"ООО Ромашка"});
+        doc.i16(2).i32(3).str(QStringLiteral("Адрес проведения контроля:")).str("г. Тверь");
+        doc.i16(3).i32(4).str(sReason).str("Договор 5").strList({"Договор 5"});
+        doc.i16(2).i32(5).str(QStringLiteral("Наименование объекта:")).str("Котёл");
+        doc.i16(2).i32(6).str(QStringLiteral("Объект контроля:")).str("Швы");
+        doc.i16(2).i32(7).str(QStringLiteral("Стадия контроля:")).str("Монтаж");
+        doc.i16(5).i32(8).str(sStandards).strList({"ГОСТ 1"}).strList({"ГОСТ 1"});
+        doc.i16(5).i32(9).str(sAssessment).strList({"Годен"}).strList({"Годен"});
+        doc.i16(7).i32(10).str(QStringLiteral("Приборы и оборудование:"))
+            .i32(1).str(sFlaw).i32(1).str("1234").str("С-1").date(QDate(2027, 1, 15)).u8(1)
+            .i32(1).str(sFlaw).str("1234").str("С-1").date(QDate(2027, 1, 15)).u8(1);
+        doc.i16(8).i32(2);
+        specialists(doc)
+            .i32(11).str(sUz).strList({}).i32(1).i32(2).strList(lstTitles)
+            .strList({"Шов 1", "Годен"})
+            .u8(1).i32(12).str(sUz).str("Дефектов не обнаружено.\nКонтроль завершён.")
+            .i32(1)
+            .i32(13).i16(3).u8(1).str(QStringLiteral("Иванов И.И.")).str("0001")
+            .str("ультразвуковому").date(QDate(2027, 5, 1)).i16(1).str("НАКС");
+        specialists(doc)
+            .i32(14).str(sMag).strList({sUz}).i32(1).i32(2).strList(lstTitles)
+            .strList({"Шов 2", "Годен"})
+            .u8(0).i32(15).str(sMag).str("")
+            .i32(2)
+            .i32(15).i16(1).u8(0).str(QStringLiteral("Петров П.П.")).str("0002")
+            .str("магнитному").date(QDate(2026, 3, 1)).i16(2).str("РОНКТД")
+            .i32(0).i16(4).u8(0).str(QStringLiteral("Сидоров <С.С.>")).str("77")
+            .str("магнитному").date(QDate(2000, 1, 1)).i16(0).str("");
+        doc.i16(9).i32(1).i32(16).str("Примечание:").str("нет");
+        writeFile(dir.filePath("two.rpt"), doc.data);
+        dialogs.lstFileNames << dir.filePath("two.rpt");
+        form.slot_openSavedReport();
+        QVERIFY(dialogs.lstMessages.isEmpty());
+
+        QCOMPARE(form.conclusions().size(), 2);
+        QCOMPARE(numbersFrom(form).mid(9), QList<int>({10, 11, 14, 16}));
+        const QString sTable1 = QStringLiteral(
+            "<TABLE ALIGN=\"CENTER\" WIDTH=100% BORDER=\"1\" CELLSPACING=\"0\" CELLPADDING=\"1\">\n"
+            "<TR><TD ALIGN=\"CENTER\">№</TD><TD ALIGN=\"CENTER\">Номер объекта</TD>"
+            "<TD ALIGN=\"CENTER\">Результат контроля</TD></TR>\n"
+            "<TR><TD ALIGN=\"CENTER\">1</TD><TD ALIGN=\"CENTER\">Шов 1</TD>"
+            "<TD ALIGN=\"CENTER\">Годен</TD></TR>\n</TABLE>\n");
+        QString sTable2 = sTable1;
+        sTable2.replace(QStringLiteral("Шов 1"), QStringLiteral("Шов 2"));
+        const QString sFirst =
+            QStringLiteral("<p>11. Результаты ультразвукового контроля.</p>\n") + sTable1
+            + QStringLiteral(
+                "<br>\n<p>12. Заключение по результатам ультразвукового контроля: Дефектов не "
+                "обнаружено.<br>Контроль завершён.</p>\n<br>\n"
+                "<p><b>Провел контроль и выдал заключение:</b></p>\n"
+                "<p>Специалист 2 уровня НК, удостоверение №0001, выданное НАКС, действительно "
+                "до 01.05.2027</p>\n<p>____________________Иванов И.И.</p>\n<br>\n");
+        const QString sSecond =
+            QStringLiteral("<p>13. Результаты магнитного контроля.</p>\n") + sTable2
+            + QStringLiteral(
+                "<br>\n<p><b>Провел контроль:</b></p>\n"
+                "<p>Специалист 3 уровня НК, удостоверение №0002, выданное РОНКТД, действительно "
+                "до 01.03.2026</p>\n<p>____________________Петров П.П.</p>\n<br>\n"
+                "<p><b>Руководитель:</b></p>\n"
+                "<p>Специалист 1 уровня НК, удостоверение №77, выданное , действительно "
+                "до 01.01.2000</p>\n<p>____________________Сидоров &lt;С.С.&gt;</p>\n<br>\n");
+        const QString sTools = QStringLiteral(
+            "<p>10. Приборы и оборудование:</p>\n"
+            "<TABLE WIDTH=\"100%\" BORDER=0 CELLSPACING=\"0\" CELLPADDING=\"2\">\n"
+            "<tr> <td width=4%></td> <td align=CENTER width=2%>a.</td> <td align=LEFT "
+            "width=94%>Дефектоскоп УД2-12 №1234, свидетельство о поверке №С-1, действительно "
+            "до 15.01.2027.</td> </tr>\n</TABLE>\n");
+        QVERIFY(form.buildProtocolHtml().endsWith(
+            sTools + sFirst + sSecond + QStringLiteral("<p>14. Примечание: нет.</p>\n")));
+        QVERIFY(form.protocolHeading().contains(
+            QStringLiteral("ультразвуковым и магнитным методами №7-НК от 01.12.2026 г.")));
+        // written back byte for byte
+        QCOMPARE(documentOf(form).toHex(), doc.data.toHex());
+        QVERIFY(!form.isChanged());
+
+        // printed to PDF: every conclusion reaches the page
+        QPrinter* pPrinter = form.printer();
+        pPrinter->setOutputFormat(QPrinter::PdfFormat);
+        pPrinter->setOutputFileName(dir.filePath("two.pdf"));
+        dialogs.lstDialogActions << [](QDialog*) { return int(QDialog::Accepted); };
+        form.slot_printReport();
+        QVERIFY(QFileInfo(dir.filePath("two.pdf")).size() > 1000);
+    }
+
+    void instrumentsLearntOnSaveAreOfferedNextTime() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        QWidget* pTools = form.sections()[eTools];
+        QTest::mouseClick(pTools->findChild<QPushButton*>("btn_addDevice"), Qt::LeftButton);
+        const auto lstPanels = pTools->findChildren<CWidgetTool*>();
+        QCOMPARE(lstPanels.size(), 2);
+        // one complete entry; one with a date in 2012, which is not kept
+        const QList<ToolEntry> lstEntries = {
+            {QStringLiteral("Толщиномер"), "11", "С-5", QDate(2015, 6, 1), false},
+            {QStringLiteral("Твердомер"), "22", "С-6", QDate(2012, 6, 1), true}};
+        for (int i = 0; i < 2; ++i) {
+            CWidgetTool* pPanel = lstPanels[i];
+            typeText(pPanel->findChild<QComboBox*>("cmb_tools")->lineEdit(), lstEntries[i].sToolName);
+            typeText(pPanel->findChild<QComboBox*>("cmb_numbers")->lineEdit(), lstEntries[i].sNumber);
+            typeText(pPanel->findChild<QLineEdit*>("edt_certNumber"), lstEntries[i].sCertNumber);
+            pPanel->findChild<QDateEdit*>("dedt_validity")->setDate(lstEntries[i].dtValidity);
+            pPanel->findChild<QRadioButton*>(lstEntries[i].bVerification ? "rbtn_checking"
+                                                                         : "rbtn_calibration")
+                ->setChecked(true);
+        }
+        dialogs.lstFileNames << dir.filePath("p.rpt");
+        QVERIFY(form.saveReport());
+        const QByteArray expected = CBytes().i32(1).str(QStringLiteral("Толщиномер"))
+                                        .i32(1).str("11").str("С-5").date(QDate(2015, 6, 1)).u8(0)
+                                        .data;
+        QFile file(dir.filePath("tools.hmdb"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll().toHex(), expected.toHex());
+        // the saved panel shows the stored device chosen
+        QCOMPARE(lstPanels[0]->findChild<QComboBox*>("cmb_tools")->currentIndex(), 1);
+        QVERIFY(!form.isChanged());
+
+        CFusionWidget next(dir.path());
+        QComboBox* pBox = next.sections()[eTools]->findChild<QComboBox*>("cmb_tools");
+        QCOMPARE(pBox->count(), 2);
+        pBox->setCurrentIndex(1);
+        QComboBox* pNumbers = next.sections()[eTools]->findChild<QComboBox*>("cmb_numbers");
+        pNumbers->setCurrentIndex(1);
+        QCOMPARE(next.sections()[eTools]->findChild<QLineEdit*>("edt_certNumber")->text(),
+                 QStringLiteral("С-5"));
     }
 
     void fileDialogRefusalsAndFailures() {
