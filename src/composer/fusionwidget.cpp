@@ -51,10 +51,11 @@ CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent)
     takeSnapshot();
 }
 
-CFusionWidget::~CFusionWidget() { delete pPrinter; }
+CFusionWidget::~CFusionWidget() {
+    delete pPrinter;
+}
 
-template <typename T>
-T* CFusionWidget::addSection(T* pSection) {
+template <typename T> T* CFusionWidget::addSection(T* pSection) {
     if (pSection)
         lstSections.append(pSection);
     return pSection;
@@ -96,14 +97,14 @@ bool CFusionWidget::createSections() {
     connect(pMethodsSet, &CMethodsSet::listItemsWidgetChanged, this,
             &CFusionWidget::slot_listUsedMethodsChanged);
 
-    auto pDates = addSection(new (std::nothrow) CExtDatSet(
-        this, 1, QStringLiteral("Дата проведения контроля:")));
+    auto pDates = addSection(new (std::nothrow)
+                                 CExtDatSet(this, 1, QStringLiteral("Дата проведения контроля:")));
     if (!pDates)
         return false;
     connectHeight(pDates);
 
-    if (!(pCustomerItem = addSection(new (std::nothrow) CStdComboItem(
-              this, 2, sCustomerCaption, organizationNames()))))
+    if (!(pCustomerItem = addSection(
+              new (std::nothrow) CStdComboItem(this, 2, sCustomerCaption, organizationNames()))))
         return false;
     connect(pCustomerItem, &CStdComboItem::stringListItemAdded, this,
             &CFusionWidget::slot_orgListItemAdded);
@@ -116,8 +117,8 @@ bool CFusionWidget::createSections() {
             this, 3, QStringLiteral("Адрес проведения контроля:"), QString(), false, 3)))
         return false;
 
-    if (!(pReasonItem = addSection(
-              new (std::nothrow) CStdComboItem(this, 4, sReasonCaption, QStringList()))))
+    if (!(pReasonItem =
+              addSection(new (std::nothrow) CStdComboItem(this, 4, sReasonCaption, QStringList()))))
         return false;
     connect(pReasonItem, &CStdComboItem::stringListItemAdded, this,
             &CFusionWidget::slot_reasonsListItemAdded);
@@ -129,9 +130,8 @@ bool CFusionWidget::createSections() {
         int iNum;
     } rows[] = {{"Наименование объекта:", 5}, {"Объект контроля:", 6}, {"Стадия контроля:", 7}};
     for (const auto& row : rows) {
-        if (!addSection(new (std::nothrow) CStdItem(this, row.iNum,
-                                                    QString::fromUtf8(row.pCaption), QString(),
-                                                    false, 3)))
+        if (!addSection(new (std::nothrow) CStdItem(this, row.iNum, QString::fromUtf8(row.pCaption),
+                                                    QString(), false, 3)))
             return false;
     }
 

@@ -106,8 +106,7 @@ protected:
 
 private:
     bool createSections();
-    template <typename T>
-    T* addSection(T* pSection);
+    template <typename T> T* addSection(T* pSection);
     // Number a section carries last (a report item's number) and first.
     static int lastNumberOf(const QWidget* pSection);
     static int firstNumberOf(const QWidget* pSection);

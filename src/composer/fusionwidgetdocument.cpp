@@ -1,9 +1,9 @@
 // The protocol document: saving, opening and the close-time check.
 #include "composer/fusionwidget.h"
 
-#include "app/userdialogs.h"
 #include "app/constants.h"
 #include "app/streamutil.h"
+#include "app/userdialogs.h"
 #include "composer/reportheader.h"
 #include "items/editableset.h"
 #include "items/extdatset.h"
@@ -14,11 +14,11 @@
 #include "refdata/measuringtool.h"
 #include "results/conclusion.h"
 
+#include "app/savefile.h"
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include "app/savefile.h"
 
 #include <QSaveFile>
 #include <algorithm>
@@ -42,7 +42,9 @@ enum ESectionTag : qint16 {
 };
 } // namespace
 
-void CFusionWidget::takeSnapshot() { sSnapshotHtml = buildProtocolHtml(&iSnapshotCount); }
+void CFusionWidget::takeSnapshot() {
+    sSnapshotHtml = buildProtocolHtml(&iSnapshotCount);
+}
 
 void CFusionWidget::commitPendingInput() {
     // text still being typed in the header or the protocol date counts as
@@ -73,11 +75,12 @@ bool CFusionWidget::askSaveOnClose() {
     return saveReport();
 }
 
-void CFusionWidget::slot_saveReport() { saveReport(); }
+void CFusionWidget::slot_saveReport() {
+    saveReport();
+}
 
 bool CFusionWidget::saveReport() {
-    QString sFileName =
-        CUserDialogs::get().saveFileName(this, g_sSaveTitle, sWorkDir, g_sFilter);
+    QString sFileName = CUserDialogs::get().saveFileName(this, g_sSaveTitle, sWorkDir, g_sFilter);
     if (sFileName.isEmpty())
         return false;
     // a name typed without an extension gets ".rpt", so it can be opened again
@@ -437,9 +440,9 @@ void CFusionWidget::mergeTechnicians(const QList<Specialist>& lstRead) {
         }
         // a known specialist gains only certificates it lacks
         for (const Certificate& certificate : specialist.lstCertificates) {
-            const bool bKnown = std::any_of(
-                it->lstCertificates.cbegin(), it->lstCertificates.cend(),
-                [&](const Certificate& c) { return c.sNumber == certificate.sNumber; });
+            const bool bKnown =
+                std::any_of(it->lstCertificates.cbegin(), it->lstCertificates.cend(),
+                            [&](const Certificate& c) { return c.sNumber == certificate.sNumber; });
             if (!bKnown)
                 it->lstCertificates.append(certificate);
         }

@@ -12,8 +12,8 @@
 // A report item carries one number; a conclusion a range from its results
 // table to its first specialist panel.
 bool CFusionWidget::isNumbered(const QWidget* pSection) {
-    return qobject_cast<const CReportItemWidget*>(pSection)
-           || qobject_cast<const CConclusion*>(pSection);
+    return qobject_cast<const CReportItemWidget*>(pSection) ||
+           qobject_cast<const CConclusion*>(pSection);
 }
 
 int CFusionWidget::lastNumberOf(const QWidget* pSection) {
@@ -68,12 +68,13 @@ int CFusionWidget::insertPositionFor(int iNum) const {
     return lstSections.size();
 }
 
-bool CFusionWidget::insertUserItem(int index, int iNum, const QString& sName,
-                                   const QString& sValue, bool bRenumber) {
+bool CFusionWidget::insertUserItem(int index, int iNum, const QString& sName, const QString& sValue,
+                                   bool bRenumber) {
     CStdItem* pItem = new (std::nothrow) CStdItem(this, iNum, sName, sValue, true, 1);
     if (!pItem) {
-        CUserDialogs::critical(this, g_sCriticalTitle,
-                               QStringLiteral("Память исчерпана! Новый пункт не может быть создан!"));
+        CUserDialogs::critical(
+            this, g_sCriticalTitle,
+            QStringLiteral("Память исчерпана! Новый пункт не может быть создан!"));
         return false;
     }
     connect(pItem, &CStdItem::deleteItem, this, &CFusionWidget::slot_deleteNewItemAdded);
@@ -155,7 +156,9 @@ void CFusionWidget::removeConclusion(CConclusion* pConclusion) {
     delete pConclusion;
 }
 
-int CFusionWidget::selectedMethodIndex(int i) const { return chosenMethods().value(i, 0); }
+int CFusionWidget::selectedMethodIndex(int i) const {
+    return chosenMethods().value(i, 0);
+}
 
 void CFusionWidget::slot_listUsedMethodsChanged(int iSize) {
     int k = lstConclusions.size();

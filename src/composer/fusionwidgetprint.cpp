@@ -55,8 +55,9 @@ QString CFusionWidget::protocolHeading() {
         sMethods += lstMethodsInstrumental.value(lstChosen[i]);
     }
     sMethods += lstChosen.size() < 2 ? QStringLiteral(" методом") : QStringLiteral(" методами");
-    const QString sHeading = QStringLiteral("Протокол по проведению контроля %1 №%2 от %3 г.")
-                                 .arg(sMethods, sNumber.toHtmlEscaped(), pDateItem ? pDateItem->dateText() : QString());
+    const QString sHeading =
+        QStringLiteral("Протокол по проведению контроля %1 №%2 от %3 г.")
+            .arg(sMethods, sNumber.toHtmlEscaped(), pDateItem ? pDateItem->dateText() : QString());
     return QStringLiteral("<H4 ALIGN=\"CENTER\">") + sHeading + QStringLiteral("<BR></H4>\n");
 }
 
@@ -79,4 +80,6 @@ void CFusionWidget::slot_previewReport() {
     CUserDialogs::get().execDialog(&dialog);
 }
 
-void CFusionWidget::printPreview(QPrinter* pTarget) { renderProtocol(pTarget); }
+void CFusionWidget::printPreview(QPrinter* pTarget) {
+    renderProtocol(pTarget);
+}

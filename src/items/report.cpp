@@ -1,5 +1,6 @@
 #include "items/report.h"
 
+#include "items/fontfit.h"
 #include "items/reportitemwidget.h"
 
 #include <QCheckBox>
@@ -46,6 +47,7 @@ CReport::CReport(QWidget* pParent, const QString& sMethod, int iNum) : QWidget(p
     cb_reportOn->setText(QStringLiteral("включено"));
     cb_reportOn->setChecked(true);
     setPointSize(cb_reportOn, 12);
+    shrinkFontToFit(cb_reportOn);
 
     connect(cb_reportOn, &QCheckBox::clicked, this, &CReport::slot_switchClicked);
 
@@ -64,7 +66,9 @@ void CReport::setMethod(const QString& sMethod) {
     lbl_title->setText(QStringLiteral("Заключение по результатам %1 контроля").arg(sMethodText));
 }
 
-QString CReport::description() const { return tedt_description->toPlainText(); }
+QString CReport::description() const {
+    return tedt_description->toPlainText();
+}
 
 QString CReport::toHtml(int iShift) const {
     if (!bOn)

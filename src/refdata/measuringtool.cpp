@@ -16,8 +16,8 @@ constexpr quint64 g_iMinEntryBytes = 4 + 4 + 4 + 4 + 1;
 
 // An entry worth keeping in the reference list.
 bool isComplete(const ToolEntry& entry) {
-    return !entry.sToolName.isEmpty() && !entry.sNumber.isEmpty() && !entry.sCertNumber.isEmpty()
-           && entry.dtValidity.isValid() && entry.dtValidity.year() > 2012;
+    return !entry.sToolName.isEmpty() && !entry.sNumber.isEmpty() && !entry.sCertNumber.isEmpty() &&
+           entry.dtValidity.isValid() && entry.dtValidity.year() > 2012;
 }
 
 int toolIndex(const QList<Tool>& lst, const QString& sName) {
@@ -115,8 +115,7 @@ void CMeasuringTool::slot_addDevice() {
             &CMeasuringTool::slot_listDeviceInfoChanged);
     resize(width(), height() + last.height() + g_iGap);
     emit widgetHeightChanged();
-    pPanel->setGeometry(last.x(), last.y() + last.height() + g_iGap, last.width(),
-                        last.height());
+    pPanel->setGeometry(last.x(), last.y() + last.height() + g_iGap, last.width(), last.height());
     pPanel->show();
     moveButtonsTo(btn_addDevice->y() + last.height() + g_iGap);
     lstPanels.append(pPanel);
@@ -210,14 +209,14 @@ void CMeasuringTool::mergeTools(const QList<Tool>& lstRead) {
 QString CMeasuringTool::toHtml(int iShift) {
     QString sHtml = QStringLiteral("<p>%1. %2</p>\n")
                         .arg(QString::number(iNumber - iShift), sItemName.toHtmlEscaped());
-    sHtml += QStringLiteral(
-        "<TABLE WIDTH=\"100%\" BORDER=0 CELLSPACING=\"0\" CELLPADDING=\"2\">\n");
+    sHtml +=
+        QStringLiteral("<TABLE WIDTH=\"100%\" BORDER=0 CELLSPACING=\"0\" CELLPADDING=\"2\">\n");
     for (int i = 0; i < lstPanels.size(); ++i) {
-        sHtml += QStringLiteral("<tr> <td width=4%></td> <td align=CENTER width=2%>")
-                 + lstPanels[i]->indexText()
-                 + QStringLiteral("</td> <td align=LEFT width=94%>") + lstPanels[i]->toHtml()
-                 + (i + 1 == lstPanels.size() ? QStringLiteral(".") : QStringLiteral(";"))
-                 + QStringLiteral("</td> </tr>\n");
+        sHtml += QStringLiteral("<tr> <td width=4%></td> <td align=CENTER width=2%>") +
+                 lstPanels[i]->indexText() + QStringLiteral("</td> <td align=LEFT width=94%>") +
+                 lstPanels[i]->toHtml() +
+                 (i + 1 == lstPanels.size() ? QStringLiteral(".") : QStringLiteral(";")) +
+                 QStringLiteral("</td> </tr>\n");
     }
     return sHtml + QStringLiteral("</TABLE>\n");
 }

@@ -29,8 +29,7 @@ public:
         QList<ToolEntry> lstEntries;
     };
 
-    CMeasuringTool(int iNum, const QString& sName, const QList<Tool>& lstTools,
-                   QWidget* pParent);
+    CMeasuringTool(int iNum, const QString& sName, const QList<Tool>& lstTools, QWidget* pParent);
 
     void setNumber(int iNum) override;
     void setName(const QString& sName) override;

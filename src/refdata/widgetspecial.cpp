@@ -3,6 +3,7 @@
 #include "app/constants.h"
 #include "app/userdialogs.h"
 #include "items/dateeditheir.h"
+#include "items/fontfit.h"
 #include "items/reportitemwidget.h"
 
 #include <QCheckBox>
@@ -72,11 +73,12 @@ CAskDeleteSD::CAskDeleteSD() : QDialog(nullptr) {
     connect(btn_delete, &QPushButton::clicked, this, &CAskDeleteSD::slot_deleteClicked);
 }
 
-void CAskDeleteSD::slot_deleteClicked() { emit deleteData(rb_delSpec->isChecked()); }
+void CAskDeleteSD::slot_deleteClicked() {
+    emit deleteData(rb_delSpec->isChecked());
+}
 
 CWidgetSpecial::CWidgetSpecial(QWidget* pParent, const QList<Specialist>& lstSpecialists,
-                               const QString& sMethod, ERankState eRole, bool bRoleLock,
-                               int iNum)
+                               const QString& sMethod, ERankState eRole, bool bRoleLock, int iNum)
     : QWidget(pParent), lstSpecialists(lstSpecialists), eRole(eRole) {
     buildForm();
     setNumber(iNum);
@@ -86,8 +88,7 @@ CWidgetSpecial::CWidgetSpecial(QWidget* pParent, const QList<Specialist>& lstSpe
     refillNames();
     updateSaveState();
     for (QWidget* pWidget : {static_cast<QWidget*>(cmb_name), static_cast<QWidget*>(cmb_licenseNum),
-                             static_cast<QWidget*>(cmb_qual),
-                             static_cast<QWidget*>(dedt_validity)})
+                             static_cast<QWidget*>(cmb_qual), static_cast<QWidget*>(dedt_validity)})
         pWidget->installEventFilter(this);
 }
 
@@ -170,6 +171,13 @@ void CWidgetSpecial::buildForm() {
 
     lbl_num = label("lbl_num", QString(), 0, 0, 40);
     lbl_num->setFixedSize(40, 30);
+    // fixed-width texts stay readable with wider fonts
+    for (QWidget* pWidget :
+         {static_cast<QWidget*>(lbl_licenseNum), static_cast<QWidget*>(lbl_qual),
+          static_cast<QWidget*>(btn_saveSpec), static_cast<QWidget*>(btn_deleteData),
+          static_cast<QWidget*>(chb_controler), static_cast<QWidget*>(chb_author),
+          static_cast<QWidget*>(chb_boss)})
+        shrinkFontToFit(pWidget);
 
     connect(btn_saveSpec, &QPushButton::clicked, this, &CWidgetSpecial::slot_btn_saveSpec_clicked);
     connect(cmb_name, &QComboBox::editTextChanged, this,
@@ -406,9 +414,13 @@ void CWidgetSpecial::slot_dateChanged(const QDate& date) {
         updateSaveStateIfNamed();
 }
 
-void CWidgetSpecial::slot_edt_certlab_textEdited(const QString&) { updateSaveStateIfNamed(); }
+void CWidgetSpecial::slot_edt_certlab_textEdited(const QString&) {
+    updateSaveStateIfNamed();
+}
 
-void CWidgetSpecial::slot_cmb_qual_indexChanged(int) { updateSaveStateIfNamed(); }
+void CWidgetSpecial::slot_cmb_qual_indexChanged(int) {
+    updateSaveStateIfNamed();
+}
 
 void CWidgetSpecial::slot_btn_saveSpec_clicked() {
     const SpecialistEntry e = currentEntry();
@@ -505,15 +517,14 @@ void CWidgetSpecial::slot_deleteData(bool bAll) {
                 bool bCovers = false;
                 for (const CertificateMethod& method : certificate.lstMethods)
                     bCovers = bCovers || method.sMethod == e.sMethod;
-                if (!bCovers
-                    && CUserDialogs::question(
-                           this, QStringLiteral("Удаление данных специалиста"),
-                           QStringLiteral("В существующей базе данных присутствует специалист "
-                                          "%1 с удостоверением № %2,\nно по другому методу "
-                                          "контроля! Желаете удалить данные о текущем "
-                                          "удостоверении?")
-                               .arg(e.sName, e.sLicenseNum))
-                           != QMessageBox::Yes)
+                if (!bCovers &&
+                    CUserDialogs::question(
+                        this, QStringLiteral("Удаление данных специалиста"),
+                        QStringLiteral("В существующей базе данных присутствует специалист "
+                                       "%1 с удостоверением № %2,\nно по другому методу "
+                                       "контроля! Желаете удалить данные о текущем "
+                                       "удостоверении?")
+                            .arg(e.sName, e.sLicenseNum)) != QMessageBox::Yes)
                     return;
                 // the whole certificate goes, with every method it covers
                 specialist.lstCertificates.removeAt(c);
@@ -552,20 +563,19 @@ void CWidgetSpecial::slot_chb_boss_clicked(bool checked) {
 
 QString CWidgetSpecial::toHtml() const {
     const SpecialistEntry e = currentEntry();
-    return roleHeading(eRole)
-           + QStringLiteral("<p>Специалист %1 уровня НК, удостоверение №%2, выданное %3, "
-                            "действительно до %4</p>\n")
-                 .arg(QString::number(e.iLevel + 1), e.sLicenseNum.toHtmlEscaped(),
-                      e.sIssuedBy.toHtmlEscaped(),
-                      e.dtValidity.toString(QStringLiteral("dd.MM.yyyy")))
-           + QStringLiteral("<p>____________________") + e.sName.toHtmlEscaped()
-           + QStringLiteral("</p>\n");
+    return roleHeading(eRole) +
+           QStringLiteral("<p>Специалист %1 уровня НК, удостоверение №%2, выданное %3, "
+                          "действительно до %4</p>\n")
+               .arg(QString::number(e.iLevel + 1), e.sLicenseNum.toHtmlEscaped(),
+                    e.sIssuedBy.toHtmlEscaped(),
+                    e.dtValidity.toString(QStringLiteral("dd.MM.yyyy"))) +
+           QStringLiteral("<p>____________________") + e.sName.toHtmlEscaped() +
+           QStringLiteral("</p>\n");
 }
 
 bool CWidgetSpecial::eventFilter(QObject* pWatched, QEvent* pEvent) {
-    if (pEvent->type() == QEvent::Wheel
-        && (pWatched == cmb_name || pWatched == cmb_licenseNum || pWatched == cmb_qual
-            || pWatched == dedt_validity)) {
+    if (pEvent->type() == QEvent::Wheel && (pWatched == cmb_name || pWatched == cmb_licenseNum ||
+                                            pWatched == cmb_qual || pWatched == dedt_validity)) {
         // the wheel scrolls the form instead of changing a value
         pEvent->ignore();
         return true;
@@ -582,8 +592,8 @@ bool CWidgetSpecial::readRecord(QDataStream& in, Record& record) {
     if (in.status() != QDataStream::Ok)
         return false;
     // a role or level the panel cannot show is damage
-    if (!isRankState(record.iRole) || record.entry.iLevel < 0
-        || record.entry.iLevel >= g_lstLevels.size()) {
+    if (!isRankState(record.iRole) || record.entry.iLevel < 0 ||
+        record.entry.iLevel >= g_lstLevels.size()) {
         in.setStatus(QDataStream::ReadCorruptData);
         return false;
     }

@@ -25,7 +25,9 @@ enum ERankState {
 };
 
 // Whether a stored role value names one of the four roles.
-inline bool isRankState(int iValue) { return iValue >= eControler && iValue <= eBoss; }
+inline bool isRankState(int iValue) {
+    return iValue >= eControler && iValue <= eBoss;
+}
 
 // The small window that asks what "Удалить данные" is to delete: the
 // current certificate or everything about the specialist.

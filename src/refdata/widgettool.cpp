@@ -2,6 +2,7 @@
 
 #include "app/constants.h"
 #include "items/dateeditheir.h"
+#include "items/fontfit.h"
 #include "items/reportitemwidget.h"
 
 #include <QComboBox>
@@ -92,6 +93,11 @@ void CWidgetTool::buildForm() {
     btn_deleteItem->setText(QStringLiteral("-"));
     btn_deleteItem->setFocusPolicy(Qt::ClickFocus);
     btn_deleteItem->setToolTip(QStringLiteral("Удалить прибор из списка"));
+    // fixed-width texts stay readable with wider fonts
+    for (QWidget* pWidget :
+         {static_cast<QWidget*>(lbl_title), static_cast<QWidget*>(lbl_validity),
+          static_cast<QWidget*>(rbtn_checking), static_cast<QWidget*>(rbtn_calibration)})
+        shrinkFontToFit(pWidget);
 
     connect(cmb_tools, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &CWidgetTool::slot_cmb_tools_indexChanged);
@@ -220,8 +226,8 @@ void CWidgetTool::slot_cmb_numbers_indexChanged(int index) {
         cmb_numbers->setCurrentIndex(0);
         return;
     }
-    if (index + 1 == cmb_numbers->count()
-        && currentTool.lstDevices.size() < cmb_numbers->count() - 1) {
+    if (index + 1 == cmb_numbers->count() &&
+        currentTool.lstDevices.size() < cmb_numbers->count() - 1) {
         // a new serial number was just entered: it stays in this panel's list
         ToolEntry entry = currentEntry();
         entry.sNumber = cmb_numbers->itemText(index);
@@ -245,21 +251,21 @@ void CWidgetTool::slot_btn_deleteItem_clicked() {
 
 QString CWidgetTool::toHtml() const {
     const ToolEntry e = currentEntry();
-    QString sLine = QStringLiteral("%1 %2%3, ").arg(e.sToolName.toHtmlEscaped(),
-                                                     lbl_deviceNumber->text(),
-                                                     e.sNumber.toHtmlEscaped());
+    QString sLine =
+        QStringLiteral("%1 %2%3, ")
+            .arg(e.sToolName.toHtmlEscaped(), lbl_deviceNumber->text(), e.sNumber.toHtmlEscaped());
     sLine += e.bVerification ? QStringLiteral("свидетельство о поверке №")
                              : QStringLiteral("сертификат калибровки средств измерений №");
     sLine += e.sCertNumber.toHtmlEscaped();
     sLine += QStringLiteral(", действительно до ");
     sLine += e.dtValidity == g_dtDefault ? g_sUnsetDateText
-                                          : e.dtValidity.toString(QStringLiteral("dd.MM.yyyy"));
+                                         : e.dtValidity.toString(QStringLiteral("dd.MM.yyyy"));
     return sLine;
 }
 
 bool CWidgetTool::eventFilter(QObject* pWatched, QEvent* pEvent) {
-    if (pEvent->type() == QEvent::Wheel
-        && (pWatched == cmb_tools || pWatched == cmb_numbers || pWatched == dedt_validity)) {
+    if (pEvent->type() == QEvent::Wheel &&
+        (pWatched == cmb_tools || pWatched == cmb_numbers || pWatched == dedt_validity)) {
         // the wheel scrolls the form instead of changing a value
         pEvent->ignore();
         return true;

@@ -1,6 +1,7 @@
 #include "results/conclusion.h"
 
 #include "app/streamutil.h"
+#include "items/fontfit.h"
 #include "items/report.h"
 #include "items/reportitemwidget.h"
 #include "results/resulttable.h"
@@ -40,6 +41,8 @@ CConclusion::CConclusion(QWidget* pParent, const QList<Specialist>& lstSpecialis
     btn_delTechnician = new QPushButton(QStringLiteral("Удалить специалиста"), this);
     placeFixed(btn_delTechnician, QStringLiteral("btn_delTechnician"), 220, 550, 200, 30);
     btn_delTechnician->setEnabled(false);
+    shrinkFontToFit(btn_addTechnician);
+    shrinkFontToFit(btn_delTechnician);
 
     lstTechnicians = lstSpecialists;
     wgt_specialist->setSpecialists(lstTechnicians);
@@ -47,10 +50,8 @@ CConclusion::CConclusion(QWidget* pParent, const QList<Specialist>& lstSpecialis
     connectPanel(wgt_specialist);
     connect(wgt_table, &CResultTable::tableHeightChanged, this,
             &CConclusion::slot_tableHeightChanged);
-    connect(wgt_table, &CResultTable::loadResultsTable, this,
-            &CConclusion::slot_loadResultsTable);
-    connect(wgt_report, &CReport::itemNumbersChanged, this,
-            &CConclusion::slot_itemNumbersChanged);
+    connect(wgt_table, &CResultTable::loadResultsTable, this, &CConclusion::slot_loadResultsTable);
+    connect(wgt_report, &CReport::itemNumbersChanged, this, &CConclusion::slot_itemNumbersChanged);
     connect(btn_addTechnician, &QPushButton::clicked, this, &CConclusion::slot_addTechnician);
     connect(btn_delTechnician, &QPushButton::clicked, this, &CConclusion::slot_deleteTechnician);
 }
@@ -71,9 +72,13 @@ void CConclusion::setNumber(int n) {
     }
 }
 
-int CConclusion::number() const { return wgt_table->number(); }
+int CConclusion::number() const {
+    return wgt_table->number();
+}
 
-int CConclusion::specialistNumber() const { return wgt_specialist->number(); }
+int CConclusion::specialistNumber() const {
+    return wgt_specialist->number();
+}
 
 void CConclusion::setMethod(const QString& sGenitive, const QString& sDative) {
     sDativeMethod = sDative;
@@ -83,7 +88,9 @@ void CConclusion::setMethod(const QString& sGenitive, const QString& sDative) {
         pPanel->setMethod(sDativeMethod);
 }
 
-void CConclusion::setMethodsList(const QStringList& list) { wgt_table->setMethodsList(list); }
+void CConclusion::setMethodsList(const QStringList& list) {
+    wgt_table->setMethodsList(list);
+}
 
 void CConclusion::getData(int& iRows, int& iColumns, QStringList& lstTitles,
                           QStringList& lstCells) const {
@@ -129,8 +136,7 @@ void CConclusion::slot_addTechnician() {
         wgt_specialist->setRoleLock(false);
     connectPanel(pPanel);
     resizeBy(last.height() + g_iGap);
-    pPanel->setGeometry(last.x(), last.y() + last.height() + g_iGap, last.width(),
-                        last.height());
+    pPanel->setGeometry(last.x(), last.y() + last.height() + g_iGap, last.width(), last.height());
     pPanel->show();
     moveButtonsTo(btn_addTechnician->y() + last.height() + g_iGap);
     lstPanels.append(pPanel);
@@ -224,8 +230,8 @@ bool CConclusion::readRecord(QDataStream& in) {
     QList<Specialist> lstRead;
     CResultTable::Record table;
     CReport::Record report;
-    if (!readRecordList(in, lstRead) || !CResultTable::parseRecord(in, table)
-        || !CReport::readRecord(in, report))
+    if (!readRecordList(in, lstRead) || !CResultTable::parseRecord(in, table) ||
+        !CReport::readRecord(in, report))
         return false;
     qint32 n = 0;
     in >> n;

@@ -53,8 +53,7 @@ CResultTable::CResultTable(QWidget* pParent, const QString& sMethodText, int iNu
 
     connect(wgt_table, &CReportTable::preferredHeightChanged, this,
             &CResultTable::slot_preferredHeightChanged);
-    connect(wgt_ask_formTable, &CAskFormTable::loadResTable, this,
-            &CResultTable::loadResultsTable);
+    connect(wgt_ask_formTable, &CAskFormTable::loadResTable, this, &CResultTable::loadResultsTable);
 
     // No other method is offered yet.
     wgt_ask_formTable->hide();
@@ -95,8 +94,8 @@ void CResultTable::setData(int iRows, int iColumns, const QStringList& lstTitles
 
 QString CResultTable::toHtml(int iShift) const {
     return QStringLiteral("<p>%1. %2.</p>\n")
-               .arg(QString::number(iNumber - iShift), lbl_title->text().toHtmlEscaped())
-           + wgt_table->toHtml();
+               .arg(QString::number(iNumber - iShift), lbl_title->text().toHtmlEscaped()) +
+           wgt_table->toHtml();
 }
 
 void CResultTable::slot_preferredHeightChanged(int iHeight) {
@@ -123,9 +122,9 @@ bool CResultTable::parseRecord(QDataStream& in, Record& record) {
     in >> record.iNum >> record.sMethod;
     if (in.status() == QDataStream::Ok)
         readStringList(in, record.lstOffered);
-    return in.status() == QDataStream::Ok
-           && CReportTable::readRecord(in, record.iRows, record.iColumns, record.lstTitles,
-                                       record.lstCells);
+    return in.status() == QDataStream::Ok &&
+           CReportTable::readRecord(in, record.iRows, record.iColumns, record.lstTitles,
+                                    record.lstCells);
 }
 
 void CResultTable::applyRecord(const Record& record) {
