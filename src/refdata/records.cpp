@@ -17,8 +17,8 @@ Certificate Certificate::fromEntry(const SpecialistEntry& entry) {
 }
 
 bool Certificate::operator==(const Certificate& other) const {
-    return sNumber == other.sNumber && sIssuedBy == other.sIssuedBy
-           && lstMethods == other.lstMethods;
+    return sNumber == other.sNumber && sIssuedBy == other.sIssuedBy &&
+           lstMethods == other.lstMethods;
 }
 
 Specialist Specialist::fromEntry(const SpecialistEntry& entry) {
@@ -42,8 +42,8 @@ Device Device::fromEntry(const ToolEntry& entry) {
 }
 
 bool Device::operator==(const Device& other) const {
-    return sNumber == other.sNumber && sCertNumber == other.sCertNumber
-           && dtValidity == other.dtValidity && bVerification == other.bVerification;
+    return sNumber == other.sNumber && sCertNumber == other.sCertNumber &&
+           dtValidity == other.dtValidity && bVerification == other.bVerification;
 }
 
 Tool Tool::fromEntry(const ToolEntry& entry) {
@@ -63,15 +63,14 @@ bool Organization::operator==(const Organization& other) const {
 }
 
 bool SpecialistEntry::operator==(const SpecialistEntry& other) const {
-    return sName == other.sName && sLicenseNum == other.sLicenseNum && sMethod == other.sMethod
-           && dtValidity == other.dtValidity && iLevel == other.iLevel
-           && sIssuedBy == other.sIssuedBy;
+    return sName == other.sName && sLicenseNum == other.sLicenseNum && sMethod == other.sMethod &&
+           dtValidity == other.dtValidity && iLevel == other.iLevel && sIssuedBy == other.sIssuedBy;
 }
 
 bool ToolEntry::operator==(const ToolEntry& other) const {
-    return sToolName == other.sToolName && sNumber == other.sNumber
-           && sCertNumber == other.sCertNumber && dtValidity == other.dtValidity
-           && bVerification == other.bVerification;
+    return sToolName == other.sToolName && sNumber == other.sNumber &&
+           sCertNumber == other.sCertNumber && dtValidity == other.dtValidity &&
+           bVerification == other.bVerification;
 }
 
 // The level is a qint16 on the stream.
@@ -125,13 +124,11 @@ QDataStream& operator>>(QDataStream& in, Specialist& specialist) {
 }
 
 QDataStream& operator<<(QDataStream& out, const Device& device) {
-    return out << device.sNumber << device.sCertNumber << device.dtValidity
-               << device.bVerification;
+    return out << device.sNumber << device.sCertNumber << device.dtValidity << device.bVerification;
 }
 
 QDataStream& operator>>(QDataStream& in, Device& device) {
-    return in >> device.sNumber >> device.sCertNumber >> device.dtValidity
-           >> device.bVerification;
+    return in >> device.sNumber >> device.sCertNumber >> device.dtValidity >> device.bVerification;
 }
 
 QDataStream& operator<<(QDataStream& out, const Tool& tool) {
@@ -179,8 +176,8 @@ QDataStream& operator<<(QDataStream& out, const SpecialistEntry& entry) {
 
 QDataStream& operator>>(QDataStream& in, SpecialistEntry& entry) {
     qint16 iLevel = 0;
-    in >> entry.sName >> entry.sLicenseNum >> entry.sMethod >> entry.dtValidity >> iLevel
-        >> entry.sIssuedBy;
+    in >> entry.sName >> entry.sLicenseNum >> entry.sMethod >> entry.dtValidity >> iLevel >>
+        entry.sIssuedBy;
     entry.iLevel = iLevel;
     return in;
 }
@@ -191,6 +188,6 @@ QDataStream& operator<<(QDataStream& out, const ToolEntry& entry) {
 }
 
 QDataStream& operator>>(QDataStream& in, ToolEntry& entry) {
-    return in >> entry.sToolName >> entry.sNumber >> entry.sCertNumber >> entry.dtValidity
-           >> entry.bVerification;
+    return in >> entry.sToolName >> entry.sNumber >> entry.sCertNumber >> entry.dtValidity >>
+           entry.bVerification;
 }

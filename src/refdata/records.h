@@ -13,18 +13,17 @@
 // Every record has data-stream operators in the Qt 4.6 layout of the
 // reference files; the same operators serialise the copies of these lists
 // that a protocol document carries. Lists of records are written as a qint32
-// count followed by the elements (writeRecordList, readRecordList). A list is read element by element and
-// never by its count alone: reading stops at the end of the data, or at the
-// first damaged or cut field. A record whose own fields are not whole is left
-// out; one whose nested list was cut keeps what was read of it. So a cut
-// file yields everything before the cut, and a list that starts at the end
-// of the data is empty.
+// count followed by the elements (writeRecordList, readRecordList). A list is read element by
+// element and never by its count alone: reading stops at the end of the data, or at the first
+// damaged or cut field. A record whose own fields are not whole is left out; one whose nested list
+// was cut keeps what was read of it. So a cut file yields everything before the cut, and a list
+// that starts at the end of the data is empty.
 
 // One control method a certificate covers.
 struct CertificateMethod {
-    QString sMethod;       // dative form of the method name ("ультразвуковому")
-    QDate dtValidity;      // valid until; 2000-01-01 means "not given"
-    int iLevel = 1;        // qualification level index: 0, 1, 2 = "I", "II", "III"
+    QString sMethod;  // dative form of the method name ("ультразвуковому")
+    QDate dtValidity; // valid until; 2000-01-01 means "not given"
+    int iLevel = 1;   // qualification level index: 0, 1, 2 = "I", "II", "III"
 
     bool operator==(const CertificateMethod& other) const;
     bool operator!=(const CertificateMethod& other) const { return !(*this == other); }
@@ -59,10 +58,10 @@ struct Specialist {
 
 // One individual device of an instrument, with its certificate.
 struct Device {
-    QString sNumber;            // serial number
-    QString sCertNumber;        // verification or calibration certificate number
-    QDate dtValidity;           // valid until; 2000-01-01 means "not given"
-    bool bVerification = true;  // true: verification ("поверке"); false: calibration
+    QString sNumber;           // serial number
+    QString sCertNumber;       // verification or calibration certificate number
+    QDate dtValidity;          // valid until; 2000-01-01 means "not given"
+    bool bVerification = true; // true: verification ("поверке"); false: calibration
 
     // The entry's serial number, certificate number, date and kind.
     static Device fromEntry(const ToolEntry& entry);
@@ -120,8 +119,7 @@ struct ToolEntry {
 
 // Reads one record. Returns whether it can be kept: its own fields were read
 // whole. A record whose nested list was cut keeps the elements read whole.
-template <typename T>
-bool readRecord(QDataStream& in, T& record) {
+template <typename T> bool readRecord(QDataStream& in, T& record) {
     in >> record;
     return in.status() == QDataStream::Ok;
 }
@@ -132,8 +130,7 @@ bool readRecord(QDataStream& in, Organization& organization);
 
 // Reads a list as described above into lst (cleared first); also serves a
 // QStringList. Returns true when the stream is still sound afterwards.
-template <typename T>
-bool readRecordList(QDataStream& in, QList<T>& lst) {
+template <typename T> bool readRecordList(QDataStream& in, QList<T>& lst) {
     lst.clear();
     qint32 iCount = 0;
     in >> iCount;
@@ -146,8 +143,7 @@ bool readRecordList(QDataStream& in, QList<T>& lst) {
 }
 
 // Writes a qint32 count followed by the elements.
-template <typename T>
-void writeRecordList(QDataStream& out, const QList<T>& lst) {
+template <typename T> void writeRecordList(QDataStream& out, const QList<T>& lst) {
     out << qint32(lst.size());
     for (const T& item : lst)
         out << item;

@@ -1,10 +1,10 @@
 #include "refdata/referencefiles.h"
 
+#include "app/savefile.h"
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include "app/savefile.h"
 
 #include <QSaveFile>
 #include <QTextCodec>
@@ -21,7 +21,9 @@ namespace {
 // "program_wd" holds one path; a first line longer than this names no directory.
 constexpr qint64 g_iMaxWorkDirLine = 32 * 1024;
 
-QTextCodec* workDirCodec() { return QTextCodec::codecForName("Windows-1251"); }
+QTextCodec* workDirCodec() {
+    return QTextCodec::codecForName("Windows-1251");
+}
 
 // Opens the file of a reference list for reading as a Qt 4.6 stream and
 // hands the stream to pRead. False when the file cannot be opened.
@@ -131,8 +133,7 @@ bool CReferenceFiles::saveTools(const QString& sDir, const QList<Tool>& lstTools
                            [&](QDataStream& out) { writeRecordList(out, lstTools); });
 }
 
-bool CReferenceFiles::saveOptional(const QString& sDir,
-                                   const QList<Organization>& lstOrganizations,
+bool CReferenceFiles::saveOptional(const QString& sDir, const QList<Organization>& lstOrganizations,
                                    const QStringList& lstStandards,
                                    const QStringList& lstAssessments) {
     return writeStreamFile(filePath(sDir, sOptionalFile), [&](QDataStream& out) {
@@ -147,8 +148,7 @@ bool CReferenceFiles::saveReferenceFiles(const QString& sDir, const QString& sWo
                                          const QList<Tool>& lstTools,
                                          const QList<Organization>& lstOrganizations,
                                          const QStringList& lstStandards,
-                                         const QStringList& lstAssessments,
-                                         QStringList* pFailed) {
+                                         const QStringList& lstAssessments, QStringList* pFailed) {
     bool bAll = true;
     const auto note = [&](bool bWritten, const QString& sFile) {
         if (bWritten)

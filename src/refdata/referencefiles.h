@@ -45,11 +45,9 @@ public:
     // in this order, each regardless of the others. Returns true when all four
     // were written; otherwise the paths of those that were not are appended to
     // *pFailed when it is given.
-    static bool saveReferenceFiles(const QString& sDir, const QString& sWorkDir,
-                                   const QList<Specialist>& lstTechnicians,
-                                   const QList<Tool>& lstTools,
-                                   const QList<Organization>& lstOrganizations,
-                                   const QStringList& lstStandards,
-                                   const QStringList& lstAssessments,
-                                   QStringList* pFailed = nullptr);
+    static bool
+    saveReferenceFiles(const QString& sDir, const QString& sWorkDir,
+                       const QList<Specialist>& lstTechnicians, const QList<Tool>& lstTools,
+                       const QList<Organization>& lstOrganizations, const QStringList& lstStandards,
+                       const QStringList& lstAssessments, QStringList* pFailed = nullptr);
 };

@@ -5,6 +5,7 @@
 #include "items/dateeditheir.h"
 #include "items/fontfit.h"
 #include "items/reportitemwidget.h"
+#include "refdata/panelinput.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,11 +21,6 @@ namespace {
 // Qualification levels, shown by their index 0, 1, 2.
 const QStringList g_lstLevels = {QStringLiteral("I"), QStringLiteral("II"), QStringLiteral("III")};
 constexpr int g_iDefaultLevel = 1;
-
-// A validity before 2002 was never really entered: it counts as unset.
-QDate normalisedDate(const QDate& dt) {
-    return (!dt.isValid() || dt.year() < 2002) ? g_dtDefault : dt;
-}
 
 QString roleHeading(ERankState eRole) {
     switch (eRole) {
@@ -246,7 +242,7 @@ SpecialistEntry CWidgetSpecial::currentEntry() const {
     entry.sName = cmb_name->currentText();
     entry.sLicenseNum = cmb_licenseNum->currentText();
     entry.sMethod = sMethod;
-    entry.dtValidity = normalisedDate(dedt_validity->date());
+    entry.dtValidity = normalisedValidity(dedt_validity->date());
     entry.iLevel = cmb_qual->currentIndex();
     entry.sIssuedBy = edt_certlab->text();
     return entry;
@@ -277,17 +273,17 @@ void CWidgetSpecial::setDateAndLevel(const QDate& dt, int iLevel) {
 }
 
 void CWidgetSpecial::refillNames() {
-    cmb_name->clear();
-    cmb_name->addItem(QString()); // makes the blank entry current
+    QStringList lstNames;
     for (const Specialist& specialist : std::as_const(lstSpecialists))
-        cmb_name->addItem(specialist.sName);
+        lstNames.append(specialist.sName);
+    refillWithBlank(cmb_name, lstNames);
 }
 
 void CWidgetSpecial::refillLicenses() {
-    cmb_licenseNum->clear();
-    cmb_licenseNum->addItem(QString());
+    QStringList lstNumbers;
     for (const Certificate& certificate : std::as_const(currentSpecialist.lstCertificates))
-        cmb_licenseNum->addItem(certificate.sNumber);
+        lstNumbers.append(certificate.sNumber);
+    refillWithBlank(cmb_licenseNum, lstNumbers);
 }
 
 void CWidgetSpecial::clearCertificateFields() {

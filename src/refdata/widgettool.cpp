@@ -4,6 +4,7 @@
 #include "items/dateeditheir.h"
 #include "items/fontfit.h"
 #include "items/reportitemwidget.h"
+#include "refdata/panelinput.h"
 
 #include <QComboBox>
 #include <QCompleter>
@@ -15,11 +16,6 @@
 #include <QToolButton>
 
 namespace {
-// A validity before 2002 was never really entered: it counts as unset.
-QDate normalisedDate(const QDate& dt) {
-    return (!dt.isValid() || dt.year() < 2002) ? g_dtDefault : dt;
-}
-
 // An editable box compares typed texts with its entries exactly, case
 // included, as every list of the program does.
 void setBoxEditable(QComboBox* pBox, bool bEditable) {
@@ -119,17 +115,17 @@ void CWidgetTool::setTools(const QList<Tool>& lstNew) {
 }
 
 void CWidgetTool::refillTools() {
-    cmb_tools->clear();
-    cmb_tools->addItem(QString()); // makes the blank entry current
+    QStringList lstNames;
     for (const Tool& tool : std::as_const(lstTools))
-        cmb_tools->addItem(tool.sName);
+        lstNames.append(tool.sName);
+    refillWithBlank(cmb_tools, lstNames);
 }
 
 void CWidgetTool::refillNumbers() {
-    cmb_numbers->clear();
-    cmb_numbers->addItem(QString());
+    QStringList lstNumbers;
     for (const Device& device : std::as_const(currentTool.lstDevices))
-        cmb_numbers->addItem(device.sNumber);
+        lstNumbers.append(device.sNumber);
+    refillWithBlank(cmb_numbers, lstNumbers);
 }
 
 ToolEntry CWidgetTool::currentEntry() const {
@@ -137,7 +133,7 @@ ToolEntry CWidgetTool::currentEntry() const {
     entry.sToolName = cmb_tools->currentText();
     entry.sNumber = cmb_numbers->currentText();
     entry.sCertNumber = edt_certNumber->text();
-    entry.dtValidity = normalisedDate(dedt_validity->date());
+    entry.dtValidity = normalisedValidity(dedt_validity->date());
     entry.bVerification = rbtn_checking->isChecked();
     return entry;
 }

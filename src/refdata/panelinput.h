@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QDate>
+#include <QStringList>
+
+class QComboBox;
+
+// What the specialist and instrument panels share in reading and offering
+// their entries.
+
+// A validity before 2002 was never really entered: it counts as the unset
+// date 2000-01-01.
+QDate normalisedValidity(const QDate& dt);
+
+// Fills a box with its blank first entry (a new text typed by the user)
+// followed by the texts; the blank entry becomes current.
+void refillWithBlank(QComboBox* pBox, const QStringList& lstTexts);
