@@ -333,8 +333,16 @@ private slots:
         QPrinter* pPrinter = form.printer();
         pPrinter->setOutputFormat(QPrinter::PdfFormat);
         pPrinter->setOutputFileName(dir.filePath("two.pdf"));
+        // an expired and a missing validity are asked about first
+        dialogs.lstAnswers << QMessageBox::Yes;
         dialogs.lstDialogActions << [](QDialog*) { return int(QDialog::Accepted); };
         form.slot_printReport();
+        QCOMPARE(dialogs.texts(),
+                 QStringList({QStringLiteral(
+                     "Сроки действия истекли или не указаны:\n"
+                     "Специалист Петров П.П., удостоверение № 0002: истекло 01.03.2026\n"
+                     "Специалист Сидоров <С.С.>, удостоверение № 77: срок действия не указан\n\n"
+                     "Печатать протокол все равно?")}));
         QVERIFY(QFileInfo(dir.filePath("two.pdf")).size() > 1000);
     }
 

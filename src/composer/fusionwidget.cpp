@@ -86,6 +86,7 @@ bool CFusionWidget::createSections() {
         return false;
     if (!(pDateItem = addSection(new (std::nothrow) CStdDateItem(this, QDate::currentDate()))))
         return false;
+    connect(pDateItem, &CStdDateItem::shownDateChanged, this, &CFusionWidget::applyProtocolDate);
 
     pMethodsSet = addSection(new (std::nothrow) CMethodsSet(
         this, 0, QStringLiteral("Методы контроля"), lstMethodsNominative));
@@ -151,6 +152,7 @@ bool CFusionWidget::createSections() {
     if (!pToolsSection)
         return false;
     connectHeight(pToolsSection);
+    pToolsSection->setProtocolDate(pDateItem->shownDate());
     // the conclusion of the method chosen first, ultrasonic
     return addConclusion(11, 0);
 }
@@ -290,6 +292,13 @@ void CFusionWidget::reportUnwrittenFiles(const QStringList& lstFailed) {
     CUserDialogs::warning(this, QStringLiteral("Сохранить документ"),
                           QStringLiteral("Не удалось записать справочные файлы:\n%1")
                               .arg(lstFailed.join(QLatin1Char('\n'))));
+}
+
+void CFusionWidget::applyProtocolDate(const QDate& dt) {
+    if (pToolsSection)
+        pToolsSection->setProtocolDate(dt);
+    for (CConclusion* pConclusion : std::as_const(lstConclusions))
+        pConclusion->setProtocolDate(dt);
 }
 
 // A panel saved or deleted a specialist: every conclusion offers the new

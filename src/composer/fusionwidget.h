@@ -45,6 +45,11 @@ public:
     // stay open (the user wanted it saved but no document was written).
     bool askSaveOnClose();
     QPrinter* printer() const { return pPrinter; }
+    // The expired or missing validities of specialists and instruments, a
+    // line each; when there are any the user is asked whether to print all
+    // the same. True when the print may go ahead.
+    QStringList validityProblems() const;
+    bool confirmValidity(const QString& sTitle);
 
     // The protocol document.
     void commitEdits();
@@ -130,6 +135,8 @@ private:
     void slot_conclusionNumbersChanged(CConclusion* pSender);
     // Tells the user which reference files could not be written.
     void reportUnwrittenFiles(const QStringList& lstFailed);
+    // Every panel judges its validity by the protocol date shown.
+    void applyProtocolDate(const QDate& dt);
 
     QString sAppDir;
     QString sWorkDir;

@@ -4,6 +4,7 @@
 #include "app/constants.h"
 #include "app/userdialogs.h"
 #include "items/methodsset.h"
+#include "items/stddateitem.h"
 #include "items/stditem.h"
 #include "results/conclusion.h"
 
@@ -134,6 +135,8 @@ bool CFusionWidget::addConclusion(int iNum, int methodIndex) {
     if (!pConclusion)
         return false;
     pConclusion->setNumber(iNum);
+    if (pDateItem)
+        pConclusion->setProtocolDate(pDateItem->shownDate());
     pConclusion->setMethod(lstMethodsGenitive.value(methodIndex),
                            lstMethodsDative.value(methodIndex));
     connect(pConclusion, &CConclusion::widgetHeightChanged, this,

@@ -6,6 +6,7 @@
 #include "items/stdcomboitem.h"
 #include "items/stddateitem.h"
 #include "items/stditem.h"
+#include "refdata/measuringtool.h"
 #include "results/conclusion.h"
 
 #include <QPrintDialog>
@@ -68,13 +69,39 @@ void CFusionWidget::renderProtocol(QPrinter* pTarget) {
     document.print(pTarget);
 }
 
+QStringList CFusionWidget::validityProblems() const {
+    QStringList lst;
+    for (const CConclusion* pConclusion : lstConclusions)
+        lst += pConclusion->validityProblems();
+    if (pToolsSection)
+        lst += pToolsSection->validityProblems();
+    return lst;
+}
+
+bool CFusionWidget::confirmValidity(const QString& sTitle) {
+    const QStringList lstProblems = validityProblems();
+    if (lstProblems.isEmpty())
+        return true;
+    // a protocol signed on an expired certificate has to be withdrawn
+    return CUserDialogs::get().message(
+               QMessageBox::Warning, this, sTitle,
+               QStringLiteral("Сроки действия истекли или не указаны:\n%1\n\n"
+                              "Печатать протокол все равно?")
+                   .arg(lstProblems.join(QLatin1Char('\n'))),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
 void CFusionWidget::slot_printReport() {
+    if (!confirmValidity(QStringLiteral("Распечатать протокол")))
+        return;
     QPrintDialog dialog(pPrinter, this);
     if (CUserDialogs::get().execDialog(&dialog) == QDialog::Accepted)
         renderProtocol(pPrinter);
 }
 
 void CFusionWidget::slot_previewReport() {
+    if (!confirmValidity(QStringLiteral("Предварительный просмотр")))
+        return;
     QPrintPreviewDialog dialog(pPrinter, this, Qt::Window);
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, &CFusionWidget::printPreview);
     CUserDialogs::get().execDialog(&dialog);

@@ -16,9 +16,9 @@ CStdDateItem::CStdDateItem(QWidget* pParent, const QDate& date) : QWidget(pParen
     lbl_name->setGeometry(0, 0, 300, 30);
     lbl_name->setFixedSize(300, 30);
     lbl_name->setAlignment(Qt::AlignCenter);
-    lbl_name->setText(QStringLiteral(
-        "<html><head/><body><p><span style=\" font-family:'MS Shell Dlg 2'; "
-        "font-size:12pt;\">Дата составления протокола</span></p></body></html>"));
+    lbl_name->setText(
+        QStringLiteral("<html><head/><body><p><span style=\" font-family:'MS Shell Dlg 2'; "
+                       "font-size:12pt;\">Дата составления протокола</span></p></body></html>"));
 
     dedt_date = new CDateEditHeir(this);
     dedt_date->setObjectName(QStringLiteral("dedt_date"));
@@ -32,6 +32,11 @@ CStdDateItem::CStdDateItem(QWidget* pParent, const QDate& date) : QWidget(pParen
     setDate(date);
     dedt_date->installEventFilter(this);
     connect(dedt_date, &CDateEditHeir::dateEdit_focusLost, this, &CStdDateItem::slot_updateDate);
+    connect(dedt_date, &QDateEdit::dateChanged, this, &CStdDateItem::shownDateChanged);
+}
+
+QDate CStdDateItem::shownDate() const {
+    return dedt_date->date();
 }
 
 CStdDateItem::~CStdDateItem() {
@@ -40,14 +45,18 @@ CStdDateItem::~CStdDateItem() {
     dedt_date->removeEventFilter(this);
 }
 
-QString CStdDateItem::dateText() const { return dtDate.toString(QStringLiteral("dd.MM.yyyy")); }
+QString CStdDateItem::dateText() const {
+    return dtDate.toString(QStringLiteral("dd.MM.yyyy"));
+}
 
 void CStdDateItem::setDate(const QDate& dt) {
     dtDate = dt;
     dedt_date->setDate(dt);
 }
 
-void CStdDateItem::slot_updateDate() { dtDate = dedt_date->date(); }
+void CStdDateItem::slot_updateDate() {
+    dtDate = dedt_date->date();
+}
 
 bool CStdDateItem::eventFilter(QObject* pWatched, QEvent* pEvent) {
     if (pWatched == dedt_date && pEvent->type() == QEvent::Wheel) {

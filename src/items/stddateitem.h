@@ -20,6 +20,12 @@ public:
     QString dateText() const;
     // Stores dt and shows it at once.
     void setDate(const QDate& dt);
+    // The date the editor shows, stored or still being typed.
+    QDate shownDate() const;
+
+signals:
+    // The date shown changed, whether or not it is stored yet.
+    void shownDateChanged(const QDate& dt);
 
 public slots:
     void slot_updateDate();

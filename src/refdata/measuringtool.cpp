@@ -113,6 +113,7 @@ void CMeasuringTool::slot_addDevice() {
         return;
     connect(pPanel, &CWidgetTool::listOfDevicesChanged, this,
             &CMeasuringTool::slot_listDeviceInfoChanged);
+    pPanel->setProtocolDate(dtProtocol);
     resize(width(), height() + last.height() + g_iGap);
     emit widgetHeightChanged();
     pPanel->setGeometry(last.x(), last.y() + last.height() + g_iGap, last.width(), last.height());
@@ -143,6 +144,22 @@ void CMeasuringTool::slot_listDeviceInfoChanged(CWidgetTool* pWidget) {
         if (pPanel != pWidget)
             pPanel->setTools(lstTools);
     }
+}
+
+void CMeasuringTool::setProtocolDate(const QDate& dt) {
+    dtProtocol = dt;
+    for (CWidgetTool* pPanel : std::as_const(lstPanels))
+        pPanel->setProtocolDate(dt);
+}
+
+QStringList CMeasuringTool::validityProblems() const {
+    QStringList lst;
+    for (const CWidgetTool* pPanel : lstPanels) {
+        const QString sProblem = pPanel->validityProblem();
+        if (!sProblem.isEmpty())
+            lst.append(sProblem);
+    }
+    return lst;
 }
 
 QList<ToolEntry> CMeasuringTool::collectEntries() const {

@@ -48,6 +48,11 @@ public:
     // devices keep their data.
     void mergeTools(const QList<Tool>& lstRead);
 
+    // The protocol's date, by which every panel judges its validity.
+    void setProtocolDate(const QDate& dt);
+    // A line for every panel whose validity expired or is missing.
+    QStringList validityProblems() const;
+
     void writeRecord(QDataStream& out) const;
     // Reads a record without applying it; false (and the stream not Ok) when
     // it is cut short or its panel count is negative or absurd.
@@ -77,6 +82,7 @@ private:
     int iLetter = 0;
     QList<Tool> lstTools;
     QList<CWidgetTool*> lstPanels;
+    QDate dtProtocol;
 };
 
 QDataStream& operator<<(QDataStream& out, const CMeasuringTool& section);

@@ -195,6 +195,40 @@ void CWidgetSpecial::buildForm() {
     connect(cmb_qual, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &CWidgetSpecial::slot_cmb_qual_indexChanged);
     cmb_qual->setCurrentIndex(g_iDefaultLevel);
+
+    // the validity mark follows the date and the specialist named
+    connect(dedt_validity, &QDateEdit::dateChanged, this, &CWidgetSpecial::updateValidityMark);
+    connect(cmb_name, &QComboBox::editTextChanged, this, &CWidgetSpecial::updateValidityMark);
+    connect(cmb_name, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &CWidgetSpecial::updateValidityMark);
+}
+
+void CWidgetSpecial::setProtocolDate(const QDate& dt) {
+    dtProtocol = dt;
+    updateValidityMark();
+}
+
+EValidity CWidgetSpecial::validity() const {
+    return validityAt(normalisedValidity(dedt_validity->date()), dtProtocol,
+                      !cmb_name->currentText().isEmpty());
+}
+
+void CWidgetSpecial::updateValidityMark() {
+    showValidity(dedt_validity, validity(), dedt_validity->date());
+}
+
+QString CWidgetSpecial::validityProblem() const {
+    const SpecialistEntry e = currentEntry();
+    switch (validity()) {
+    case EValidity::Expired:
+        return QStringLiteral("Специалист %1, удостоверение № %2: истекло %3")
+            .arg(e.sName, e.sLicenseNum, e.dtValidity.toString(QStringLiteral("dd.MM.yyyy")));
+    case EValidity::Missing:
+        return QStringLiteral("Специалист %1, удостоверение № %2: срок действия не указан")
+            .arg(e.sName, e.sLicenseNum);
+    default:
+        return QString();
+    }
 }
 
 void CWidgetSpecial::setNumber(int iNum) {

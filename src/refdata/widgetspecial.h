@@ -1,6 +1,7 @@
 #pragma once
 
 #include "refdata/records.h"
+#include "refdata/validity.h"
 
 #include <QDialog>
 #include <QList>
@@ -88,6 +89,12 @@ public:
 
     QString toHtml() const;
 
+    // The protocol's date, by which the validity shown is judged.
+    void setProtocolDate(const QDate& dt);
+    EValidity validity() const;
+    // The line naming an expired or missing validity; empty when there is none.
+    QString validityProblem() const;
+
     // The deletion dialog opened last and still open, if any.
     CAskDeleteSD* deleteDialog() const { return pAskDelete; }
 
@@ -139,6 +146,7 @@ private:
     // Role reached by ticking or unticking a box worth iStep, bounded as the
     // boxes require.
     void stepRole(int iStep, bool bChecked, int iBelow, int iAbove);
+    void updateValidityMark();
 
     QGroupBox* grpb_specialist;
     QComboBox* cmb_name;
@@ -166,4 +174,5 @@ private:
     bool bRoleLock = false;
     int iNumber = 0;
     bool bSavable = false;
+    QDate dtProtocol;
 };

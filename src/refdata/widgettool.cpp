@@ -100,6 +100,42 @@ void CWidgetTool::buildForm() {
     connect(cmb_numbers, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &CWidgetTool::slot_cmb_numbers_indexChanged);
     connect(btn_deleteItem, &QToolButton::clicked, this, &CWidgetTool::slot_btn_deleteItem_clicked);
+    // the validity mark follows the date and the instrument named
+    connect(dedt_validity, &QDateEdit::dateChanged, this, &CWidgetTool::updateValidityMark);
+    connect(cmb_tools, &QComboBox::editTextChanged, this, &CWidgetTool::updateValidityMark);
+    connect(cmb_tools, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &CWidgetTool::updateValidityMark);
+}
+
+void CWidgetTool::setProtocolDate(const QDate& dt) {
+    dtProtocol = dt;
+    updateValidityMark();
+}
+
+EValidity CWidgetTool::validity() const {
+    return validityAt(normalisedValidity(dedt_validity->date()), dtProtocol,
+                      !cmb_tools->currentText().isEmpty());
+}
+
+void CWidgetTool::updateValidityMark() {
+    showValidity(dedt_validity, validity(), dedt_validity->date());
+}
+
+QString CWidgetTool::validityProblem() const {
+    const ToolEntry e = currentEntry();
+    const QString sEnded = e.bVerification ? QStringLiteral("свидетельство истекло")
+                                           : QStringLiteral("сертификат калибровки истек");
+    switch (validity()) {
+    case EValidity::Expired:
+        return QStringLiteral("Прибор %1 № %2: %3 %4")
+            .arg(e.sToolName, e.sNumber, sEnded,
+                 e.dtValidity.toString(QStringLiteral("dd.MM.yyyy")));
+    case EValidity::Missing:
+        return QStringLiteral("Прибор %1 № %2: срок действия не указан")
+            .arg(e.sToolName, e.sNumber);
+    default:
+        return QString();
+    }
 }
 
 void CWidgetTool::setIndexText(const QString& sIndex) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "refdata/records.h"
+#include "refdata/validity.h"
 
 #include <QList>
 #include <QWidget>
@@ -37,6 +38,12 @@ public:
     // The panel's line of the print.
     QString toHtml() const;
 
+    // The protocol's date, by which the validity shown is judged.
+    void setProtocolDate(const QDate& dt);
+    EValidity validity() const;
+    // The line naming an expired or missing validity; empty when there is none.
+    QString validityProblem() const;
+
 signals:
     void listOfDevicesChanged(CWidgetTool* pWidget);
 
@@ -55,6 +62,7 @@ private:
     // Blank certificate fields for a new serial number.
     void resetCertificate();
     void showDevice(const Device& device);
+    void updateValidityMark();
 
     QGroupBox* grpb_tool;
     QComboBox* cmb_tools;
@@ -73,4 +81,5 @@ private:
     QList<Tool> lstTools;
     Tool currentTool;
     QString sIndexText;
+    QDate dtProtocol;
 };

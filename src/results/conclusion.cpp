@@ -108,6 +108,22 @@ void CConclusion::setSpecialists(const QList<Specialist>& lstSpecialists) {
         pPanel->setSpecialists(lstTechnicians);
 }
 
+void CConclusion::setProtocolDate(const QDate& dt) {
+    dtProtocol = dt;
+    for (CWidgetSpecial* pPanel : std::as_const(lstPanels))
+        pPanel->setProtocolDate(dt);
+}
+
+QStringList CConclusion::validityProblems() const {
+    QStringList lst;
+    for (const CWidgetSpecial* pPanel : lstPanels) {
+        const QString sProblem = pPanel->validityProblem();
+        if (!sProblem.isEmpty())
+            lst.append(sProblem);
+    }
+    return lst;
+}
+
 void CConclusion::resizeBy(int iDelta) {
     resize(width(), height() + iDelta);
     emit widgetHeightChanged();
@@ -134,6 +150,7 @@ void CConclusion::slot_addTechnician() {
         return;
     if (wgt_specialist->isRoleLocked())
         wgt_specialist->setRoleLock(false);
+    pPanel->setProtocolDate(dtProtocol);
     connectPanel(pPanel);
     resizeBy(last.height() + g_iGap);
     pPanel->setGeometry(last.x(), last.y() + last.height() + g_iGap, last.width(), last.height());

@@ -44,6 +44,11 @@ public:
 
     QString toHtml(int iShift) const;
 
+    // The protocol's date, by which every panel judges its validity.
+    void setProtocolDate(const QDate& dt);
+    // A line for every panel whose validity expired or is missing.
+    QStringList validityProblems() const;
+
     void writeRecord(QDataStream& out) const;
     // Reads a section record and applies it; a damaged record (cut short, a
     // panel count below 1 or above iMaxPanels, a role outside the four) is
@@ -86,6 +91,7 @@ private:
 
     QList<Specialist> lstTechnicians;
     QList<CWidgetSpecial*> lstPanels;
+    QDate dtProtocol;
 };
 
 QDataStream& operator<<(QDataStream& out, const CConclusion& conclusion);

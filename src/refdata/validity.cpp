@@ -1,0 +1,44 @@
+#include "refdata/validity.h"
+
+#include "app/constants.h"
+
+#include <QWidget>
+
+EValidity validityAt(const QDate& dtValidity, const QDate& dtProtocol, bool bNamed) {
+    if (!dtValidity.isValid() || dtValidity == g_dtDefault)
+        return bNamed ? EValidity::Missing : EValidity::Valid;
+    if (!dtProtocol.isValid() || dtProtocol == g_dtDefault)
+        return EValidity::Valid; // no protocol date to judge by
+    if (dtValidity < dtProtocol)
+        return EValidity::Expired;
+    if (dtValidity <= dtProtocol.addDays(iExpiringDays))
+        return EValidity::ExpiringSoon;
+    return EValidity::Valid;
+}
+
+void showValidity(QWidget* pDateEdit, EValidity eValidity, const QDate& dtValidity) {
+    const QString sDate = dtValidity.toString(QStringLiteral("dd.MM.yyyy"));
+    QString sTone;
+    QString sTip;
+    switch (eValidity) {
+    case EValidity::Valid:
+        break;
+    case EValidity::ExpiringSoon:
+        sTone = QStringLiteral("#fde2a6"); // amber
+        sTip = QStringLiteral("Срок действия истекает %1").arg(sDate);
+        break;
+    case EValidity::Expired:
+        sTone = QStringLiteral("#f6b8b8"); // red
+        sTip = QStringLiteral("Срок действия истек %1").arg(sDate);
+        break;
+    case EValidity::Missing:
+        sTone = QStringLiteral("#f6b8b8");
+        sTip = QStringLiteral("Срок действия не указан");
+        break;
+    }
+    // only the editor itself is toned, not its calendar
+    pDateEdit->setStyleSheet(
+        sTone.isEmpty() ? QString()
+                        : QStringLiteral("QDateEdit { background-color: %1; }").arg(sTone));
+    pDateEdit->setToolTip(sTip);
+}
