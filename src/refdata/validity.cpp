@@ -2,6 +2,7 @@
 
 #include "app/constants.h"
 
+#include <QPalette>
 #include <QWidget>
 
 EValidity validityAt(const QDate& dtValidity, const QDate& dtProtocol, bool bNamed) {
@@ -36,9 +37,11 @@ void showValidity(QWidget* pDateEdit, EValidity eValidity, const QDate& dtValidi
         sTip = QStringLiteral("Срок действия не указан");
         break;
     }
-    // only the editor itself is toned, not its calendar
-    pDateEdit->setStyleSheet(
-        sTone.isEmpty() ? QString()
-                        : QStringLiteral("QDateEdit { background-color: %1; }").arg(sTone));
+    // the editor's field is toned; a valid date shows the form's own colours
+    QPalette palette =
+        pDateEdit->parentWidget() ? pDateEdit->parentWidget()->palette() : QPalette();
+    if (!sTone.isEmpty())
+        palette.setColor(QPalette::Base, QColor(sTone));
+    pDateEdit->setPalette(palette);
     pDateEdit->setToolTip(sTip);
 }
