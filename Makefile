@@ -2,7 +2,7 @@
 # make test - install what is missing, build and run every test
 BUILD ?= build
 PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-5compat-dev libgl-dev \
-            fonts-dejavu-core ccache
+            fonts-dejavu-core ccache qt6-translations-l10n
 
 .PHONY: all deps configure build run test clean
 

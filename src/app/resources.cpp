@@ -2,4 +2,6 @@
 
 #include <QtGlobal>
 
-void initImageResources() { Q_INIT_RESOURCE(resources); }
+void initImageResources() {
+    Q_INIT_RESOURCE(resources);
+}

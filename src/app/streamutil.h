@@ -17,8 +17,7 @@ bool streamCanHold(const QDataStream& in, quint64 iCount, quint64 iMinBytes);
 // the remaining bytes cannot hold, or on a damaged element, marks the stream
 // ReadCorruptData / leaves it past its end and returns false; lst then holds
 // the elements read whole.
-template <typename T>
-bool readList(QDataStream& in, QList<T>& lst, quint64 iMinElementBytes = 4) {
+template <typename T> bool readList(QDataStream& in, QList<T>& lst, quint64 iMinElementBytes = 4) {
     lst.clear();
     quint32 n = 0;
     in >> n;
@@ -38,4 +37,6 @@ bool readList(QDataStream& in, QList<T>& lst, quint64 iMinElementBytes = 4) {
     return true;
 }
 
-inline bool readStringList(QDataStream& in, QStringList& lst) { return readList(in, lst, 4); }
+inline bool readStringList(QDataStream& in, QStringList& lst) {
+    return readList(in, lst, 4);
+}

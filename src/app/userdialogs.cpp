@@ -14,17 +14,20 @@ CUserDialogs& widgetDialogs() {
 
 CUserDialogs::~CUserDialogs() = default;
 
-CUserDialogs& CUserDialogs::get() { return g_pInstalled ? *g_pInstalled : widgetDialogs(); }
+CUserDialogs& CUserDialogs::get() {
+    return g_pInstalled ? *g_pInstalled : widgetDialogs();
+}
 
-void CUserDialogs::install(CUserDialogs* pDialogs) { g_pInstalled = pDialogs; }
+void CUserDialogs::install(CUserDialogs* pDialogs) {
+    g_pInstalled = pDialogs;
+}
 
 void CUserDialogs::warning(QWidget* pParent, const QString& sTitle, const QString& sText) {
     get().message(QMessageBox::Warning, pParent, sTitle, sText, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void CUserDialogs::critical(QWidget* pParent, const QString& sTitle, const QString& sText) {
-    get().message(QMessageBox::Critical, pParent, sTitle, sText, QMessageBox::Ok,
-                  QMessageBox::Ok);
+    get().message(QMessageBox::Critical, pParent, sTitle, sText, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void CUserDialogs::information(QWidget* pParent, const QString& sTitle, const QString& sText) {
@@ -48,14 +51,16 @@ QMessageBox::StandardButton CWidgetDialogs::message(QMessageBox::Icon eIcon, QWi
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-QString CWidgetDialogs::openFileName(QWidget* pParent, const QString& sCaption,
-                                     const QString& sDir, const QString& sFilter) {
+QString CWidgetDialogs::openFileName(QWidget* pParent, const QString& sCaption, const QString& sDir,
+                                     const QString& sFilter) {
     return QFileDialog::getOpenFileName(pParent, sCaption, sDir, sFilter);
 }
 
-QString CWidgetDialogs::saveFileName(QWidget* pParent, const QString& sCaption,
-                                     const QString& sDir, const QString& sFilter) {
+QString CWidgetDialogs::saveFileName(QWidget* pParent, const QString& sCaption, const QString& sDir,
+                                     const QString& sFilter) {
     return QFileDialog::getSaveFileName(pParent, sCaption, sDir, sFilter);
 }
 
-int CWidgetDialogs::execDialog(QDialog* pDialog) { return pDialog->exec(); }
+int CWidgetDialogs::execDialog(QDialog* pDialog) {
+    return pDialog->exec();
+}

@@ -2,15 +2,21 @@
 
 #include "app/constants.h"
 #include "composer/fusionwidget.h"
+#include "refdata/referencefiles.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QResizeEvent>
+#include <QStandardPaths>
 #include <new>
 
 CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScrollArea(pParent) {
     const QString sDir = sAppDir.isEmpty() ? QCoreApplication::applicationDirPath() : sAppDir;
-    pComposer = new (std::nothrow) CFusionWidget(sDir);
+    // an installed program cannot write beside itself: the user's data
+    // location keeps the reference files then
+    const QString sDataDir = CReferenceFiles::dataDirFor(
+        sDir, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    pComposer = new (std::nothrow) CFusionWidget(sDir, nullptr, sDataDir);
     if (!pComposer)
         return;
     setWidget(pComposer);

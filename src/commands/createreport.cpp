@@ -5,14 +5,16 @@
 #include "commands/newitem.h"
 
 #include <QIcon>
+#include <QKeySequence>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QToolButton>
 
 namespace {
 // Highest number offered when the bar sits in no composer.
 constexpr int g_iMaxWithoutComposer = 99;
 constexpr int g_iBarHeight = 30;
-}
+} // namespace
 
 CCreateReport::CCreateReport(QWidget* pParent) : QWidget(pParent), pComposer(pParent) {
     initImageResources();
@@ -27,22 +29,23 @@ CCreateReport::CCreateReport(QWidget* pParent) : QWidget(pParent), pComposer(pPa
 
     btn_open = createButton(QStringLiteral("btn_open"), 10,
                             QStringLiteral(":/vek_conclusion/Images/fileopen.png"),
-                            QStringLiteral("Открыть сохраненный отчет"));
+                            QStringLiteral("Открыть сохраненный отчет"), QKeySequence::Open);
     btn_preview = createButton(QStringLiteral("btn_preview"), 50,
                                QStringLiteral(":/vek_conclusion/Images/print_preview.png"),
-                               QStringLiteral("Предварительный просмотр"));
+                               QStringLiteral("Предварительный просмотр"),
+                               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     btn_print = createButton(QStringLiteral("btn_print"), 90,
                              QStringLiteral(":/vek_conclusion/Images/fileprint.png"),
-                             QStringLiteral("Распечатать протокол"));
+                             QStringLiteral("Распечатать протокол"), QKeySequence::Print);
     btn_save = createButton(QStringLiteral("btn_save"), 130,
                             QStringLiteral(":/vek_conclusion/Images/save.png"),
-                            QStringLiteral("Сохранить протокол"));
+                            QStringLiteral("Сохранить протокол"), QKeySequence::Save);
     btn_about = createButton(QStringLiteral("btn_about"), 960,
                              QStringLiteral(":/vek_conclusion/Images/info.png"),
-                             QStringLiteral("О программе"));
-    btn_addItem = createButton(QStringLiteral("btn_addItem"), 310,
-                               QStringLiteral(":/vek_conclusion/Images/add_item.png"),
-                               QStringLiteral("Добавить пункт"));
+                             QStringLiteral("О программе"), QKeySequence::HelpContents);
+    btn_addItem = createButton(
+        QStringLiteral("btn_addItem"), 310, QStringLiteral(":/vek_conclusion/Images/add_item.png"),
+        QStringLiteral("Добавить пункт"), QKeySequence(Qt::CTRL | Qt::Key_N));
 
     connect(btn_open, &QToolButton::clicked, this, &CCreateReport::openReport);
     connect(btn_preview, &QToolButton::clicked, this, &CCreateReport::previewReport);
@@ -52,10 +55,12 @@ CCreateReport::CCreateReport(QWidget* pParent) : QWidget(pParent), pComposer(pPa
     connect(btn_addItem, &QToolButton::clicked, this, &CCreateReport::slot_addItem_clicked);
 }
 
-CCreateReport::~CCreateReport() { delete pNewItem.data(); }
+CCreateReport::~CCreateReport() {
+    delete pNewItem.data();
+}
 
 QToolButton* CCreateReport::createButton(const QString& sName, int iX, const QString& sIcon,
-                                         const QString& sToolTip) {
+                                         const QString& sToolTip, const QKeySequence& shortcut) {
     auto* pButton = new QToolButton(this);
     pButton->setObjectName(sName);
     pButton->setGeometry(iX, 0, 30, 30);
@@ -64,7 +69,13 @@ QToolButton* CCreateReport::createButton(const QString& sName, int iX, const QSt
     icon.addFile(sIcon, QSize(), QIcon::Normal, QIcon::Off);
     pButton->setIcon(icon);
     pButton->setIconSize(QSize(32, 32));
-    pButton->setToolTip(sToolTip);
+    pButton->setToolTip(
+        QStringLiteral("%1 (%2)").arg(sToolTip, shortcut.toString(QKeySequence::NativeText)));
+    // the command is at hand wherever the form is scrolled or focused
+    auto pShortcut = new QShortcut(shortcut, this);
+    pShortcut->setObjectName(sName + QStringLiteral("_shortcut"));
+    pShortcut->setContext(Qt::WindowShortcut);
+    connect(pShortcut, &QShortcut::activated, pButton, &QToolButton::click);
     return pButton;
 }
 

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class CNewItem;
+class QKeySequence;
 class QToolButton;
 
 // The strip of icon buttons at the top of the form: open, preview, print,
@@ -37,8 +38,10 @@ protected:
     void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
+    // A button with its icon and a shortcut that works anywhere in the
+    // window; the tooltip names the shortcut.
     QToolButton* createButton(const QString& sName, int iX, const QString& sIcon,
-                              const QString& sToolTip);
+                              const QString& sToolTip, const QKeySequence& shortcut);
 
     QToolButton* btn_open = nullptr;
     QToolButton* btn_preview = nullptr;

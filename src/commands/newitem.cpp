@@ -3,6 +3,7 @@
 #include "app/userdialogs.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -73,12 +74,14 @@ CNewItem::CNewItem(QWidget* pParent) : QWidget(pParent) {
     edt_value->setAlignment(Qt::AlignCenter);
     gridLayout->addWidget(edt_value, 1, 3, 1, 2);
 
-    gridLayout->addItem(new QSpacerItem(194, 20, QSizePolicy::Expanding, QSizePolicy::Minimum), 2, 1);
+    gridLayout->addItem(new QSpacerItem(194, 20, QSizePolicy::Expanding, QSizePolicy::Minimum), 2,
+                        1);
     btn_addItem = new QPushButton(QStringLiteral("Добавить пункт"), this);
     btn_addItem->setObjectName(QStringLiteral("btn_addItem"));
     btn_addItem->setFixedSize(250, 30);
     gridLayout->addWidget(btn_addItem, 2, 2, 1, 2);
-    gridLayout->addItem(new QSpacerItem(194, 20, QSizePolicy::Expanding, QSizePolicy::Minimum), 2, 4);
+    gridLayout->addItem(new QSpacerItem(194, 20, QSizePolicy::Expanding, QSizePolicy::Minimum), 2,
+                        4);
 
     connect(btn_addItem, &QPushButton::clicked, this, &CNewItem::slot_newItem_clicked);
 }
@@ -105,4 +108,12 @@ void CNewItem::slot_newItem_clicked() {
         return;
     }
     emit addNewItem(iNum, sName, sValue);
+}
+
+void CNewItem::keyPressEvent(QKeyEvent* pEvent) {
+    if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) {
+        slot_newItem_clicked();
+        return;
+    }
+    QWidget::keyPressEvent(pEvent);
 }

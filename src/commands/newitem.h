@@ -27,6 +27,10 @@ signals:
 public slots:
     virtual void slot_newItem_clicked();
 
+protected:
+    // Enter in any field adds the item, as the button does.
+    void keyPressEvent(QKeyEvent* pEvent) override;
+
 private:
     QGridLayout* gridLayout = nullptr;
     QLabel* lbl_number = nullptr;

@@ -1,7 +1,7 @@
 #include "composer/aboutwindow.h"
 
-#include "app/resources.h"
 #include "app/constants.h"
+#include "app/resources.h"
 
 #include <QCoreApplication>
 #include <QTextBrowser>
@@ -33,8 +33,8 @@ CAboutWindow::CAboutWindow(QWidget* pParent)
     aboutTBrowser->setFrameShadow(QFrame::Plain);
     aboutTBrowser->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     aboutTBrowser->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    aboutTBrowser->setTextInteractionFlags(Qt::LinksAccessibleByMouse
-                                           | Qt::LinksAccessibleByKeyboard);
+    aboutTBrowser->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
+                                           Qt::LinksAccessibleByKeyboard);
     aboutTBrowser->setOpenLinks(true);
     aboutTBrowser->setOpenExternalLinks(true);
     aboutTBrowser->setHtml(buildHtml());

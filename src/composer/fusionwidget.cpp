@@ -17,13 +17,19 @@
 #include "refdata/referencefiles.h"
 #include "results/conclusion.h"
 
+#include <QAbstractScrollArea>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QDataStream>
 #include <QDate>
+#include <QDir>
 #include <QPrinter>
 #include <QResizeEvent>
+#include <algorithm>
 #include <new>
 
-CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent)
-    : QWidget(pParent), sAppDir(sAppDir) {
+CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent, const QString& sDataDir)
+    : QWidget(pParent), sAppDir(sAppDir), sDataDir(sDataDir.isEmpty() ? sAppDir : sDataDir) {
     sCustomerCaption = QStringLiteral("Заказчик:");
     sReasonCaption = QStringLiteral("Основание для проведения контроля:");
     sStandardsCaption = QStringLiteral("Контроль выполнен согласно:");
@@ -34,16 +40,21 @@ CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent)
     lstMethodsGenitive = methodsGenitive();
     lstMethodsDative = methodsDative();
 
-    sWorkDir = CReferenceFiles::loadWorkDir(sAppDir);
-    CReferenceFiles::loadTechnicians(sAppDir, lstTechnicians);
-    CReferenceFiles::loadTools(sAppDir, lstTools);
-    CReferenceFiles::loadOptional(sAppDir, lstOrganizations, lstStandards, lstAssessments);
+    sWorkDir = CReferenceFiles::loadWorkDir(readDir(CReferenceFiles::sWorkDirFile));
+    // a program directory the user cannot write is no place for documents
+    if (sWorkDir == sAppDir && this->sDataDir != sAppDir)
+        sWorkDir = QDir::homePath();
+    CReferenceFiles::loadTechnicians(readDir(CReferenceFiles::sTechniciansFile), lstTechnicians);
+    CReferenceFiles::loadTools(readDir(CReferenceFiles::sToolsFile), lstTools);
+    CReferenceFiles::loadOptional(readDir(CReferenceFiles::sOptionalFile), lstOrganizations,
+                                  lstStandards, lstAssessments);
 
     pAboutWindow = new (std::nothrow) CAboutWindow(this);
     if (!pAboutWindow || !createSections()) {
         CUserDialogs::critical(this, g_sCriticalTitle, g_sMemoryExhausted);
         return;
     }
+    loadLastHeader();
     slot_innerWidgetHeightChanged();
     pPrinter = new QPrinter(QPrinter::ScreenResolution);
     pPrinter->setPageOrientation(QPageLayout::Landscape);
@@ -65,6 +76,10 @@ bool CFusionWidget::createSections() {
     auto connectHeight = [this](auto* pSection) {
         connect(pSection, &std::remove_pointer_t<decltype(pSection)>::widgetHeightChanged, this,
                 &CFusionWidget::slot_innerWidgetHeightChanged);
+    };
+    // a row added on the same line changes no height, but the order of Tab
+    auto connectRows = [this](CExtItem* pSection) {
+        connect(pSection, &CExtItem::listItemsWidgetChanged, this, &CFusionWidget::updateTabOrder);
     };
 
     CCreateReport* pBar = addSection(new (std::nothrow) CCreateReport(this));
@@ -93,6 +108,7 @@ bool CFusionWidget::createSections() {
     if (!pMethodsSet)
         return false;
     connectHeight(pMethodsSet);
+    connectRows(pMethodsSet);
     connect(pMethodsSet, &CMethodsSet::setOfSelectedItemsChanged, this,
             &CFusionWidget::slot_usedMethodsChanged);
     connect(pMethodsSet, &CMethodsSet::listItemsWidgetChanged, this,
@@ -103,6 +119,7 @@ bool CFusionWidget::createSections() {
     if (!pDates)
         return false;
     connectHeight(pDates);
+    connectRows(pDates);
 
     if (!(pCustomerItem = addSection(
               new (std::nothrow) CStdComboItem(this, 2, sCustomerCaption, organizationNames()))))
@@ -141,11 +158,13 @@ bool CFusionWidget::createSections() {
     if (!pStandards)
         return false;
     connectHeight(pStandards);
+    connectRows(pStandards);
     auto pAssessments =
         addSection(new (std::nothrow) CEditableSet(this, 9, sAssessmentCaption, lstAssessments));
     if (!pAssessments)
         return false;
     connectHeight(pAssessments);
+    connectRows(pAssessments);
 
     pToolsSection = addSection(new (std::nothrow) CMeasuringTool(
         10, QStringLiteral("Приборы и оборудование:"), lstTools, this));
@@ -171,6 +190,49 @@ void CFusionWidget::slot_innerWidgetHeightChanged() {
     const int h = layOutSections();
     setMinimumSize(1000, h);
     resize(width(), h);
+    updateTabOrder();
+}
+
+namespace {
+// Whether Tab stops at w itself: the inner parts of a combo box, a spin box
+// or a scrolled view are reached through their owner.
+bool isTabStop(const QWidget* w, const QWidget* pSection) {
+    if (!(w->focusPolicy() & Qt::TabFocus) || !w->isEnabled() || !w->isVisibleTo(pSection))
+        return false;
+    for (const QWidget* p = w->parentWidget(); p && p != pSection; p = p->parentWidget()) {
+        if (qobject_cast<const QComboBox*>(p) || qobject_cast<const QAbstractSpinBox*>(p) ||
+            qobject_cast<const QAbstractScrollArea*>(p))
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+void CFusionWidget::updateTabOrder() {
+    // lines of a section are at least 30 pixels apart; a "-" under a "+"
+    // belongs to the line of the "+"
+    constexpr int iLineHeight = 30;
+    QWidget* pPrevious = nullptr;
+    for (QWidget* pSection : std::as_const(lstSections)) {
+        QList<QWidget*> lstStops;
+        const auto lstChildren = pSection->findChildren<QWidget*>();
+        for (QWidget* w : lstChildren) {
+            if (isTabStop(w, pSection))
+                lstStops.append(w);
+        }
+        std::stable_sort(lstStops.begin(), lstStops.end(), [pSection](QWidget* a, QWidget* b) {
+            const QPoint pa = a->mapTo(pSection, QPoint(0, 0));
+            const QPoint pb = b->mapTo(pSection, QPoint(0, 0));
+            const int la = pa.y() / iLineHeight;
+            const int lb = pb.y() / iLineHeight;
+            return la != lb ? la < lb : pa.x() < pb.x();
+        });
+        for (QWidget* w : std::as_const(lstStops)) {
+            if (pPrevious)
+                QWidget::setTabOrder(pPrevious, w);
+            pPrevious = w;
+        }
+    }
 }
 
 void CFusionWidget::resizeEvent(QResizeEvent* pEvent) {
@@ -280,12 +342,29 @@ void CFusionWidget::syncOrganizations() {
 
 bool CFusionWidget::saveReferenceFiles() {
     QStringList lstFailed;
-    if (CReferenceFiles::saveReferenceFiles(sAppDir, sWorkDir, lstTechnicians, lstTools,
+    // the laboratory issues its next protocol under the same header
+    bool bHeaderWritten = CReferenceFiles::writeStreamFile(
+        CReferenceFiles::filePath(sDataDir, CReferenceFiles::sHeaderFile),
+        [this](QDataStream& out) { out << *pHeader; });
+    if (CReferenceFiles::saveReferenceFiles(sDataDir, sWorkDir, lstTechnicians, lstTools,
                                             lstOrganizations, lstStandards, lstAssessments,
-                                            &lstFailed))
+                                            &lstFailed) &&
+        bHeaderWritten)
         return true;
+    if (!bHeaderWritten)
+        lstFailed.append(CReferenceFiles::filePath(sDataDir, CReferenceFiles::sHeaderFile));
     reportUnwrittenFiles(lstFailed);
     return false;
+}
+
+QString CFusionWidget::readDir(const QString& sFile) const {
+    return CReferenceFiles::readDirFor(sAppDir, sDataDir, sFile);
+}
+
+void CFusionWidget::loadLastHeader() {
+    CReferenceFiles::readStreamFile(CReferenceFiles::filePath(readDir(CReferenceFiles::sHeaderFile),
+                                                              CReferenceFiles::sHeaderFile),
+                                    [this](QDataStream& in) { in >> *pHeader; });
 }
 
 void CFusionWidget::reportUnwrittenFiles(const QStringList& lstFailed) {
@@ -309,7 +388,7 @@ void CFusionWidget::slot_specListEdited(CConclusion* pSender) {
         if (pConclusion != pSender)
             pConclusion->setSpecialists(lstTechnicians);
     }
-    if (!CReferenceFiles::saveTechnicians(sAppDir, lstTechnicians))
+    if (!CReferenceFiles::saveTechnicians(sDataDir, lstTechnicians))
         reportUnwrittenFiles(
-            {CReferenceFiles::filePath(sAppDir, CReferenceFiles::sTechniciansFile)});
+            {CReferenceFiles::filePath(sDataDir, CReferenceFiles::sTechniciansFile)});
 }

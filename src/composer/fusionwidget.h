@@ -26,14 +26,28 @@ class QPrinter;
 class CFusionWidget : public QWidget, public CLastNumberSource {
     Q_OBJECT
 public:
-    // sAppDir is the directory of the reference files.
-    explicit CFusionWidget(const QString& sAppDir, QWidget* pParent = nullptr);
+    // Fixed places in the list of sections: they never move, because user
+    // items and conclusions are only ever inserted from iFirstNumberedIndex on.
+    static constexpr int iProtocolNumberIndex = 3;
+    static constexpr int iProtocolDateIndex = 4;
+    static constexpr int iMethodsIndex = 5;
+    static constexpr int iFirstNumberedIndex = 6;
+
+    // sAppDir is the program's directory; the reference files are written to
+    // sDataDir (sAppDir when empty) and read from there, or from sAppDir
+    // where sDataDir does not hold them yet.
+    explicit CFusionWidget(const QString& sAppDir, QWidget* pParent = nullptr,
+                           const QString& sDataDir = QString());
     ~CFusionWidget() override;
 
     const QList<QWidget*>& sections() const { return lstSections; }
     const QString& workDir() const { return sWorkDir; }
 
     int layOutSections();
+    // Tab moves through the form as it reads: section by section, and within
+    // a section line by line, left to right, each "+" and "-" after the
+    // editors it follows.
+    void updateTabOrder();
     QStringList organizationNames() const;
 
     // Rendering and the close-time check.
@@ -44,6 +58,9 @@ public:
     // Asks whether to save a changed protocol; false when the window must
     // stay open (the user wanted it saved but no document was written).
     bool askSaveOnClose();
+    // Offers to save a changed protocol before it is closed or replaced;
+    // false when the user wanted it saved but no document was written.
+    bool offerToSaveChanges();
     QPrinter* printer() const { return pPrinter; }
     // The expired or missing validities of specialists and instruments, a
     // line each; when there are any the user is asked whether to print all
@@ -59,6 +76,9 @@ public:
     // only as far as it was sound.
     bool readDocument(QDataStream& in);
     void removeUserItems();
+    // Opens a document with the checks and warnings of the open button
+    // (extension, readable, damaged); true when it was read whole.
+    bool openDocument(const QString& sFileName);
     // Saves with the file dialog; true when a document was written.
     bool saveReport();
     // Writes the four reference files; warns and returns false when one
@@ -133,12 +153,16 @@ private:
     // A written conclusion switched on or off: the sections after its
     // conclusion follow its new last number.
     void slot_conclusionNumbersChanged(CConclusion* pSender);
+    QString readDir(const QString& sFile) const;
+    // Starts a new protocol with the laboratory header saved last.
+    void loadLastHeader();
     // Tells the user which reference files could not be written.
     void reportUnwrittenFiles(const QStringList& lstFailed);
     // Every panel judges its validity by the protocol date shown.
     void applyProtocolDate(const QDate& dt);
 
     QString sAppDir;
+    QString sDataDir;
     QString sWorkDir;
     QList<QWidget*> lstSections;
     QList<CStdItem*> lstUserItems;

@@ -63,6 +63,10 @@ bool CFusionWidget::isChanged() {
 }
 
 bool CFusionWidget::askSaveOnClose() {
+    return offerToSaveChanges();
+}
+
+bool CFusionWidget::offerToSaveChanges() {
     if (!isChanged())
         return true;
     const auto eAnswer = CUserDialogs::question(
@@ -83,9 +87,11 @@ bool CFusionWidget::saveReport() {
     QString sFileName = CUserDialogs::get().saveFileName(this, g_sSaveTitle, sWorkDir, g_sFilter);
     if (sFileName.isEmpty())
         return false;
-    // a name typed without an extension gets ".rpt", so it can be opened again
+    // a name typed without an extension gets ".rpt", so it can be opened
+    // again; a name ending in a point gets "rpt" after it
     if (QFileInfo(sFileName).suffix().isEmpty())
-        sFileName += QStringLiteral(".rpt");
+        sFileName +=
+            sFileName.endsWith(QLatin1Char('.')) ? QStringLiteral("rpt") : QStringLiteral(".rpt");
     sWorkDir = QFileInfo(sFileName).absolutePath();
 
     const QString sCannotWrite = QStringLiteral("Не удалось открыть файл \"%1\"\nдля записи!");
@@ -108,13 +114,13 @@ bool CFusionWidget::saveReport() {
 
 void CFusionWidget::commitEdits() {
     commitPendingInput();
-    if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(3)))
+    if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(iProtocolNumberIndex)))
         pNumber->commitValue();
-    for (int i = 6; i < lstSections.size(); ++i) {
+    for (int i = iFirstNumberedIndex; i < lstSections.size(); ++i) {
         if (auto pItem = qobject_cast<CStdItem*>(lstSections[i]))
             pItem->commitValue();
     }
-    for (int i = 6; i < lstSections.size(); ++i) {
+    for (int i = iFirstNumberedIndex; i < lstSections.size(); ++i) {
         auto pSet = qobject_cast<CEditableSet*>(lstSections[i]);
         if (!pSet)
             continue;
@@ -134,11 +140,11 @@ void CFusionWidget::commitEdits() {
 void CFusionWidget::writeDocument(QDataStream& out) {
     out.setVersion(QDataStream::Qt_4_6);
     out << qint16(eTagHeader) << *pHeader;
-    if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(3)))
+    if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(iProtocolNumberIndex)))
         out << qint16(eTagStdItem) << *pNumber;
     out << qint16(eTagDate) << *pDateItem;
     out << qint16(eTagMethods) << *pMethodsSet;
-    for (int i = 6; i < lstSections.size(); ++i) {
+    for (int i = iFirstNumberedIndex; i < lstSections.size(); ++i) {
         QWidget* pSection = lstSections[i];
         if (auto pItem = qobject_cast<CStdItem*>(pSection)) {
             if (!lstUserItems.contains(pItem))
@@ -190,10 +196,12 @@ bool CFusionWidget::readDocument(QDataStream& in) {
             in >> scratchItem;
             if (in.status() != QDataStream::Ok)
                 break;
-            for (int i = 3; i < N; ++i) {
+            for (int i = iProtocolNumberIndex; i < N; ++i) {
                 auto pItem = qobject_cast<CStdItem*>(lstSections[i]);
                 if (pItem && pItem->name() == scratchItem.name()) {
-                    pItem->setNumber(scratchItem.number());
+                    // the protocol number never shows a number of its own
+                    if (i != iProtocolNumberIndex)
+                        pItem->setNumber(scratchItem.number());
                     pItem->setValue(scratchItem.value());
                     break;
                 }
@@ -260,22 +268,20 @@ bool CFusionWidget::readDocument(QDataStream& in) {
 
 void CFusionWidget::slot_openSavedReport() {
     // unsaved changes are offered for saving before they are replaced
-    if (isChanged()) {
-        const auto eAnswer = CUserDialogs::question(
-            this, g_sAppTitle,
-            QStringLiteral("Начальные данные были изменены. Желаете сохранить текущий протокол?"));
-        if (eAnswer == QMessageBox::Yes && !saveReport())
-            return;
-    }
+    if (!offerToSaveChanges())
+        return;
     const QString sFileName =
         CUserDialogs::get().openFileName(this, g_sOpenTitle, sWorkDir, g_sFilter);
-    if (sFileName.isEmpty())
-        return;
+    if (!sFileName.isEmpty())
+        openDocument(sFileName);
+}
+
+bool CFusionWidget::openDocument(const QString& sFileName) {
     if (!sFileName.endsWith(QStringLiteral(".rpt"))) {
         CUserDialogs::warning(
             this, g_sOpenTitle,
             QStringLiteral("Указан файл \"%1\"\nс неправильным расширением!").arg(sFileName));
-        return;
+        return false;
     }
     sWorkDir = QFileInfo(sFileName).absolutePath();
     QDir::setCurrent(sWorkDir);
@@ -284,7 +290,7 @@ void CFusionWidget::slot_openSavedReport() {
         CUserDialogs::warning(
             this, g_sOpenTitle,
             QStringLiteral("Не удалось открыть файл \"%1\" для чтения!").arg(sFileName));
-        return;
+        return false;
     }
     QDataStream in(&file);
     const bool bSound = readDocument(in);
@@ -294,6 +300,7 @@ void CFusionWidget::slot_openSavedReport() {
             this, g_sOpenTitle,
             QStringLiteral("Документ \"%1\" поврежден и прочитан только частично!").arg(sFileName));
     takeSnapshot();
+    return bSound;
 }
 
 void CFusionWidget::readComboRecord(QDataStream& in, int N) {
@@ -329,7 +336,7 @@ void CFusionWidget::readComboRecord(QDataStream& in, int N) {
         pTarget = pReasonItem;
     }
     const int iTarget = lstSections.indexOf(pTarget);
-    if (!pTarget || iTarget < 6 || iTarget >= N)
+    if (!pTarget || iTarget < iFirstNumberedIndex || iTarget >= N)
         return;
     pTarget->setNumber(scratch.number());
     pTarget->setChoices(L);
@@ -348,7 +355,7 @@ void CFusionWidget::readEditableSetRecord(QDataStream& in, int N) {
         pReference = &lstAssessments;
     QStringList lstTexts;
     scratch.collectTexts(lstTexts);
-    for (int i = 6; i < N; ++i) {
+    for (int i = iFirstNumberedIndex; i < N; ++i) {
         auto pSet = qobject_cast<CEditableSet*>(lstSections[i]);
         if (!pSet || pSet->name() != scratch.name())
             continue;
@@ -372,7 +379,7 @@ void CFusionWidget::readDateSetRecord(QDataStream& in, int N) {
     in >> scratch;
     if (in.status() != QDataStream::Ok)
         return;
-    for (int i = 6; i < N; ++i) {
+    for (int i = iFirstNumberedIndex; i < N; ++i) {
         auto pSet = qobject_cast<CExtDatSet*>(lstSections[i]);
         if (!pSet || pSet->name() != scratch.name())
             continue;
@@ -388,7 +395,7 @@ void CFusionWidget::readToolsRecord(QDataStream& in, int N) {
     CMeasuringTool::Record record;
     if (!CMeasuringTool::parseRecord(in, record))
         return;
-    for (int i = 6; i < N; ++i) {
+    for (int i = iFirstNumberedIndex; i < N; ++i) {
         if (auto pTools = qobject_cast<CMeasuringTool*>(lstSections[i])) {
             pTools->applyRecord(record);
             return;

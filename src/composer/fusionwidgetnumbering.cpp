@@ -61,7 +61,7 @@ int CFusionWidget::numberBefore(int index) const {
 int CFusionWidget::insertPositionFor(int iNum) const {
     if (lastNumber() < iNum)
         return lstSections.size();
-    for (int i = 6; i < lstSections.size(); ++i) {
+    for (int i = iFirstNumberedIndex; i < lstSections.size(); ++i) {
         const int n = firstNumberOf(lstSections[i]);
         if (n != 0 && n > iNum)
             return i;
@@ -95,7 +95,8 @@ void CFusionWidget::slot_addNewStdItem(int iNum, const QString& sName, const QSt
             slot_innerWidgetHeightChanged();
         return;
     }
-    for (int i = 0; i < lstSections.size(); ++i) {
+    // user items never go before the fixed sections
+    for (int i = iFirstNumberedIndex; i < lstSections.size(); ++i) {
         QWidget* pSection = lstSections[i];
         if (!isNumbered(pSection))
             continue;

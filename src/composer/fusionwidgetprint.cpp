@@ -23,7 +23,7 @@ QString CFusionWidget::buildProtocolHtml(int* pSectionCount) {
     // before, which the print does not show
     int iShift = 0;
     int k = 0;
-    for (int i = 6; i < lstSections.size(); ++i) {
+    for (int i = iFirstNumberedIndex; i < lstSections.size(); ++i) {
         if (auto pConclusion = qobject_cast<CConclusion*>(lstSections[i])) {
             sHtml += pConclusion->toHtml(iShift + k);
             ++k;
@@ -32,10 +32,10 @@ QString CFusionWidget::buildProtocolHtml(int* pSectionCount) {
         auto pItem = qobject_cast<CReportItemWidget*>(lstSections[i]);
         if (!pItem)
             continue;
-        // an empty customer is left out of the print; the items after it
-        // print one number lower than on screen
+        // a customer that prints no text is left out of the print; the
+        // items after it print one number lower than on screen
         auto pCombo = qobject_cast<CStdComboItem*>(pItem);
-        if (pCombo && pCombo->name() == sCustomerCaption && pCombo->value().isEmpty()) {
+        if (pCombo && pCombo->name() == sCustomerCaption && pCombo->valueText().isEmpty()) {
             iShift = 1;
             continue;
         }
@@ -46,7 +46,7 @@ QString CFusionWidget::buildProtocolHtml(int* pSectionCount) {
 
 QString CFusionWidget::protocolHeading() {
     QString sNumber;
-    if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(3)))
+    if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(iProtocolNumberIndex)))
         sNumber = pNumber->valueText();
     const QList<int> lstChosen = chosenMethods();
     QString sMethods;

@@ -41,7 +41,8 @@ CReportHeader::CReportHeader(QWidget* pParent)
     edt_labName->setMaximumSize(16777215, 30);
     setFontStyle(edt_labName, g_iNormal, true, 12);
     edt_labName->setAlignment(Qt::AlignCenter);
-    edt_labName->setFocusPolicy(Qt::ClickFocus);
+    // reached with Tab too: the prompt gives way on any focus
+    edt_labName->setFocusPolicy(Qt::StrongFocus);
     edt_labName->setText(sLabNamePrompt);
 
     edt_address = new CLineEditHeir(this);
@@ -51,7 +52,7 @@ CReportHeader::CReportHeader(QWidget* pParent)
     edt_address->setMaximumSize(16777215, 30);
     setFontStyle(edt_address, g_iNormal, true, 12);
     edt_address->setAlignment(Qt::AlignCenter);
-    edt_address->setFocusPolicy(Qt::ClickFocus);
+    edt_address->setFocusPolicy(Qt::StrongFocus);
     edt_address->setText(sAddressPrompt);
 
     lbl_phone = new QLabel(this);
@@ -136,9 +137,15 @@ void CReportHeader::setAddress(const QString& sNewAddress) {
     edt_address->setText(sNewAddress.isEmpty() ? sAddressPrompt : sNewAddress);
 }
 
-QString CReportHeader::phone() const { return edt_phone->text(); }
-QString CReportHeader::licence() const { return edt_licence->text(); }
-QString CReportHeader::issuedBy() const { return edt_issued_by->text(); }
+QString CReportHeader::phone() const {
+    return edt_phone->text();
+}
+QString CReportHeader::licence() const {
+    return edt_licence->text();
+}
+QString CReportHeader::issuedBy() const {
+    return edt_issued_by->text();
+}
 
 void CReportHeader::setPhoneLicenceIssuer(const QString& sPhone, const QString& sLicence,
                                           const QString& sIssuedBy) {
@@ -153,9 +160,9 @@ QString CReportHeader::toHtml() const {
     return sH2 + sLabName.toHtmlEscaped() + QStringLiteral("</b></H2>") + sH4 +
            sAddress.toHtmlEscaped() + QStringLiteral("&nbsp;&nbsp;&nbsp;") + lbl_phone->text() +
            QStringLiteral(" ") + edt_phone->text().toHtmlEscaped() + QStringLiteral("</b></H4>") +
-           sH4 + lbl_licence->text() + edt_licence->text().toHtmlEscaped() +
-           QStringLiteral(", ") + lbl_issued_by->text() + QStringLiteral(" ") +
-           edt_issued_by->text().toHtmlEscaped() + QStringLiteral("</b><BR></H4>");
+           sH4 + lbl_licence->text() + edt_licence->text().toHtmlEscaped() + QStringLiteral(", ") +
+           lbl_issued_by->text() + QStringLiteral(" ") + edt_issued_by->text().toHtmlEscaped() +
+           QStringLiteral("</b><BR></H4>");
 }
 
 void CReportHeader::slot_labName_focusReceived() {
@@ -166,7 +173,9 @@ void CReportHeader::slot_labName_focusReceived() {
     setFontStyle(edt_labName, g_iBold, false, 16);
 }
 
-void CReportHeader::slot_labName_focusLost() { setLabName(edt_labName->text()); }
+void CReportHeader::slot_labName_focusLost() {
+    setLabName(edt_labName->text());
+}
 
 void CReportHeader::slot_address_focusReceived() {
     if (edt_address->text() != sAddressPrompt)
@@ -177,7 +186,9 @@ void CReportHeader::slot_address_focusReceived() {
     edt_address->setFont(f);
 }
 
-void CReportHeader::slot_address_focusLost() { setAddress(edt_address->text()); }
+void CReportHeader::slot_address_focusLost() {
+    setAddress(edt_address->text());
+}
 
 void CReportHeader::resizeEvent(QResizeEvent* pEvent) {
     QWidget::resizeEvent(pEvent);

@@ -3,6 +3,7 @@
 #include "app/constants.h"
 
 #include <QCalendarWidget>
+#include <QKeyEvent>
 
 CDateEditHeir::CDateEditHeir(QWidget* pParent) : QDateEdit(pParent) {
     setMinimumDate(g_dtDefault);
@@ -20,6 +21,16 @@ void CDateEditHeir::focusInEvent(QFocusEvent* pEvent) {
     if (date() == g_dtDefault)
         setDate(QDate::currentDate());
     QDateEdit::focusInEvent(pEvent);
+}
+
+void CDateEditHeir::keyPressEvent(QKeyEvent* pEvent) {
+    // the placeholder "__.__.____" takes no digits: a date to type over comes first
+    if (date() == g_dtDefault && !pEvent->text().isEmpty() && pEvent->text().at(0).isDigit()) {
+        setDate(QDate::currentDate());
+        setCurrentSection(QDateTimeEdit::DaySection);
+        setSelectedSection(QDateTimeEdit::DaySection);
+    }
+    QDateEdit::keyPressEvent(pEvent);
 }
 
 void CDateEditHeir::focusOutEvent(QFocusEvent* pEvent) {

@@ -16,4 +16,7 @@ signals:
 protected:
     void focusInEvent(QFocusEvent* pEvent) override;
     void focusOutEvent(QFocusEvent* pEvent) override;
+    // A digit typed into an unset field starts today's date with its day
+    // selected, so that "10122026" gives 10.12.2026.
+    void keyPressEvent(QKeyEvent* pEvent) override;
 };

@@ -77,7 +77,11 @@ QString CStdComboItem::toHtml(int iShift) {
         return QString();
     return QStringLiteral("<p>%1. %2 %3.</p>\n")
         .arg(QString::number(iNumber - iShift), sItemName.toHtmlEscaped(),
-             cmb_values->currentText().toHtmlEscaped());
+             valueText().toHtmlEscaped());
+}
+
+QString CStdComboItem::valueText() const {
+    return cmb_values->currentText();
 }
 
 void CStdComboItem::setChoices(const QStringList& list) {
@@ -165,8 +169,7 @@ void CStdComboItem::resizeEvent(QResizeEvent* pEvent) {
 }
 
 void CStdComboItem::updateValueWidth() {
-    const int iAvail =
-        width() - lbl_num->width() - btn_deleteItem->width() - iNameWidth - 40;
+    const int iAvail = width() - lbl_num->width() - btn_deleteItem->width() - iNameWidth - 40;
     const QFontMetrics fm(cmb_values->font());
     int a = 0;
     for (const QString& s : lstChoices)

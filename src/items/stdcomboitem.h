@@ -39,6 +39,8 @@ public:
     void commitValue();
 
     QString value() const { return sValue; }
+    // The text the item shows and prints, entered or still being typed.
+    QString valueText() const;
     QStringList choices() const { return lstChoices; }
 
 signals:

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <QSaveFile>
+#include <QTemporaryFile>
 #include <QTextCodec>
 
 #include <functional>
@@ -15,6 +16,7 @@ const QString CReferenceFiles::sWorkDirFile = QStringLiteral("program_wd");
 const QString CReferenceFiles::sTechniciansFile = QStringLiteral("technicians.hmdb");
 const QString CReferenceFiles::sToolsFile = QStringLiteral("tools.hmdb");
 const QString CReferenceFiles::sOptionalFile = QStringLiteral("optional.hmdb");
+const QString CReferenceFiles::sHeaderFile = QStringLiteral("laboratory.hmdb");
 
 namespace {
 
@@ -25,9 +27,12 @@ QTextCodec* workDirCodec() {
     return QTextCodec::codecForName("Windows-1251");
 }
 
+} // namespace
+
 // Opens the file of a reference list for reading as a Qt 4.6 stream and
 // hands the stream to pRead. False when the file cannot be opened.
-bool readStreamFile(const QString& sPath, const std::function<void(QDataStream&)>& pRead) {
+bool CReferenceFiles::readStreamFile(const QString& sPath,
+                                     const std::function<void(QDataStream&)>& pRead) {
     QFile file(sPath);
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
         return false;
@@ -39,7 +44,8 @@ bool readStreamFile(const QString& sPath, const std::function<void(QDataStream&)
 
 // Writes a reference file through a temporary file that replaces the old one
 // only when everything was written.
-bool writeStreamFile(const QString& sPath, const std::function<void(QDataStream&)>& pWrite) {
+bool CReferenceFiles::writeStreamFile(const QString& sPath,
+                                      const std::function<void(QDataStream&)>& pWrite) {
     QSaveFile file(sPath);
     if (!file.open(QIODevice::WriteOnly))
         return false;
@@ -53,7 +59,19 @@ bool writeStreamFile(const QString& sPath, const std::function<void(QDataStream&
     return commitSaveFile(file);
 }
 
-} // namespace
+QString CReferenceFiles::dataDirFor(const QString& sAppDir, const QString& sUserDir) {
+    // a file that can be created is the only sure test, whoever runs the program
+    QTemporaryFile probe(filePath(sAppDir, QStringLiteral(".write-probe-XXXXXX")));
+    if (probe.open())
+        return sAppDir;
+    QDir().mkpath(sUserDir);
+    return sUserDir;
+}
+
+QString CReferenceFiles::readDirFor(const QString& sAppDir, const QString& sDataDir,
+                                    const QString& sFile) {
+    return QFileInfo::exists(filePath(sDataDir, sFile)) ? sDataDir : sAppDir;
+}
 
 QString CReferenceFiles::filePath(const QString& sDir, const QString& sFile) {
     if (sDir.endsWith(QLatin1Char('/')))
@@ -83,18 +101,19 @@ QString CReferenceFiles::loadWorkDir(const QString& sDir) {
 }
 
 bool CReferenceFiles::loadTechnicians(const QString& sDir, QList<Specialist>& lstTechnicians) {
-    return readStreamFile(filePath(sDir, sTechniciansFile),
-                          [&](QDataStream& in) { readRecordList(in, lstTechnicians); });
+    return CReferenceFiles::readStreamFile(filePath(sDir, sTechniciansFile), [&](QDataStream& in) {
+        readRecordList(in, lstTechnicians);
+    });
 }
 
 bool CReferenceFiles::loadTools(const QString& sDir, QList<Tool>& lstTools) {
-    return readStreamFile(filePath(sDir, sToolsFile),
-                          [&](QDataStream& in) { readRecordList(in, lstTools); });
+    return CReferenceFiles::readStreamFile(filePath(sDir, sToolsFile),
+                                           [&](QDataStream& in) { readRecordList(in, lstTools); });
 }
 
 bool CReferenceFiles::loadOptional(const QString& sDir, QList<Organization>& lstOrganizations,
                                    QStringList& lstStandards, QStringList& lstAssessments) {
-    return readStreamFile(filePath(sDir, sOptionalFile), [&](QDataStream& in) {
+    return CReferenceFiles::readStreamFile(filePath(sDir, sOptionalFile), [&](QDataStream& in) {
         // Each list is cleared even when an earlier one ended the data.
         readRecordList(in, lstOrganizations);
         lstStandards.clear();
@@ -124,19 +143,20 @@ bool CReferenceFiles::saveWorkDir(const QString& sDir, const QString& sWorkDir) 
 
 bool CReferenceFiles::saveTechnicians(const QString& sDir,
                                       const QList<Specialist>& lstTechnicians) {
-    return writeStreamFile(filePath(sDir, sTechniciansFile),
-                           [&](QDataStream& out) { writeRecordList(out, lstTechnicians); });
+    return CReferenceFiles::writeStreamFile(
+        filePath(sDir, sTechniciansFile),
+        [&](QDataStream& out) { writeRecordList(out, lstTechnicians); });
 }
 
 bool CReferenceFiles::saveTools(const QString& sDir, const QList<Tool>& lstTools) {
-    return writeStreamFile(filePath(sDir, sToolsFile),
-                           [&](QDataStream& out) { writeRecordList(out, lstTools); });
+    return CReferenceFiles::writeStreamFile(
+        filePath(sDir, sToolsFile), [&](QDataStream& out) { writeRecordList(out, lstTools); });
 }
 
 bool CReferenceFiles::saveOptional(const QString& sDir, const QList<Organization>& lstOrganizations,
                                    const QStringList& lstStandards,
                                    const QStringList& lstAssessments) {
-    return writeStreamFile(filePath(sDir, sOptionalFile), [&](QDataStream& out) {
+    return CReferenceFiles::writeStreamFile(filePath(sDir, sOptionalFile), [&](QDataStream& out) {
         writeRecordList(out, lstOrganizations);
         writeRecordList(out, lstStandards);
         writeRecordList(out, lstAssessments);

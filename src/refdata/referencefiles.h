@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class QDataStream;
+
 // The reference files kept in the program's directory: "program_wd" (the
 // directory the document dialogs start in, one line in Windows-1251),
 // "technicians.hmdb", "tools.hmdb" and "optional.hmdb" (Qt 4.6 data streams
@@ -21,6 +25,24 @@ public:
     static const QString sTechniciansFile; // "technicians.hmdb"
     static const QString sToolsFile;       // "tools.hmdb"
     static const QString sOptionalFile;    // "optional.hmdb"
+    static const QString sHeaderFile;      // "laboratory.hmdb": the last saved header
+
+    // Where the reference files are written: the application directory when
+    // it can be written, otherwise sUserDir (the user's data location),
+    // which is created when needed.
+    static QString dataDirFor(const QString& sAppDir, const QString& sUserDir);
+    // The directory a file is read from: sDataDir when it holds the file,
+    // otherwise sAppDir.
+    static QString readDirFor(const QString& sAppDir, const QString& sDataDir,
+                              const QString& sFile);
+
+    // Reads a Qt 4.6 stream file through pRead; false when it cannot be opened.
+    static bool readStreamFile(const QString& sPath,
+                               const std::function<void(QDataStream&)>& pRead);
+    // Writes a Qt 4.6 stream file through pWrite into a temporary file that
+    // replaces the old one only when everything was written.
+    static bool writeStreamFile(const QString& sPath,
+                                const std::function<void(QDataStream&)>& pWrite);
 
     // sDir + "/" + sFile, with no doubled separator.
     static QString filePath(const QString& sDir, const QString& sFile);

@@ -119,7 +119,7 @@ void CWidgetSpecial::buildForm() {
         place(pBox, pName, x, 35, w, 30);
         pBox->setEditable(true);
         pBox->setInsertPolicy(QComboBox::NoInsert);
-        pBox->setFocusPolicy(Qt::ClickFocus);
+        pBox->setFocusPolicy(Qt::StrongFocus);
         pBox->setMinimumSize(iMinWidth, 30);
         pBox->addItem(QString());
         return pBox;
@@ -132,7 +132,7 @@ void CWidgetSpecial::buildForm() {
 
     dedt_validity = new CDateEditHeir(grpb_specialist);
     place(dedt_validity, "dedt_validity", 700, 70, 120, 30);
-    dedt_validity->setFocusPolicy(Qt::ClickFocus);
+    dedt_validity->setFocusPolicy(Qt::StrongFocus);
 
     lbl_methods = new QLabel(methodLine(QString()), grpb_specialist);
     place(lbl_methods, "lbl_methods", 120, 70, 570, 30);
@@ -140,13 +140,13 @@ void CWidgetSpecial::buildForm() {
 
     cmb_qual = new QComboBox(grpb_specialist);
     place(cmb_qual, "cmb_qual", 940, 35, 50, 30);
-    cmb_qual->setFocusPolicy(Qt::ClickFocus);
+    cmb_qual->setFocusPolicy(Qt::StrongFocus);
     cmb_qual->addItems(g_lstLevels);
 
     edt_certlab = new QLineEdit(grpb_specialist);
     place(edt_certlab, "edt_certlab", 120, 105, 700, 30);
     edt_certlab->setFixedSize(700, 30);
-    edt_certlab->setFocusPolicy(Qt::ClickFocus);
+    edt_certlab->setFocusPolicy(Qt::StrongFocus);
 
     lbl_qual = label("lbl_qual", QStringLiteral("ур. квалиф-ии"), 800, 35, 130);
     lbl_certlab = label("lbl_certlab", QStringLiteral("выдано"), 10, 105, 100);

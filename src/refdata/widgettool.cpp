@@ -80,7 +80,7 @@ void CWidgetTool::buildForm() {
     lbl_validity = label("lbl_validity", QStringLiteral("действительно до"), 710, 50, 150);
     edt_certNumber = new QLineEdit(grpb_tool);
     place(edt_certNumber, "edt_certNumber", 530, 50, 150, 30);
-    edt_certNumber->setFocusPolicy(Qt::ClickFocus);
+    edt_certNumber->setFocusPolicy(Qt::StrongFocus);
     cmb_numbers = box("cmb_numbers", 840, 150);
     lbl_deviceNumber = label("lbl_deviceNumber", QStringLiteral("№"), 770, 10, 60);
     lbl_index = label("lbl_index", QString(), 10, 10, 40);
