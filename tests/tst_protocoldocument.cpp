@@ -166,6 +166,32 @@ private slots:
         QVERIFY(!form.isChanged());
     }
 
+    void atMostAThousandUserItems() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        const int iFixed = form.sections().size();
+        CBytes doc;
+        doc.i16(9).i32(1001);
+        for (int i = 0; i < 1001; ++i)
+            doc.i32(14 + i).str("Пункт:").str("");
+        QVERIFY(!readInto(form, doc.data)); // the 1001st is damage
+        QCOMPARE(form.userItems().size(), 1000);
+        QCOMPARE(form.lastNumber(), 1013);
+        // the form refuses another; no saved protocol is ever refused
+        form.slot_addNewStdItem(5, QStringLiteral("Ещё:"), QString());
+        QCOMPARE(dialogs.lstMessages.size(), 1);
+        QCOMPARE(dialogs.lstMessages[0].sTitle, QStringLiteral("Добавить пункт"));
+        QCOMPARE(form.userItems().size(), 1000);
+        // reading the next document removes them all and numbers the rest whole
+        // again; its own item comes back with its saved number
+        doc = CBytes();
+        doc.i16(9).i32(1).i32(3).str("Примечание:").str("x");
+        QVERIFY(readInto(form, doc.data));
+        QCOMPARE(form.sections().size(), iFixed + 1);
+        QCOMPARE(numbersFrom(form), QList<int>({1, 2, 3, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+    }
+
     void saveAndReopenGivesTheSameProtocol() {
         QTemporaryDir dir;
         CScriptedDialogs dialogs;

@@ -32,6 +32,9 @@ public:
     static constexpr int iProtocolDateIndex = 4;
     static constexpr int iMethodsIndex = 5;
     static constexpr int iFirstNumberedIndex = 6;
+    // The most items of their own a protocol holds; a document with more is
+    // damaged, and the new-item form refuses another.
+    static constexpr int iMaxUserItems = 1000;
 
     // sAppDir is the program's directory; the reference files are written to
     // sDataDir (sAppDir when empty) and read from there, or from sAppDir

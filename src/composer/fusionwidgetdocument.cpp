@@ -21,6 +21,7 @@
 #include <QFileInfo>
 
 #include <QSaveFile>
+#include <QSet>
 #include <algorithm>
 
 namespace {
@@ -168,15 +169,26 @@ void CFusionWidget::writeDocument(QDataStream& out) {
 }
 
 void CFusionWidget::removeUserItems() {
-    while (!lstUserItems.isEmpty()) {
-        CStdItem* pItem = lstUserItems.takeLast();
-        const int c = lstSections.indexOf(pItem);
-        if (c >= 0)
-            lstSections.removeAt(c);
-        delete pItem;
-        if (c >= 0)
-            renumberFrom(c, numberBefore(c) + 1);
+    if (lstUserItems.isEmpty())
+        return;
+    // one pass, however many there are: everything after the first of them
+    // is numbered on from the section before it, as removing them one by
+    // one would
+    const QSet<QWidget*> setUser(lstUserItems.cbegin(), lstUserItems.cend());
+    int iFirst = -1;
+    QList<QWidget*> lstKept;
+    lstKept.reserve(lstSections.size());
+    for (int i = 0; i < lstSections.size(); ++i) {
+        if (!setUser.contains(lstSections[i]))
+            lstKept.append(lstSections[i]);
+        else if (iFirst < 0)
+            iFirst = i;
     }
+    lstSections = lstKept;
+    qDeleteAll(lstUserItems);
+    lstUserItems.clear();
+    if (iFirst >= 0)
+        renumberFrom(iFirst, numberBefore(iFirst) + 1);
 }
 
 bool CFusionWidget::readDocument(QDataStream& in) {
@@ -220,6 +232,11 @@ bool CFusionWidget::readDocument(QDataStream& in) {
                 in >> scratchItem;
                 if (in.status() != QDataStream::Ok)
                     break;
+                // items beyond the most a protocol holds are damage
+                if (lstUserItems.size() >= iMaxUserItems) {
+                    bSound = false;
+                    continue;
+                }
                 if (!insertUserItem(insertPositionFor(scratchItem.number()), scratchItem.number(),
                                     scratchItem.name(), scratchItem.value(), false))
                     break;
@@ -375,17 +392,26 @@ void CFusionWidget::readEditableSetRecord(QDataStream& in, int N) {
 }
 
 void CFusionWidget::readDateSetRecord(QDataStream& in, int N) {
-    CExtDatSet scratch(nullptr, 0, QString());
-    in >> scratch;
-    if (in.status() != QDataStream::Ok)
+    qint32 iNum = 0;
+    QString sName;
+    QList<QDate> lstRead;
+    if (!CExtDatSet::readRecord(in, iNum, sName, lstRead))
         return;
+    // the dates a list of date editors would give back: at most as many as
+    // it makes, a date before 2012 unset, an empty list one unset date
+    QList<QDate> lstDates;
+    for (const QDate& dt : std::as_const(lstRead)) {
+        if (lstDates.size() == CExtItem::iMaxStoredSubItems)
+            break;
+        lstDates.append(dt.isValid() && dt.year() >= 2012 ? dt : g_dtDefault);
+    }
+    if (lstDates.isEmpty())
+        lstDates.append(g_dtDefault);
     for (int i = iFirstNumberedIndex; i < N; ++i) {
         auto pSet = qobject_cast<CExtDatSet*>(lstSections[i]);
-        if (!pSet || pSet->name() != scratch.name())
+        if (!pSet || pSet->name() != sName)
             continue;
-        QList<QDate> lstDates;
-        scratch.collectDates(lstDates);
-        pSet->setNumber(scratch.number());
+        pSet->setNumber(iNum);
         pSet->setDates(lstDates);
         return;
     }

@@ -90,6 +90,13 @@ bool CFusionWidget::insertUserItem(int index, int iNum, const QString& sName, co
 }
 
 void CFusionWidget::slot_addNewStdItem(int iNum, const QString& sName, const QString& sValue) {
+    if (lstUserItems.size() >= iMaxUserItems) {
+        CUserDialogs::warning(this, QStringLiteral("Добавить пункт"),
+                              QStringLiteral("В протоколе уже %1 добавленных пунктов: больше "
+                                             "добавить нельзя!")
+                                  .arg(iMaxUserItems));
+        return;
+    }
     if (lastNumber() < iNum) {
         if (insertUserItem(lstSections.size(), iNum, sName, sValue, true))
             slot_innerWidgetHeightChanged();

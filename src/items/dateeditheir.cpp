@@ -11,10 +11,21 @@ CDateEditHeir::CDateEditHeir(QWidget* pParent) : QDateEdit(pParent) {
     setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     setDate(g_dtDefault);
     setCalendarPopup(true);
+}
+
+void CDateEditHeir::prepareCalendar() {
+    if (bCalendarReady)
+        return;
+    bCalendarReady = true;
     QCalendarWidget* pCalendar = calendarWidget();
     pCalendar->setFirstDayOfWeek(Qt::Monday);
     pCalendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     pCalendar->setGridVisible(true);
+}
+
+void CDateEditHeir::mousePressEvent(QMouseEvent* pEvent) {
+    prepareCalendar();
+    QDateEdit::mousePressEvent(pEvent);
 }
 
 void CDateEditHeir::focusInEvent(QFocusEvent* pEvent) {
@@ -24,6 +35,7 @@ void CDateEditHeir::focusInEvent(QFocusEvent* pEvent) {
 }
 
 void CDateEditHeir::keyPressEvent(QKeyEvent* pEvent) {
+    prepareCalendar(); // F4 and Alt+Down open it
     // the placeholder "__.__.____" takes no digits: a date to type over comes first
     if (date() == g_dtDefault && !pEvent->text().isEmpty() && pEvent->text().at(0).isDigit()) {
         setDate(QDate::currentDate());

@@ -19,4 +19,12 @@ protected:
     // A digit typed into an unset field starts today's date with its day
     // selected, so that "10122026" gives 10.12.2026.
     void keyPressEvent(QKeyEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+
+private:
+    // The calendar pop-up is built when it may first be shown, not with
+    // the editor: a form holds many date editors and opens few calendars.
+    void prepareCalendar();
+
+    bool bCalendarReady = false;
 };

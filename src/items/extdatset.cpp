@@ -65,12 +65,17 @@ QDataStream& operator<<(QDataStream& out, const CExtDatSet& set) {
     return out;
 }
 
+bool CExtDatSet::readRecord(QDataStream& in, qint32& iNum, QString& sName,
+                            QList<QDate>& lstDates) {
+    in >> iNum >> sName;
+    return in.status() == QDataStream::Ok && readList(in, lstDates, 4);
+}
+
 QDataStream& operator>>(QDataStream& in, CExtDatSet& set) {
     qint32 iNum = 0;
     QString sName;
     QList<QDate> lstDates;
-    in >> iNum >> sName;
-    if (in.status() != QDataStream::Ok || !readList(in, lstDates, 4))
+    if (!CExtDatSet::readRecord(in, iNum, sName, lstDates))
         return in; // a record cut short or damaged is not applied
     set.setNumber(iNum);
     set.setName(sName);

@@ -23,6 +23,10 @@ public:
     // and shows date i in sub-item i.
     void setDates(const QList<QDate>& list);
 
+    // Reads a record's fields without applying them; false when it is cut
+    // short or damaged.
+    static bool readRecord(QDataStream& in, qint32& iNum, QString& sName, QList<QDate>& lstDates);
+
 protected:
     void addSubItem() override;
     void destroySubItem(QWidget* w) override;
