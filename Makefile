@@ -4,7 +4,11 @@ BUILD ?= build
 PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-5compat-dev libgl-dev \
             fonts-dejavu-core ccache qt6-translations-l10n
 
-.PHONY: all deps configure build run test clean
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := document technicians tools optional workdir
+
+.PHONY: all deps configure build run test bench fuzz clean
 
 all: build
 
@@ -35,5 +39,28 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
 
+# the benchmark of speed and memory on a large protocol
+bench: build
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/ndt-bench
+
+# every reader fuzzed for FUZZ_SECONDS each, with clang, libFuzzer and the
+# address and undefined-behaviour sanitizers; new inputs join the corpus
+fuzz: deps
+	@command -v clang++ >/dev/null 2>&1 && dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || { \
+	  if [ "$$(id -u)" = 0 ]; then sudo=""; else sudo="sudo"; fi; \
+	  $$sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive \
+	    $$sudo apt-get install -y -qq --no-install-recommends clang libclang-rt-14-dev; }
+	@[ -f $(FUZZ_BUILD)/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNDT_FUZZ=ON
+	cmake --build $(FUZZ_BUILD)
+	@set -e; for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
+	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
+	  QT_QPA_PLATFORM=offscreen ./$(FUZZ_BUILD)/tests/fuzz/fuzz_$$t \
+	    -max_total_time=$(FUZZ_SECONDS) -timeout=2 -rss_limit_mb=1024 -max_len=65536 \
+	    -artifact_prefix=$(FUZZ_BUILD)/fuzz_$$t- \
+	    $(FUZZ_BUILD)/corpus/$$t tests/fuzz/corpus/$$t; \
+	done
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD)

@@ -64,8 +64,9 @@ QString CFusionWidget::protocolHeading() {
 
 void CFusionWidget::renderProtocol(QPrinter* pTarget) {
     QTextDocument document;
-    document.setHtml(buildProtocolHtml());
+    // the font first: set afterwards it would make the whole text be laid out again
     document.setDefaultFont(QFont(QStringLiteral("Courier")));
+    document.setHtml(buildProtocolHtml());
     document.print(pTarget);
 }
 

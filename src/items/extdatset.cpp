@@ -22,7 +22,9 @@ void CExtDatSet::addSubItem() {
     appendPlacedSubItem(pEdit);
 }
 
-void CExtDatSet::destroySubItem(QWidget* w) { delete w; }
+void CExtDatSet::destroySubItem(QWidget* w) {
+    delete w;
+}
 
 int CExtDatSet::collectTexts(QStringList& out) {
     out.clear();
@@ -65,8 +67,7 @@ QDataStream& operator<<(QDataStream& out, const CExtDatSet& set) {
     return out;
 }
 
-bool CExtDatSet::readRecord(QDataStream& in, qint32& iNum, QString& sName,
-                            QList<QDate>& lstDates) {
+bool CExtDatSet::readRecord(QDataStream& in, qint32& iNum, QString& sName, QList<QDate>& lstDates) {
     in >> iNum >> sName;
     return in.status() == QDataStream::Ok && readList(in, lstDates, 4);
 }

@@ -1,0 +1,221 @@
+// Times the steps of daily use on a large protocol and reports peak memory:
+// one line per step with its median over repeated runs, its budget and
+// "ok" or "over". Exits with 1 when a step is over its budget.
+//
+//   ndt-bench            the large protocol: 9 methods whose results tables
+//                        hold 200 rows x 5 columns, 3 specialists each, 50
+//                        user items, 26 instruments, 100 specialists known
+//   ndt-bench --small    a small protocol, run once; never fails
+#include "composer/fusionwidget.h"
+#include "refdata/measuringtool.h"
+#include "refdata/referencefiles.h"
+#include "refdata/widgetspecial.h"
+#include "refdata/widgettool.h"
+#include "results/conclusion.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <sys/resource.h>
+
+namespace {
+
+struct SSize {
+    int iMethods;
+    int iRows;
+    int iColumns;
+    int iSpecialistsPerConclusion;
+    int iUserItems;
+    int iInstruments;
+    int iKnownSpecialists;
+    int iRuns;
+};
+
+const SSize g_large{9, 200, 5, 3, 50, 26, 100, 7};
+const SSize g_small{2, 5, 5, 2, 3, 2, 5, 1};
+
+// Budgets in milliseconds.
+constexpr double g_dInteractive = 16;
+constexpr double g_dFile = 100;
+constexpr double g_dPrint = 1000;
+constexpr double g_dPeakMegabytes = 150;
+
+QList<Specialist> knownSpecialists(int n) {
+    QList<Specialist> lst;
+    for (int i = 0; i < n; ++i) {
+        Specialist specialist{QStringLiteral("Специалист %1").arg(i), {}};
+        for (int c = 0; c < 3; ++c)
+            specialist.lstCertificates.append(
+                {QStringLiteral("%1-%2").arg(i).arg(c),
+                 QStringLiteral("НАКС"),
+                 {{QStringLiteral("ультразвуковому"), QDate(2027, 1, 1 + c), c % 3}}});
+        lst.append(specialist);
+    }
+    return lst;
+}
+
+void addMethodRow(CFusionWidget& form) {
+    form.sections()[CFusionWidget::iMethodsIndex]->findChild<QToolButton*>("btn_add")->click();
+}
+
+void removeMethodRow(CFusionWidget& form) {
+    form.sections()[CFusionWidget::iMethodsIndex]->findChild<QToolButton*>("btn_delete")->click();
+}
+
+// Fills a form as a laboratory would for a large inspection.
+void fill(CFusionWidget& form, const SSize& size) {
+    while (form.conclusions().size() < size.iMethods)
+        addMethodRow(form);
+    QStringList lstTitles;
+    for (int c = 0; c < size.iColumns; ++c)
+        lstTitles << QStringLiteral("Колонка %1").arg(c + 1);
+    QStringList lstCells;
+    for (int r = 0; r < size.iRows; ++r)
+        for (int c = 0; c < size.iColumns; ++c)
+            lstCells << QStringLiteral("Шов %1-%2").arg(r + 1).arg(c + 1);
+    for (CConclusion* pConclusion : form.conclusions()) {
+        pConclusion->setData(size.iRows, size.iColumns, lstTitles, lstCells);
+        while (pConclusion->panels().size() < size.iSpecialistsPerConclusion)
+            pConclusion->findChild<QPushButton*>("btn_addTechnician")->click();
+        for (int i = 0; i < pConclusion->panels().size(); ++i)
+            pConclusion->panels()[i]->findChild<QComboBox*>("cmb_name")->setCurrentIndex(i + 1);
+    }
+    auto pTools = form.findChild<CMeasuringTool*>();
+    while (pTools->panels().size() < size.iInstruments)
+        pTools->findChild<QPushButton*>("btn_addDevice")->click();
+    for (int i = 0; i < pTools->panels().size(); ++i) {
+        CWidgetTool* pPanel = pTools->panels()[i];
+        pPanel->setEntry({QStringLiteral("Прибор %1").arg(i), QString::number(1000 + i),
+                          QStringLiteral("С-%1").arg(i), QDate(2027, 3, 1), i % 2 == 0});
+    }
+    for (int i = 0; i < size.iUserItems; ++i)
+        form.slot_addNewStdItem(form.lastNumber() + 1, QStringLiteral("Пункт %1:").arg(i),
+                                QStringLiteral("значение"));
+}
+
+double medianOf(QList<double> lst) {
+    std::sort(lst.begin(), lst.end());
+    return lst.isEmpty() ? 0 : lst[lst.size() / 2];
+}
+
+// Median milliseconds of runs of pStep; pPrepare runs untimed before each.
+double timeStep(int iRuns, const std::function<void()>& pStep,
+                const std::function<void()>& pPrepare = {}) {
+    QList<double> lst;
+    for (int i = 0; i < iRuns; ++i) {
+        if (pPrepare)
+            pPrepare();
+        QElapsedTimer timer;
+        timer.start();
+        pStep();
+        lst.append(double(timer.nsecsElapsed()) / 1e6);
+    }
+    return medianOf(lst);
+}
+
+double peakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const bool bSmall = app.arguments().contains(QStringLiteral("--small"));
+    const SSize size = bSmall ? g_small : g_large;
+
+    QTemporaryDir dir;
+    CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(size.iKnownSpecialists));
+
+    struct SLine {
+        const char* pStep;
+        double dMedian;
+        double dBudget;
+    };
+    QList<SLine> lstLines;
+
+    // building: the form with the known lists, then filled as above
+    lstLines.append(
+        {"build form", timeStep(size.iRuns, [&] { CFusionWidget form(dir.path()); }), g_dFile});
+    CFusionWidget form(dir.path());
+    form.resize(1200, form.height());
+    fill(form, size);
+    form.takeSnapshot();
+
+    lstLines.append({"add and remove a method",
+                     timeStep(size.iRuns,
+                              [&] {
+                                  addMethodRow(form);
+                                  removeMethodRow(form);
+                              }),
+                     g_dInteractive});
+    lstLines.append({"insert and delete a user item",
+                     timeStep(size.iRuns,
+                              [&] {
+                                  form.slot_addNewStdItem(5, QStringLiteral("Новый:"), QString());
+                                  form.slot_deleteNewItemAdded(form.userItems().last());
+                              }),
+                     g_dInteractive});
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    lstLines.append({"re-lay out the form",
+                     timeStep(size.iRuns, [&] { form.slot_innerWidgetHeightChanged(); }),
+                     g_dInteractive});
+    lstLines.append({"build the protocol HTML",
+                     timeStep(size.iRuns, [&] { form.buildProtocolHtml(); }), g_dInteractive});
+    lstLines.append(
+        {"close-time check", timeStep(size.iRuns, [&] { form.isChanged(); }), g_dInteractive});
+
+    QByteArray document;
+    lstLines.append({"write the document",
+                     timeStep(size.iRuns,
+                              [&] {
+                                  document.clear();
+                                  QBuffer buffer(&document);
+                                  buffer.open(QIODevice::WriteOnly);
+                                  QDataStream out(&buffer);
+                                  form.writeDocument(out);
+                              }),
+                     g_dFile});
+    CFusionWidget reader(dir.path());
+    lstLines.append({"read the document",
+                     timeStep(size.iRuns,
+                              [&] {
+                                  QDataStream in(document);
+                                  reader.readDocument(in);
+                              }),
+                     g_dFile});
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("protocol.pdf"));
+    lstLines.append(
+        {"print to PDF", timeStep(bSmall ? 1 : 3, [&] { form.printPreview(&printer); }), g_dPrint});
+
+    std::printf("%-32s %12s %12s  %s\n", "step", "median, ms", "budget, ms", "");
+    bool bOver = false;
+    for (const SLine& line : lstLines) {
+        const bool bLineOver = line.dMedian > line.dBudget;
+        bOver = bOver || bLineOver;
+        std::printf("%-32s %12.1f %12.0f  %s\n", line.pStep, line.dMedian, line.dBudget,
+                    bLineOver ? "over" : "ok");
+    }
+    const double dPeak = peakMegabytes();
+    const bool bMemoryOver = dPeak > g_dPeakMegabytes;
+    std::printf("%-32s %9.1f MB %9.0f MB  %s\n", "peak memory", dPeak, g_dPeakMegabytes,
+                bMemoryOver ? "over" : "ok");
+    std::printf("document %lld bytes, %d sections\n", static_cast<long long>(document.size()),
+                int(form.sections().size()));
+    if (bSmall)
+        return 0; // the small run only keeps the program working
+    return (bOver || bMemoryOver) ? 1 : 0;
+}

@@ -1,0 +1,140 @@
+#include "fuzztargets.h"
+
+#include "composer/fusionwidget.h"
+#include "refdata/referencefiles.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDataStream>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace fuzz {
+namespace {
+
+// One application, one scratch directory and one composer for every input,
+// as in the program: a document read after a damaged one must come out right.
+struct CState {
+    CState() {
+        if (!QCoreApplication::instance()) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            static int iArgc = 1;
+            static char sName[] = "fuzz";
+            static char* argv[] = {sName, nullptr};
+            new QApplication(iArgc, argv);
+        }
+        pComposer = new CFusionWidget(dir.path());
+    }
+    QTemporaryDir dir;
+    CFusionWidget* pComposer = nullptr;
+};
+
+CState& state() {
+    static CState s_state;
+    return s_state;
+}
+
+// Puts the input where a reference file is looked for.
+QString placeFile(const QString& sName, const uint8_t* pData, size_t iSize) {
+    const QString sPath = CReferenceFiles::filePath(state().dir.path(), sName);
+    QFile file(sPath);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(reinterpret_cast<const char*>(pData), qint64(iSize));
+    return state().dir.path();
+}
+
+} // namespace
+
+QString targetName(ETarget eTarget) {
+    switch (eTarget) {
+    case ETarget::Document:
+        return QStringLiteral("document");
+    case ETarget::Technicians:
+        return QStringLiteral("technicians");
+    case ETarget::Tools:
+        return QStringLiteral("tools");
+    case ETarget::Optional:
+        return QStringLiteral("optional");
+    case ETarget::WorkDir:
+        return QStringLiteral("workdir");
+    }
+    return QString();
+}
+
+int runDocument(const uint8_t* pData, size_t iSize) {
+    CFusionWidget* pComposer = state().pComposer;
+    QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(pData), qsizetype(iSize));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QDataStream in(&buffer);
+    pComposer->readDocument(in);
+    // what was read must write, print and judge as any protocol does
+    pComposer->buildProtocolHtml();
+    documentWrittenBack();
+    return 0;
+}
+
+QByteArray documentWrittenBack() {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    state().pComposer->writeDocument(out);
+    return bytes;
+}
+
+QString protocolHtml() {
+    return state().pComposer->buildProtocolHtml();
+}
+
+int runTechnicians(const uint8_t* pData, size_t iSize) {
+    QList<Specialist> lst;
+    CReferenceFiles::loadTechnicians(placeFile(CReferenceFiles::sTechniciansFile, pData, iSize),
+                                     lst);
+    CReferenceFiles::saveTechnicians(state().dir.path(), lst);
+    return 0;
+}
+
+int runTools(const uint8_t* pData, size_t iSize) {
+    QList<Tool> lst;
+    CReferenceFiles::loadTools(placeFile(CReferenceFiles::sToolsFile, pData, iSize), lst);
+    CReferenceFiles::saveTools(state().dir.path(), lst);
+    return 0;
+}
+
+int runOptional(const uint8_t* pData, size_t iSize) {
+    QList<Organization> lstOrganizations;
+    QStringList lstStandards;
+    QStringList lstAssessments;
+    CReferenceFiles::loadOptional(placeFile(CReferenceFiles::sOptionalFile, pData, iSize),
+                                  lstOrganizations, lstStandards, lstAssessments);
+    CReferenceFiles::saveOptional(state().dir.path(), lstOrganizations, lstStandards,
+                                  lstAssessments);
+    return 0;
+}
+
+int runWorkDir(const uint8_t* pData, size_t iSize) {
+    const QString sDir =
+        CReferenceFiles::loadWorkDir(placeFile(CReferenceFiles::sWorkDirFile, pData, iSize));
+    CReferenceFiles::saveWorkDir(state().dir.path(), sDir);
+    return 0;
+}
+
+int run(ETarget eTarget, const QByteArray& input) {
+    const auto* pData = reinterpret_cast<const uint8_t*>(input.constData());
+    const auto iSize = size_t(input.size());
+    switch (eTarget) {
+    case ETarget::Document:
+        return runDocument(pData, iSize);
+    case ETarget::Technicians:
+        return runTechnicians(pData, iSize);
+    case ETarget::Tools:
+        return runTools(pData, iSize);
+    case ETarget::Optional:
+        return runOptional(pData, iSize);
+    case ETarget::WorkDir:
+        return runWorkDir(pData, iSize);
+    }
+    return 0;
+}
+
+} // namespace fuzz
