@@ -56,7 +56,8 @@ fuzz: deps
 	@set -e; for t in $(FUZZ_TARGETS); do \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
 	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
-	  QT_QPA_PLATFORM=offscreen ./$(FUZZ_BUILD)/tests/fuzz/fuzz_$$t \
+	  QT_QPA_PLATFORM=offscreen LSAN_OPTIONS=suppressions=$(CURDIR)/tests/fuzz/lsan.supp \
+	    ./$(FUZZ_BUILD)/tests/fuzz/fuzz_$$t \
 	    -max_total_time=$(FUZZ_SECONDS) -timeout=2 -rss_limit_mb=1024 -max_len=65536 \
 	    -artifact_prefix=$(FUZZ_BUILD)/fuzz_$$t- \
 	    $(FUZZ_BUILD)/corpus/$$t tests/fuzz/corpus/$$t; \

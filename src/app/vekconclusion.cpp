@@ -20,6 +20,9 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     if (!pComposer)
         return;
     setWidget(pComposer);
+    // what a crashed instance left unsaved is offered first; this one keeps its own copy
+    pComposer->offerRecovery(sDataDir);
+    pComposer->startRecovery(sDataDir);
     setWindowTitle(g_sAppTitle);
     setMinimumSize(1024, 768);
     // the vertical scroll bar coming and going changes the room for the form

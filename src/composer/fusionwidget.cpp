@@ -5,6 +5,7 @@
 #include "commands/createreport.h"
 #include "composer/aboutwindow.h"
 #include "composer/methodvocabulary.h"
+#include "composer/recoveryfile.h"
 #include "composer/reportheader.h"
 #include "items/editableset.h"
 #include "items/extdatset.h"
@@ -62,6 +63,7 @@ CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent, const QSt
     takeSnapshot();
 }
 
+// A clean end takes the recovery copy with it.
 CFusionWidget::~CFusionWidget() {
     delete pPrinter;
 }

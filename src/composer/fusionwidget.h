@@ -8,7 +8,11 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <memory>
+
 class CAboutWindow;
+class CRecoveryFile;
+class QTimer;
 class CConclusion;
 class CMeasuringTool;
 class CEditableSet;
@@ -79,6 +83,15 @@ public:
     // only as far as it was sound.
     bool readDocument(QDataStream& in);
     void removeUserItems();
+    // Crash recovery: while the protocol has unsaved changes it is copied
+    // every iRecoveryIntervalMs into this instance's recovery document in
+    // sDir; a save or a clean end removes the copy.
+    static constexpr int iRecoveryIntervalMs = 2 * 60 * 1000;
+    void startRecovery(const QString& sDir);
+    // Offers the copies in sDir left by instances that are no longer
+    // running; a copy taken is read into the form, which stays unsaved.
+    void offerRecovery(const QString& sDir);
+    QString recoveryPath() const;
     // Opens a document with the checks and warnings of the open button
     // (extension, readable, damaged); true when it was read whole.
     bool openDocument(const QString& sFileName);
@@ -123,6 +136,8 @@ public slots:
     virtual void slot_printReport();
     virtual void slot_showInfoAbout();
     void printPreview(QPrinter* pTarget);
+    // Copies the protocol to the recovery document when it has unsaved changes.
+    void slot_recoveryTimeout();
     void slot_orgListItemAdded(const QString& s);
     void slot_orgListItemDeleted(const QString& s, int index);
     void slot_orgChanged(int index);
@@ -196,6 +211,10 @@ private:
 
     QString sSnapshotHtml;
     int iSnapshotCount = 0;
+    // A protocol taken from a recovery copy is unsaved until it is saved.
+    bool bRecovered = false;
+    std::unique_ptr<CRecoveryFile> pRecovery;
+    QTimer* pRecoveryTimer = nullptr;
 
     // Captions by which the composer recognises sections.
     QString sCustomerCaption;

@@ -20,8 +20,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "composer/recoveryfile.h"
+
 #include <QSaveFile>
 #include <QSet>
+#include <QTimer>
 #include <algorithm>
 
 namespace {
@@ -45,6 +48,7 @@ enum ESectionTag : qint16 {
 
 void CFusionWidget::takeSnapshot() {
     sSnapshotHtml = buildProtocolHtml(&iSnapshotCount);
+    bRecovered = false;
 }
 
 void CFusionWidget::commitPendingInput() {
@@ -60,7 +64,7 @@ bool CFusionWidget::isChanged() {
     commitPendingInput();
     int iCount = 0;
     const QString sHtml = buildProtocolHtml(&iCount);
-    return iCount != iSnapshotCount || sHtml != sSnapshotHtml;
+    return bRecovered || iCount != iSnapshotCount || sHtml != sSnapshotHtml;
 }
 
 bool CFusionWidget::askSaveOnClose() {
@@ -110,6 +114,8 @@ bool CFusionWidget::saveReport() {
     }
     saveReferenceFiles();
     takeSnapshot();
+    if (pRecovery)
+        pRecovery->remove(); // nothing is unsaved any more
     return true;
 }
 
@@ -479,5 +485,58 @@ void CFusionWidget::mergeTechnicians(const QList<Specialist>& lstRead) {
             if (!bKnown)
                 it->lstCertificates.append(certificate);
         }
+    }
+}
+
+void CFusionWidget::startRecovery(const QString& sDir) {
+    pRecovery = std::make_unique<CRecoveryFile>(sDir);
+    if (!pRecoveryTimer) {
+        pRecoveryTimer = new QTimer(this);
+        pRecoveryTimer->setInterval(iRecoveryIntervalMs);
+        connect(pRecoveryTimer, &QTimer::timeout, this, &CFusionWidget::slot_recoveryTimeout);
+    }
+    pRecoveryTimer->start();
+}
+
+QString CFusionWidget::recoveryPath() const {
+    return pRecovery ? pRecovery->path() : QString();
+}
+
+void CFusionWidget::slot_recoveryTimeout() {
+    if (!pRecovery)
+        return;
+    if (!isChanged()) {
+        pRecovery->remove();
+        return;
+    }
+    QByteArray document;
+    QDataStream out(&document, QIODevice::WriteOnly);
+    writeDocument(out);
+    pRecovery->write(document);
+}
+
+void CFusionWidget::offerRecovery(const QString& sDir) {
+    for (const QString& sPath : CRecoveryFile::orphans(sDir)) {
+        const QString sWhen =
+            QFileInfo(sPath).lastModified().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
+        const auto eAnswer = CUserDialogs::question(
+            this, g_sAppTitle,
+            QStringLiteral("Найден несохраненный протокол от %1. Восстановить его?").arg(sWhen));
+        if (eAnswer != QMessageBox::Yes) {
+            CRecoveryFile::discard(sPath);
+            continue;
+        }
+        QFile file(sPath);
+        if (file.open(QIODevice::ReadOnly)) {
+            QDataStream in(&file);
+            readDocument(in);
+        }
+        file.close();
+        // the protocol is unsaved, so closing asks; this instance's own copy takes over
+        takeSnapshot();
+        bRecovered = true;
+        CRecoveryFile::discard(sPath);
+        slot_recoveryTimeout();
+        return;
     }
 }

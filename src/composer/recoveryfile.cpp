@@ -1,0 +1,73 @@
+#include "composer/recoveryfile.h"
+
+#include "app/savefile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QUuid>
+
+namespace {
+const QString g_sPrefix = QStringLiteral("recovery-");
+const QString g_sSuffix = QStringLiteral(".rpt");
+const QString g_sLockSuffix = QStringLiteral(".lock");
+} // namespace
+
+CRecoveryFile::CRecoveryFile(const QString& sDir) {
+    QDir().mkpath(sDir);
+    // one name per instance: the process number alone may come again
+    sPath = QDir(sDir).filePath(g_sPrefix + QString::number(QCoreApplication::applicationPid()) +
+                                QLatin1Char('-') +
+                                QUuid::createUuid().toString(QUuid::Id128).left(8) + g_sSuffix);
+    pLock = std::make_unique<QLockFile>(sPath + g_sLockSuffix);
+    pLock->setStaleLockTime(0); // only a dead owner makes a lock stale, never its age
+    bHeld = pLock->tryLock(0);
+}
+
+CRecoveryFile::~CRecoveryFile() {
+    remove();
+    if (bHeld)
+        pLock->unlock();
+}
+
+bool CRecoveryFile::write(const QByteArray& document) {
+    if (!bHeld)
+        return false;
+    QSaveFile file(sPath);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(document) != document.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return commitSaveFile(file);
+}
+
+void CRecoveryFile::remove() {
+    if (bHeld)
+        QFile::remove(sPath);
+}
+
+QStringList CRecoveryFile::orphans(const QString& sDir) {
+    QDir dir(sDir);
+    QStringList lst;
+    const QFileInfoList lstFiles =
+        dir.entryInfoList({g_sPrefix + QLatin1Char('*') + g_sSuffix}, QDir::Files, QDir::Time);
+    for (const QFileInfo& info : lstFiles) {
+        // a lock that can be taken belongs to nobody running any more
+        QLockFile lock(info.absoluteFilePath() + g_sLockSuffix);
+        lock.setStaleLockTime(0);
+        if (!lock.tryLock(0))
+            continue;
+        lock.unlock();
+        lst.append(info.absoluteFilePath());
+    }
+    return lst;
+}
+
+void CRecoveryFile::discard(const QString& sPath) {
+    QFile::remove(sPath);
+    QFile::remove(sPath + g_sLockSuffix);
+}

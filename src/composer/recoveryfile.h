@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QLockFile>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// The recovery document of one running instance: a copy of the unsaved
+// protocol, kept in the user's data location and guarded by a lock file, so
+// that after a crash the next start can tell it from the copy of an instance
+// still running. A clean end removes it.
+class CRecoveryFile {
+public:
+    // Takes a new recovery place in sDir for this instance.
+    explicit CRecoveryFile(const QString& sDir);
+    ~CRecoveryFile();
+    CRecoveryFile(const CRecoveryFile&) = delete;
+    CRecoveryFile& operator=(const CRecoveryFile&) = delete;
+
+    // Whether this instance holds its lock, so that its copy is its own.
+    bool isHeld() const { return bHeld; }
+    QString path() const { return sPath; }
+    // Replaces the copy with document, whole or not at all.
+    bool write(const QByteArray& document);
+    // Removes the copy: nothing is unsaved any more.
+    void remove();
+
+    // The copies in sDir left by instances that are no longer running,
+    // newest first.
+    static QStringList orphans(const QString& sDir);
+    // Removes a copy left by an instance no longer running, with its lock.
+    static void discard(const QString& sPath);
+
+private:
+    QString sPath;
+    std::unique_ptr<QLockFile> pLock;
+    bool bHeld = false;
+};
