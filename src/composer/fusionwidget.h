@@ -160,6 +160,9 @@ private:
     void commitPendingInput();
     void renderProtocol(QPrinter* pTarget);
     QList<int> chosenMethods() const;
+    // The sections a record read may go to: those there were when reading
+    // began, as far as they are still there (a conclusion record may remove some).
+    int sectionsBefore(int N) const { return qMin(N, int(lstSections.size())); }
     void readComboRecord(QDataStream& in, int N);
     void readEditableSetRecord(QDataStream& in, int N);
     void readDateSetRecord(QDataStream& in, int N);

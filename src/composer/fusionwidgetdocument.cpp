@@ -214,7 +214,7 @@ bool CFusionWidget::readDocument(QDataStream& in) {
             in >> scratchItem;
             if (in.status() != QDataStream::Ok)
                 break;
-            for (int i = iProtocolNumberIndex; i < N; ++i) {
+            for (int i = iProtocolNumberIndex; i < sectionsBefore(N); ++i) {
                 auto pItem = qobject_cast<CStdItem*>(lstSections[i]);
                 if (pItem && pItem->name() == scratchItem.name()) {
                     // the protocol number never shows a number of its own
@@ -378,7 +378,7 @@ void CFusionWidget::readEditableSetRecord(QDataStream& in, int N) {
         pReference = &lstAssessments;
     QStringList lstTexts;
     scratch.collectTexts(lstTexts);
-    for (int i = iFirstNumberedIndex; i < N; ++i) {
+    for (int i = iFirstNumberedIndex; i < sectionsBefore(N); ++i) {
         auto pSet = qobject_cast<CEditableSet*>(lstSections[i]);
         if (!pSet || pSet->name() != scratch.name())
             continue;
@@ -413,7 +413,7 @@ void CFusionWidget::readDateSetRecord(QDataStream& in, int N) {
     }
     if (lstDates.isEmpty())
         lstDates.append(g_dtDefault);
-    for (int i = iFirstNumberedIndex; i < N; ++i) {
+    for (int i = iFirstNumberedIndex; i < sectionsBefore(N); ++i) {
         auto pSet = qobject_cast<CExtDatSet*>(lstSections[i]);
         if (!pSet || pSet->name() != sName)
             continue;
@@ -427,7 +427,7 @@ void CFusionWidget::readToolsRecord(QDataStream& in, int N) {
     CMeasuringTool::Record record;
     if (!CMeasuringTool::parseRecord(in, record))
         return;
-    for (int i = iFirstNumberedIndex; i < N; ++i) {
+    for (int i = iFirstNumberedIndex; i < sectionsBefore(N); ++i) {
         if (auto pTools = qobject_cast<CMeasuringTool*>(lstSections[i])) {
             pTools->applyRecord(record);
             return;
