@@ -1,0 +1,157 @@
+// A save killed at any moment leaves the whole old or the whole new
+// document, and every reference file whole. The test runs itself as a child
+// that saves a large protocol again and again, and kills it at random.
+#include "composer/fusionwidget.h"
+#include "refdata/records.h"
+#include "results/conclusion.h"
+#include "support/formaccess.h"
+#include "support/scripteddialogs.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+const char* const g_pChildFlag = "--save-loop";
+const QString g_sDocument = QStringLiteral("protocol.rpt");
+
+// A large protocol: two methods with 200-row tables and some items of its own.
+void fillLarge(CFusionWidget& form) {
+    form.sections()[eMethods]->findChild<QToolButton*>("btn_add")->click();
+    QStringList lstCells;
+    for (int i = 0; i < 200 * 5; ++i)
+        lstCells << QStringLiteral("ячейка %1").arg(i);
+    for (CConclusion* pConclusion : form.conclusions())
+        pConclusion->setData(200, 5, {"1", "2", "3", "4", "5"}, lstCells);
+    for (int i = 0; i < 10; ++i)
+        form.slot_addNewStdItem(form.lastNumber() + 1, QStringLiteral("Пункт %1:").arg(i),
+                                QStringLiteral("значение"));
+}
+
+// The two protocols saved in turn; they differ in length too.
+void setVariant(CFusionWidget& form, int iVariant) {
+    valueEdit(form.sections()[eStage])
+        ->setText(iVariant == 0 ? QStringLiteral("вариант А")
+                                : QStringLiteral("вариант Б ") + QString(500, QChar(0x0416)));
+}
+
+// The child: saves the two protocols in turn until it is killed.
+int saveLoop(const QString& sDir) {
+    CScriptedDialogs dialogs;
+    CFusionWidget form(sDir);
+    fillLarge(form);
+    for (int i = 0;; ++i) {
+        setVariant(form, i % 2);
+        dialogs.lstFileNames << QDir(sDir).filePath(g_sDocument);
+        form.saveReport();
+    }
+}
+
+QByteArray fileBytes(const QString& sPath) {
+    QFile file(sPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Whether a stream file holds exactly what pRead reads, to its last byte.
+bool isWhole(const QString& sPath, const std::function<void(QDataStream&)>& pRead) {
+    QFile file(sPath);
+    if (!file.exists())
+        return true; // not written yet
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QDataStream in(&file);
+    in.setVersion(QDataStream::Qt_4_6);
+    pRead(in);
+    return in.status() == QDataStream::Ok && in.atEnd();
+}
+
+bool referenceFilesWhole(const QString& sDir) {
+    const QDir dir(sDir);
+    QList<Specialist> lstSpecialists;
+    QList<Tool> lstTools;
+    QList<Organization> lstOrganizations;
+    QStringList lstStandards;
+    QStringList lstAssessments;
+    const QByteArray workDir = fileBytes(dir.filePath("program_wd"));
+    return isWhole(dir.filePath("technicians.hmdb"),
+                   [&](QDataStream& in) { readRecordList(in, lstSpecialists); }) &&
+           isWhole(dir.filePath("tools.hmdb"),
+                   [&](QDataStream& in) { readRecordList(in, lstTools); }) &&
+           isWhole(dir.filePath("optional.hmdb"),
+                   [&](QDataStream& in) {
+                       readRecordList(in, lstOrganizations);
+                       readRecordList(in, lstStandards);
+                       readRecordList(in, lstAssessments);
+                   }) &&
+           isWhole(dir.filePath("laboratory.hmdb"),
+                   [&](QDataStream& in) {
+                       QString s;
+                       for (int i = 0; i < 5; ++i)
+                           in >> s;
+                   }) &&
+           (workDir.isEmpty() || workDir == sDir.toLocal8Bit() + '\n');
+}
+} // namespace
+
+class TestKillSave : public QObject {
+    Q_OBJECT
+private slots:
+    void killedSavesLeaveWholeFiles() {
+        // the two documents, as the save path writes them
+        QTemporaryDir scratch;
+        QByteArray lstExpected[2];
+        {
+            CScriptedDialogs dialogs;
+            CFusionWidget form(scratch.path());
+            fillLarge(form);
+            for (int i = 0; i < 4; ++i) {
+                setVariant(form, i % 2);
+                dialogs.lstFileNames << scratch.filePath(g_sDocument);
+                QVERIFY(form.saveReport());
+                lstExpected[i % 2] = fileBytes(scratch.filePath(g_sDocument));
+            }
+        }
+        QVERIFY(lstExpected[0].size() > 40000 && lstExpected[0] != lstExpected[1]);
+
+        QTemporaryDir dir;
+        const QString sDocument = dir.filePath(g_sDocument);
+        int iKills = 0;
+        int iWithDocument = 0;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        while (iKills < 60 && elapsed.elapsed() < 75000) {
+            QProcess child;
+            child.start(QCoreApplication::applicationFilePath(),
+                        {QString::fromLatin1(g_pChildFlag), dir.path()});
+            QVERIFY(child.waitForStarted());
+            QTest::qWait(QRandomGenerator::global()->bounded(200, 900));
+            child.kill(); // SIGKILL: no handler, no cleanup
+            QVERIFY(child.waitForFinished());
+            ++iKills;
+            const QByteArray document = fileBytes(sDocument);
+            if (QFileInfo::exists(sDocument)) {
+                ++iWithDocument;
+                QVERIFY2(document == lstExpected[0] || document == lstExpected[1],
+                         qPrintable(
+                             QStringLiteral("kill %1: %2 bytes").arg(iKills).arg(document.size())));
+            }
+            QVERIFY2(referenceFilesWhole(dir.path()), qPrintable(QString::number(iKills)));
+        }
+        QVERIFY2(iKills >= 50, qPrintable(QString::number(iKills)));
+        QVERIFY2(iWithDocument >= iKills / 2, qPrintable(QString::number(iWithDocument)));
+    }
+};
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], g_pChildFlag) == 0)
+        return saveLoop(QString::fromLocal8Bit(argv[2]));
+    TestKillSave test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_killsave.moc"
