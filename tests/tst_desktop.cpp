@@ -24,11 +24,6 @@ QList<CNewItem*> openForms() {
             lst.append(pForm);
     return lst;
 }
-void writeFile(const QString& sPath, const QByteArray& bytes) {
-    QFile file(sPath);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 } // namespace
 
 class TestDesktop : public QObject {

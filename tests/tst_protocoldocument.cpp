@@ -47,11 +47,6 @@ bool readInto(CFusionWidget& form, const QByteArray& bytes) {
     return form.readDocument(in);
 }
 
-void writeFile(const QString& sPath, const QByteArray& bytes) {
-    QFile file(sPath);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 } // namespace
 
 class TestProtocolDocument : public QObject {

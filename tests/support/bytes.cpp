@@ -1,5 +1,14 @@
 #include "support/bytes.h"
 
+#include <QFile>
+#include <QtTest>
+
+void writeFile(const QString& sPath, const QByteArray& bytes) {
+    QFile file(sPath);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
 CBytes& CBytes::u8(quint8 iValue) { data.append(char(iValue)); return *this; }
 CBytes& CBytes::i16(qint16 iValue) { return u8(quint8(quint16(iValue) >> 8)).u8(quint8(iValue)); }
 CBytes& CBytes::u32(quint32 iValue) { return i16(qint16(iValue >> 16)).i16(qint16(iValue)); }

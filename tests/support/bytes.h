@@ -10,6 +10,9 @@
 // layouts describe them: big-endian integers, a string as a 32-bit byte
 // length (0xFFFFFFFF for a null string) and UTF-16BE code units, a list as
 // a 32-bit count and its elements, a date as its 32-bit Julian day.
+// Writes bytes to a file, replacing it (a test's hand-made document).
+void writeFile(const QString& sPath, const QByteArray& bytes);
+
 class CBytes {
 public:
     CBytes& i16(qint16 iValue);
