@@ -123,12 +123,12 @@ private slots:
         int iWithDocument = 0;
         QElapsedTimer elapsed;
         elapsed.start();
-        while (iKills < 60 && elapsed.elapsed() < 75000) {
+        while (iKills < 60 && elapsed.elapsed() < 100000) {
             QProcess child;
             child.start(QCoreApplication::applicationFilePath(),
                         {QString::fromLatin1(g_pChildFlag), dir.path()});
             QVERIFY(child.waitForStarted());
-            QTest::qWait(QRandomGenerator::global()->bounded(200, 900));
+            QTest::qWait(QRandomGenerator::global()->bounded(150, 750));
             child.kill(); // SIGKILL: no handler, no cleanup
             QVERIFY(child.waitForFinished());
             ++iKills;
