@@ -165,7 +165,11 @@ private slots:
         CScriptedDialogs dialogs;
         CFusionWidget form(dir.path());
         addMethodRow(form);
+        QTest::mouseClick(form.conclusions()[0]->findChild<QPushButton*>("btn_addTechnician"),
+                          Qt::LeftButton);
         saveSpecialist(form.conclusions()[0]->panels()[0], QStringLiteral("Иванов"), "01");
+        // the other panel of the same conclusion and the other conclusion offer it
+        QCOMPARE(form.conclusions()[0]->panels()[1]->specialists().size(), 1);
         QCOMPARE(form.conclusions()[1]->panels()[0]->specialists().size(), 1);
         QCOMPARE(form.technicians().size(), 1);
         // written at once, before any protocol is saved
