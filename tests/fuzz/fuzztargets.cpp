@@ -62,6 +62,15 @@ QString targetName(ETarget eTarget) {
 }
 
 int runDocument(const uint8_t* pData, size_t iSize) {
+    // the reference lists learn from every document read, as in a long day
+    // of work; a fresh composer now and then keeps a fuzzing run's memory
+    // bounded while documents still follow damaged ones
+    constexpr int iInputsPerComposer = 256;
+    static int s_iInputs = 0;
+    if (++s_iInputs % iInputsPerComposer == 0) {
+        delete state().pComposer;
+        state().pComposer = new CFusionWidget(state().dir.path());
+    }
     CFusionWidget* pComposer = state().pComposer;
     QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char*>(pData), qsizetype(iSize));
