@@ -36,15 +36,30 @@ QByteArray recordOf(const CConclusion& c) {
 }
 // One stored panel: number, role, lock and an empty entry of the method.
 CBytes& panelRecord(CBytes& b, int iNum, int iRole, bool bLock) {
-    return b.i32(iNum).i16(qint16(iRole)).u8(bLock).str("").str("")
-        .str(QStringLiteral("ультразвуковому")).date(QDate(2000, 1, 1)).i16(1).str("");
+    return b.i32(iNum)
+        .i16(qint16(iRole))
+        .u8(bLock)
+        .str("")
+        .str("")
+        .str(QStringLiteral("ультразвуковому"))
+        .date(QDate(2000, 1, 1))
+        .i16(1)
+        .str("");
 }
 // A results block numbered iNum with one row and one column, and a written
 // conclusion numbered iNum + 1.
 CBytes& tableAndReport(CBytes& b, int iNum, bool bOn) {
-    return b.i32(iNum).str(QStringLiteral("ультразвукового")).strList({}).i32(1).i32(1)
-        .strList({"K"}).strList({"x"})
-        .u8(bOn).i32(iNum + 1).str(QStringLiteral("ультразвукового")).str("Годен");
+    return b.i32(iNum)
+        .str(QStringLiteral("ультразвукового"))
+        .strList({})
+        .i32(1)
+        .i32(1)
+        .strList({"K"})
+        .strList({"x"})
+        .u8(bOn)
+        .i32(iNum + 1)
+        .str(QStringLiteral("ультразвукового"))
+        .str("Годен");
 }
 } // namespace
 
@@ -57,7 +72,8 @@ private slots:
         QCOMPARE(report.findChild<QLabel*>("lbl_title")->text(),
                  QStringLiteral("Заключение по результатам ____________ контроля"));
         report.setMethod(QStringLiteral("ультразвукового"));
-        reportText(report)->setPlainText(QStringLiteral("Дефектов не обнаружено.\nКонтроль <завершён>."));
+        reportText(report)->setPlainText(
+            QStringLiteral("Дефектов не обнаружено.\nКонтроль <завершён>."));
         // typed line breaks print as breaks; typed text is escaped
         QCOMPARE(report.toHtml(2),
                  QStringLiteral("<p>10. Заключение по результатам ультразвукового контроля: "
@@ -163,24 +179,6 @@ private slots:
         QCOMPARE(c.panels()[1]->y(), yPanel + iDelta);
         QCOMPARE(addButton(c)->y(), yButtons + iDelta);
         QCOMPARE(c.findChild<CResultTable*>()->height(), 280);
-    }
-
-    void htmlWithTheWrittenConclusionOff() {
-        CConclusion c(nullptr, {});
-        c.setMethod(QStringLiteral("магнитного"), QStringLiteral("магнитному"));
-        c.setNumber(14);
-        QTest::mouseClick(reportSwitch(c), Qt::LeftButton);
-        QTest::mouseClick(addButton(c), Qt::LeftButton);
-        const QString sHtml = c.toHtml(1);
-        QVERIFY(sHtml.startsWith(QStringLiteral("<p>13. Результаты магнитного контроля.</p>\n")));
-        const QString sPanel = QStringLiteral(
-            "<p>Специалист 2 уровня НК, удостоверение №, выданное , действительно до "
-            "01.01.2000</p>\n<p>____________________</p>\n<br>\n");
-        QVERIFY(sHtml.endsWith(QStringLiteral("</TABLE>\n<br>\n"
-                                              "<p><b>Провел контроль и выдал заключение:</b></p>\n")
-                               + sPanel + QStringLiteral("<p><b>Провел контроль:</b></p>\n")
-                               + sPanel));
-        QVERIFY(!sHtml.contains(QStringLiteral("Заключение по результатам")));
     }
 
     void recordsAddPanelsAndRefuseDamage() {

@@ -123,12 +123,6 @@ private slots:
         QCOMPARE(next(pSecond)->objectName(), QStringLiteral("btn_add"));
         QCOMPARE(next(next(pSecond))->objectName(), QStringLiteral("btn_delete"));
         QCOMPARE(next(next(next(pSecond))), choiceBox(form.sections()[eAssessment]));
-        // a user item takes its place in the order
-        form.slot_addNewStdItem(3, QStringLiteral("Примечание:"), QString());
-        QWidget* w = choiceBox(form.sections()[eCustomer]);
-        while (form.sections()[eCustomer]->isAncestorOf(w))
-            w = next(w);
-        QCOMPARE(w, valueEdit(form.sections()[eAddress]));
     }
 
     void digitsTypedIntoAnUnsetDate() {

@@ -71,14 +71,6 @@ private slots:
         enterValue(form.sections()[eStage], QStringLiteral("ремонт"));
         form.slot_recoveryTimeout();
         QVERIFY(QFile::exists(form.recoveryPath()));
-        {
-            CFusionWidget other(dir.path());
-            other.startRecovery(dir.filePath("data"));
-            enterValue(other.sections()[eStage], QStringLiteral("другой"));
-            other.slot_recoveryTimeout();
-            QCOMPARE(recoveryFiles(dir.filePath("data")).size(), 2);
-        }
-        QCOMPARE(recoveryFiles(dir.filePath("data")).size(), 1);
     }
 
     void offeredAfterACrash() {

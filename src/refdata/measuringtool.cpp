@@ -153,13 +153,7 @@ void CMeasuringTool::setProtocolDate(const QDate& dt) {
 }
 
 QStringList CMeasuringTool::validityProblems() const {
-    QStringList lst;
-    for (const CWidgetTool* pPanel : lstPanels) {
-        const QString sProblem = pPanel->validityProblem();
-        if (!sProblem.isEmpty())
-            lst.append(sProblem);
-    }
-    return lst;
+    return validityProblemsOf(lstPanels);
 }
 
 QList<ToolEntry> CMeasuringTool::collectEntries() const {

@@ -115,13 +115,7 @@ void CConclusion::setProtocolDate(const QDate& dt) {
 }
 
 QStringList CConclusion::validityProblems() const {
-    QStringList lst;
-    for (const CWidgetSpecial* pPanel : lstPanels) {
-        const QString sProblem = pPanel->validityProblem();
-        if (!sProblem.isEmpty())
-            lst.append(sProblem);
-    }
-    return lst;
+    return validityProblemsOf(lstPanels);
 }
 
 void CConclusion::resizeBy(int iDelta) {
@@ -282,9 +276,4 @@ bool CConclusion::readRecord(QDataStream& in) {
 QDataStream& operator<<(QDataStream& out, const CConclusion& conclusion) {
     conclusion.writeRecord(out);
     return out;
-}
-
-QDataStream& operator>>(QDataStream& in, CConclusion& conclusion) {
-    conclusion.readRecord(in);
-    return in;
 }

@@ -95,4 +95,3 @@ private:
 };
 
 QDataStream& operator<<(QDataStream& out, const CConclusion& conclusion);
-QDataStream& operator>>(QDataStream& in, CConclusion& conclusion);
