@@ -3,6 +3,7 @@
 // that saves a large protocol again and again, and kills it at random.
 #include "composer/fusionwidget.h"
 #include "refdata/records.h"
+#include "refdata/referencefiles.h"
 #include "results/conclusion.h"
 #include "support/formaccess.h"
 #include "support/scripteddialogs.h"
@@ -56,44 +57,27 @@ QByteArray fileBytes(const QString& sPath) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Whether a stream file holds exactly what pRead reads, to its last byte.
-bool isWhole(const QString& sPath, const std::function<void(QDataStream&)>& pRead) {
-    QFile file(sPath);
-    if (!file.exists())
-        return true; // not written yet
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    QDataStream in(&file);
-    in.setVersion(QDataStream::Qt_4_6);
-    pRead(in);
-    return in.status() == QDataStream::Ok && in.atEnd();
-}
-
+// Whether every reference file in sDir is whole: what the program reads from
+// it, written again, gives the same bytes (a cut file reads as less).
 bool referenceFilesWhole(const QString& sDir) {
-    const QDir dir(sDir);
+    QTemporaryDir again;
     QList<Specialist> lstSpecialists;
     QList<Tool> lstTools;
     QList<Organization> lstOrganizations;
-    QStringList lstStandards;
-    QStringList lstAssessments;
-    const QByteArray workDir = fileBytes(dir.filePath("program_wd"));
-    return isWhole(dir.filePath("technicians.hmdb"),
-                   [&](QDataStream& in) { readRecordList(in, lstSpecialists); }) &&
-           isWhole(dir.filePath("tools.hmdb"),
-                   [&](QDataStream& in) { readRecordList(in, lstTools); }) &&
-           isWhole(dir.filePath("optional.hmdb"),
-                   [&](QDataStream& in) {
-                       readRecordList(in, lstOrganizations);
-                       readRecordList(in, lstStandards);
-                       readRecordList(in, lstAssessments);
-                   }) &&
-           isWhole(dir.filePath("laboratory.hmdb"),
-                   [&](QDataStream& in) {
-                       QString s;
-                       for (int i = 0; i < 5; ++i)
-                           in >> s;
-                   }) &&
-           (workDir.isEmpty() || workDir == sDir.toLocal8Bit() + '\n');
+    QStringList lstStandards, lstAssessments;
+    CReferenceFiles::loadTechnicians(sDir, lstSpecialists);
+    CReferenceFiles::loadTools(sDir, lstTools);
+    CReferenceFiles::loadOptional(sDir, lstOrganizations, lstStandards, lstAssessments);
+    CReferenceFiles::saveReferenceFiles(again.path(), sDir, lstSpecialists, lstTools,
+                                        lstOrganizations, lstStandards, lstAssessments);
+    for (const QString& sFile : {CReferenceFiles::sWorkDirFile, CReferenceFiles::sTechniciansFile,
+                                 CReferenceFiles::sToolsFile, CReferenceFiles::sOptionalFile}) {
+        const QString sPath = CReferenceFiles::filePath(sDir, sFile);
+        if (QFileInfo::exists(sPath) &&
+            fileBytes(sPath) != fileBytes(CReferenceFiles::filePath(again.path(), sFile)))
+            return false;
+    }
+    return true;
 }
 } // namespace
 
