@@ -1,6 +1,6 @@
 // Daily use on a desktop: Russian dialogs, the keyboard, documents given on
 // the command line, the user's own data and the laboratory's own header.
-#include "app/translations.h"
+#include "base/translations.h"
 #include "app/vekconclusion.h"
 #include "commands/newitem.h"
 #include "composer/fusionwidget.h"

@@ -1,4 +1,4 @@
-#include "app/constants.h"
+#include "base/constants.h"
 #include "items/comboboxheir.h"
 #include "items/dateeditheir.h"
 #include "support/typing.h"

@@ -1,4 +1,4 @@
-#include "app/constants.h"
+#include "base/constants.h"
 #include "composer/methodvocabulary.h"
 #include "items/comboboxheir.h"
 #include "items/editableset.h"

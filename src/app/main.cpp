@@ -1,4 +1,4 @@
-#include "app/translations.h"
+#include "base/translations.h"
 #include "app/vekconclusion.h"
 #include "composer/fusionwidget.h"
 

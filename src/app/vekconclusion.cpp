@@ -1,6 +1,6 @@
 #include "app/vekconclusion.h"
 
-#include "app/constants.h"
+#include "base/constants.h"
 #include "composer/fusionwidget.h"
 #include "refdata/referencefiles.h"
 

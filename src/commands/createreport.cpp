@@ -1,6 +1,6 @@
 #include "commands/createreport.h"
 
-#include "app/resources.h"
+#include "base/resources.h"
 #include "commands/lastnumbersource.h"
 #include "commands/newitem.h"
 

@@ -1,6 +1,6 @@
 #include "commands/newitem.h"
 
-#include "app/userdialogs.h"
+#include "base/userdialogs.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>

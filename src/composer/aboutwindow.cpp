@@ -1,7 +1,7 @@
 #include "composer/aboutwindow.h"
 
-#include "app/constants.h"
-#include "app/resources.h"
+#include "base/constants.h"
+#include "base/resources.h"
 
 #include <QCoreApplication>
 #include <QTextBrowser>

@@ -1,7 +1,7 @@
 #include "composer/fusionwidget.h"
 
-#include "app/constants.h"
-#include "app/userdialogs.h"
+#include "base/constants.h"
+#include "base/userdialogs.h"
 #include "commands/createreport.h"
 #include "composer/aboutwindow.h"
 #include "composer/methodvocabulary.h"

@@ -1,9 +1,9 @@
 // The protocol document: saving, opening and the close-time check.
 #include "composer/fusionwidget.h"
 
-#include "app/constants.h"
-#include "app/streamutil.h"
-#include "app/userdialogs.h"
+#include "base/constants.h"
+#include "base/streamutil.h"
+#include "base/userdialogs.h"
 #include "composer/reportheader.h"
 #include "items/editableset.h"
 #include "items/extdatset.h"
@@ -14,7 +14,7 @@
 #include "refdata/measuringtool.h"
 #include "results/conclusion.h"
 
-#include "app/savefile.h"
+#include "base/savefile.h"
 #include <QDataStream>
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // Numbering of the composer's sections and the items the user adds.
 #include "composer/fusionwidget.h"
 
-#include "app/constants.h"
-#include "app/userdialogs.h"
+#include "base/constants.h"
+#include "base/userdialogs.h"
 #include "items/methodsset.h"
 #include "items/stddateitem.h"
 #include "items/stditem.h"

@@ -1,7 +1,7 @@
 // Rendering of the protocol as HTML, printing and print preview.
 #include "composer/fusionwidget.h"
 
-#include "app/userdialogs.h"
+#include "base/userdialogs.h"
 #include "composer/reportheader.h"
 #include "items/stdcomboitem.h"
 #include "items/stddateitem.h"

@@ -1,6 +1,6 @@
 #include "composer/recoveryfile.h"
 
-#include "app/savefile.h"
+#include "base/savefile.h"
 
 #include <QCoreApplication>
 #include <QDir>

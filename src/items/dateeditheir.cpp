@@ -1,6 +1,6 @@
 #include "items/dateeditheir.h"
 
-#include "app/constants.h"
+#include "base/constants.h"
 
 #include <QCalendarWidget>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #include "items/editableset.h"
 
-#include "app/constants.h"
-#include "app/streamutil.h"
+#include "base/constants.h"
+#include "base/streamutil.h"
 #include "items/comboboxheir.h"
 
 #include <QDataStream>

@@ -1,7 +1,7 @@
 #include "items/extdatset.h"
 
-#include "app/constants.h"
-#include "app/streamutil.h"
+#include "base/constants.h"
+#include "base/streamutil.h"
 #include "items/dateeditheir.h"
 
 #include <QDataStream>

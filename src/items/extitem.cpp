@@ -1,6 +1,6 @@
 #include "items/extitem.h"
 
-#include "app/constants.h"
+#include "base/constants.h"
 #include "items/fontfit.h"
 
 #include <QComboBox>

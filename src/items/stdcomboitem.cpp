@@ -1,6 +1,6 @@
 #include "items/stdcomboitem.h"
 
-#include "app/streamutil.h"
+#include "base/streamutil.h"
 #include "items/comboboxheir.h"
 #include "items/fontfit.h"
 

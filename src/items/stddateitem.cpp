@@ -1,6 +1,6 @@
 #include "items/stddateitem.h"
 
-#include "app/constants.h"
+#include "base/constants.h"
 #include "items/dateeditheir.h"
 #include "items/reportitemwidget.h"
 

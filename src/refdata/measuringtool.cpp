@@ -1,7 +1,7 @@
 #include "refdata/measuringtool.h"
 
-#include "app/constants.h"
-#include "app/streamutil.h"
+#include "base/constants.h"
+#include "base/streamutil.h"
 #include "refdata/widgettool.h"
 
 #include <QDataStream>

@@ -1,6 +1,6 @@
 #include "refdata/panelinput.h"
 
-#include "app/constants.h"
+#include "base/constants.h"
 
 #include <QComboBox>
 

@@ -1,6 +1,6 @@
 #include "refdata/referencefiles.h"
 
-#include "app/savefile.h"
+#include "base/savefile.h"
 #include <QDataStream>
 #include <QDir>
 #include <QFile>

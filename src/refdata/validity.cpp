@@ -1,6 +1,6 @@
 #include "refdata/validity.h"
 
-#include "app/constants.h"
+#include "base/constants.h"
 
 #include <QPalette>
 #include <QWidget>

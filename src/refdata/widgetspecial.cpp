@@ -1,7 +1,7 @@
 #include "refdata/widgetspecial.h"
 
-#include "app/constants.h"
-#include "app/userdialogs.h"
+#include "base/constants.h"
+#include "base/userdialogs.h"
 #include "items/dateeditheir.h"
 #include "items/fontfit.h"
 #include "items/reportitemwidget.h"

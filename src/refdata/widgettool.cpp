@@ -1,6 +1,6 @@
 #include "refdata/widgettool.h"
 
-#include "app/constants.h"
+#include "base/constants.h"
 #include "items/dateeditheir.h"
 #include "items/fontfit.h"
 #include "items/reportitemwidget.h"

@@ -1,6 +1,6 @@
 #include "results/conclusion.h"
 
-#include "app/streamutil.h"
+#include "base/streamutil.h"
 #include "items/fontfit.h"
 #include "items/report.h"
 #include "items/reportitemwidget.h"

@@ -1,7 +1,7 @@
 #include "results/reporttable.h"
 
-#include "app/streamutil.h"
-#include "app/userdialogs.h"
+#include "base/streamutil.h"
+#include "base/userdialogs.h"
 #include "results/changetitle.h"
 #include "results/enternumber.h"
 #include "results/tablewidgetheir.h"

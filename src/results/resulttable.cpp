@@ -1,6 +1,6 @@
 #include "results/resulttable.h"
 
-#include "app/streamutil.h"
+#include "base/streamutil.h"
 #include "results/askformtable.h"
 #include "results/reporttable.h"
 

@@ -1,6 +1,6 @@
 #include "results/tablewidgetheir.h"
 
-#include "app/userdialogs.h"
+#include "base/userdialogs.h"
 
 #include <QAction>
 #include <QApplication>

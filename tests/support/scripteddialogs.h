@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/userdialogs.h"
+#include "base/userdialogs.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "app/userdialogs.h"
+#include "base/userdialogs.h"
 
 #include <QDialog>
 #include <QFileDialog>

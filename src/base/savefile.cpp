@@ -1,4 +1,4 @@
-#include "app/savefile.h"
+#include "base/savefile.h"
 
 #include <QSaveFile>
 

@@ -1,4 +1,4 @@
-#include "app/streamutil.h"
+#include "base/streamutil.h"
 
 bool streamCanHold(const QDataStream& in, quint64 iCount, quint64 iMinBytes) {
     const QIODevice* pDevice = in.device();
