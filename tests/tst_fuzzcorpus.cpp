@@ -3,16 +3,13 @@
 // the form is still usable: a sound document read after each damaged one
 // prints exactly as it did.
 #include "fuzz/fuzztargets.h"
+#include "support/bytes.h"
 
 #include <QDir>
 #include <QFile>
 #include <QtTest>
 
 namespace {
-QByteArray fileBytes(const QString& sPath) {
-    QFile file(sPath);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 QStringList corpus(fuzz::ETarget eTarget) {
     const QDir dir(QStringLiteral(NDT_FUZZ_CORPUS "/") + fuzz::targetName(eTarget));
     QStringList lst;

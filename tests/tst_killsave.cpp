@@ -5,6 +5,7 @@
 #include "refdata/records.h"
 #include "refdata/referencefiles.h"
 #include "results/conclusion.h"
+#include "support/bytes.h"
 #include "support/formaccess.h"
 #include "support/scripteddialogs.h"
 
@@ -22,7 +23,7 @@ const QString g_sDocument = QStringLiteral("protocol.rpt");
 
 // A large protocol: two methods with 200-row tables and some items of its own.
 void fillLarge(CFusionWidget& form) {
-    form.sections()[eMethods]->findChild<QToolButton*>("btn_add")->click();
+    addMethodRow(form);
     QStringList lstCells;
     for (int i = 0; i < 200 * 5; ++i)
         lstCells << QStringLiteral("ячейка %1").arg(i);
@@ -50,11 +51,6 @@ int saveLoop(const QString& sDir) {
         dialogs.lstFileNames << QDir(sDir).filePath(g_sDocument);
         form.saveReport();
     }
-}
-
-QByteArray fileBytes(const QString& sPath) {
-    QFile file(sPath);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Whether every reference file in sDir is whole: what the program reads from

@@ -7,7 +7,9 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QStandardPaths>
+#include <QStyle>
 #include <new>
 
 CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScrollArea(pParent) {
@@ -24,9 +26,26 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     pComposer->offerRecovery(sDataDir);
     pComposer->startRecovery(sDataDir);
     setWindowTitle(g_sAppTitle);
-    setMinimumSize(1024, 768);
+    fitMinimumSize();
     // the vertical scroll bar coming and going changes the room for the form
     viewport()->installEventFilter(this);
+}
+
+void CVEKConclusion::fitMinimumSize() {
+    // a 1366 × 768 laptop leaves less than 768 pixels under its panel
+    int iHeight = iMinimumHeight;
+    if (const QScreen* pScreen = screen()) {
+        const int iFrame = isVisible() ? frameGeometry().height() - height()
+                                       : style()->pixelMetric(QStyle::PM_TitleBarHeight) +
+                                             2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+        iHeight = qMin(iHeight, pScreen->availableGeometry().height() - iFrame);
+    }
+    setMinimumSize(iMinimumWidth, qMax(iHeight, 0));
+}
+
+void CVEKConclusion::showEvent(QShowEvent* pEvent) {
+    QScrollArea::showEvent(pEvent);
+    fitMinimumSize(); // the frame is known once shown
 }
 
 bool CVEKConclusion::eventFilter(QObject* pWatched, QEvent* pEvent) {

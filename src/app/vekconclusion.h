@@ -14,11 +14,18 @@ public:
 
     CFusionWidget* composer() const { return pComposer; }
 
+    // The smallest window: 1024 wide, 768 high or what the screen leaves.
+    static constexpr int iMinimumWidth = 1024;
+    static constexpr int iMinimumHeight = 768;
+
 protected:
+    void showEvent(QShowEvent* pEvent) override;
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
 
 private:
+    void fitMinimumSize();
+
     CFusionWidget* pComposer = nullptr;
 };

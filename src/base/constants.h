@@ -20,6 +20,10 @@ inline const QString g_sLetters = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
 inline const QSize g_szEditorMin = QSize(300, 30);
 inline const QSize g_szEditorMax = QSize(750, 30);
 
+// The question before an entry of a reference list is deleted (%1 the entry).
+inline const QString g_sDeleteReferenceTitle = QStringLiteral("Удаление из справочника");
+inline const QString g_sDeleteReferenceQuestion = QStringLiteral("Удалить «%1» из справочника?");
+
 // Texts of the out-of-memory report.
 inline const QString g_sCriticalTitle = QStringLiteral("КРИТИЧЕСКАЯ ОШИБКА!!!");
 inline const QString g_sMemoryExhausted = QStringLiteral("Память исчерпана!");

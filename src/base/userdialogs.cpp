@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QFileDialog>
 
+#include <memory>
+
 namespace {
 CUserDialogs* g_pInstalled = nullptr;
 
@@ -35,6 +37,11 @@ void CUserDialogs::information(QWidget* pParent, const QString& sTitle, const QS
                   QMessageBox::Ok);
 }
 
+bool CUserDialogs::confirm(QWidget* pParent, const QString& sTitle, const QString& sText) {
+    return question(pParent, sTitle, sText, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
 QMessageBox::StandardButton CUserDialogs::question(QWidget* pParent, const QString& sTitle,
                                                    const QString& sText,
                                                    QMessageBox::StandardButtons eButtons,
@@ -42,13 +49,24 @@ QMessageBox::StandardButton CUserDialogs::question(QWidget* pParent, const QStri
     return get().message(QMessageBox::Question, pParent, sTitle, sText, eButtons, eDefault);
 }
 
+QMessageBox* CWidgetDialogs::createMessageBox(QMessageBox::Icon eIcon, QWidget* pParent,
+                                              const QString& sTitle, const QString& sText,
+                                              QMessageBox::StandardButtons eButtons,
+                                              QMessageBox::StandardButton eDefault) {
+    auto pBox = new QMessageBox(eIcon, sTitle, sText, eButtons, pParent);
+    pBox->setDefaultButton(eDefault);
+    if (eButtons & QMessageBox::Cancel)
+        pBox->setEscapeButton(QMessageBox::Cancel);
+    return pBox;
+}
+
 QMessageBox::StandardButton CWidgetDialogs::message(QMessageBox::Icon eIcon, QWidget* pParent,
                                                     const QString& sTitle, const QString& sText,
                                                     QMessageBox::StandardButtons eButtons,
                                                     QMessageBox::StandardButton eDefault) {
-    QMessageBox box(eIcon, sTitle, sText, eButtons, pParent);
-    box.setDefaultButton(eDefault);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    const std::unique_ptr<QMessageBox> pBox(
+        createMessageBox(eIcon, pParent, sTitle, sText, eButtons, eDefault));
+    return static_cast<QMessageBox::StandardButton>(pBox->exec());
 }
 
 QString CWidgetDialogs::openFileName(QWidget* pParent, const QString& sCaption, const QString& sDir,

@@ -35,6 +35,9 @@ public:
     static void warning(QWidget* pParent, const QString& sTitle, const QString& sText);
     static void critical(QWidget* pParent, const QString& sTitle, const QString& sText);
     static void information(QWidget* pParent, const QString& sTitle, const QString& sText);
+    // A question before something the user filled in is destroyed: Yes and
+    // No, No the default. True when the user answered Yes.
+    static bool confirm(QWidget* pParent, const QString& sTitle, const QString& sText);
     static QMessageBox::StandardButton
     question(QWidget* pParent, const QString& sTitle, const QString& sText,
              QMessageBox::StandardButtons eButtons = QMessageBox::Yes | QMessageBox::No,
@@ -44,6 +47,11 @@ public:
 // The real thing: QMessageBox and QFileDialog.
 class CWidgetDialogs : public CUserDialogs {
 public:
+    // The box message() runs: Escape answers Cancel where it is offered.
+    static QMessageBox* createMessageBox(QMessageBox::Icon eIcon, QWidget* pParent,
+                                         const QString& sTitle, const QString& sText,
+                                         QMessageBox::StandardButtons eButtons,
+                                         QMessageBox::StandardButton eDefault);
     QMessageBox::StandardButton message(QMessageBox::Icon eIcon, QWidget* pParent,
                                         const QString& sTitle, const QString& sText,
                                         QMessageBox::StandardButtons eButtons,

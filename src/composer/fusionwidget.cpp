@@ -115,6 +115,7 @@ bool CFusionWidget::createSections() {
             &CFusionWidget::slot_usedMethodsChanged);
     connect(pMethodsSet, &CMethodsSet::listItemsWidgetChanged, this,
             &CFusionWidget::slot_listUsedMethodsChanged);
+    pMethodsSet->setRemovalCheck([this] { return mayRemoveLastConclusion(); });
 
     auto pDates = addSection(new (std::nothrow)
                                  CExtDatSet(this, 1, QStringLiteral("Дата проведения контроля:")));
@@ -309,7 +310,7 @@ void CFusionWidget::slot_orgChanged(int index) {
 void CFusionWidget::slot_reasonsListItemAdded(const QString& s) {
     // grounds exist only under an organisation
     if (iCurrentOrg < 0) {
-        pReasonItem->slot_btn_deleteItem_clicked();
+        pReasonItem->deleteCurrentChoice();
         return;
     }
     if (iCurrentOrg < lstOrganizations.size())

@@ -63,10 +63,12 @@ public:
     void takeSnapshot();
     bool isChanged();
     // Asks whether to save a changed protocol; false when the window must
-    // stay open (the user wanted it saved but no document was written).
+    // stay open (Cancel, or the user wanted it saved but no document was
+    // written).
     bool askSaveOnClose();
-    // Offers to save a changed protocol before it is closed or replaced;
-    // false when the user wanted it saved but no document was written.
+    // Offers to save a changed protocol before it is closed or replaced:
+    // Yes saves, No goes on without saving, Cancel goes back to the form.
+    // False when the protocol must stay.
     bool offerToSaveChanges();
     QPrinter* printer() const { return pPrinter; }
     // The expired or missing validities of specialists and instruments, a
@@ -80,8 +82,13 @@ public:
     void syncOrganizations();
     void writeDocument(QDataStream& out);
     // Reads a document into the form; false when it was damaged and read
-    // only as far as it was sound.
-    bool readDocument(QDataStream& in);
+    // only as far as it was sound. *pRecordsRead, when given, receives the
+    // number of records read whole; at most iMaxRecords are read (all when
+    // negative).
+    bool readDocument(QDataStream& in, int* pRecordsRead = nullptr, int iMaxRecords = -1);
+    // Makes the form a new protocol: every section as at start but the
+    // laboratory header, which stays; the reference lists stay too.
+    void resetToNewProtocol();
     void removeUserItems();
     // Crash recovery: while the protocol has unsaved changes it is copied
     // every iRecoveryIntervalMs into this instance's recovery document in
@@ -171,10 +178,23 @@ private:
     // Takes the specialists a document's conclusion carries into the list.
     void mergeTechnicians(const QList<Specialist>& lstRead);
     void removeConclusion(CConclusion* pConclusion);
+    // The method a conclusion is for, as its row names it.
+    QString methodNameOf(const CConclusion* pConclusion) const;
+    // "-" of the methods removes the last conclusion: asked first when it
+    // holds anything.
+    bool mayRemoveLastConclusion();
+    // A row showing another method clears the specialists of its
+    // conclusion: asked first; false when the row went back.
+    bool mayChangeMethods(const QList<int>& lstChosen);
     // A written conclusion switched on or off: the sections after its
     // conclusion follow its new last number.
     void slot_conclusionNumbersChanged(CConclusion* pSender);
     QString readDir(const QString& sFile) const;
+    // The document of a new protocol with empty reference lists, and
+    // whether data begins with a record the reader takes whole: both
+    // through a new form of their own.
+    static QByteArray blankDocument();
+    static bool startsWithSoundRecord(const QByteArray& data);
     // Starts a new protocol with the laboratory header saved last.
     void loadLastHeader();
     // Tells the user which reference files could not be written.
@@ -214,8 +234,12 @@ private:
 
     QString sSnapshotHtml;
     int iSnapshotCount = 0;
-    // A protocol taken from a recovery copy is unsaved until it is saved.
-    bool bRecovered = false;
+    // A protocol taken from a recovery copy, or read only partly, is unsaved
+    // until it is saved.
+    bool bUnsaved = false;
+    // The form shows a new protocol: nothing read into it since it was made
+    // or started anew.
+    bool bPristine = true;
     std::unique_ptr<CRecoveryFile> pRecovery;
     QTimer* pRecoveryTimer = nullptr;
 

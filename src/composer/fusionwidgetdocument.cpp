@@ -24,6 +24,7 @@
 
 #include <QSaveFile>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 
@@ -48,7 +49,7 @@ enum ESectionTag : qint16 {
 
 void CFusionWidget::takeSnapshot() {
     sSnapshotHtml = buildProtocolHtml(&iSnapshotCount);
-    bRecovered = false;
+    bUnsaved = false;
 }
 
 void CFusionWidget::commitPendingInput() {
@@ -64,7 +65,7 @@ bool CFusionWidget::isChanged() {
     commitPendingInput();
     int iCount = 0;
     const QString sHtml = buildProtocolHtml(&iCount);
-    return bRecovered || iCount != iSnapshotCount || sHtml != sSnapshotHtml;
+    return bUnsaved || iCount != iSnapshotCount || sHtml != sSnapshotHtml;
 }
 
 bool CFusionWidget::askSaveOnClose() {
@@ -76,12 +77,13 @@ bool CFusionWidget::offerToSaveChanges() {
         return true;
     const auto eAnswer = CUserDialogs::question(
         this, g_sAppTitle,
-        QStringLiteral("Начальные данные были изменены. Желаете сохранить текущий протокол?"));
-    if (eAnswer != QMessageBox::Yes)
+        QStringLiteral("Начальные данные были изменены. Желаете сохранить текущий протокол?"),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (eAnswer == QMessageBox::No)
         return true;
-    // the protocol is not given up when the user wanted it saved but no
-    // document was written
-    return saveReport();
+    // Cancel (Escape) goes back to the form; the protocol is not given up
+    // either when the user wanted it saved but no document was written
+    return eAnswer == QMessageBox::Yes && saveReport();
 }
 
 void CFusionWidget::slot_saveReport() {
@@ -197,14 +199,16 @@ void CFusionWidget::removeUserItems() {
         renumberFrom(iFirst, numberBefore(iFirst) + 1);
 }
 
-bool CFusionWidget::readDocument(QDataStream& in) {
+bool CFusionWidget::readDocument(QDataStream& in, int* pRecordsRead, int iMaxRecords) {
     in.setVersion(QDataStream::Qt_4_6);
     removeUserItems();
     bReadingDocument = true;
+    bPristine = false;
     const int N = lstSections.size();
     CStdItem scratchItem(nullptr, 0, QString(), QString(), false, 1);
     bool bSound = true;
-    while (bSound && !in.atEnd()) {
+    int iRead = 0;
+    while (bSound && !in.atEnd() && iRead != iMaxRecords) {
         qint16 iTag = -1;
         in >> iTag;
         if (in.status() != QDataStream::Ok)
@@ -281,12 +285,51 @@ bool CFusionWidget::readDocument(QDataStream& in) {
         }
         if (in.status() != QDataStream::Ok)
             bSound = false;
+        if (bSound)
+            ++iRead;
     }
     if (in.status() != QDataStream::Ok)
         bSound = false;
     bReadingDocument = false;
     slot_innerWidgetHeightChanged();
+    if (pRecordsRead)
+        *pRecordsRead = iRead;
     return bSound;
+}
+
+QByteArray CFusionWidget::blankDocument() {
+    // a form of its own, beside no reference file, knows no list
+    QTemporaryDir dir;
+    CFusionWidget blank(dir.path());
+    QByteArray document;
+    QDataStream out(&document, QIODevice::WriteOnly);
+    blank.writeDocument(out);
+    return document;
+}
+
+bool CFusionWidget::startsWithSoundRecord(const QByteArray& data) {
+    QTemporaryDir dir;
+    CFusionWidget scratch(dir.path());
+    QDataStream in(data);
+    int iRead = 0;
+    scratch.readDocument(in, &iRead, 1);
+    return iRead == 1;
+}
+
+void CFusionWidget::resetToNewProtocol() {
+    // the laboratory stays; every other section reads a new protocol's record
+    QByteArray header;
+    {
+        QDataStream out(&header, QIODevice::WriteOnly);
+        out.setVersion(QDataStream::Qt_4_6);
+        out << *pHeader;
+    }
+    QDataStream in(blankDocument());
+    readDocument(in);
+    QDataStream headerIn(header);
+    headerIn.setVersion(QDataStream::Qt_4_6);
+    headerIn >> *pHeader;
+    bPristine = true;
 }
 
 void CFusionWidget::slot_openSavedReport() {
@@ -315,14 +358,25 @@ bool CFusionWidget::openDocument(const QString& sFileName) {
             QStringLiteral("Не удалось открыть файл \"%1\" для чтения!").arg(sFileName));
         return false;
     }
-    QDataStream in(&file);
-    const bool bSound = readDocument(in);
+    const QByteArray data = file.readAll();
     file.close();
+    // nothing of the protocol on screen is touched for a file that is none
+    if (!startsWithSoundRecord(data)) {
+        CUserDialogs::warning(this, g_sOpenTitle,
+                              QStringLiteral("Файл «%1» не является протоколом.").arg(sFileName));
+        return false;
+    }
+    // nothing of the previous protocol survives a document read only partly
+    if (!bPristine || isChanged())
+        resetToNewProtocol();
+    QDataStream in(data);
+    const bool bSound = readDocument(in);
     if (!bSound)
         CUserDialogs::warning(
             this, g_sOpenTitle,
             QStringLiteral("Документ \"%1\" поврежден и прочитан только частично!").arg(sFileName));
     takeSnapshot();
+    bUnsaved = !bSound; // what was lost is asked about on closing
     return bSound;
 }
 
@@ -534,7 +588,7 @@ void CFusionWidget::offerRecovery(const QString& sDir) {
         file.close();
         // the protocol is unsaved, so closing asks; this instance's own copy takes over
         takeSnapshot();
-        bRecovered = true;
+        bUnsaved = true;
         CRecoveryFile::discard(sPath);
         slot_recoveryTimeout();
         return;

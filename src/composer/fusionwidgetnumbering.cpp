@@ -167,6 +167,38 @@ void CFusionWidget::removeConclusion(CConclusion* pConclusion) {
     delete pConclusion;
 }
 
+QString CFusionWidget::methodNameOf(const CConclusion* pConclusion) const {
+    return lstMethodsNominative.value(lstMethodsDative.indexOf(pConclusion->dativeMethod()));
+}
+
+bool CFusionWidget::mayRemoveLastConclusion() {
+    if (lstConclusions.isEmpty() || !lstConclusions.last()->hasContent())
+        return true;
+    return CUserDialogs::confirm(
+        this, QStringLiteral("Удаление раздела"),
+        QStringLiteral("Удалить раздел «%1» вместе с таблицей результатов, заключением и "
+                       "специалистами?")
+            .arg(methodNameOf(lstConclusions.last())));
+}
+
+bool CFusionWidget::mayChangeMethods(const QList<int>& lstChosen) {
+    const int n = qMin(lstChosen.size(), lstConclusions.size());
+    for (int i = 0; i < n; ++i) {
+        const CConclusion* pConclusion = lstConclusions[i];
+        if (pConclusion->dativeMethod() == lstMethodsDative.value(lstChosen[i]) ||
+            !pConclusion->hasNamedSpecialist())
+            continue;
+        if (CUserDialogs::confirm(this, QStringLiteral("Смена метода контроля"),
+                                  QStringLiteral("Специалисты раздела «%1» будут удалены из "
+                                                 "заключения. Продолжить?")
+                                      .arg(methodNameOf(pConclusion))))
+            continue;
+        pMethodsSet->restoreRow(i, lstMethodsDative.indexOf(pConclusion->dativeMethod()));
+        return false;
+    }
+    return true;
+}
+
 int CFusionWidget::selectedMethodIndex(int i) const {
     return chosenMethods().value(i, 0);
 }
@@ -194,6 +226,8 @@ void CFusionWidget::slot_listUsedMethodsChanged(int iSize) {
 
 void CFusionWidget::slot_usedMethodsChanged() {
     const QList<int> lstChosen = chosenMethods();
+    if (!bReadingDocument && !mayChangeMethods(lstChosen))
+        return;
     const int n = lstChosen.size();
     if (n > 0 && n == lstConclusions.size()) {
         for (int i = 0; i < n; ++i)
@@ -225,6 +259,11 @@ void CFusionWidget::slot_formResultsTable(CConclusion* pSender, const QString& s
     if (i < 0)
         return;
     const QString sDative = lstMethodsDative.value(i);
+    if (pSender->hasResults() &&
+        !CUserDialogs::confirm(
+            this, QStringLiteral("Сформировать"),
+            QStringLiteral("Заменить таблицу результатов таблицей «%1»?").arg(s)))
+        return;
     for (CConclusion* pConclusion : std::as_const(lstConclusions)) {
         if (pConclusion == pSender || pConclusion->sDativeMethod != sDative)
             continue;

@@ -4,6 +4,14 @@
 
 #include <QCalendarWidget>
 #include <QKeyEvent>
+#include <QTimer>
+
+namespace {
+bool isStepKey(int iKey) {
+    return iKey == Qt::Key_Up || iKey == Qt::Key_Down || iKey == Qt::Key_PageUp ||
+           iKey == Qt::Key_PageDown;
+}
+} // namespace
 
 CDateEditHeir::CDateEditHeir(QWidget* pParent) : QDateEdit(pParent) {
     setMinimumDate(g_dtDefault);
@@ -11,6 +19,10 @@ CDateEditHeir::CDateEditHeir(QWidget* pParent) : QDateEdit(pParent) {
     setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     setDate(g_dtDefault);
     setCalendarPopup(true);
+}
+
+bool CDateEditHeir::isUnset() const {
+    return date() == g_dtDefault;
 }
 
 void CDateEditHeir::prepareCalendar() {
@@ -23,26 +35,46 @@ void CDateEditHeir::prepareCalendar() {
     pCalendar->setGridVisible(true);
 }
 
+void CDateEditHeir::selectDay() {
+    setCurrentSection(QDateTimeEdit::DaySection);
+    setSelectedSection(QDateTimeEdit::DaySection);
+}
+
 void CDateEditHeir::mousePressEvent(QMouseEvent* pEvent) {
     prepareCalendar();
     QDateEdit::mousePressEvent(pEvent);
+    // an unset date opens the calendar at today's month, not at 2000
+    if (isUnset() && calendarWidget()->isVisible())
+        calendarWidget()->setCurrentPage(QDate::currentDate().year(), QDate::currentDate().month());
 }
 
 void CDateEditHeir::focusInEvent(QFocusEvent* pEvent) {
-    if (date() == g_dtDefault)
-        setDate(QDate::currentDate());
     QDateEdit::focusInEvent(pEvent);
+    // a click puts the cursor where it lands, which is no place to type a
+    // date: the day is selected once the click is over
+    if (pEvent->reason() == Qt::MouseFocusReason)
+        QTimer::singleShot(0, this, &CDateEditHeir::selectDay);
 }
 
 void CDateEditHeir::keyPressEvent(QKeyEvent* pEvent) {
     prepareCalendar(); // F4 and Alt+Down open it
-    // the placeholder "__.__.____" takes no digits: a date to type over comes first
-    if (date() == g_dtDefault && !pEvent->text().isEmpty() && pEvent->text().at(0).isDigit()) {
-        setDate(QDate::currentDate());
-        setCurrentSection(QDateTimeEdit::DaySection);
-        setSelectedSection(QDateTimeEdit::DaySection);
+    if (isUnset()) {
+        // the placeholder "__.__.____" takes no digits: a date to type over comes first
+        const bool bDigit = !pEvent->text().isEmpty() && pEvent->text().at(0).isDigit();
+        if (bDigit || isStepKey(pEvent->key())) {
+            setDate(QDate::currentDate());
+            selectDay();
+            if (!bDigit)
+                return; // the first step shows today
+        }
     }
     QDateEdit::keyPressEvent(pEvent);
+}
+
+bool CDateEditHeir::focusNextPrevChild(bool bNext) {
+    if (isUnset())
+        return QAbstractSpinBox::focusNextPrevChild(bNext);
+    return QDateEdit::focusNextPrevChild(bNext);
 }
 
 void CDateEditHeir::focusOutEvent(QFocusEvent* pEvent) {

@@ -3,12 +3,15 @@
 #include <QDateEdit>
 
 // Date edit whose default date means "not set" and shows "__.__.____".
-// Entering an unset field fills in today's date; leaving it with a year of
+// An unset date stays unset until the user types, steps or picks a date:
+// entering and leaving the field changes nothing. Leaving it with a year of
 // 2001 or earlier makes it unset again.
 class CDateEditHeir : public QDateEdit {
     Q_OBJECT
 public:
     explicit CDateEditHeir(QWidget* pParent = nullptr);
+
+    bool isUnset() const;
 
 signals:
     void dateEdit_focusLost();
@@ -17,14 +20,20 @@ protected:
     void focusInEvent(QFocusEvent* pEvent) override;
     void focusOutEvent(QFocusEvent* pEvent) override;
     // A digit typed into an unset field starts today's date with its day
-    // selected, so that "10122026" gives 10.12.2026.
+    // selected, so that "10122026" gives 10.12.2026; the arrow keys start
+    // at today too.
     void keyPressEvent(QKeyEvent* pEvent) override;
     void mousePressEvent(QMouseEvent* pEvent) override;
+    // Tab steps through day, month and year of a date; an unset one has
+    // none to step through and is left at once.
+    bool focusNextPrevChild(bool bNext) override;
 
 private:
     // The calendar pop-up is built when it may first be shown, not with
     // the editor: a form holds many date editors and opens few calendars.
     void prepareCalendar();
+    // Typing goes to the day, wherever the field was clicked.
+    void selectDay();
 
     bool bCalendarReady = false;
 };

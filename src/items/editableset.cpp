@@ -2,6 +2,7 @@
 
 #include "base/constants.h"
 #include "base/streamutil.h"
+#include "base/userdialogs.h"
 #include "items/comboboxheir.h"
 
 #include <QDataStream>
@@ -24,14 +25,14 @@ void CEditableSet::addSubItem() {
     pCombo->setVisible(true);
     pCombo->setFocusPolicy(Qt::StrongFocus);
     pCombo->installEventFilter(this);
-    connect(pCombo, &CComboBoxEditableHeir::newStringAdded, this,
-            &CEditableSet::slot_newItemAdded);
+    connect(pCombo, &CComboBoxEditableHeir::newStringAdded, this, &CEditableSet::slot_newItemAdded);
     connect(pCombo, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &CEditableSet::slot_comboBoxIndexChanged);
     // only the last sub-item drives the delete-entry button
     if (!lstSubItems.isEmpty())
-        disconnect(subCombo(lstSubItems.size() - 1), qOverload<int>(&QComboBox::currentIndexChanged),
-                   this, &CEditableSet::slot_comboBoxIndexChanged);
+        disconnect(subCombo(lstSubItems.size() - 1),
+                   qOverload<int>(&QComboBox::currentIndexChanged), this,
+                   &CEditableSet::slot_comboBoxIndexChanged);
     lstSubItems.append(pCombo);
     updateDeleteButton(true);
 }
@@ -53,16 +54,6 @@ void CEditableSet::refillSubItems() {
     bRefilling = true;
     for (QWidget* w : std::as_const(lstSubItems))
         static_cast<CComboBoxEditableHeir*>(w)->setItems(lstChoices);
-    bRefilling = bWasRefilling;
-    if (!bRefilling)
-        updateDeleteButton(false);
-}
-
-void CEditableSet::removeEntryFromSubItems(int index) {
-    const bool bWasRefilling = bRefilling;
-    bRefilling = true;
-    for (int i = 0; i < lstSubItems.size(); ++i)
-        subCombo(i)->removeItem(index);
     bRefilling = bWasRefilling;
     if (!bRefilling)
         updateDeleteButton(false);
@@ -94,9 +85,18 @@ void CEditableSet::slot_comboBoxItemDeleted() {
     const int index = subCombo(lstSubItems.size() - 1)->currentIndex();
     if (index <= 0 || index > lstChoices.size())
         return;
+    if (!CUserDialogs::confirm(this, g_sDeleteReferenceTitle,
+                               g_sDeleteReferenceQuestion.arg(lstChoices.at(index - 1))))
+        return;
+    for (int i = 0; i < lstSubItems.size(); ++i) {
+        QComboBox* pCombo = subCombo(i);
+        if (pCombo->currentIndex() != index)
+            continue;
+        pCombo->setCurrentIndex(0);
+        pCombo->setEditText(QString());
+    }
     lstChoices.removeAt(index - 1);
-    removeEntryFromSubItems(index);
-    refillSubItems();
+    refillSubItems(); // the others find their text again
 }
 
 void CEditableSet::mergeTypedTexts() {

@@ -7,7 +7,8 @@ class QDataStream;
 // A list section whose sub-items are editable combo boxes that learn new
 // entries: a text entered in any of them joins the choices of all. The
 // "Удалить пункт" button, visible while the last sub-item shows a non-blank
-// entry, deletes that entry from the choices.
+// entry, deletes that entry from the choices once the user agrees; the
+// sub-items that showed it become blank, the others keep their choice.
 class CEditableSet : public CExtStrSet {
     Q_OBJECT
 public:
@@ -25,7 +26,6 @@ protected:
     void addSubItem() override;
     void destroySubItem(QWidget* w) override;
     void refillSubItems() override;
-    virtual void removeEntryFromSubItems(int index);
 
 private:
     void updateDeleteButton(bool bForce);

@@ -11,8 +11,7 @@
 #include <QToolButton>
 #include <algorithm>
 
-CExtItem::CExtItem(QWidget* pParent, int iNum, const QString& sName)
-    : CReportItemWidget(pParent) {
+CExtItem::CExtItem(QWidget* pParent, int iNum, const QString& sName) : CReportItemWidget(pParent) {
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("CExtItem"));
     resize(1000, 30);
@@ -47,7 +46,10 @@ CExtItem::CExtItem(QWidget* pParent, int iNum, const QString& sName)
     shrinkFontToFit(btn_deleteItem);
 
     connect(btn_add, &QToolButton::clicked, this, &CExtItem::slot_addItemWidget);
-    connect(btn_delete, &QToolButton::clicked, this, &CExtItem::slot_deleteItemWidget);
+    connect(btn_delete, &QToolButton::clicked, this, [this] {
+        if (mayDeleteLastSubItem())
+            slot_deleteItemWidget();
+    });
 
     btn_deleteItem->hide();
     iNumber = iNum;
@@ -87,17 +89,24 @@ QString CExtItem::toHtml(int iShift) {
     const int n = collectTexts(lstTexts);
     if (n <= 0 || iNumber <= 0)
         return QString();
-    QString s = QStringLiteral("%1. %2").arg(QString::number(iNumber - iShift),
-                                              sItemName.toHtmlEscaped());
+    QString s =
+        QStringLiteral("%1. %2").arg(QString::number(iNumber - iShift), sItemName.toHtmlEscaped());
     for (const QString& sText : std::as_const(lstTexts))
         s += QStringLiteral(" %1.").arg(sText.toHtmlEscaped());
     return QStringLiteral("<p>") + s + QStringLiteral("</p>\n");
 }
 
 void CExtItem::slot_addItemWidget() {
+    if (lstSubItems.size() >= iMaxStoredSubItems)
+        return;
     addSubItem();
     btn_delete->setVisible(lstSubItems.size() >= 2);
+    updateAddButton();
     emit listItemsWidgetChanged(lstSubItems.size());
+}
+
+void CExtItem::updateAddButton() {
+    btn_add->setEnabled(lstSubItems.size() < iMaxStoredSubItems);
 }
 
 void CExtItem::slot_deleteItemWidget() {
@@ -115,6 +124,7 @@ void CExtItem::slot_deleteItemWidget() {
     if (btn_add->geometry().right() >= width())
         updateHeight();
     btn_delete->setVisible(lstSubItems.size() >= 2);
+    updateAddButton();
     emit listItemsWidgetChanged(lstSubItems.size());
 }
 
@@ -287,7 +297,9 @@ void CExtStrSet::setSelectedTexts(const QStringList& list) {
     }
 }
 
-QComboBox* CExtStrSet::subCombo(int i) const { return static_cast<QComboBox*>(lstSubItems.at(i)); }
+QComboBox* CExtStrSet::subCombo(int i) const {
+    return static_cast<QComboBox*>(lstSubItems.at(i));
+}
 
 int CExtStrSet::subItemWidthFor(const QStringList& list) const {
     const QFontMetrics fm(lbl_name->font());

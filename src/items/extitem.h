@@ -32,8 +32,8 @@ public:
     int subItemCount() const { return lstSubItems.size(); }
     const QList<QWidget*>& subItems() const { return lstSubItems; }
 
-    // The most sub-items a stored list makes: a damaged document cannot
-    // flood the form.
+    // The most sub-items a section holds and a stored list makes: what is
+    // saved reads back whole, and a damaged document cannot flood the form.
     static constexpr int iMaxStoredSubItems = 100;
 
 signals:
@@ -46,6 +46,12 @@ public slots:
     void slot_deleteItemWidget();
 
 protected:
+    // Whether the user's "-" may remove the last sub-item; a section whose
+    // last sub-item carries more than itself asks first.
+    virtual bool mayDeleteLastSubItem() { return true; }
+    // "+" is offered while a saved section would read back whole.
+    void updateAddButton();
+
     // Creates, places and appends one sub-item.
     virtual void addSubItem() {}
     // Starts a concrete list section with its one sub-item; called by the

@@ -6,10 +6,10 @@
 
 #include <QDataStream>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QToolButton>
 
-CMethodsSet::CMethodsSet(QWidget* pParent, int iNum, const QString& sName,
-                         const QStringList& list)
+CMethodsSet::CMethodsSet(QWidget* pParent, int iNum, const QString& sName, const QStringList& list)
     : CExtStrSet(pParent, iNum, sName, list) {
     setChoices(list);
     addFirstSubItem();
@@ -29,7 +29,9 @@ void CMethodsSet::addSubItem() {
     appendPlacedSubItem(pCombo);
 }
 
-void CMethodsSet::destroySubItem(QWidget* w) { delete w; }
+void CMethodsSet::destroySubItem(QWidget* w) {
+    delete w;
+}
 
 void CMethodsSet::refillSubItems() {
     for (QWidget* w : std::as_const(lstSubItems))
@@ -55,6 +57,13 @@ int CMethodsSet::selectedIndexes(QList<int>& out) const {
             out.append(index);
     }
     return out.size();
+}
+
+void CMethodsSet::restoreRow(int iRow, int index) {
+    if (iRow < 0 || iRow >= lstSubItems.size())
+        return;
+    const QSignalBlocker blocker(subCombo(iRow));
+    subCombo(iRow)->setCurrentIndex(index);
 }
 
 QDataStream& operator<<(QDataStream& out, const CMethodsSet& set) {

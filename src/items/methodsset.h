@@ -4,6 +4,8 @@
 
 #include <QList>
 
+#include <functional>
+
 class QDataStream;
 
 // The control methods selector: one method per row, each row a fixed-choice
@@ -22,6 +24,10 @@ public:
     // The index in the choices of every row's current method, in row order,
     // rows without a current method skipped; returns their number.
     int selectedIndexes(QList<int>& out) const;
+    // Shows the choice index in row iRow without announcing it.
+    void restoreRow(int iRow, int index);
+    // Asked before "-" removes the last row; false keeps it.
+    void setRemovalCheck(std::function<bool()> fnCheck) { fnRemovalCheck = std::move(fnCheck); }
 
 signals:
     void setOfSelectedItemsChanged();
@@ -30,6 +36,10 @@ protected:
     void addSubItem() override;
     void destroySubItem(QWidget* w) override;
     void refillSubItems() override;
+    bool mayDeleteLastSubItem() override { return !fnRemovalCheck || fnRemovalCheck(); }
+
+private:
+    std::function<bool()> fnRemovalCheck;
 };
 
 // The record: number, caption, texts of the rows.

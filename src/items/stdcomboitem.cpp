@@ -1,6 +1,8 @@
 #include "items/stdcomboitem.h"
 
+#include "base/constants.h"
 #include "base/streamutil.h"
+#include "base/userdialogs.h"
 #include "items/comboboxheir.h"
 #include "items/fontfit.h"
 
@@ -127,14 +129,24 @@ void CStdComboItem::commitValue() {
 
 void CStdComboItem::slot_btn_deleteItem_clicked() {
     const int index = cmb_values->currentIndex();
+    if (index <= 0 || index > lstChoices.size())
+        return;
+    if (CUserDialogs::confirm(this, g_sDeleteReferenceTitle,
+                              g_sDeleteReferenceQuestion.arg(lstChoices.at(index - 1))))
+        deleteCurrentChoice();
+}
+
+void CStdComboItem::deleteCurrentChoice() {
+    const int index = cmb_values->currentIndex();
     if (index <= 0 || index >= cmb_values->count() || index > lstChoices.size())
         return;
     const QString sRemoved = lstChoices.at(index - 1);
+    // the blank entry first: the owner never sees another entry chosen
+    setValue(QString());
     QStringList lstNew = lstChoices;
     lstNew.removeAt(index - 1);
-    cmb_values->removeItem(index);
     setChoices(lstNew);
-    emit stringListItemDeleted(sRemoved, cmb_values->currentIndex() - 1);
+    emit stringListItemDeleted(sRemoved, -1);
 }
 
 void CStdComboItem::slot_newItemAdded(const QString& s) {

@@ -43,16 +43,20 @@ public:
     QString valueText() const;
     QStringList choices() const { return lstChoices; }
 
+    // Deletes the chosen entry from the list without asking; the item then
+    // shows its blank entry, never another one (nothing when the blank
+    // entry is current).
+    void deleteCurrentChoice();
+
 signals:
     void stringListItemAdded(const QString& s);
     // s was removed from the list; iIndex is the list position of the entry
-    // current afterwards (-1 for the blank entry).
+    // current afterwards: -1, the blank entry.
     void stringListItemDeleted(const QString& s, int iIndex);
     void currentIndexChanged(int index);
 
 public slots:
-    // Deletes the chosen entry from the list (nothing when the blank entry
-    // is current).
+    // Deletes the chosen entry once the user agrees.
     virtual void slot_btn_deleteItem_clicked();
 
 protected slots:

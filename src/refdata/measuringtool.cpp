@@ -20,21 +20,6 @@ bool isComplete(const ToolEntry& entry) {
            entry.dtValidity.isValid() && entry.dtValidity.year() > 2012;
 }
 
-int toolIndex(const QList<Tool>& lst, const QString& sName) {
-    for (int i = 0; i < lst.size(); ++i) {
-        if (lst[i].sName == sName)
-            return i;
-    }
-    return -1;
-}
-
-int deviceIndex(const Tool& tool, const QString& sNumber) {
-    for (int i = 0; i < tool.lstDevices.size(); ++i) {
-        if (tool.lstDevices[i].sNumber == sNumber)
-            return i;
-    }
-    return -1;
-}
 } // namespace
 
 CMeasuringTool::CMeasuringTool(int iNum, const QString& sName, const QList<Tool>& lstNew,

@@ -12,6 +12,11 @@ class QComboBox;
 // date 2000-01-01.
 QDate normalisedValidity(const QDate& dt);
 
+// Makes a box editable or not; an editable box compares typed texts with
+// its entries exactly, case included, as every list of the program does
+// (Qt's completer would match regardless of case on Enter and on leaving).
+void setBoxEditable(QComboBox* pBox, bool bEditable);
+
 // Fills a box with its blank first entry (a new text typed by the user)
 // followed by the texts; the blank entry becomes current.
 void refillWithBlank(QComboBox* pBox, const QStringList& lstTexts);

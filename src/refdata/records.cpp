@@ -58,6 +58,22 @@ bool Tool::operator==(const Tool& other) const {
     return sName == other.sName && lstDevices == other.lstDevices;
 }
 
+int toolIndex(const QList<Tool>& lst, const QString& sName) {
+    for (int i = 0; i < lst.size(); ++i) {
+        if (lst[i].sName == sName)
+            return i;
+    }
+    return -1;
+}
+
+int deviceIndex(const Tool& tool, const QString& sNumber) {
+    for (int i = 0; i < tool.lstDevices.size(); ++i) {
+        if (tool.lstDevices[i].sNumber == sNumber)
+            return i;
+    }
+    return -1;
+}
+
 bool Organization::operator==(const Organization& other) const {
     return sName == other.sName && lstGrounds == other.lstGrounds;
 }
@@ -81,6 +97,8 @@ QDataStream& operator<<(QDataStream& out, const CertificateMethod& method) {
 QDataStream& operator>>(QDataStream& in, CertificateMethod& method) {
     qint16 iLevel = 0;
     in >> method.sMethod >> method.dtValidity >> iLevel;
+    if (in.status() == QDataStream::Ok && !isLevel(iLevel))
+        in.setStatus(QDataStream::ReadCorruptData);
     method.iLevel = iLevel;
     return in;
 }

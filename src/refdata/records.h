@@ -19,6 +19,13 @@
 // was cut keeps what was read of it. So a cut file yields everything before the cut, and a list
 // that starts at the end of the data is empty.
 
+// Qualification levels are stored by their index: 0, 1, 2 for "I", "II",
+// "III". Another value is damage, in a reference file as in a document.
+constexpr int iLevelCount = 3;
+inline bool isLevel(int iLevel) {
+    return iLevel >= 0 && iLevel < iLevelCount;
+}
+
 // One control method a certificate covers.
 struct CertificateMethod {
     QString sMethod;  // dative form of the method name ("ультразвуковому")
@@ -116,6 +123,11 @@ struct ToolEntry {
     bool operator==(const ToolEntry& other) const;
     bool operator!=(const ToolEntry& other) const { return !(*this == other); }
 };
+
+// Index of the instrument named sName, of its device with serial number
+// sNumber; -1 when there is none. Names and numbers compare exactly.
+int toolIndex(const QList<Tool>& lst, const QString& sName);
+int deviceIndex(const Tool& tool, const QString& sNumber);
 
 // Reads one record. Returns whether it can be kept: its own fields were read
 // whole. A record whose nested list was cut keeps the elements read whole.

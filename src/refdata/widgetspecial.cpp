@@ -117,7 +117,7 @@ void CWidgetSpecial::buildForm() {
     auto namedBox = [&](const char* pName, int x, int w, int iMinWidth) {
         auto pBox = new QComboBox(grpb_specialist);
         place(pBox, pName, x, 35, w, 30);
-        pBox->setEditable(true);
+        setBoxEditable(pBox, true);
         pBox->setInsertPolicy(QComboBox::NoInsert);
         pBox->setFocusPolicy(Qt::StrongFocus);
         pBox->setMinimumSize(iMinWidth, 30);
@@ -371,13 +371,13 @@ void CWidgetSpecial::slot_cmb_name_indexChanged(int index) {
     if (index < 0)
         return;
     if (index == 0) {
-        cmb_name->setEditable(true);
+        setBoxEditable(cmb_name, true);
         cmb_name->setInsertPolicy(QComboBox::NoInsert);
         currentSpecialist = Specialist();
         refillLicenses();
         cmb_licenseNum->setCurrentIndex(0);
     } else {
-        cmb_name->setEditable(false);
+        setBoxEditable(cmb_name, false);
         currentSpecialist = lstSpecialists.value(index - 1);
         refillLicenses();
         // the first certificate that covers this panel's method
@@ -420,12 +420,12 @@ void CWidgetSpecial::slot_cmb_licenseNum_indexChanged(int index) {
     if (index < 0)
         return;
     if (index == 0) {
-        cmb_licenseNum->setEditable(true);
+        setBoxEditable(cmb_licenseNum, true);
         cmb_licenseNum->setInsertPolicy(QComboBox::NoInsert);
         edt_certlab->clear();
         setDateAndLevel(g_dtDefault, g_iDefaultLevel);
     } else {
-        cmb_licenseNum->setEditable(false);
+        setBoxEditable(cmb_licenseNum, false);
         showCertificate(index - 1);
     }
     updateSaveState();
@@ -489,12 +489,13 @@ void CWidgetSpecial::slot_btn_saveSpec_clicked() {
             iMethod = i;
     }
     if (iMethod >= 0) {
-        const auto eAnswer = CUserDialogs::question(
-            this, QStringLiteral("Редактирование данных специалиста"),
+        const auto eAnswer = CUserDialogs::get().message(
+            QMessageBox::Warning, this, QStringLiteral("Редактирование данных специалиста"),
             QStringLiteral("В существующей базе данных присутствует специалист %1 с "
                            "удостоверением № %2,\nпо методу контроля \"%3\"!\nЖелаете "
                            "переписать его данные?")
-                .arg(e.sName, e.sLicenseNum, e.sMethod));
+                .arg(e.sName, e.sLicenseNum, e.sMethod),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
         if (eAnswer != QMessageBox::Yes)
             return;
         certificate.lstMethods[iMethod].dtValidity = e.dtValidity;
@@ -548,13 +549,14 @@ void CWidgetSpecial::slot_deleteData(bool bAll) {
                 for (const CertificateMethod& method : certificate.lstMethods)
                     bCovers = bCovers || method.sMethod == e.sMethod;
                 if (!bCovers &&
-                    CUserDialogs::question(
-                        this, QStringLiteral("Удаление данных специалиста"),
+                    CUserDialogs::get().message(
+                        QMessageBox::Warning, this, QStringLiteral("Удаление данных специалиста"),
                         QStringLiteral("В существующей базе данных присутствует специалист "
                                        "%1 с удостоверением № %2,\nно по другому методу "
                                        "контроля! Желаете удалить данные о текущем "
                                        "удостоверении?")
-                            .arg(e.sName, e.sLicenseNum)) != QMessageBox::Yes)
+                            .arg(e.sName, e.sLicenseNum),
+                        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
                     return;
                 // the whole certificate goes, with every method it covers
                 specialist.lstCertificates.removeAt(c);
@@ -622,8 +624,7 @@ bool CWidgetSpecial::readRecord(QDataStream& in, Record& record) {
     if (in.status() != QDataStream::Ok)
         return false;
     // a role or level the panel cannot show is damage
-    if (!isRankState(record.iRole) || record.entry.iLevel < 0 ||
-        record.entry.iLevel >= g_lstLevels.size()) {
+    if (!isRankState(record.iRole) || !isLevel(record.entry.iLevel)) {
         in.setStatus(QDataStream::ReadCorruptData);
         return false;
     }

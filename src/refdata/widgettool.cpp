@@ -1,29 +1,20 @@
 #include "refdata/widgettool.h"
 
 #include "base/constants.h"
+#include "base/userdialogs.h"
 #include "items/dateeditheir.h"
 #include "items/fontfit.h"
 #include "items/reportitemwidget.h"
 #include "refdata/panelinput.h"
 
 #include <QComboBox>
-#include <QCompleter>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QToolButton>
-
-namespace {
-// An editable box compares typed texts with its entries exactly, case
-// included, as every list of the program does.
-void setBoxEditable(QComboBox* pBox, bool bEditable) {
-    pBox->setEditable(bEditable);
-    if (bEditable && pBox->completer())
-        pBox->completer()->setCaseSensitivity(Qt::CaseSensitive);
-}
-} // namespace
 
 CWidgetTool::CWidgetTool(QWidget* pParent, const QString& sIndex, const QList<Tool>& lstNew)
     : QWidget(pParent) {
@@ -175,10 +166,27 @@ ToolEntry CWidgetTool::currentEntry() const {
 }
 
 void CWidgetTool::setEntry(const ToolEntry& entry) {
-    cmb_tools->setCurrentIndex(0);
+    const int iTool = entry.sToolName.isEmpty() ? -1 : toolIndex(lstTools, entry.sToolName);
+    if (iTool < 0) {
+        cmb_tools->setCurrentIndex(0);
+        currentTool = Tool::fromEntry(entry);
+        cmb_tools->setEditText(entry.sToolName);
+        showTypedDevice(entry);
+        return;
+    }
+    if (cmb_tools->currentIndex() != iTool + 1)
+        cmb_tools->setCurrentIndex(iTool + 1); // refills the serial numbers
+    currentTool = lstTools[iTool];
+    refillNumbers();
+    const int iDevice = deviceIndex(currentTool, entry.sNumber);
+    if (iDevice >= 0 && currentTool.lstDevices[iDevice] == Device::fromEntry(entry))
+        cmb_numbers->setCurrentIndex(iDevice + 1);
+    else
+        showTypedDevice(entry);
+}
+
+void CWidgetTool::showTypedDevice(const ToolEntry& entry) {
     cmb_numbers->setCurrentIndex(0);
-    currentTool = Tool::fromEntry(entry);
-    cmb_tools->setEditText(entry.sToolName);
     cmb_numbers->setEditText(entry.sNumber);
     edt_certNumber->setText(entry.sCertNumber);
     dedt_validity->setDate(entry.dtValidity.isValid() ? entry.dtValidity : g_dtDefault);
@@ -186,23 +194,7 @@ void CWidgetTool::setEntry(const ToolEntry& entry) {
 }
 
 void CWidgetTool::selectStored() {
-    const ToolEntry entry = currentEntry();
-    int p = -1;
-    for (int i = 0; i < lstTools.size() && p < 0; ++i) {
-        if (lstTools[i].sName == entry.sToolName)
-            p = i;
-    }
-    if (p < 0)
-        return;
-    currentTool = lstTools[p];
-    if (cmb_tools->currentIndex() != p + 1)
-        cmb_tools->setCurrentIndex(p + 1); // refills the serial numbers
-    int iDevice = 0;
-    for (int d = 0; d < currentTool.lstDevices.size() && iDevice == 0; ++d) {
-        if (currentTool.lstDevices[d].sNumber == entry.sNumber)
-            iDevice = d + 1;
-    }
-    cmb_numbers->setCurrentIndex(iDevice);
+    setEntry(currentEntry());
 }
 
 void CWidgetTool::resetCertificate() {
@@ -253,9 +245,11 @@ void CWidgetTool::slot_cmb_numbers_indexChanged(int index) {
     }
     const int iTool = cmb_tools->currentIndex();
     if (iTool == 0) {
-        // no serial number is stored under an instrument name not yet entered
+        // no serial number is stored under an instrument name not yet
+        // entered: the number stays typed, with its certificate
+        const ToolEntry entry = currentEntry();
         refillNumbers();
-        cmb_numbers->setCurrentIndex(0);
+        showTypedDevice(entry);
         return;
     }
     if (index + 1 == cmb_numbers->count() &&
@@ -276,6 +270,9 @@ void CWidgetTool::slot_btn_deleteItem_clicked() {
     const int k = cmb_tools->currentIndex();
     if (k <= 0 || k >= cmb_tools->count())
         return;
+    if (!CUserDialogs::confirm(this, g_sDeleteReferenceTitle,
+                               g_sDeleteReferenceQuestion.arg(cmb_tools->itemText(k))))
+        return;
     lstTools.removeAt(k - 1);
     cmb_tools->removeItem(k);
     emit listOfDevicesChanged(this);
@@ -295,6 +292,22 @@ QString CWidgetTool::toHtml() const {
     return sLine;
 }
 
+bool CWidgetTool::isEntryBox(const QObject* pObject) const {
+    return pObject == cmb_tools || pObject == cmb_numbers;
+}
+
+bool CWidgetTool::leaveEntryBox(QObject* pBox, QEvent* pEvent) {
+    const ToolEntry left = currentEntry();
+    bLeaving = true;
+    QCoreApplication::sendEvent(pBox, pEvent);
+    bLeaving = false;
+    const bool bTextsKept =
+        left.sToolName == entryOnEnter.sToolName && left.sNumber == entryOnEnter.sNumber;
+    if (bTextsKept && currentEntry() != left)
+        setEntry(left);
+    return true;
+}
+
 bool CWidgetTool::eventFilter(QObject* pWatched, QEvent* pEvent) {
     if (pEvent->type() == QEvent::Wheel &&
         (pWatched == cmb_tools || pWatched == cmb_numbers || pWatched == dedt_validity)) {
@@ -302,5 +315,9 @@ bool CWidgetTool::eventFilter(QObject* pWatched, QEvent* pEvent) {
         pEvent->ignore();
         return true;
     }
+    if (isEntryBox(pWatched) && pEvent->type() == QEvent::FocusIn)
+        entryOnEnter = currentEntry();
+    if (isEntryBox(pWatched) && pEvent->type() == QEvent::FocusOut && !bLeaving)
+        return leaveEntryBox(pWatched, pEvent);
     return QWidget::eventFilter(pWatched, pEvent);
 }

@@ -28,9 +28,11 @@ public:
     void setTools(const QList<Tool>& lstNew);
     QList<Tool> tools() const { return lstTools; }
     ToolEntry currentEntry() const;
-    // Shows the entry as typed text, both boxes at their blank entry.
+    // Shows the entry: the stored instrument, and its device, chosen where
+    // the list holds them exactly as given; typed text otherwise. Nothing
+    // of the entry is lost either way.
     void setEntry(const ToolEntry& entry);
-    // Chooses the stored instrument and device that the typed texts name.
+    // Chooses what the list holds of the entry shown, keeping the rest typed.
     void selectStored();
     QString indexText() const { return sIndexText; }
     void setIndexText(const QString& sIndex);
@@ -62,7 +64,14 @@ private:
     // Blank certificate fields for a new serial number.
     void resetCertificate();
     void showDevice(const Device& device);
+    // Shows the serial number and certificate as typed, at the blank entry.
+    void showTypedDevice(const ToolEntry& entry);
     void updateValidityMark();
+    bool isEntryBox(const QObject* pObject) const;
+    // Leaving a box lets Qt choose the entry its text matches, which would
+    // refill the serial numbers and blank the certificate: whatever was
+    // shown on entering comes back when neither text was changed.
+    bool leaveEntryBox(QObject* pBox, QEvent* pEvent);
 
     QGroupBox* grpb_tool;
     QComboBox* cmb_tools;
@@ -82,4 +91,6 @@ private:
     Tool currentTool;
     QString sIndexText;
     QDate dtProtocol;
+    ToolEntry entryOnEnter;
+    bool bLeaving = false;
 };

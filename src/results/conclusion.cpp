@@ -9,6 +9,7 @@
 #include <QDataStream>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -215,6 +216,20 @@ void CConclusion::resizeEvent(QResizeEvent* pEvent) {
     wgt_table->resize(iWidth, wgt_table->height());
     wgt_report->resize(iWidth, wgt_report->height());
     QWidget::resizeEvent(pEvent);
+}
+
+bool CConclusion::hasResults() const {
+    return wgt_table->hasText();
+}
+
+bool CConclusion::hasNamedSpecialist() const {
+    return std::any_of(lstPanels.cbegin(), lstPanels.cend(), [](const CWidgetSpecial* pPanel) {
+        return !pPanel->currentEntry().sName.isEmpty();
+    });
+}
+
+bool CConclusion::hasContent() const {
+    return hasResults() || !wgt_report->description().isEmpty() || hasNamedSpecialist();
 }
 
 QString CConclusion::toHtml(int iShift) const {

@@ -44,6 +44,12 @@ public:
 
     QString toHtml(int iShift) const;
 
+    // What removing the section or changing its method would destroy: a
+    // filled cell, the written conclusion's text, a specialist named.
+    bool hasResults() const;
+    bool hasContent() const;
+    bool hasNamedSpecialist() const;
+
     // The protocol's date, by which every panel judges its validity.
     void setProtocolDate(const QDate& dt);
     // A line for every panel whose validity expired or is missing.

@@ -47,8 +47,8 @@ QStringList withoutNulls(QStringList lst) {
 QString htmlRow(const QStringList& lstTexts) {
     QString sRow = QStringLiteral("<TR>");
     for (const QString& sText : lstTexts)
-        sRow += QStringLiteral("<TD ALIGN=\"CENTER\">") + sText.toHtmlEscaped()
-                + QStringLiteral("</TD>");
+        sRow += QStringLiteral("<TD ALIGN=\"CENTER\">") + sText.toHtmlEscaped() +
+                QStringLiteral("</TD>");
     return sRow + QStringLiteral("</TR>\n");
 }
 } // namespace
@@ -108,6 +108,7 @@ CReportTable::CReportTable(QWidget* pParent)
             &CReportTable::slot_sectionResized);
     connect(tab_results->verticalHeader(), &QHeaderView::sectionResized, this,
             &CReportTable::slot_sectionResized);
+    connect(tab_results, &CTableWidgetHeir::growthNeeded, this, &CReportTable::slot_growthNeeded);
 }
 
 CReportTable::~CReportTable() {
@@ -116,9 +117,13 @@ CReportTable::~CReportTable() {
     delete pTitleDialog;
 }
 
-int CReportTable::rowCount() const { return tab_results->rowCount(); }
+int CReportTable::rowCount() const {
+    return tab_results->rowCount();
+}
 
-int CReportTable::columnCount() const { return tab_results->columnCount(); }
+int CReportTable::columnCount() const {
+    return tab_results->columnCount();
+}
 
 void CReportTable::setRowCount(int n) {
     iMenuRow = -1;
@@ -203,6 +208,42 @@ QString CReportTable::toHtml() const {
     return sHtml + QStringLiteral("</TABLE>\n");
 }
 
+bool CReportTable::rowsHoldText(int iFirst, int iLast) const {
+    for (int r = qMax(0, iFirst); r <= iLast && r < rowCount(); ++r) {
+        for (int c = 0; c < columnCount(); ++c) {
+            const QTableWidgetItem* pItem = tab_results->item(r, c);
+            if (pItem && !pItem->text().isEmpty())
+                return true;
+        }
+    }
+    return false;
+}
+
+bool CReportTable::hasText() const {
+    return rowsHoldText(0, rowCount() - 1);
+}
+
+bool CReportTable::columnHoldsText(int iColumn) const {
+    for (int r = 0; r < rowCount(); ++r) {
+        const QTableWidgetItem* pItem = tab_results->item(r, iColumn);
+        if (pItem && !pItem->text().isEmpty())
+            return true;
+    }
+    return false;
+}
+
+bool CReportTable::mayDeleteRows(int iFirst, int iLast) {
+    return !rowsHoldText(iFirst, iLast) ||
+           CUserDialogs::confirm(this, QStringLiteral("Удаление строк"),
+                                 QStringLiteral("Удалить строки с данными?"));
+}
+
+bool CReportTable::mayDeleteColumn(int iColumn) {
+    return !columnHoldsText(iColumn) ||
+           CUserDialogs::confirm(this, QStringLiteral("Удаление столбцов"),
+                                 QStringLiteral("Удалить столбцы с данными?"));
+}
+
 int CReportTable::columnHeaderHeight() const {
     // The size the table gives its header when it lays itself out, known
     // also before the table is first shown.
@@ -231,7 +272,9 @@ int CReportTable::preferredHeight() const {
     return qBound(tab_results->minimumHeight(), iHeight, tab_results->maximumHeight());
 }
 
-void CReportTable::sendPreferredHeight() { emit preferredHeightChanged(preferredHeight()); }
+void CReportTable::sendPreferredHeight() {
+    emit preferredHeightChanged(preferredHeight());
+}
 
 void CReportTable::fitColumnWidths() {
     const int n = columnCount();
@@ -294,7 +337,8 @@ void CReportTable::keyPressEvent(QKeyEvent* pEvent) {
     const QTableWidgetSelectionRange range =
         lstRanges.isEmpty() ? QTableWidgetSelectionRange() : lstRanges.first();
     // Only whole rows are removed: the selection must span every column.
-    if (range.rightColumn() - range.leftColumn() + 1 != columnCount())
+    if (range.rightColumn() - range.leftColumn() + 1 != columnCount() ||
+        !mayDeleteRows(range.topRow(), range.bottomRow()))
         return;
     for (int i = 0; i < range.rowCount(); ++i)
         tab_results->removeRow(range.topRow());
@@ -307,7 +351,7 @@ void CReportTable::resizeEvent(QResizeEvent* pEvent) {
 }
 
 void CReportTable::slot_deleteRowAct() {
-    if (iMenuRow >= 0 && iMenuRow < rowCount())
+    if (iMenuRow >= 0 && iMenuRow < rowCount() && mayDeleteRows(iMenuRow, iMenuRow))
         tab_results->removeRow(iMenuRow);
     iMenuRow = -1;
     sendPreferredHeight();
@@ -346,21 +390,32 @@ void CReportTable::slot_insertNumberOfRows(int iRow, int N) {
 }
 
 void CReportTable::slot_deleteColumnAct() {
-    if (iMenuColumn >= 0 && iMenuColumn < columnCount())
+    if (iMenuColumn >= 0 && iMenuColumn < columnCount() && mayDeleteColumn(iMenuColumn))
         tab_results->removeColumn(iMenuColumn);
     iMenuColumn = -1;
     sendPreferredHeight();
 }
 
-void CReportTable::slot_insertColumnAct() {
-    // A new column goes before the one under the pointer (a new row goes
-    // after its row).
-    const int iColumn = iMenuColumn >= 0 ? qMin(iMenuColumn, columnCount()) : columnCount();
+void CReportTable::insertEmptyColumn(int iColumn) {
     tab_results->insertColumn(iColumn);
     tab_results->setHorizontalHeaderItem(iColumn, newTitleItem(QString::number(iColumn + 1)));
     for (int r = 0; r < rowCount(); ++r)
         tab_results->setItem(r, iColumn, newCentredItem());
+}
+
+void CReportTable::slot_insertColumnAct() {
+    // A new column goes before the one under the pointer (a new row goes
+    // after its row).
+    insertEmptyColumn(iMenuColumn >= 0 ? qMin(iMenuColumn, columnCount()) : columnCount());
     iMenuColumn = -1;
+    sendPreferredHeight();
+}
+
+void CReportTable::slot_growthNeeded(int iRows, int iColumns) {
+    while (columnCount() < iColumns)
+        insertEmptyColumn(columnCount());
+    while (rowCount() < iRows)
+        insertEmptyRow(rowCount());
     sendPreferredHeight();
 }
 
@@ -393,7 +448,9 @@ void CReportTable::slot_titleChanged(QString str) {
         tab_results->setHorizontalHeaderItem(iMenuColumn, newTitleItem(str));
 }
 
-void CReportTable::slot_sectionResized() { sendPreferredHeight(); }
+void CReportTable::slot_sectionResized() {
+    sendPreferredHeight();
+}
 
 bool CReportTable::isSoundRecord(qint64 iRows, qint64 iColumns, const QStringList& lstTitles,
                                  const QStringList& lstCells) {

@@ -30,6 +30,12 @@ public:
 
     QString toHtml() const;
 
+    // Whether any cell holds text, in the whole table or in rows iFirst to
+    // iLast, or in column iColumn.
+    bool hasText() const;
+    bool rowsHoldText(int iFirst, int iLast) const;
+    bool columnHoldsText(int iColumn) const;
+
     // The height the table wants, clamped to its minimum and maximum.
     int preferredHeight() const;
 
@@ -70,11 +76,17 @@ private slots:
     void slot_setColumnTitleAct();
     void slot_titleChanged(QString str);
     void slot_sectionResized();
+    // Rows and columns a paste needs, appended as the menu commands add them.
+    void slot_growthNeeded(int iRows, int iColumns);
 
 private:
     void sendPreferredHeight();
     void fitColumnWidths();
     void insertEmptyRow(int iRow);
+    void insertEmptyColumn(int iColumn);
+    // Asks before rows or columns holding text are deleted; true to go on.
+    bool mayDeleteRows(int iFirst, int iLast);
+    bool mayDeleteColumn(int iColumn);
     int columnHeaderHeight() const;
     int rowHeaderWidth() const;
 

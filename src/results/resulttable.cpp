@@ -1,6 +1,8 @@
 #include "results/resulttable.h"
 
 #include "base/streamutil.h"
+#include "items/fontfit.h"
+#include "items/reportitemwidget.h"
 #include "results/askformtable.h"
 #include "results/reporttable.h"
 
@@ -41,7 +43,6 @@ CResultTable::CResultTable(QWidget* pParent, const QString& sMethodText, int iNu
     wgt_table->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::MinimumExpanding);
 
     wgt_ask_formTable = new CAskFormTable(this);
-    wgt_ask_formTable->setObjectName(QStringLiteral("wgt_ask_formTable"));
     wgt_ask_formTable->setGeometry(480, 0, 520, 30);
     wgt_ask_formTable->setMinimumSize(520, 30);
     wgt_ask_formTable->setMaximumSize(16777215, 30);
@@ -68,6 +69,9 @@ void CResultTable::setNumber(int n) {
 void CResultTable::setMethod(const QString& s) {
     sMethod = s.isEmpty() ? QStringLiteral("____________") : s;
     lbl_title->setText(QStringLiteral("Результаты %1 контроля").arg(sMethod));
+    // a long method name gets a smaller font, not a cut title
+    setPointSize(lbl_title, 12);
+    shrinkFontToFit(lbl_title);
 }
 
 void CResultTable::setMethodsList(const QStringList& list) {
@@ -96,6 +100,10 @@ QString CResultTable::toHtml(int iShift) const {
     return QStringLiteral("<p>%1. %2.</p>\n")
                .arg(QString::number(iNumber - iShift), lbl_title->text().toHtmlEscaped()) +
            wgt_table->toHtml();
+}
+
+bool CResultTable::hasText() const {
+    return wgt_table->hasText();
 }
 
 void CResultTable::slot_preferredHeightChanged(int iHeight) {

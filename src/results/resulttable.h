@@ -40,6 +40,8 @@ public:
                  const QStringList& lstCells);
 
     QString toHtml(int iShift) const;
+    // Whether a cell of the table holds text.
+    bool hasText() const;
 
     // Reads a block record; a record cut short or holding an unsound table
     // is not applied and leaves the stream status at ReadCorruptData or

@@ -10,8 +10,7 @@
 #include <QMenu>
 
 CTableWidgetHeir::CTableWidgetHeir(QWidget* pParent)
-    : QTableWidget(pParent),
-      pCopyAct(new QAction(QStringLiteral("Копировать"), this)),
+    : QTableWidget(pParent), pCopyAct(new QAction(QStringLiteral("Копировать"), this)),
       pPasteAct(new QAction(QStringLiteral("Вставить"), this)) {
     connect(pCopyAct, &QAction::triggered, this, &CTableWidgetHeir::slot_copy);
     connect(pPasteAct, &QAction::triggered, this, &CTableWidgetHeir::slot_paste);
@@ -39,8 +38,8 @@ void CTableWidgetHeir::keyPressEvent(QKeyEvent* pEvent) {
         slot_copy();
         return;
     }
-    if ((eMods == Qt::ControlModifier && iKey == Qt::Key_V)
-        || (eMods == Qt::ShiftModifier && iKey == Qt::Key_Insert)) {
+    if ((eMods == Qt::ControlModifier && iKey == Qt::Key_V) ||
+        (eMods == Qt::ShiftModifier && iKey == Qt::Key_Insert)) {
         slot_paste();
         return;
     }
@@ -73,20 +72,48 @@ void CTableWidgetHeir::slot_copy() {
     QApplication::clipboard()->setText(sText, QClipboard::Clipboard);
 }
 
+void CTableWidgetHeir::growFor(int iTop, int iLeft, int iRows, int iColumns) {
+    const int iNeedRows = qMin(iTop + iRows, iMaxRows);
+    const int iNeedColumns = qMin(iLeft + iColumns, iMaxColumns);
+    if (iNeedRows <= rowCount() && iNeedColumns <= columnCount())
+        return;
+    emit growthNeeded(qMax(iNeedRows, rowCount()), qMax(iNeedColumns, columnCount()));
+    if (rowCount() < iNeedRows)
+        setRowCount(iNeedRows);
+    if (columnCount() < iNeedColumns)
+        setColumnCount(iNeedColumns);
+}
+
 void CTableWidgetHeir::slot_paste() {
-    const QString sText = QApplication::clipboard()->text(QClipboard::Clipboard);
+    // what a spreadsheet copies: "\r\n" between rows and one after the last
+    QString sText = QApplication::clipboard()->text(QClipboard::Clipboard);
+    sText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    sText.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (sText.endsWith(QLatin1Char('\n')))
+        sText.chop(1);
+    if (sText.isEmpty())
+        return;
     const QStringList lstLines = sText.split(QLatin1Char('\n'));
     const int K = lstLines.size();
     const int W = int(lstLines.first().count(QLatin1Char('\t'))) + 1;
 
     const QTableWidgetSelectionRange block = selectedBlock();
-    const int R = block.bottomRow() - block.topRow() + 1;
-    const int C = block.rightColumn() - block.leftColumn() + 1;
-
-    if (R % K != 0 || C != W) {
+    int R = block.bottomRow() - block.topRow() + 1;
+    int C = block.rightColumn() - block.leftColumn() + 1;
+    if (R == 1 && C == 1 && (K > 1 || W > 1)) {
+        // one cell chosen: the block goes there, as in a spreadsheet
+        growFor(block.topRow(), block.leftColumn(), K, W);
+        R = K;
+        C = W;
+    } else if (R % K != 0 || C != W) {
         CUserDialogs::information(
             this, QStringLiteral("Вставка в таблицу"),
-            QStringLiteral("Размеры областей выделения для скопированных данных и вставки не совпадают!"));
+            QStringLiteral("Размеры областей выделения для скопированных данных и вставки не "
+                           "совпадают! Скопировано %1 × %2, выделено %3 × %4.")
+                .arg(K)
+                .arg(W)
+                .arg(qMax(R, 0))
+                .arg(qMax(C, 0)));
         return;
     }
 

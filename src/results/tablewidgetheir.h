@@ -13,12 +13,22 @@ class CTableWidgetHeir : public QTableWidget {
 public:
     explicit CTableWidgetHeir(QWidget* pParent = nullptr);
 
+    // The most rows and columns a paste grows the table to.
+    static constexpr int iMaxRows = 10000;
+    static constexpr int iMaxColumns = 100;
+
     // The menu shown over the cells: "Копировать" then "Вставить". The
     // caller owns the menu (it is parented to the table).
     QMenu* buildCellMenu();
 
     QAction* copyAction() const { return pCopyAct; }
     QAction* pasteAction() const { return pPasteAct; }
+
+signals:
+    // A paste needs at least iRows rows and iColumns columns; the owner
+    // appends them as its own commands do (the table grows itself when
+    // nobody does).
+    void growthNeeded(int iRows, int iColumns);
 
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
@@ -31,6 +41,9 @@ private slots:
 private:
     // The first selected range, or the empty range when nothing is selected.
     QTableWidgetSelectionRange selectedBlock() const;
+    // Makes room for a block of iRows × iColumns at (iTop, iLeft), within
+    // the limits.
+    void growFor(int iTop, int iLeft, int iRows, int iColumns);
 
     QAction* pCopyAct;
     QAction* pPasteAct;

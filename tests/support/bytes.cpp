@@ -9,6 +9,12 @@ void writeFile(const QString& sPath, const QByteArray& bytes) {
     file.write(bytes);
 }
 
+QByteArray fileBytes(const QString& sPath) {
+    QFile file(sPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// clang-format off
 CBytes& CBytes::u8(quint8 iValue) { data.append(char(iValue)); return *this; }
 CBytes& CBytes::i16(qint16 iValue) { return u8(quint8(quint16(iValue) >> 8)).u8(quint8(iValue)); }
 CBytes& CBytes::u32(quint32 iValue) { return i16(qint16(iValue >> 16)).i16(qint16(iValue)); }
@@ -16,6 +22,7 @@ CBytes& CBytes::i32(qint32 iValue) { return u32(quint32(iValue)); }
 CBytes& CBytes::nullStr() { return u32(0xffffffffu); }
 CBytes& CBytes::date(const QDate& dt) { return u32(quint32(dt.toJulianDay())); }
 CBytes& CBytes::raw(const QByteArray& bytes) { data.append(bytes); return *this; }
+// clang-format on
 
 CBytes& CBytes::str(const QString& sValue) {
     if (sValue.isNull())

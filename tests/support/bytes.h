@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDataStream>
 #include <QDate>
+#include <QIODevice>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -10,9 +12,6 @@
 // layouts describe them: big-endian integers, a string as a 32-bit byte
 // length (0xFFFFFFFF for a null string) and UTF-16BE code units, a list as
 // a 32-bit count and its elements, a date as its 32-bit Julian day.
-// Writes bytes to a file, replacing it (a test's hand-made document).
-void writeFile(const QString& sPath, const QByteArray& bytes);
-
 class CBytes {
 public:
     CBytes& i16(qint16 iValue);
@@ -27,3 +26,25 @@ public:
 
     QByteArray data;
 };
+
+// Writes bytes to a file, replacing it (a test's hand-made document).
+void writeFile(const QString& sPath, const QByteArray& bytes);
+// A file's bytes; empty when it cannot be read.
+QByteArray fileBytes(const QString& sPath);
+
+// What operator<< writes of a value in the Qt 4.6 layout.
+template <typename T> QByteArray recordOf(const T& value) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_4_6);
+    out << value;
+    return bytes;
+}
+
+// Reads bytes into a value with operator>>; true when the stream stayed sound.
+template <typename T> bool readFrom(T& value, const QByteArray& bytes) {
+    QDataStream in(bytes);
+    in.setVersion(QDataStream::Qt_4_6);
+    in >> value;
+    return in.status() == QDataStream::Ok;
+}

@@ -5,14 +5,19 @@
 #include "results/conclusion.h"
 #include "support/typing.h"
 
+#include <QToolButton>
 #include <QtTest>
 
+void click(QWidget* pWidget) {
+    QTest::mouseClick(pWidget, Qt::LeftButton);
+}
+
 QLineEdit* valueEdit(QWidget* pSection) {
-    return pSection->findChild<QLineEdit*>(QStringLiteral("edt_value"));
+    return child<QLineEdit>(pSection, "edt_value");
 }
 
 QComboBox* choiceBox(QWidget* pSection) {
-    if (auto pBox = pSection->findChild<QComboBox*>(QStringLiteral("cmb_values")))
+    if (auto pBox = child<QComboBox>(pSection, "cmb_values"))
         return pBox;
     // a list section: its last sub-item
     const auto lstBoxes = pSection->findChildren<QComboBox*>(Qt::FindDirectChildrenOnly);
@@ -43,4 +48,20 @@ QList<int> numbersFrom(const CFusionWidget& form, int iFirst) {
             lst.append(pConclusion->number());
     }
     return lst;
+}
+
+void addMethodRow(CFusionWidget& form) {
+    click(child<QToolButton>(form.sections()[eMethods], "btn_add"));
+}
+
+QByteArray documentOf(CFusionWidget& form) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    form.writeDocument(out);
+    return bytes;
+}
+
+bool readInto(CFusionWidget& form, const QByteArray& bytes) {
+    QDataStream in(bytes);
+    return form.readDocument(in);
 }

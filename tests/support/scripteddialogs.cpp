@@ -2,9 +2,13 @@
 
 #include <QDialog>
 
-CScriptedDialogs::CScriptedDialogs() { CUserDialogs::install(this); }
+CScriptedDialogs::CScriptedDialogs() {
+    CUserDialogs::install(this);
+}
 
-CScriptedDialogs::~CScriptedDialogs() { CUserDialogs::install(nullptr); }
+CScriptedDialogs::~CScriptedDialogs() {
+    CUserDialogs::install(nullptr);
+}
 
 QMessageBox::StandardButton CScriptedDialogs::message(QMessageBox::Icon eIcon, QWidget*,
                                                       const QString& sTitle, const QString& sText,

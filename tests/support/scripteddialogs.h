@@ -30,9 +30,9 @@ public:
     QStringList lstFileNames;                             // next file dialog answers
     QList<std::function<int(QDialog*)>> lstDialogActions; // next execDialog handlers
 
-    QList<Message> lstMessages;     // everything shown, in order
+    QList<Message> lstMessages; // everything shown, in order
     QList<FileRequest> lstFileRequests;
-    QStringList lstDialogClasses;   // class names of the dialogs run
+    QStringList lstDialogClasses; // class names of the dialogs run
 
     QMessageBox::StandardButton message(QMessageBox::Icon eIcon, QWidget* pParent,
                                         const QString& sTitle, const QString& sText,

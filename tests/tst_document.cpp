@@ -1,0 +1,414 @@
+// The protocol document. Guards: a new protocol's bytes and a two-method
+// protocol written by hand, read, printed and written back byte for byte;
+// records in any order; damaged documents read as far as sound, then
+// counted as unsaved; a file that is no protocol refused with the form
+// untouched; nothing of the previous protocol surviving an open; at most a
+// thousand user items; save and reopen giving the same protocol; a Tab walk
+// through the instruments changing no byte; instruments learnt on save; a
+// save that cannot be written or committed reported, the old file kept.
+#include "app/vekconclusion.h"
+#include "composer/fusionwidget.h"
+#include "composer/reportheader.h"
+#include "items/extdatset.h"
+#include "items/stdcomboitem.h"
+#include "items/stditem.h"
+#include "refdata/referencefiles.h"
+#include "refdata/widgettool.h"
+#include "results/conclusion.h"
+#include "support/bytes.h"
+#include "support/formaccess.h"
+#include "support/scripteddialogs.h"
+#include "support/typing.h"
+
+#include <QtPrintSupport>
+#include <QtTest>
+#include <QtWidgets>
+
+namespace {
+const QString sNumberCaption = QStringLiteral("Номер протокола");
+const QString sDatesCaption = QStringLiteral("Дата проведения контроля:");
+const QString sCustomer = QStringLiteral("Заказчик:");
+const QString sReason = QStringLiteral("Основание для проведения контроля:");
+const QString sStandards = QStringLiteral("Контроль выполнен согласно:");
+const QString sAssessment = QStringLiteral("Оценка качества работ:");
+const QString sToolsCaption = QStringLiteral("Приборы и оборудование:");
+const QDate g_dtUnset(2000, 1, 1);
+
+// clang-format off
+// The records of a new protocol from the customer to the instruments.
+CBytes& newProtocolItems(CBytes& b) {
+    b.i16(6).i32(1).str(sDatesCaption).u32(1).date(g_dtUnset);
+    b.i16(3).i32(2).str(sCustomer).nullStr().u32(0);
+    b.i16(2).i32(3).str("Адрес проведения контроля:").nullStr();
+    b.i16(3).i32(4).str(sReason).nullStr().u32(0);
+    b.i16(2).i32(5).str("Наименование объекта:").nullStr();
+    b.i16(2).i32(6).str("Объект контроля:").nullStr();
+    b.i16(2).i32(7).str("Стадия контроля:").nullStr();
+    b.i16(5).i32(8).str(sStandards).strList({""}).u32(0);
+    return b.i16(5).i32(9).str(sAssessment).strList({""}).u32(0);
+    // clang-format on
+}
+} // namespace
+
+class TestDocument : public QObject {
+    Q_OBJECT
+private slots:
+    void newProtocolBytes() {
+        QTemporaryDir dir;
+        CFusionWidget form(dir.path());
+        // clang-format off
+        CBytes expected;
+        expected.i16(0).nullStr().nullStr().str("").str("").str("");
+        expected.i16(2).i32(0).str(sNumberCaption).nullStr();
+        expected.i16(1).date(QDate::currentDate());
+        expected.i16(4).i32(0).str("Методы контроля").strList({"ультразвуковой"});
+        newProtocolItems(expected);
+        expected.i16(7).i32(10).str(sToolsCaption).i32(0)                 // no instruments known
+            .i32(1).str("").str("").str("").date(g_dtUnset).u8(1);        // panel "a."
+        expected.i16(8).i32(1).i32(0)                                     // one conclusion, no specialists
+            .i32(11).str("ультразвукового").strList({}).i32(5).i32(5)
+            .strList({"Номер объекта", "Типоразмер", "Результат контроля", "Заключение", "Примечания"})
+            .strList(QStringList(25, ""))
+            .u8(1).i32(12).str("ультразвукового").str("")                 // written conclusion
+            .i32(1).i32(13).i16(3).u8(1).str("").str("").str("ультразвуковому")
+            .date(g_dtUnset).i16(1).str("");
+        expected.i16(9).i32(0);
+        // clang-format on
+        QCOMPARE(documentOf(form).toHex(), expected.data.toHex());
+    }
+
+    void recordsInAnyOrder() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        // clang-format off
+        CBytes doc;
+        doc.i16(9).i32(1).i32(4).str("Примечание:").str("текст");       // user item first
+        doc.i16(2).i32(7).str("Стадия контроля:").str("монтаж");
+        doc.i16(2).i32(1).str("Нет такого пункта:").str("x");              // dropped
+        doc.i16(1).date(QDate(2011, 3, 5));
+        doc.i16(0).str("Лаборатория").str("г. Москва").str("123").str("45").str("Ростехнадзор");
+        doc.i16(2).i32(0).str(sNumberCaption).str("12");
+        doc.i16(3).i32(2).str(sCustomer).str("ООО Ромашка").strList({"ООО Ромашка"});
+        doc.i16(3).i32(4).str(sReason).str("Договор 1").strList({});
+        doc.i16(5).i32(8).str(sStandards).strList({"ГОСТ 1", "ГОСТ 2"}).strList({"ГОСТ 2", "ГОСТ 1"});
+        doc.i16(6).i32(1).str(sDatesCaption).u32(2).date(QDate(2012, 5, 6)).date(g_dtUnset);
+        // clang-format on
+        QVERIFY(readInto(form, doc.data));
+        const auto& s = form.sections();
+        QCOMPARE(qobject_cast<CStdItem*>(s[eReason + 1])->name(), QStringLiteral("Примечание:"));
+        // the customer and its ground became an organisation; the standards joined the list
+        QCOMPARE(form.organizations(), QList<Organization>({{"ООО Ромашка", {"Договор 1"}}}));
+        QCOMPARE(form.standards(), QStringList({"ГОСТ 1", "ГОСТ 2"}));
+        QList<QDate> lstDates;
+        qobject_cast<CExtDatSet*>(s[eControlDates])->collectDates(lstDates);
+        QCOMPARE(lstDates, QList<QDate>({QDate(2012, 5, 6), g_dtUnset}));
+        const QString sHtml = form.buildProtocolHtml();
+        QVERIFY(sHtml.contains("<b>Лаборатория</b>") && sHtml.contains("№12 от 05.03.2011 г."));
+        QVERIFY(sHtml.contains("<p>2. Заказчик: ООО Ромашка.</p>") && sHtml.contains("монтаж"));
+    }
+
+    void damagedOrForeignFiles() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        const int iCount = form.sections().size();
+        // an unknown tag stops the reading; absurd counts of user items create nothing
+        QVERIFY(!readInto(
+            form, CBytes().i16(42).i32(1).i16(2).i32(6).str("Объект контроля:").str("b").data));
+        QVERIFY(!readInto(form, CBytes().i16(9).i32(2000000000).i32(4).str("A:").str("b").data));
+        QVERIFY(!readInto(form, CBytes().i16(9).i32(-5).data));
+        QVERIFY(form.sections().size() == iCount &&
+                valueEdit(form.sections()[eObject])->text().isEmpty());
+        // a filled protocol on screen
+        addMethodRow(form);
+        form.conclusions()[1]->setData(1, 1, {"T"}, {"дефект"});
+        enterValue(form.sections()[eObject], QStringLiteral("Котёл"));
+        form.slot_addNewStdItem(3, QStringLiteral("Своё:"), QString());
+        const QString sBefore = form.buildProtocolHtml();
+        // an empty file, or one with no sound record, is no protocol: nothing changes
+        writeFile(dir.filePath("empty.rpt"), {});
+        writeFile(dir.filePath("noise.rpt"), CBytes().i16(8).i32(3).u32(7).data);
+        for (const char* pName : {"empty.rpt", "noise.rpt"}) {
+            QVERIFY(!form.openDocument(dir.filePath(pName)));
+            QCOMPARE(dialogs.texts().last(),
+                     QStringLiteral("Файл «%1» не является протоколом.").arg(dir.filePath(pName)));
+            QCOMPARE(form.buildProtocolHtml(), sBefore);
+        }
+        // a document cut after its first records: nothing of the previous protocol survives
+        // clang-format off
+        const CBytes cut = CBytes().i16(2).i32(7).str("Стадия контроля:").str("монтаж")
+                               .i16(2).i32(6).str("Объект контроля:").raw(QByteArray(3, 0));
+        // clang-format on
+        writeFile(dir.filePath("cut.rpt"), cut.data);
+        QVERIFY(!form.openDocument(dir.filePath("cut.rpt")));
+        QCOMPARE(dialogs.texts().last(),
+                 QStringLiteral("Документ \"%1\" поврежден и прочитан только "
+                                "частично!")
+                     .arg(dir.filePath("cut.rpt")));
+        QCOMPARE(valueEdit(form.sections()[eStage])->text(), QStringLiteral("монтаж"));
+        QVERIFY(valueEdit(form.sections()[eObject])->text().isEmpty());
+        QVERIFY(form.conclusions().size() == 1 && form.userItems().isEmpty());
+        QCOMPARE(numbersFrom(form), QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+        QVERIFY(form.isChanged()); // read only partly: closing asks
+    }
+
+    void atMostAThousandUserItems() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        CBytes doc;
+        doc.i16(9).i32(1001);
+        for (int i = 0; i < 1001; ++i)
+            doc.i32(14 + i).str("Пункт:").str("");
+        QVERIFY(!readInto(form, doc.data)); // the 1001st is damage
+        QCOMPARE(form.userItems().size(), 1000);
+        form.slot_addNewStdItem(5, QStringLiteral("Ещё:"), QString()); // the form refuses another
+        QVERIFY(dialogs.lstMessages.size() == 1 && form.userItems().size() == 1000);
+        // the next document removes them all; its own comes back at its number
+        QVERIFY(readInto(form, CBytes().i16(9).i32(1).i32(3).str("Примечание:").str("x").data));
+        QCOMPARE(numbersFrom(form), QList<int>({1, 2, 3, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+    }
+
+    void saveAndReopenGivesTheSameProtocol() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        const auto& s = form.sections();
+        enterValue(s[eNumber], QStringLiteral("17/2"));
+        enterChoice(s[eCustomer], QStringLiteral("ООО Ромашка"));
+        enterChoice(s[eReason], QStringLiteral("Договор 5"));
+        enterChoice(s[eStandards], QStringLiteral("РД 34.17.302"));
+        addMethodRow(form);
+        // a customer typed without Enter and a ground typed for it are kept
+        choiceBox(s[eCustomer])->setCurrentIndex(0);
+        choiceBox(s[eCustomer])->lineEdit()->setText(QStringLiteral("Новый"));
+        choiceBox(s[eReason])->lineEdit()->setText(QStringLiteral("Основание 2"));
+        form.slot_addNewStdItem(10, QStringLiteral("Десятый:"), QStringLiteral("d"));
+        form.slot_addNewStdItem(4, QStringLiteral("Четвёртый:"), QStringLiteral("c"));
+        dialogs.lstFileNames << dir.filePath("protocol"); // no extension: ".rpt" is added
+        QVERIFY(form.saveReport());
+        QVERIFY(dialogs.lstMessages.isEmpty() && !form.isChanged());
+        QCOMPARE(form.organizations().value(1), Organization({"Новый", {"Основание 2"}}));
+        // user items are written last, in the order they were added
+        // clang-format off
+        QVERIFY(fileBytes(dir.filePath("protocol.rpt")).endsWith(CBytes().i16(9).i32(2)
+            .i32(11).str("Десятый:").str("d").i32(4).str("Четвёртый:").str("c").data));
+        // clang-format on
+        // a new form offers what was learnt; its own user item gives way to the document's
+        CFusionWidget other(dir.path());
+        QVERIFY(other.organizations().size() == 2 && other.workDir() == dir.path());
+        other.slot_addNewStdItem(2, QStringLiteral("Лишний:"), QString());
+        dialogs.lstAnswers << QMessageBox::No;
+        dialogs.lstFileNames << dir.filePath("protocol.rpt");
+        other.slot_openSavedReport();
+        QCOMPARE(dialogs.lstMessages.size(), 1); // only the unsaved-change question
+        QCOMPARE(numbersFrom(other), numbersFrom(form));
+        QCOMPARE(documentOf(other), documentOf(form));
+        QVERIFY(!other.isChanged());
+    }
+
+    void twoMethodDocumentWrittenByHand() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        const QString sUz = QStringLiteral("ультразвукового"), sMag = QStringLiteral("магнитного");
+        const QString sFlaw = QStringLiteral("Дефектоскоп УД2-12");
+        const QStringList lstTitles = {"Номер объекта", "Результат контроля"};
+        // clang-format off
+        auto specialists = [](CBytes& b) -> CBytes& {
+            return b.i32(2).str("Иванов И.И.").i32(1).str("0001").str("НАКС")
+                .i32(1).str("ультразвуковому").date(QDate(2027, 5, 1)).i16(1)
+                .str("Петров П.П.").i32(1).str("0002").str("РОНКТД")
+                .i32(1).str("магнитному").date(QDate(2026, 3, 1)).i16(2);
+        };
+        CBytes doc;
+        doc.i16(0).str("ИЛ НК").str("г. Тверь").str("123").str("45").str("РОСС");
+        doc.i16(2).i32(0).str(sNumberCaption).str("7-НК");
+        doc.i16(1).date(QDate(2026, 12, 1));
+        doc.i16(4).i32(0).str("Методы контроля").strList({"ультразвуковой", "магнитный"});
+        doc.i16(6).i32(1).str(sDatesCaption).u32(1).date(QDate(2026, 11, 30));
+        doc.i16(3).i32(2).str(sCustomer).str("ООО Ромашка").strList({"ООО Ромашка"});
+        doc.i16(2).i32(3).str("Адрес проведения контроля:").str("г. Тверь");
+        doc.i16(3).i32(4).str(sReason).str("Договор 5").strList({"Договор 5"});
+        doc.i16(2).i32(5).str("Наименование объекта:").str("Котёл");
+        doc.i16(2).i32(6).str("Объект контроля:").str("Швы");
+        doc.i16(2).i32(7).str("Стадия контроля:").str("Монтаж");
+        doc.i16(5).i32(8).str(sStandards).strList({"ГОСТ 1"}).strList({"ГОСТ 1"});
+        doc.i16(5).i32(9).str(sAssessment).strList({"Годен"}).strList({"Годен"});
+        doc.i16(7).i32(10).str(sToolsCaption)
+            .i32(1).str(sFlaw).i32(1).str("1234").str("С-1").date(QDate(2027, 1, 15)).u8(1)
+            .i32(1).str(sFlaw).str("1234").str("С-1").date(QDate(2027, 1, 15)).u8(1);
+        doc.i16(8).i32(2);
+        specialists(doc).i32(11).str(sUz).strList({}).i32(1).i32(2).strList(lstTitles)
+            .strList({"Шов 1", "Годен"}).u8(1).i32(12).str(sUz)
+            .str("Дефектов не обнаружено.\nКонтроль завершён.").i32(1)
+            .i32(13).i16(3).u8(1).str("Иванов И.И.").str("0001").str("ультразвуковому")
+            .date(QDate(2027, 5, 1)).i16(1).str("НАКС");
+        specialists(doc).i32(14).str(sMag).strList({sUz}).i32(1).i32(2).strList(lstTitles)
+            .strList({"Шов 2", "Годен"}).u8(0).i32(15).str(sMag).str("").i32(2)
+            .i32(15).i16(1).u8(0).str("Петров П.П.").str("0002").str("магнитному")
+            .date(QDate(2026, 3, 1)).i16(2).str("РОНКТД")
+            .i32(0).i16(4).u8(0).str("Сидоров <С.С.>").str("77").str("магнитному")
+            .date(g_dtUnset).i16(0).str("");
+        doc.i16(9).i32(1).i32(16).str("Примечание:").str("нет");
+        // clang-format on
+        writeFile(dir.filePath("two.rpt"), doc.data);
+        dialogs.lstFileNames << dir.filePath("two.rpt");
+        form.slot_openSavedReport();
+        QVERIFY(dialogs.lstMessages.isEmpty());
+        QCOMPARE(numbersFrom(form).mid(9), QList<int>({10, 11, 14, 16}));
+        const QString sTable1 = QStringLiteral(
+            "<TABLE ALIGN=\"CENTER\" WIDTH=100% BORDER=\"1\" CELLSPACING=\"0\" CELLPADDING=\"1\">\n"
+            "<TR><TD ALIGN=\"CENTER\">№</TD><TD ALIGN=\"CENTER\">Номер объекта</TD>"
+            "<TD ALIGN=\"CENTER\">Результат контроля</TD></TR>\n"
+            "<TR><TD ALIGN=\"CENTER\">1</TD><TD ALIGN=\"CENTER\">Шов 1</TD>"
+            "<TD ALIGN=\"CENTER\">Годен</TD></TR>\n</TABLE>\n");
+        const QString sTable2 = QString(sTable1).replace("Шов 1", "Шов 2");
+        const QString sExpected =
+            "<p>10. Приборы и оборудование:</p>\n"
+            "<TABLE WIDTH=\"100%\" BORDER=0 CELLSPACING=\"0\" CELLPADDING=\"2\">\n"
+            "<tr> <td width=4%></td> <td align=CENTER width=2%>a.</td> <td align=LEFT "
+            "width=94%>Дефектоскоп УД2-12 №1234, свидетельство о поверке №С-1, действительно "
+            "до 15.01.2027.</td> </tr>\n</TABLE>\n"
+            "<p>11. Результаты ультразвукового контроля.</p>\n" +
+            sTable1 +
+            "<br>\n<p>12. Заключение по результатам ультразвукового контроля: Дефектов не "
+            "обнаружено.<br>Контроль завершён.</p>\n<br>\n"
+            "<p><b>Провел контроль и выдал заключение:</b></p>\n"
+            "<p>Специалист 2 уровня НК, удостоверение №0001, выданное НАКС, действительно "
+            "до 01.05.2027</p>\n<p>____________________Иванов И.И.</p>\n<br>\n"
+            "<p>13. Результаты магнитного контроля.</p>\n" +
+            sTable2 +
+            "<br>\n<p><b>Провел контроль:</b></p>\n"
+            "<p>Специалист 3 уровня НК, удостоверение №0002, выданное РОНКТД, действительно "
+            "до 01.03.2026</p>\n<p>____________________Петров П.П.</p>\n<br>\n"
+            "<p><b>Руководитель:</b></p>\n"
+            "<p>Специалист 1 уровня НК, удостоверение №77, выданное , действительно "
+            "до 01.01.2000</p>\n<p>____________________Сидоров &lt;С.С.&gt;</p>\n<br>\n"
+            "<p>14. Примечание: нет.</p>\n";
+        QVERIFY(form.buildProtocolHtml().endsWith(sExpected));
+        QVERIFY(form.protocolHeading().contains(
+            "ультразвуковым и магнитным методами №7-НК от 01.12.2026 г."));
+        QCOMPARE(documentOf(form).toHex(), doc.data.toHex()); // written back byte for byte
+        QVERIFY(!form.isChanged());
+        // printed to PDF after the question on the expired and the missing validity
+        form.printer()->setOutputFormat(QPrinter::PdfFormat);
+        form.printer()->setOutputFileName(dir.filePath("two.pdf"));
+        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstDialogActions << [](QDialog*) { return int(QDialog::Accepted); };
+        form.slot_printReport();
+        QCOMPARE(dialogs.texts(),
+                 QStringList(
+                     {"Сроки действия истекли или не указаны:\n"
+                      "Специалист Петров П.П., удостоверение № 0002: истекло 01.03.2026\n"
+                      "Специалист Сидоров <С.С.>, удостоверение № 77: срок действия не указан\n\n"
+                      "Печатать протокол все равно?"}));
+        QVERIFY(fileBytes(dir.filePath("two.pdf")).size() > 1000);
+    }
+
+    // Tab through every field of a filled instruments section, as a user
+    // checks it, and save again: the document does not change by a byte.
+    void tabWalkThroughInstrumentsChangesNothing() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        QVERIFY(CReferenceFiles::saveTools(dir.path(), {{QStringLiteral("Толщиномер"), {}}}));
+        CVEKConclusion window(nullptr, dir.path());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        CFusionWidget& form = *window.composer();
+        QWidget* pTools = form.sections()[eTools];
+        click(child<QPushButton>(pTools, "btn_addDevice"));
+        const auto lstPanels = pTools->findChildren<CWidgetTool*>();
+        // a stored name typed, not chosen, with a new number and certificate; no date
+        const QList<ToolEntry> lstEntries = {{"Толщиномер", "11", "С-5", QDate(2026, 6, 1), false},
+                                             {"Толщиномер", "22", "К-6", g_dtUnset, true}};
+        for (int i = 0; i < 2; ++i) {
+            typeText(child<QComboBox>(lstPanels[i], "cmb_tools")->lineEdit(),
+                     lstEntries[i].sToolName);
+            typeText(child<QComboBox>(lstPanels[i], "cmb_numbers")->lineEdit(),
+                     lstEntries[i].sNumber);
+            typeText(child<QLineEdit>(lstPanels[i], "edt_certNumber"), lstEntries[i].sCertNumber);
+            child<QDateEdit>(lstPanels[i], "dedt_validity")->setDate(lstEntries[i].dtValidity);
+            child<QRadioButton>(lstPanels[i],
+                                lstEntries[i].bVerification ? "rbtn_checking" : "rbtn_calibration")
+                ->setChecked(true);
+        }
+        dialogs.lstFileNames << dir.filePath("p.rpt") << dir.filePath("p.rpt");
+        QVERIFY(form.saveReport());
+        QCOMPARE(form.sections()[eTools]->findChildren<CWidgetTool*>().value(1)->currentEntry(),
+                 lstEntries[1]);
+        const QByteArray saved = fileBytes(dir.filePath("p.rpt"));
+        click(child<QComboBox>(lstPanels[0], "cmb_tools"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); // the list of a chosen name
+        for (int i = 0; i < 20 && pTools->isAncestorOf(QApplication::focusWidget()); ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(!pTools->isAncestorOf(QApplication::focusWidget())); // every field was passed
+        QVERIFY(form.saveReport());
+        QCOMPARE(fileBytes(dir.filePath("p.rpt")).toHex(), saved.toHex());
+        // the complete entry was learnt; the other one is as typed
+        // clang-format off
+        QCOMPARE(fileBytes(dir.filePath("tools.hmdb")), CBytes().i32(1).str("Толщиномер")
+                     .i32(1).str("11").str("С-5").date(QDate(2026, 6, 1)).u8(0).data);
+        // clang-format on
+    }
+
+    void failedSavesAreReportedTheOldFileKept() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        writeFile(dir.filePath("a.RPT"), CBytes().i16(9).i32(0).data); // an upper-case extension
+        dialogs.lstFileNames << dir.filePath("a.RPT") << dir.filePath("missing.rpt");
+        form.slot_openSavedReport();
+        form.slot_openSavedReport();
+        QCOMPARE(dialogs.texts(),
+                 QStringList({QStringLiteral("Указан файл \"%1\"\nс неправильным расширением!")
+                                  .arg(dir.filePath("a.RPT")),
+                              QStringLiteral("Не удалось открыть файл \"%1\" для чтения!")
+                                  .arg(dir.filePath("missing.rpt"))}));
+        // a file that cannot be created: reported, nothing written, still changed
+        enterValue(form.sections()[eStage], QStringLiteral("x"));
+        const QString sCannot = QStringLiteral("Не удалось открыть файл \"%1\"\nдля записи!");
+        dialogs.lstFileNames << dir.filePath("no/such/dir/p.rpt");
+        QVERIFY(!form.saveReport());
+        QCOMPARE(dialogs.texts().last(), sCannot.arg(dir.filePath("no/such/dir/p.rpt")));
+        QVERIFY(form.isChanged() && !QFile::exists(dir.filePath("optional.hmdb")));
+        // the last step, replacing the old file, refused by a directory that
+        // lets files be made but none renamed (append-only)
+        QTemporaryDir local(QDir::current().filePath("commit-XXXXXX"));
+        const QString sOld = local.filePath("old.rpt");
+        writeFile(sOld, "old protocol");
+        if (QProcess::execute("chattr", {"+a", local.path()}) != 0)
+            QSKIP("chattr +a is not supported on this file system");
+        dialogs.lstFileNames << sOld;
+        const bool bSaved = form.saveReport();
+        QProcess::execute("chattr", {"-a", local.path()});
+        QVERIFY(!bSaved && form.isChanged());
+        QCOMPARE(dialogs.texts().last(), sCannot.arg(sOld));
+        QCOMPARE(fileBytes(sOld), QByteArray("old protocol"));
+        // a reference file that cannot be written is reported; the document is saved
+        QVERIFY(QDir(dir.path()).mkdir("tools.hmdb"));
+        dialogs.lstFileNames << dir.filePath("p.rpt");
+        QVERIFY(form.saveReport() && !form.isChanged());
+        QVERIFY(dialogs.texts().last().contains(dir.filePath("tools.hmdb")));
+    }
+
+    void openingAChangedProtocolAsksFirst() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        enterValue(form.sections()[eStage], QStringLiteral("изменено"));
+        // Cancel, or Yes with the save dialog cancelled: the open is abandoned
+        dialogs.lstAnswers << QMessageBox::Cancel << QMessageBox::Yes << QMessageBox::Yes;
+        form.slot_openSavedReport();
+        form.slot_openSavedReport();
+        QVERIFY(dialogs.lstFileRequests.size() == 1 && dialogs.lstFileRequests[0].bSave);
+        QCOMPARE(valueEdit(form.sections()[eStage])->text(), QStringLiteral("изменено"));
+        dialogs.lstFileNames << dir.filePath("saved.rpt") << QString(); // Yes with a save goes on
+        form.slot_openSavedReport();
+        QVERIFY(dialogs.lstFileRequests.size() == 3 && !dialogs.lstFileRequests[2].bSave);
+    }
+};
+
+QTEST_MAIN(TestDocument)
+#include "tst_document.moc"
