@@ -1,14 +1,14 @@
 # make run  - install what is missing, build and start the editor
 # make test - install what is missing, build and run every test
 BUILD ?= build
-PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-5compat-dev libgl-dev \
+PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-5compat-dev libgl-dev poppler-utils dpkg-dev \
             fonts-dejavu-core ccache qt6-translations-l10n
 
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := document technicians tools optional workdir
 
-.PHONY: all deps configure build run test bench fuzz clean
+.PHONY: all deps configure build run test bench package fuzz clean
 
 all: build
 
@@ -38,6 +38,10 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+
+# a Debian package: build/ndt-protocol_<version>_<arch>.deb
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # the benchmark of speed and memory on a large protocol
 bench: build

@@ -113,6 +113,8 @@ private slots:
         QTest::mouseClick(pBrowser->viewport(), Qt::LeftButton, {}, link.center() - QPoint(20, 0));
         QDesktopServices::unsetUrlHandler("http");
         QCOMPARE(lstUrls, QList<QUrl>({QUrl(CAboutWindow::sMakerUrl)}));
+        QTest::keyClick(&about, Qt::Key_Escape);
+        QVERIFY(!about.isVisible());
     }
 
 private:

@@ -336,7 +336,9 @@ private slots:
         QVERIFY(documentOf(form) == document && form.buildProtocolHtml() == sHtml);
         // the preview paints pages
         int iPages = 0;
-        dialogs.lstDialogActions << [&iPages](QDialog* pDialog) {
+        QSize previewSize;
+        dialogs.lstDialogActions << [&iPages, &previewSize](QDialog* pDialog) {
+            previewSize = pDialog->size();
             auto pPreview = pDialog->findChild<QPrintPreviewWidget*>();
             pPreview->updatePreview();
             iPages = pPreview->pageCount();
@@ -346,6 +348,8 @@ private slots:
         form.printer()->setOutputFormat(QPrinter::NativeFormat);
         form.slot_previewReport();
         QVERIFY(iPages >= 1);
+        QCOMPARE(previewSize, form.window()->size()); // as large as the main window
+        QVERIFY(dialogs.texts().last().endsWith("\n\nПоказать протокол все равно?"));
     }
 };
 

@@ -84,7 +84,9 @@ private slots:
         QTest::keyClick(pEdit, Qt::Key_P, Qt::ControlModifier);
         QTest::keyClick(pEdit, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(dialogs.lstDialogClasses, QStringList({"QPrintDialog", "QPrintPreviewDialog"}));
-        QTest::keyClick(pEdit, Qt::Key_N, Qt::ControlModifier);
+        QTest::keyClick(pEdit, Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(dialogs.lstFileRequests.value(2).sCaption, QStringLiteral("Сохранить в PDF"));
+        QTest::keyClick(pEdit, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(openForms().size(), 1);
         // the form adds its item on Enter, as its button does
         CNewItem* pNew = openForms().first();
@@ -95,9 +97,15 @@ private slots:
         QVERIFY(openForms().isEmpty());
         QCOMPARE(qobject_cast<CStdItem*>(pForm->sections()[eAddress])->name(),
                  QStringLiteral("Примечание:"));
-        QCOMPARE(child<QToolButton>(pForm->sections()[eBar], "btn_save")->toolTip(),
-                 QStringLiteral("Сохранить протокол (%1)")
-                     .arg(QKeySequence(QKeySequence::Save).toString(QKeySequence::NativeText)));
+        auto keys = [](QKeySequence key) { return key.toString(QKeySequence::NativeText); };
+        QWidget* pBar = pForm->sections()[eBar];
+        QCOMPARE(child<QToolButton>(pBar, "btn_save")->toolTip(),
+                 QStringLiteral("Сохранить протокол (%1); Сохранить как… (%2)")
+                     .arg(keys(QKeySequence::Save), keys(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
+        QCOMPARE(child<QToolButton>(pBar, "btn_new")->toolTip(),
+                 QStringLiteral("Новый протокол (%1)").arg(keys(QKeySequence::New)));
+        QCOMPARE(child<QToolButton>(pBar, "btn_addItem")->toolTip(),
+                 QStringLiteral("Добавить пункт (%1)").arg(keys(Qt::CTRL | Qt::SHIFT | Qt::Key_N)));
     }
 
     void tabFollowsTheForm() {
@@ -139,13 +147,14 @@ private slots:
         const QString sUser = dir.filePath("user/data");
         QCOMPARE(CReferenceFiles::dataDirFor(dir.filePath("blocked/bin"), sUser), sUser);
         QCOMPARE(CReferenceFiles::dataDirFor(dir.path(), sUser), dir.path());
+        QCOMPARE(CReferenceFiles::dataDirFor("/usr/bin", sUser), sUser); // installed, even for root
         // the program's directory offers what it holds until the user's own copy exists
         QDir().mkpath(dir.filePath("app"));
         QVERIFY(
             CReferenceFiles::saveTools(dir.filePath("app"), {{QStringLiteral("Толщиномер"), {}}}));
         {
             CFusionWidget form(dir.filePath("app"), nullptr, sUser);
-            QVERIFY(form.tools().size() == 1 && form.workDir() == QDir::homePath());
+            QVERIFY(form.tools().size() == 1 && form.workDir().isEmpty());
             child<QLineEdit>(form.sections()[eHeader], "edt_labName")->setText("ИЛ НК «Контроль»");
             dialogs.lstFileNames << dir.filePath("p.rpt");
             QVERIFY(form.saveReport());

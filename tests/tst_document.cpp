@@ -7,6 +7,7 @@
 // through the instruments changing no byte; instruments learnt on save; a
 // save that cannot be written or committed reported, the old file kept.
 #include "app/vekconclusion.h"
+#include "composer/recentdocuments.h"
 #include "composer/fusionwidget.h"
 #include "composer/reportheader.h"
 #include "items/extdatset.h"
@@ -197,7 +198,8 @@ private slots:
         // clang-format on
         // a new form offers what was learnt; its own user item gives way to the document's
         CFusionWidget other(dir.path());
-        QVERIFY(other.organizations().size() == 2 && other.workDir() == dir.path());
+        QCOMPARE(other.organizations().size(), 2);
+        QCOMPARE(other.workDir(), dir.path());
         other.slot_addNewStdItem(2, QStringLiteral("Лишний:"), QString());
         dialogs.lstAnswers << QMessageBox::No;
         dialogs.lstFileNames << dir.filePath("protocol.rpt");
@@ -304,7 +306,16 @@ private slots:
                       "Специалист Петров П.П., удостоверение № 0002: истекло 01.03.2026\n"
                       "Специалист Сидоров <С.С.>, удостоверение № 77: срок действия не указан\n\n"
                       "Печатать протокол все равно?"}));
-        QVERIFY(fileBytes(dir.filePath("two.pdf")).size() > 1000);
+        // the PDF of one step: the pages of the print, titled, with the validity asked first
+        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstFileNames << dir.filePath("three");
+        form.slot_exportPdf();
+        QCOMPARE(dialogs.lstFileRequests.last().sDir, dir.filePath("7-НК.pdf"));
+        QVERIFY(dialogs.texts().last().endsWith("\n\nСохранить протокол в PDF все равно?"));
+        QCOMPARE(pdfInfo(dir.filePath("three.pdf"), "Title"), QStringLiteral("Протокол №7-НК от 01.12.2026"));
+        QCOMPARE(pdfInfo(dir.filePath("three.pdf"), "Creator"), QStringLiteral("Подготовка отчета 1.0"));
+        QCOMPARE(pdfInfo(dir.filePath("three.pdf"), "Pages"), pdfInfo(dir.filePath("two.pdf"), "Pages"));
+        QCOMPARE(pdfInfo(dir.filePath("three.pdf"), "Page size"), pdfInfo(dir.filePath("two.pdf"), "Page size"));
     }
 
     // Tab through every field of a filled instruments section, as a user
@@ -391,6 +402,77 @@ private slots:
         dialogs.lstFileNames << dir.filePath("p.rpt");
         QVERIFY(form.saveReport() && !form.isChanged());
         QVERIFY(dialogs.texts().last().contains(dir.filePath("tools.hmdb")));
+    }
+
+    // What every document editor does: save in place, the file in the title,
+    // save as, recent documents, a new protocol, files dropped on the window.
+    void documentBasics() {
+        QTemporaryDir dir;
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("settings"));
+        CScriptedDialogs dialogs;
+        CVEKConclusion window(nullptr, dir.path());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        CFusionWidget& form = *window.composer();
+        window.composer()->startRecovery(dir.path()); // recovery copies here: no place for documents
+        QCOMPARE(window.windowTitle(), QStringLiteral("Подготовка отчета"));
+        enterValue(form.sections()[eNumber], QStringLiteral("118/26"));
+        child<QLineEdit>(form.sections()[eHeader], "edt_labName")->setText(QStringLiteral("ИЛ НК"));
+        // the first save asks, offering the number as the name; the next saves in place
+        const QString sA = dir.filePath("a.rpt"), sB = dir.filePath("b.rpt");
+        dialogs.lstFileNames << sA;
+        QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+        const QString sOffered = dialogs.lstFileRequests.value(0).sDir;
+        QVERIFY(sOffered.endsWith("/118-26.rpt") && QFileInfo(sOffered).absolutePath() != dir.path());
+        QCOMPARE(window.windowTitle(), QStringLiteral("a.rpt[*] — Подготовка отчета"));
+        QVERIFY(!window.isWindowModified());
+        enterValue(form.sections()[eStage], QStringLiteral("второе"));
+        QTRY_VERIFY(window.isWindowModified());
+        QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(dialogs.lstFileRequests.size(), 1);
+        QCOMPARE(fileBytes(sA), documentOf(form));
+        QVERIFY(!window.isWindowModified());
+        // save as: asked from the current file; the first file stays as it was
+        const QByteArray first = fileBytes(sA);
+        enterValue(form.sections()[eStage], QStringLiteral("третье"));
+        dialogs.lstFileNames << sB;
+        QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(dialogs.lstFileRequests.value(1).sDir, sA);
+        QVERIFY(fileBytes(sA) == first && fileBytes(sB) == documentOf(form));
+        QCOMPARE(window.windowTitle(), QStringLiteral("b.rpt[*] — Подготовка отчета"));
+        // the open button's menu: newest first; a vanished document leaves it with a message
+        QMenu* pRecent = child<QMenu>(form.sections()[eBar], "menu_recent");
+        QCOMPARE(pRecent->actions().size(), 2);
+        QCOMPARE(pRecent->actions().value(0)->text(), QDir::toNativeSeparators(sB));
+        QFile::remove(sB);
+        pRecent->actions().value(0)->trigger();
+        QCOMPARE(dialogs.texts().last(), QStringLiteral("Документ «%1» не найден и удален из списка "
+                                                        "последних документов.").arg(sB));
+        QCOMPARE(pRecent->actions().size(), 1);
+        // a new protocol: Cancel keeps this one; No gives a new one under the same header
+        enterValue(form.sections()[eStage], QStringLiteral("четвёртое"));
+        dialogs.lstAnswers << QMessageBox::Cancel << QMessageBox::No;
+        QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(valueEdit(form.sections()[eStage])->text(), QStringLiteral("четвёртое"));
+        QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
+        QVERIFY(valueEdit(form.sections()[eStage])->text().isEmpty() && !form.isChanged());
+        QVERIFY(valueEdit(form.sections()[eNumber])->text().isEmpty());
+        QCOMPARE(qobject_cast<CReportHeader*>(form.sections()[eHeader])->labName(), "ИЛ НК");
+        QCOMPARE(window.windowTitle(), QStringLiteral("Подготовка отчета"));
+        // a ".rpt" dropped anywhere opens; another file is refused with the open's message
+        for (const QString& sFile : {dir.filePath("x.txt"), sA}) {
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile(sFile)});
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(valueEdit(form.sections()[eObject]), &enter);
+            QApplication::sendEvent(valueEdit(form.sections()[eObject]), &drop);
+            QVERIFY(valueEdit(form.sections()[eObject])->text().isEmpty());
+        }
+        QTRY_COMPARE(form.currentFile(), sA);
+        QCOMPARE(dialogs.texts().value(dialogs.texts().size() - 1),
+                 QStringLiteral("Указан файл \"%1\"\nс неправильным расширением!").arg(dir.filePath("x.txt")));
+        QCOMPARE(valueEdit(form.sections()[eStage])->text(), QStringLiteral("второе"));
     }
 
     void openingAChangedProtocolAsksFirst() {

@@ -48,8 +48,7 @@ int saveLoop(const QString& sDir) {
     fillLarge(form);
     for (int i = 0;; ++i) {
         setVariant(form, i % 2);
-        dialogs.lstFileNames << QDir(sDir).filePath(g_sDocument);
-        form.saveReport();
+        form.writeProtocol(QDir(sDir).filePath(g_sDocument));
     }
 }
 
@@ -85,13 +84,11 @@ private slots:
         QTemporaryDir scratch;
         QByteArray lstExpected[2];
         {
-            CScriptedDialogs dialogs;
             CFusionWidget form(scratch.path());
             fillLarge(form);
             for (int i = 0; i < 4; ++i) {
                 setVariant(form, i % 2);
-                dialogs.lstFileNames << scratch.filePath(g_sDocument);
-                QVERIFY(form.saveReport());
+                QVERIFY(form.writeProtocol(scratch.filePath(g_sDocument)));
                 lstExpected[i % 2] = fileBytes(scratch.filePath(g_sDocument));
             }
         }

@@ -315,6 +315,8 @@ private slots:
                  QStringLiteral("<p>10. Заключение по результатам ультразвукового "
                                 "контроля: Дефектов не обнаружено.<br>Контроль "
                                 "&lt;завершён&gt;.</p>\n"));
+        QTest::keyClick(child<QTextEdit>(&report, "tedt_description"), Qt::Key_Tab); // no tab typed
+        QVERIFY(!report.description().contains('\t'));
         click(child<QCheckBox>(&report, "cb_reportOn")); // off: kept, not printed
         QVERIFY(report.toHtml(0).isEmpty() && !report.description().isEmpty());
     }

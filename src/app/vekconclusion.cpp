@@ -4,7 +4,12 @@
 #include "composer/fusionwidget.h"
 #include "refdata/referencefiles.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QTimer>
 #include <QCoreApplication>
 #include <QResizeEvent>
 #include <QScreen>
@@ -25,8 +30,14 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     // what a crashed instance left unsaved is offered first; this one keeps its own copy
     pComposer->offerRecovery(sDataDir);
     pComposer->startRecovery(sDataDir);
-    setWindowTitle(g_sAppTitle);
     fitMinimumSize();
+    pTitleTimer = new QTimer(this);
+    pTitleTimer->setSingleShot(true);
+    pTitleTimer->setInterval(iTitleDelayMs);
+    connect(pTitleTimer, &QTimer::timeout, this, &CVEKConclusion::updateTitle);
+    connect(pComposer, &CFusionWidget::documentStateChanged, this, &CVEKConclusion::updateTitle);
+    qApp->installEventFilter(this);
+    updateTitle();
     // the vertical scroll bar coming and going changes the room for the form
     viewport()->installEventFilter(this);
 }
@@ -48,9 +59,50 @@ void CVEKConclusion::showEvent(QShowEvent* pEvent) {
     fitMinimumSize(); // the frame is known once shown
 }
 
+void CVEKConclusion::updateTitle() {
+    if (!pComposer)
+        return;
+    const QString sFile = pComposer->currentFile();
+    setWindowTitle(sFile.isEmpty() ? g_sAppTitle
+                                   : QFileInfo(sFile).fileName() + QStringLiteral("[*] — ") +
+                                         g_sAppTitle);
+    setWindowModified(!sFile.isEmpty() && pComposer->hasUnsavedChanges());
+}
+
+bool CVEKConclusion::dropFiles(QEvent* pEvent) {
+    auto pDrop = static_cast<QDropEvent*>(pEvent);
+    const QList<QUrl> lstUrls = pDrop->mimeData()->urls();
+    if (lstUrls.isEmpty() || !lstUrls.first().isLocalFile())
+        return false;
+    pDrop->acceptProposedAction();
+    if (pEvent->type() == QEvent::Drop)
+        // the drop returns first: the questions may run their own loops
+        QTimer::singleShot(0, pComposer, [pComposer = pComposer, sFile = lstUrls.first().toLocalFile()] {
+            pComposer->openWithQuestion(sFile);
+        });
+    return true;
+}
+
 bool CVEKConclusion::eventFilter(QObject* pWatched, QEvent* pEvent) {
     if (pComposer && pWatched == viewport() && pEvent->type() == QEvent::Resize)
         pComposer->resize(viewport()->width(), pComposer->minimumHeight());
+    if (!pComposer || !pWatched->isWidgetType() ||
+        static_cast<QWidget*>(pWatched)->window() != this)
+        return QScrollArea::eventFilter(pWatched, pEvent);
+    switch (pEvent->type()) {
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonRelease:
+        pTitleTimer->start();
+        break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        if (dropFiles(pEvent))
+            return true;
+        break;
+    default:
+        break;
+    }
     return QScrollArea::eventFilter(pWatched, pEvent);
 }
 

@@ -3,6 +3,7 @@
 #include <QScrollArea>
 
 class CFusionWidget;
+class QTimer;
 
 // The main window: a scroll area whose only content is the protocol composer.
 class CVEKConclusion : public QScrollArea {
@@ -17,6 +18,12 @@ public:
     // The smallest window: 1024 wide, 768 high or what the screen leaves.
     static constexpr int iMinimumWidth = 1024;
     static constexpr int iMinimumHeight = 768;
+    // How long after a key or a click the title follows the protocol.
+    static constexpr int iTitleDelayMs = 300;
+
+    // "name.rpt — Подготовка отчета" with "*" while changed; the title
+    // alone for a new protocol.
+    void updateTitle();
 
 protected:
     void showEvent(QShowEvent* pEvent) override;
@@ -26,6 +33,11 @@ protected:
 
 private:
     void fitMinimumSize();
+    // A ".rpt" dropped anywhere on the window is opened; other files refused.
+    bool dropFiles(QEvent* pEvent);
 
+    // Whether the protocol has unsaved changes is looked at shortly after
+    // the user types or clicks, not at every key.
+    QTimer* pTitleTimer = nullptr;
     CFusionWidget* pComposer = nullptr;
 };

@@ -4,7 +4,12 @@
 #include "commands/lastnumbersource.h"
 #include "commands/newitem.h"
 
+#include <QAction>
+#include <QDir>
+#include <QApplication>
 #include <QIcon>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QKeySequence>
 #include <QResizeEvent>
 #include <QShortcut>
@@ -14,6 +19,19 @@ namespace {
 // Highest number offered when the bar sits in no composer.
 constexpr int g_iMaxWithoutComposer = 99;
 constexpr int g_iBarHeight = 30;
+} // namespace
+
+namespace {
+QIcon imageIcon(const QString& sName) {
+    return QIcon(QStringLiteral(":/vek_conclusion/Images/%1.png").arg(sName));
+}
+
+// The desktop's key for a standard command; some desktops give none (Save
+// As without GNOME or KDE), and the common key stands in.
+QKeySequence standardKey(QKeySequence::StandardKey eKey, const QKeySequence& fallback) {
+    const QKeySequence key(eKey);
+    return key.isEmpty() ? fallback : key;
+}
 } // namespace
 
 CCreateReport::CCreateReport(QWidget* pParent) : QWidget(pParent), pComposer(pParent) {
@@ -27,56 +45,114 @@ CCreateReport::CCreateReport(QWidget* pParent) : QWidget(pParent), pComposer(pPa
     font.setPointSize(12);
     setFont(font);
 
-    btn_open = createButton(QStringLiteral("btn_open"), 10,
-                            QStringLiteral(":/vek_conclusion/Images/fileopen.png"),
+    btn_open = createButton(QStringLiteral("btn_open"), 10, imageIcon(QStringLiteral("fileopen")),
                             QStringLiteral("Открыть сохраненный отчет"), QKeySequence::Open);
-    btn_preview = createButton(QStringLiteral("btn_preview"), 50,
-                               QStringLiteral(":/vek_conclusion/Images/print_preview.png"),
+    btn_preview = createButton(QStringLiteral("btn_preview"), 60,
+                               imageIcon(QStringLiteral("print_preview")),
                                QStringLiteral("Предварительный просмотр"),
                                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
-    btn_print = createButton(QStringLiteral("btn_print"), 90,
-                             QStringLiteral(":/vek_conclusion/Images/fileprint.png"),
+    btn_print = createButton(QStringLiteral("btn_print"), 100, imageIcon(QStringLiteral("fileprint")),
                              QStringLiteral("Распечатать протокол"), QKeySequence::Print);
-    btn_save = createButton(QStringLiteral("btn_save"), 130,
-                            QStringLiteral(":/vek_conclusion/Images/save.png"),
+    btn_save = createButton(QStringLiteral("btn_save"), 140, imageIcon(QStringLiteral("save")),
                             QStringLiteral("Сохранить протокол"), QKeySequence::Save);
-    btn_about = createButton(QStringLiteral("btn_about"), 960,
-                             QStringLiteral(":/vek_conclusion/Images/info.png"),
+    btn_new = createButton(QStringLiteral("btn_new"), 190,
+                           QIcon::fromTheme(QStringLiteral("document-new"),
+                                            imageIcon(QStringLiteral("new_protocol"))),
+                           QStringLiteral("Новый протокол"), QKeySequence::New);
+    btn_pdf = createButton(QStringLiteral("btn_pdf"), 230, imageIcon(QStringLiteral("save_pdf")),
+                           QStringLiteral("Сохранить в PDF"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    btn_about = createButton(QStringLiteral("btn_about"), 960, imageIcon(QStringLiteral("info")),
                              QStringLiteral("О программе"), QKeySequence::HelpContents);
-    btn_addItem = createButton(
-        QStringLiteral("btn_addItem"), 310, QStringLiteral(":/vek_conclusion/Images/add_item.png"),
-        QStringLiteral("Добавить пункт"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    btn_addItem = createButton(QStringLiteral("btn_addItem"), 310,
+                               imageIcon(QStringLiteral("add_item")),
+                               QStringLiteral("Добавить пункт"),
+                               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+
+    // the recent documents under the open button, "Сохранить как…" under save
+    pRecentMenu = new QMenu(btn_open);
+    pRecentMenu->setObjectName(QStringLiteral("menu_recent"));
+    btn_open->setMenu(pRecentMenu);
+    btn_open->setPopupMode(QToolButton::MenuButtonPopup);
+    btn_open->setFixedSize(44, 30);
+    setRecentDocuments({});
+    QAction* pSaveAs = addMenuCommand(
+        btn_save, QStringLiteral("Сохранить как…"),
+        standardKey(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
+    connect(pSaveAs, &QAction::triggered, this, &CCreateReport::saveReportAs);
 
     connect(btn_open, &QToolButton::clicked, this, &CCreateReport::openReport);
     connect(btn_preview, &QToolButton::clicked, this, &CCreateReport::previewReport);
     connect(btn_print, &QToolButton::clicked, this, &CCreateReport::printReport);
     connect(btn_save, &QToolButton::clicked, this, &CCreateReport::saveReport);
+    connect(btn_new, &QToolButton::clicked, this, &CCreateReport::newReport);
+    connect(btn_pdf, &QToolButton::clicked, this, &CCreateReport::exportPdf);
     connect(btn_about, &QToolButton::clicked, this, &CCreateReport::showInfo);
     connect(btn_addItem, &QToolButton::clicked, this, &CCreateReport::slot_addItem_clicked);
+    qApp->installEventFilter(this);
+}
+
+bool CCreateReport::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    if (pEvent->type() != QEvent::ShortcutOverride || !pWatched->isWidgetType() ||
+        static_cast<QWidget*>(pWatched)->window() != window())
+        return QWidget::eventFilter(pWatched, pEvent);
+    const auto pKey = static_cast<QKeyEvent*>(pEvent);
+    const QKeySequence key(pKey->keyCombination());
+    if (!lstCommandKeys.contains(key))
+        return QWidget::eventFilter(pWatched, pEvent);
+    pEvent->ignore(); // not the editor's: the shortcut acts
+    return true;
 }
 
 CCreateReport::~CCreateReport() {
     delete pNewItem.data();
 }
 
-QToolButton* CCreateReport::createButton(const QString& sName, int iX, const QString& sIcon,
+QToolButton* CCreateReport::createButton(const QString& sName, int iX, const QIcon& icon,
                                          const QString& sToolTip, const QKeySequence& shortcut) {
     auto* pButton = new QToolButton(this);
     pButton->setObjectName(sName);
     pButton->setGeometry(iX, 0, 30, 30);
     pButton->setFixedSize(30, 30);
-    QIcon icon;
-    icon.addFile(sIcon, QSize(), QIcon::Normal, QIcon::Off);
     pButton->setIcon(icon);
     pButton->setIconSize(QSize(32, 32));
     pButton->setToolTip(
         QStringLiteral("%1 (%2)").arg(sToolTip, shortcut.toString(QKeySequence::NativeText)));
     // the command is at hand wherever the form is scrolled or focused
+    lstCommandKeys.append(shortcut);
     auto pShortcut = new QShortcut(shortcut, this);
     pShortcut->setObjectName(sName + QStringLiteral("_shortcut"));
     pShortcut->setContext(Qt::WindowShortcut);
     connect(pShortcut, &QShortcut::activated, pButton, &QToolButton::click);
     return pButton;
+}
+
+QAction* CCreateReport::addMenuCommand(QToolButton* pButton, const QString& sText,
+                                       const QKeySequence& shortcut) {
+    if (!pButton->menu()) {
+        pButton->setMenu(new QMenu(pButton));
+        pButton->setPopupMode(QToolButton::MenuButtonPopup);
+        pButton->setFixedSize(44, 30);
+    }
+    QAction* pAction = pButton->menu()->addAction(sText);
+    pAction->setShortcut(shortcut); // shown in the menu
+    pAction->setShortcutContext(Qt::WidgetShortcut); // the bar's own shortcut acts
+    lstCommandKeys.append(shortcut);
+    auto pShortcut = new QShortcut(shortcut, this);
+    pShortcut->setContext(Qt::WindowShortcut);
+    connect(pShortcut, &QShortcut::activated, pAction, &QAction::trigger);
+    pButton->setToolTip(pButton->toolTip() + QStringLiteral("; %1 (%2)").arg(
+                                                 sText, shortcut.toString(QKeySequence::NativeText)));
+    return pAction;
+}
+
+void CCreateReport::setRecentDocuments(const QStringList& lstPaths) {
+    pRecentMenu->clear();
+    for (const QString& sPath : lstPaths) {
+        QAction* pAction = pRecentMenu->addAction(QDir::toNativeSeparators(sPath));
+        connect(pAction, &QAction::triggered, this, [this, sPath] { emit openRecentReport(sPath); });
+    }
+    if (lstPaths.isEmpty())
+        pRecentMenu->addAction(QStringLiteral("Нет последних документов"))->setEnabled(false);
 }
 
 void CCreateReport::slot_addItem_clicked() {

@@ -6,12 +6,16 @@
 
 class CNewItem;
 class QKeySequence;
+class QAction;
+class QIcon;
+class QMenu;
 class QToolButton;
 
-// The strip of icon buttons at the top of the form: open, preview, print,
-// save, add an item and About. The first four and About only announce the
-// command; "add an item" opens the new-item form and passes its answer on
-// with addStandardItem.
+// The strip of icon buttons at the top of the form: open (with the recent
+// documents under its arrow), preview, print, save (with "Сохранить как…"
+// under its arrow), new protocol, save as PDF, add an item and About. All
+// but "add an item" only announce the command; "add an item" opens the
+// new-item form and passes its answer on with addStandardItem.
 //
 // The parent given to the constructor is the composer. When it implements
 // CLastNumberSource (commands/lastnumbersource.h), the form offers numbers up
@@ -22,11 +26,18 @@ public:
     explicit CCreateReport(QWidget* pParent = nullptr);
     ~CCreateReport() override;
 
+    // The documents offered under the open button, newest first.
+    void setRecentDocuments(const QStringList& lstPaths);
+
 signals:
     void openReport();
+    void openRecentReport(const QString& sPath);
     void previewReport();
     void saveReport();
+    void saveReportAs();
     void printReport();
+    void newReport();
+    void exportPdf();
     void showInfo();
     void addStandardItem(int iNum, const QString& sName, const QString& sValue);
 
@@ -36,12 +47,18 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent* pEvent) override;
+    // The bar's keys win over an editor's own use of them (Ctrl+E is "end of
+    // line" in a line edit on X11).
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
     // A button with its icon and a shortcut that works anywhere in the
     // window; the tooltip names the shortcut.
-    QToolButton* createButton(const QString& sName, int iX, const QString& sIcon,
+    QToolButton* createButton(const QString& sName, int iX, const QIcon& icon,
                               const QString& sToolTip, const QKeySequence& shortcut);
+    // A command under a button's arrow, with a shortcut that works anywhere.
+    QAction* addMenuCommand(QToolButton* pButton, const QString& sText,
+                            const QKeySequence& shortcut);
 
     QToolButton* btn_open = nullptr;
     QToolButton* btn_preview = nullptr;
@@ -49,6 +66,10 @@ private:
     QToolButton* btn_save = nullptr;
     QToolButton* btn_about = nullptr;
     QToolButton* btn_addItem = nullptr;
+    QToolButton* btn_new = nullptr;
+    QToolButton* btn_pdf = nullptr;
+    QMenu* pRecentMenu = nullptr;
+    QList<QKeySequence> lstCommandKeys;
 
     QPointer<QWidget> pComposer;
     // The open new-item form; it has no parent, the bar disposes of it.

@@ -4,6 +4,7 @@
 #include "base/resources.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QTextBrowser>
 #include <QTextStream>
 
@@ -65,4 +66,12 @@ QString CAboutWindow::buildHtml() {
     stream << "</body>";
     stream.flush();
     return sHtml;
+}
+
+void CAboutWindow::keyPressEvent(QKeyEvent* pEvent) {
+    if (pEvent->key() == Qt::Key_Escape && pEvent->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(pEvent);
 }

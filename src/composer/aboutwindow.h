@@ -20,6 +20,10 @@ public:
     // The text the window shows.
     static QString buildHtml();
 
+protected:
+    // Escape closes the window, as it does any dialog.
+    void keyPressEvent(QKeyEvent* pEvent) override;
+
 private:
     QTextBrowser* aboutTBrowser = nullptr;
 };

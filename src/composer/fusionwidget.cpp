@@ -5,6 +5,7 @@
 #include "commands/createreport.h"
 #include "composer/aboutwindow.h"
 #include "composer/methodvocabulary.h"
+#include "composer/recentdocuments.h"
 #include "composer/recoveryfile.h"
 #include "composer/reportheader.h"
 #include "items/editableset.h"
@@ -41,10 +42,8 @@ CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent, const QSt
     lstMethodsGenitive = methodsGenitive();
     lstMethodsDative = methodsDative();
 
-    sWorkDir = CReferenceFiles::loadWorkDir(readDir(CReferenceFiles::sWorkDirFile));
-    // a program directory the user cannot write is no place for documents
-    if (sWorkDir == sAppDir && this->sDataDir != sAppDir)
-        sWorkDir = QDir::homePath();
+    // the directory of the last document; none before the first one is saved
+    sWorkDir = CReferenceFiles::readWorkDir(readDir(CReferenceFiles::sWorkDirFile));
     CReferenceFiles::loadTechnicians(readDir(CReferenceFiles::sTechniciansFile), lstTechnicians);
     CReferenceFiles::loadTools(readDir(CReferenceFiles::sToolsFile), lstTools);
     CReferenceFiles::loadOptional(readDir(CReferenceFiles::sOptionalFile), lstOrganizations,
@@ -92,6 +91,11 @@ bool CFusionWidget::createSections() {
     connect(pBar, &CCreateReport::saveReport, this, &CFusionWidget::slot_saveReport);
     connect(pBar, &CCreateReport::printReport, this, &CFusionWidget::slot_printReport);
     connect(pBar, &CCreateReport::showInfo, this, &CFusionWidget::slot_showInfoAbout);
+    connect(pBar, &CCreateReport::saveReportAs, this, &CFusionWidget::slot_saveReportAs);
+    connect(pBar, &CCreateReport::newReport, this, &CFusionWidget::slot_newReport);
+    connect(pBar, &CCreateReport::exportPdf, this, &CFusionWidget::slot_exportPdf);
+    connect(pBar, &CCreateReport::openRecentReport, this, &CFusionWidget::slot_openRecentReport);
+    pBar->setRecentDocuments(CRecentDocuments::list());
     connect(pBar, &CCreateReport::addStandardItem, this, &CFusionWidget::slot_addNewStdItem);
 
     if (!(pHeader = addSection(new (std::nothrow) CReportHeader(this))))

@@ -22,6 +22,7 @@ class CStdComboItem;
 class CStdDateItem;
 class CStdItem;
 class QDataStream;
+class QPagedPaintDevice;
 class QPrinter;
 
 // The form of one protocol: creates its sections in a fixed order, stacks
@@ -49,6 +50,9 @@ public:
 
     const QList<QWidget*>& sections() const { return lstSections; }
     const QString& workDir() const { return sWorkDir; }
+    // The document the protocol was last opened from or saved to; empty for
+    // a new protocol, or one read only partly.
+    const QString& currentFile() const { return sCurrentFile; }
 
     int layOutSections();
     // Tab moves through the form as it reads: section by section, and within
@@ -62,6 +66,10 @@ public:
     QString protocolHeading();
     void takeSnapshot();
     bool isChanged();
+    // Whether the protocol differs from what was last saved or opened, as
+    // far as it is entered (text still being typed in the header counts once
+    // its field is left).
+    bool hasUnsavedChanges();
     // Asks whether to save a changed protocol; false when the window must
     // stay open (Cancel, or the user wanted it saved but no document was
     // written).
@@ -75,7 +83,8 @@ public:
     // line each; when there are any the user is asked whether to print all
     // the same. True when the print may go ahead.
     QStringList validityProblems() const;
-    bool confirmValidity(const QString& sTitle);
+    // sQuestion ends the question: "Печатать протокол все равно?" and the like.
+    bool confirmValidity(const QString& sTitle, const QString& sQuestion);
 
     // The protocol document.
     void commitEdits();
@@ -102,8 +111,24 @@ public:
     // Opens a document with the checks and warnings of the open button
     // (extension, readable, damaged); true when it was read whole.
     bool openDocument(const QString& sFileName);
-    // Saves with the file dialog; true when a document was written.
+    // Saves in place once the protocol has a file, with the file dialog
+    // before; true when a document was written.
     bool saveReport();
+    // Asks for a file, starting at the current one, and saves there.
+    bool saveReportAs();
+    // Writes the protocol to sFileName, with the reference files; warns and
+    // returns false when it cannot be written.
+    bool writeProtocol(const QString& sFileName);
+    // A new protocol in place of this one, after the save question: the
+    // laboratory header stays, every other section as at start.
+    bool newProtocol();
+    // Opens a document after the save question (a name without ".rpt" is
+    // refused first); a recent document that is gone leaves the list.
+    bool openWithQuestion(const QString& sFileName);
+    // Writes the pages the print gives into a PDF file.
+    bool exportPdf(const QString& sFileName);
+    // The protocol number as a file name: "118/26" gives "118-26" + sSuffix.
+    QString proposedFileName(const QString& sSuffix) const;
     // Writes the four reference files; warns and returns false when one
     // cannot be written.
     bool saveReferenceFiles();
@@ -142,6 +167,10 @@ public slots:
     virtual void slot_previewReport();
     virtual void slot_printReport();
     virtual void slot_showInfoAbout();
+    void slot_saveReportAs();
+    void slot_newReport();
+    void slot_exportPdf();
+    void slot_openRecentReport(const QString& sPath);
     void printPreview(QPrinter* pTarget);
     // Copies the protocol to the recovery document when it has unsaved changes.
     void slot_recoveryTimeout();
@@ -150,6 +179,10 @@ public slots:
     void slot_orgChanged(int index);
     void slot_reasonsListItemAdded(const QString& s);
     void slot_reasonsListItemDeleted(const QString& s, int index);
+
+signals:
+    // The protocol got another file, was saved, opened or started anew.
+    void documentStateChanged();
 
 protected:
     void resizeEvent(QResizeEvent* pEvent) override;
@@ -165,7 +198,15 @@ private:
     int organizationIndex(const QString& sName) const;
 
     void commitPendingInput();
-    void renderProtocol(QPrinter* pTarget);
+    void renderProtocol(QPagedPaintDevice* pTarget);
+    // Where the file dialogs start: the current document's directory, the
+    // last one's, or the user's documents; never the recovery copies' place.
+    QString documentDir() const;
+    void setCurrentFile(const QString& sFileName);
+    // A name typed without an extension gets sSuffix (".rpt"), so that it
+    // can be opened again; a name ending in a point gets it without a second.
+    static QString withSuffix(QString sFileName, const QString& sSuffix);
+    void showRecentDocuments(const QStringList& lstPaths);
     QList<int> chosenMethods() const;
     // The sections a record read may go to: those there were when reading
     // began, as far as they are still there (a conclusion record may remove some).
@@ -205,6 +246,8 @@ private:
     QString sAppDir;
     QString sDataDir;
     QString sWorkDir;
+    QString sCurrentFile;
+    QString sRecoveryDir;
     QList<QWidget*> lstSections;
     QList<CStdItem*> lstUserItems;
     QList<CConclusion*> lstConclusions;

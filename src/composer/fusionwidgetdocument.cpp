@@ -20,10 +20,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "commands/createreport.h"
+#include "composer/recentdocuments.h"
 #include "composer/recoveryfile.h"
 
 #include <QSaveFile>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -63,6 +66,10 @@ void CFusionWidget::commitPendingInput() {
 
 bool CFusionWidget::isChanged() {
     commitPendingInput();
+    return hasUnsavedChanges();
+}
+
+bool CFusionWidget::hasUnsavedChanges() {
     int iCount = 0;
     const QString sHtml = buildProtocolHtml(&iCount);
     return bUnsaved || iCount != iSnapshotCount || sHtml != sSnapshotHtml;
@@ -90,17 +97,55 @@ void CFusionWidget::slot_saveReport() {
     saveReport();
 }
 
+void CFusionWidget::slot_saveReportAs() {
+    saveReportAs();
+}
+
 bool CFusionWidget::saveReport() {
-    QString sFileName = CUserDialogs::get().saveFileName(this, g_sSaveTitle, sWorkDir, g_sFilter);
+    return sCurrentFile.isEmpty() ? saveReportAs() : writeProtocol(sCurrentFile);
+}
+
+QString CFusionWidget::withSuffix(QString sFileName, const QString& sSuffix) {
+    if (QFileInfo(sFileName).suffix().isEmpty())
+        sFileName += sFileName.endsWith(QLatin1Char('.')) ? sSuffix.mid(1) : sSuffix;
+    return sFileName;
+}
+
+QString CFusionWidget::proposedFileName(const QString& sSuffix) const {
+    QString sName;
+    if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(iProtocolNumberIndex)))
+        sName = pNumber->valueText().trimmed();
+    // what a file name cannot hold on the systems a protocol travels to
+    static const QString sForbidden = QStringLiteral("/\\:*?\"<>|");
+    for (QChar& ch : sName) {
+        if (sForbidden.contains(ch) || ch.unicode() < 0x20)
+            ch = QLatin1Char('-');
+    }
+    return sName.isEmpty() ? QString() : sName + sSuffix;
+}
+
+QString CFusionWidget::documentDir() const {
+    if (!sCurrentFile.isEmpty())
+        return QFileInfo(sCurrentFile).absolutePath();
+    const bool bRecoveryPlace = !sRecoveryDir.isEmpty() && QDir(sWorkDir) == QDir(sRecoveryDir);
+    if (!sWorkDir.isEmpty() && QFileInfo(sWorkDir).isDir() && !bRecoveryPlace)
+        return sWorkDir;
+    const QString sDocuments = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(sDocuments).isDir() ? sDocuments : QDir::homePath();
+}
+
+bool CFusionWidget::saveReportAs() {
+    const QString sStart = sCurrentFile.isEmpty()
+                               ? QDir(documentDir()).filePath(proposedFileName(QStringLiteral(".rpt")))
+                               : sCurrentFile;
+    const QString sFileName = CUserDialogs::get().saveFileName(this, g_sSaveTitle, sStart, g_sFilter);
     if (sFileName.isEmpty())
         return false;
-    // a name typed without an extension gets ".rpt", so it can be opened
-    // again; a name ending in a point gets "rpt" after it
-    if (QFileInfo(sFileName).suffix().isEmpty())
-        sFileName +=
-            sFileName.endsWith(QLatin1Char('.')) ? QStringLiteral("rpt") : QStringLiteral(".rpt");
-    sWorkDir = QFileInfo(sFileName).absolutePath();
+    return writeProtocol(withSuffix(sFileName, QStringLiteral(".rpt")));
+}
 
+bool CFusionWidget::writeProtocol(const QString& sFileName) {
+    sWorkDir = QFileInfo(sFileName).absolutePath();
     const QString sCannotWrite = QStringLiteral("Не удалось открыть файл \"%1\"\nдля записи!");
     QSaveFile file(sFileName);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -118,7 +163,54 @@ bool CFusionWidget::saveReport() {
     takeSnapshot();
     if (pRecovery)
         pRecovery->remove(); // nothing is unsaved any more
+    setCurrentFile(sFileName);
     return true;
+}
+
+void CFusionWidget::setCurrentFile(const QString& sFileName) {
+    sCurrentFile = sFileName.isEmpty() ? QString() : QFileInfo(sFileName).absoluteFilePath();
+    if (!sCurrentFile.isEmpty())
+        showRecentDocuments(CRecentDocuments::add(sCurrentFile));
+    emit documentStateChanged();
+}
+
+void CFusionWidget::showRecentDocuments(const QStringList& lstPaths) {
+    if (auto pBar = qobject_cast<CCreateReport*>(lstSections.value(0)))
+        pBar->setRecentDocuments(lstPaths);
+}
+
+void CFusionWidget::slot_newReport() {
+    newProtocol();
+}
+
+bool CFusionWidget::newProtocol() {
+    if (!offerToSaveChanges())
+        return false;
+    resetToNewProtocol();
+    takeSnapshot();
+    if (pRecovery)
+        pRecovery->remove();
+    setCurrentFile(QString());
+    return true;
+}
+
+void CFusionWidget::slot_openRecentReport(const QString& sPath) {
+    if (!QFileInfo::exists(sPath)) {
+        showRecentDocuments(CRecentDocuments::remove(sPath));
+        CUserDialogs::warning(this, g_sOpenTitle,
+                              QStringLiteral("Документ «%1» не найден и удален из списка "
+                                             "последних документов.")
+                                  .arg(QDir::toNativeSeparators(sPath)));
+        return;
+    }
+    openWithQuestion(sPath);
+}
+
+bool CFusionWidget::openWithQuestion(const QString& sFileName) {
+    // a file of another kind is refused before anything is asked
+    if (sFileName.endsWith(QStringLiteral(".rpt")) && !offerToSaveChanges())
+        return false;
+    return openDocument(sFileName);
 }
 
 void CFusionWidget::commitEdits() {
@@ -337,7 +429,7 @@ void CFusionWidget::slot_openSavedReport() {
     if (!offerToSaveChanges())
         return;
     const QString sFileName =
-        CUserDialogs::get().openFileName(this, g_sOpenTitle, sWorkDir, g_sFilter);
+        CUserDialogs::get().openFileName(this, g_sOpenTitle, documentDir(), g_sFilter);
     if (!sFileName.isEmpty())
         openDocument(sFileName);
 }
@@ -377,6 +469,8 @@ bool CFusionWidget::openDocument(const QString& sFileName) {
             QStringLiteral("Документ \"%1\" поврежден и прочитан только частично!").arg(sFileName));
     takeSnapshot();
     bUnsaved = !bSound; // what was lost is asked about on closing
+    // a document read only partly is never overwritten in place by what was read of it
+    setCurrentFile(bSound ? sFileName : QString());
     return bSound;
 }
 
@@ -543,6 +637,7 @@ void CFusionWidget::mergeTechnicians(const QList<Specialist>& lstRead) {
 }
 
 void CFusionWidget::startRecovery(const QString& sDir) {
+    sRecoveryDir = sDir;
     pRecovery = std::make_unique<CRecoveryFile>(sDir);
     if (!pRecoveryTimer) {
         pRecoveryTimer = new QTimer(this);
@@ -589,6 +684,7 @@ void CFusionWidget::offerRecovery(const QString& sDir) {
         // the protocol is unsaved, so closing asks; this instance's own copy takes over
         takeSnapshot();
         bUnsaved = true;
+        emit documentStateChanged();
         CRecoveryFile::discard(sPath);
         slot_recoveryTimeout();
         return;

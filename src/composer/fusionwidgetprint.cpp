@@ -9,9 +9,16 @@
 #include "refdata/measuringtool.h"
 #include "results/conclusion.h"
 
+#include "base/constants.h"
+#include "base/savefile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QSaveFile>
 #include <QTextDocument>
 
 QString CFusionWidget::buildProtocolHtml(int* pSectionCount) {
@@ -62,7 +69,7 @@ QString CFusionWidget::protocolHeading() {
     return QStringLiteral("<H4 ALIGN=\"CENTER\">") + sHeading + QStringLiteral("<BR></H4>\n");
 }
 
-void CFusionWidget::renderProtocol(QPrinter* pTarget) {
+void CFusionWidget::renderProtocol(QPagedPaintDevice* pTarget) {
     QTextDocument document;
     // the font first: set afterwards it would make the whole text be laid out again
     document.setDefaultFont(QFont(QStringLiteral("Courier")));
@@ -79,21 +86,21 @@ QStringList CFusionWidget::validityProblems() const {
     return lst;
 }
 
-bool CFusionWidget::confirmValidity(const QString& sTitle) {
+bool CFusionWidget::confirmValidity(const QString& sTitle, const QString& sQuestion) {
     const QStringList lstProblems = validityProblems();
     if (lstProblems.isEmpty())
         return true;
     // a protocol signed on an expired certificate has to be withdrawn
     return CUserDialogs::get().message(
                QMessageBox::Warning, this, sTitle,
-               QStringLiteral("Сроки действия истекли или не указаны:\n%1\n\n"
-                              "Печатать протокол все равно?")
-                   .arg(lstProblems.join(QLatin1Char('\n'))),
+               QStringLiteral("Сроки действия истекли или не указаны:\n%1\n\n%2")
+                   .arg(lstProblems.join(QLatin1Char('\n')), sQuestion),
                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 void CFusionWidget::slot_printReport() {
-    if (!confirmValidity(QStringLiteral("Распечатать протокол")))
+    if (!confirmValidity(QStringLiteral("Распечатать протокол"),
+                         QStringLiteral("Печатать протокол все равно?")))
         return;
     QPrintDialog dialog(pPrinter, this);
     if (CUserDialogs::get().execDialog(&dialog) == QDialog::Accepted)
@@ -101,13 +108,50 @@ void CFusionWidget::slot_printReport() {
 }
 
 void CFusionWidget::slot_previewReport() {
-    if (!confirmValidity(QStringLiteral("Предварительный просмотр")))
+    if (!confirmValidity(QStringLiteral("Предварительный просмотр"),
+                         QStringLiteral("Показать протокол все равно?")))
         return;
     QPrintPreviewDialog dialog(pPrinter, this, Qt::Window);
+    dialog.resize(window()->size());
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, &CFusionWidget::printPreview);
     CUserDialogs::get().execDialog(&dialog);
 }
 
 void CFusionWidget::printPreview(QPrinter* pTarget) {
     renderProtocol(pTarget);
+}
+
+void CFusionWidget::slot_exportPdf() {
+    const QString sTitle = QStringLiteral("Сохранить в PDF");
+    if (!confirmValidity(sTitle, QStringLiteral("Сохранить протокол в PDF все равно?")))
+        return;
+    const QString sStart = QDir(documentDir()).filePath(proposedFileName(QStringLiteral(".pdf")));
+    const QString sChosen = CUserDialogs::get().saveFileName(
+        this, sTitle, sStart, QStringLiteral("Документы PDF (*.pdf)"));
+    if (sChosen.isEmpty())
+        return;
+    const QString sFileName = withSuffix(sChosen, QStringLiteral(".pdf"));
+    if (!exportPdf(sFileName))
+        CUserDialogs::warning(this, sTitle,
+                              QStringLiteral("Не удалось открыть файл \"%1\"\nдля записи!").arg(sFileName));
+}
+
+bool CFusionWidget::exportPdf(const QString& sFileName) {
+    QSaveFile file(sFileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    {
+        // the pages of the print: its page, margins and resolution
+        QPdfWriter writer(&file);
+        writer.setPageLayout(pPrinter->pageLayout());
+        writer.setResolution(pPrinter->resolution());
+        QString sNumber;
+        if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(iProtocolNumberIndex)))
+            sNumber = pNumber->valueText();
+        writer.setTitle(QStringLiteral("Протокол №%1 от %2")
+                            .arg(sNumber, pDateItem ? pDateItem->dateText() : QString()));
+        writer.setCreator(g_sAppTitle + QLatin1Char(' ') + g_sVersion);
+        renderProtocol(&writer);
+    }
+    return commitSaveFile(file);
 }

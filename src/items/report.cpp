@@ -36,6 +36,8 @@ CReport::CReport(QWidget* pParent, const QString& sMethod, int iNum) : QWidget(p
     tedt_description->setMaximumSize(16777215, 120);
     tedt_description->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Fixed);
     tedt_description->setAcceptRichText(false);
+    // Tab goes on to the next field, as everywhere else in the form
+    tedt_description->setTabChangesFocus(true);
     setPointSize(tedt_description, 12);
 
     lbl_num = createNumberLabel(this);

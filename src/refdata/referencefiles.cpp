@@ -60,9 +60,12 @@ bool CReferenceFiles::writeStreamFile(const QString& sPath,
 }
 
 QString CReferenceFiles::dataDirFor(const QString& sAppDir, const QString& sUserDir) {
-    // a file that can be created is the only sure test, whoever runs the program
+    // a program installed among the system's own (a Debian package) keeps
+    // nothing beside itself, even when root runs it; elsewhere a file that
+    // can be created is the only sure test, whoever runs the program
+    const bool bSystemProgram = QDir::cleanPath(sAppDir).startsWith(QStringLiteral("/usr/"));
     QTemporaryFile probe(filePath(sAppDir, QStringLiteral(".write-probe-XXXXXX")));
-    if (probe.open())
+    if (!bSystemProgram && probe.open())
         return sAppDir;
     QDir().mkpath(sUserDir);
     return sUserDir;
@@ -79,25 +82,28 @@ QString CReferenceFiles::filePath(const QString& sDir, const QString& sFile) {
     return sDir + QLatin1Char('/') + sFile;
 }
 
-QString CReferenceFiles::loadWorkDir(const QString& sDir) {
+QString CReferenceFiles::readWorkDir(const QString& sDir) {
     QFile file(filePath(sDir, sWorkDirFile));
     if (!file.open(QIODevice::ReadOnly))
-        return sDir;
+        return QString();
     QByteArray line = file.readLine(g_iMaxWorkDirLine);
     if (line.endsWith('\n'))
         line.chop(1);
     else if (!file.atEnd())
-        return sDir; // a first line too long to be a path
+        return QString(); // a first line too long to be a path
     file.close();
     if (line.endsWith('\r'))
         line.chop(1);
     if (line.isEmpty())
-        return sDir;
+        return QString();
     QTextCodec* pCodec = workDirCodec();
     const QString sLine = pCodec ? pCodec->toUnicode(line) : QString::fromLocal8Bit(line);
-    if (!QFileInfo(sLine).isDir())
-        return sDir;
-    return sLine;
+    return QFileInfo(sLine).isDir() ? sLine : QString();
+}
+
+QString CReferenceFiles::loadWorkDir(const QString& sDir) {
+    const QString sWorkDir = readWorkDir(sDir);
+    return sWorkDir.isEmpty() ? sDir : sWorkDir;
 }
 
 bool CReferenceFiles::loadTechnicians(const QString& sDir, QList<Specialist>& lstTechnicians) {

@@ -28,8 +28,8 @@ public:
     static const QString sHeaderFile;      // "laboratory.hmdb": the last saved header
 
     // Where the reference files are written: the application directory when
-    // it can be written, otherwise sUserDir (the user's data location),
-    // which is created when needed.
+    // it can be written and is none of the system's (/usr), otherwise
+    // sUserDir (the user's data location), which is created when needed.
     static QString dataDirFor(const QString& sAppDir, const QString& sUserDir);
     // The directory a file is read from: sDataDir when it holds the file,
     // otherwise sAppDir.
@@ -48,8 +48,9 @@ public:
     static QString filePath(const QString& sDir, const QString& sFile);
 
     // The working directory: the first line of "program_wd" when it names an
-    // existing directory, sDir otherwise.
+    // existing directory, sDir otherwise (readWorkDir: empty otherwise).
     static QString loadWorkDir(const QString& sDir);
+    static QString readWorkDir(const QString& sDir);
     // These clear and fill the lists when the file opens; they return false,
     // leaving the lists untouched, when it does not.
     static bool loadTechnicians(const QString& sDir, QList<Specialist>& lstTechnicians);

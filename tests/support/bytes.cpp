@@ -1,6 +1,7 @@
 #include "support/bytes.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QtTest>
 
 void writeFile(const QString& sPath, const QByteArray& bytes) {
@@ -23,6 +24,17 @@ CBytes& CBytes::nullStr() { return u32(0xffffffffu); }
 CBytes& CBytes::date(const QDate& dt) { return u32(quint32(dt.toJulianDay())); }
 CBytes& CBytes::raw(const QByteArray& bytes) { data.append(bytes); return *this; }
 // clang-format on
+
+QString pdfInfo(const QString& sPath, const QString& sField) {
+    QProcess process;
+    process.start(QStringLiteral("pdfinfo"), {sPath});
+    process.waitForFinished();
+    for (const QString& sLine : QString::fromUtf8(process.readAllStandardOutput()).split('\n')) {
+        if (sLine.startsWith(sField + QLatin1Char(':')))
+            return sLine.mid(sField.size() + 1).trimmed();
+    }
+    return QString();
+}
 
 CBytes& CBytes::str(const QString& sValue) {
     if (sValue.isNull())

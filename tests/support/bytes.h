@@ -32,6 +32,9 @@ void writeFile(const QString& sPath, const QByteArray& bytes);
 // A file's bytes; empty when it cannot be read.
 QByteArray fileBytes(const QString& sPath);
 
+// A field of what pdfinfo (poppler-utils) tells of a PDF file: "Pages", "Title".
+QString pdfInfo(const QString& sPath, const QString& sField);
+
 // What operator<< writes of a value in the Qt 4.6 layout.
 template <typename T> QByteArray recordOf(const T& value) {
     QByteArray bytes;
