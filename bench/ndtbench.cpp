@@ -7,6 +7,8 @@
 //                        user items, 26 instruments, 100 specialists known
 //   ndt-bench --small    a small protocol, run once; never fails
 #include "composer/fusionwidget.h"
+#include "composer/protocolprinter.h"
+#include "support/largeprotocol.h"
 #include "refdata/measuringtool.h"
 #include "refdata/referencefiles.h"
 #include "refdata/widgetspecial.h"
@@ -17,6 +19,7 @@
 #include <QBuffer>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -24,23 +27,18 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <sys/resource.h>
 
 namespace {
 
 struct SSize {
-    int iMethods;
-    int iRows;
-    int iColumns;
-    int iSpecialistsPerConclusion;
-    int iUserItems;
-    int iInstruments;
-    int iKnownSpecialists;
+    SProtocolSize protocol;
     int iRuns;
 };
 
-const SSize g_large{9, 200, 5, 3, 50, 26, 100, 7};
-const SSize g_small{2, 5, 5, 2, 3, 2, 5, 1};
+const SSize g_large{g_largeProtocol, 7};
+const SSize g_small{{2, 5, 5, 2, 3, 2, 5}, 1};
 
 // Budgets in milliseconds.
 constexpr double g_dInteractive = 16;
@@ -48,57 +46,12 @@ constexpr double g_dFile = 100;
 constexpr double g_dPrint = 1000;
 constexpr double g_dPeakMegabytes = 150;
 
-QList<Specialist> knownSpecialists(int n) {
-    QList<Specialist> lst;
-    for (int i = 0; i < n; ++i) {
-        Specialist specialist{QStringLiteral("Специалист %1").arg(i), {}};
-        for (int c = 0; c < 3; ++c)
-            specialist.lstCertificates.append(
-                {QStringLiteral("%1-%2").arg(i).arg(c),
-                 QStringLiteral("НАКС"),
-                 {{QStringLiteral("ультразвуковому"), QDate(2027, 1, 1 + c), c % 3}}});
-        lst.append(specialist);
-    }
-    return lst;
-}
-
 void addMethodRow(CFusionWidget& form) {
     form.sections()[CFusionWidget::iMethodsIndex]->findChild<QToolButton*>("btn_add")->click();
 }
 
 void removeMethodRow(CFusionWidget& form) {
     form.sections()[CFusionWidget::iMethodsIndex]->findChild<QToolButton*>("btn_delete")->click();
-}
-
-// Fills a form as a laboratory would for a large inspection.
-void fill(CFusionWidget& form, const SSize& size) {
-    while (form.conclusions().size() < size.iMethods)
-        addMethodRow(form);
-    QStringList lstTitles;
-    for (int c = 0; c < size.iColumns; ++c)
-        lstTitles << QStringLiteral("Колонка %1").arg(c + 1);
-    QStringList lstCells;
-    for (int r = 0; r < size.iRows; ++r)
-        for (int c = 0; c < size.iColumns; ++c)
-            lstCells << QStringLiteral("Шов %1-%2").arg(r + 1).arg(c + 1);
-    for (CConclusion* pConclusion : form.conclusions()) {
-        pConclusion->setData(size.iRows, size.iColumns, lstTitles, lstCells);
-        while (pConclusion->panels().size() < size.iSpecialistsPerConclusion)
-            pConclusion->findChild<QPushButton*>("btn_addTechnician")->click();
-        for (int i = 0; i < pConclusion->panels().size(); ++i)
-            pConclusion->panels()[i]->findChild<QComboBox*>("cmb_name")->setCurrentIndex(i + 1);
-    }
-    auto pTools = form.findChild<CMeasuringTool*>();
-    while (pTools->panels().size() < size.iInstruments)
-        pTools->findChild<QPushButton*>("btn_addDevice")->click();
-    for (int i = 0; i < pTools->panels().size(); ++i) {
-        CWidgetTool* pPanel = pTools->panels()[i];
-        pPanel->setEntry({QStringLiteral("Прибор %1").arg(i), QString::number(1000 + i),
-                          QStringLiteral("С-%1").arg(i), QDate(2027, 3, 1), i % 2 == 0});
-    }
-    for (int i = 0; i < size.iUserItems; ++i)
-        form.slot_addNewStdItem(form.lastNumber() + 1, QStringLiteral("Пункт %1:").arg(i),
-                                QStringLiteral("значение"));
 }
 
 double medianOf(QList<double> lst) {
@@ -135,7 +88,7 @@ int main(int argc, char* argv[]) {
     const SSize size = bSmall ? g_small : g_large;
 
     QTemporaryDir dir;
-    CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(size.iKnownSpecialists));
+    CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(size.protocol.iKnownSpecialists));
 
     struct SLine {
         const char* pStep;
@@ -149,7 +102,7 @@ int main(int argc, char* argv[]) {
         {"build form", timeStep(size.iRuns, [&] { CFusionWidget form(dir.path()); }), g_dFile});
     CFusionWidget form(dir.path());
     form.resize(1200, form.height());
-    fill(form, size);
+    fillProtocol(form, size.protocol);
     form.takeSnapshot();
 
     lstLines.append({"add and remove a method",
@@ -194,12 +147,36 @@ int main(int argc, char* argv[]) {
                                   reader.readDocument(in);
                               }),
                      g_dFile});
+    // a double-click on a document: a program just started opens it
+    const QString sDocument = dir.filePath(QStringLiteral("large.rpt"));
+    {
+        QFile file(sDocument);
+        file.open(QIODevice::WriteOnly);
+        file.write(document);
+    }
+    std::unique_ptr<CFusionWidget> pFresh;
+    lstLines.append({"open in a new form",
+                     timeStep(
+                         size.iRuns, [&] { pFresh->openDocument(sDocument); },
+                         [&] { pFresh = std::make_unique<CFusionWidget>(dir.path()); }),
+                     g_dFile});
+    pFresh.reset();
     QPrinter printer(QPrinter::ScreenResolution);
     printer.setPageOrientation(QPageLayout::Landscape);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir.filePath("protocol.pdf"));
     lstLines.append(
         {"print to PDF", timeStep(bSmall ? 1 : 3, [&] { form.printPreview(&printer); }), g_dPrint});
+    // where the print's time goes
+    const QString sHtml = form.buildProtocolHtml();
+    std::unique_ptr<CProtocolPrinter> pPages;
+    lstLines.append({"  print: read the HTML",
+                     timeStep(3, [&] { pPages = std::make_unique<CProtocolPrinter>(sHtml); }),
+                     g_dPrint});
+    lstLines.append({"  print: lay out, break pages",
+                     timeStep(3, [&] { pPages->paginate(&printer); }), g_dPrint});
+    lstLines.append({"  print: paint the pages", timeStep(3, [&] { pPages->paint(&printer); }),
+                     g_dPrint});
 
     std::printf("%-32s %12s %12s  %s\n", "step", "median, ms", "budget, ms", "");
     bool bOver = false;

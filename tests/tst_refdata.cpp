@@ -288,35 +288,20 @@ private slots:
         QVERIFY(!child<QCheckBox>(&panel, "chb_boss")->isChecked());
     }
 
-    void specialistPrintAndRecord() {
-        CWidgetSpecial panel(nullptr, {}, sUltrasonic, eControler, false, 14);
-        typeText(nameBox(&panel)->lineEdit(), QStringLiteral("Кузнецов <К.К.>"));
-        typeText(licenseBox(&panel)->lineEdit(), QStringLiteral("12&3"));
-        child<QComboBox>(&panel, "cmb_qual")->setCurrentIndex(2);
-        validityEdit(&panel)->setDate(QDate(2001, 6, 30)); // before 2002: never given
-        QCOMPARE(panel.toHtml(),
-                 QStringLiteral("<p><b>Провел контроль:</b></p>\n"
-                                "<p>Специалист 3 уровня НК, удостоверение №12&amp;3, "
-                                "выданное , действительно до 01.01.2000</p>\n"
-                                "<p>____________________Кузнецов &lt;К.К.&gt;</p>\n"));
-        QByteArray bytes;
-        QDataStream out(&bytes, QIODevice::WriteOnly);
-        out.setVersion(QDataStream::Qt_4_6);
-        panel.writeRecord(out);
+    // The panel's print and record are read back byte for byte in the two-method
+    // document; here what no panel can show: a role outside the four, a level outside I-III.
+    void damagedPanelRecords() {
         // clang-format off
-        auto record = [](qint16 iRole, const QString& sName, qint16 iLevel) {
-            return CBytes().i32(14).i16(iRole).u8(0).str(sName).str("12&3").str(sUltrasonic)
+        auto record = [](qint16 iRole, qint16 iLevel) {
+            return CBytes().i32(14).i16(iRole).u8(0).str("").str("").str(sUltrasonic)
                 .date(g_dtUnset).i16(iLevel).str("").data;
-            // clang-format on
         };
-        QCOMPARE(bytes, record(1, QStringLiteral("Кузнецов <К.К.>"), 2));
-        // a role outside the four, or a level outside I to III, is damage
-        for (const QByteArray& damaged : {record(0, "", 1), record(5, "", 1), record(1, "", 3)}) {
+        // clang-format on
+        for (const QByteArray& damaged : {record(0, 1), record(5, 1), record(1, 3), record(1, -1)}) {
             QDataStream bad(damaged);
             bad.setVersion(QDataStream::Qt_4_6);
             CWidgetSpecial::Record r;
-            QVERIFY(!CWidgetSpecial::readRecord(bad, r) &&
-                    bad.status() == QDataStream::ReadCorruptData);
+            QVERIFY(!CWidgetSpecial::readRecord(bad, r) && bad.status() == QDataStream::ReadCorruptData);
         }
     }
 
@@ -328,10 +313,9 @@ private slots:
         QVERIFY(pDelete->isHidden());
         click(pAdd);
         click(pAdd);
-        QCOMPARE(section.panels()[2]->geometry(), QRect(0, 240, 1000, 90));
         QVERIFY(section.height() == 380 && pAdd->y() == 340 && !pDelete->isHidden());
         click(pDelete);
-        QVERIFY(section.height() == 280 && pAdd->y() == 240 && spy.size() == 3);
+        QVERIFY(section.height() == 280 && spy.size() == 3);
         // the 27th panel is "a." again; taking two away and adding one gives "z."
         while (section.panels().size() < 27)
             pAdd->click();

@@ -194,6 +194,8 @@ int CFusionWidget::layOutSections() {
 }
 
 void CFusionWidget::slot_innerWidgetHeightChanged() {
+    if (bReadingDocument)
+        return; // once, when the whole document is read
     const int h = layOutSections();
     setMinimumSize(1000, h);
     resize(width(), h);
@@ -216,6 +218,8 @@ bool isTabStop(const QWidget* w, const QWidget* pSection) {
 } // namespace
 
 void CFusionWidget::updateTabOrder() {
+    if (bReadingDocument)
+        return; // once, when the whole document is read
     // lines of a section are at least 30 pixels apart; a "-" under a "+"
     // belongs to the line of the "+"
     constexpr int iLineHeight = 30;

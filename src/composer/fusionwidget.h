@@ -125,8 +125,11 @@ public:
     // Opens a document after the save question (a name without ".rpt" is
     // refused first); a recent document that is gone leaves the list.
     bool openWithQuestion(const QString& sFileName);
-    // Writes the pages the print gives into a PDF file.
+    // Writes the pages the print gives into a PDF file; false when it cannot
+    // be written. A print the user cancelled leaves no file.
     bool exportPdf(const QString& sFileName);
+    // A print or PDF taking longer than this shows its progress.
+    static inline int iProgressDelayMs = 500;
     // The protocol number as a file name: "118/26" gives "118-26" + sSuffix.
     QString proposedFileName(const QString& sSuffix) const;
     // Writes the four reference files; warns and returns false when one
@@ -198,7 +201,9 @@ private:
     int organizationIndex(const QString& sName) const;
 
     void commitPendingInput();
-    void renderProtocol(QPagedPaintDevice* pTarget);
+    // Prints the protocol on the pages of pTarget; false when the user
+    // cancelled it.
+    bool renderProtocol(QPagedPaintDevice* pTarget);
     // Where the file dialogs start: the current document's directory, the
     // last one's, or the user's documents; never the recovery copies' place.
     QString documentDir() const;

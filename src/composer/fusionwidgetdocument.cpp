@@ -452,17 +452,26 @@ bool CFusionWidget::openDocument(const QString& sFileName) {
     }
     const QByteArray data = file.readAll();
     file.close();
-    // nothing of the protocol on screen is touched for a file that is none
-    if (!startsWithSoundRecord(data)) {
-        CUserDialogs::warning(this, g_sOpenTitle,
-                              QStringLiteral("Файл «%1» не является протоколом.").arg(sFileName));
+    // a new protocol on screen reads the file at once; any other is kept
+    // until the file has shown a sound record
+    const bool bNew = bPristine && !isChanged();
+    const QString sNotProtocol = QStringLiteral("Файл «%1» не является протоколом.");
+    if (!bNew && !startsWithSoundRecord(data)) {
+        CUserDialogs::warning(this, g_sOpenTitle, sNotProtocol.arg(sFileName));
         return false;
     }
     // nothing of the previous protocol survives a document read only partly
-    if (!bPristine || isChanged())
+    if (!bNew)
         resetToNewProtocol();
     QDataStream in(data);
-    const bool bSound = readDocument(in);
+    int iRead = 0;
+    const bool bSound = readDocument(in, &iRead);
+    if (iRead == 0) {
+        resetToNewProtocol(); // what the damage left is taken away again
+        takeSnapshot();
+        CUserDialogs::warning(this, g_sOpenTitle, sNotProtocol.arg(sFileName));
+        return false;
+    }
     if (!bSound)
         CUserDialogs::warning(
             this, g_sOpenTitle,

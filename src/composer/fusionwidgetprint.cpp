@@ -11,8 +11,12 @@
 
 #include "base/constants.h"
 #include "base/savefile.h"
+#include "composer/protocolprinter.h"
 
 #include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProgressDialog>
 #include <QFileInfo>
 #include <QPdfWriter>
 #include <QPrintDialog>
@@ -69,12 +73,27 @@ QString CFusionWidget::protocolHeading() {
     return QStringLiteral("<H4 ALIGN=\"CENTER\">") + sHeading + QStringLiteral("<BR></H4>\n");
 }
 
-void CFusionWidget::renderProtocol(QPagedPaintDevice* pTarget) {
-    QTextDocument document;
-    // the font first: set afterwards it would make the whole text be laid out again
-    document.setDefaultFont(QFont(QStringLiteral("Courier")));
-    document.setHtml(buildProtocolHtml());
-    document.print(pTarget);
+bool CFusionWidget::renderProtocol(QPagedPaintDevice* pTarget) {
+    const QString sHtml = buildProtocolHtml();
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    CProtocolPrinter pages(sHtml);
+    const int n = pages.paginate(pTarget);
+    // a long print shows its progress and can be cancelled; the form
+    // repaints meanwhile
+    QProgressDialog progress(this);
+    progress.setWindowTitle(g_sAppTitle);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(iProgressDelayMs);
+    progress.setRange(0, n);
+    progress.setValue(0);
+    const bool bDone = pages.paint(pTarget, [&](int i) {
+        progress.setLabelText(QStringLiteral("Печать страницы %1 из %2").arg(i + 1).arg(n));
+        progress.setValue(i);
+        return !progress.wasCanceled();
+    });
+    progress.setValue(n);
+    QGuiApplication::restoreOverrideCursor();
+    return bDone;
 }
 
 QStringList CFusionWidget::validityProblems() const {
@@ -103,8 +122,11 @@ void CFusionWidget::slot_printReport() {
                          QStringLiteral("Печатать протокол все равно?")))
         return;
     QPrintDialog dialog(pPrinter, this);
-    if (CUserDialogs::get().execDialog(&dialog) == QDialog::Accepted)
-        renderProtocol(pPrinter);
+    if (CUserDialogs::get().execDialog(&dialog) != QDialog::Accepted)
+        return;
+    // a cancelled print into a file leaves no part of a PDF behind
+    if (!renderProtocol(pPrinter) && pPrinter->outputFormat() == QPrinter::PdfFormat)
+        QFile::remove(pPrinter->outputFileName());
 }
 
 void CFusionWidget::slot_previewReport() {
@@ -151,7 +173,10 @@ bool CFusionWidget::exportPdf(const QString& sFileName) {
         writer.setTitle(QStringLiteral("Протокол №%1 от %2")
                             .arg(sNumber, pDateItem ? pDateItem->dateText() : QString()));
         writer.setCreator(g_sAppTitle + QLatin1Char(' ') + g_sVersion);
-        renderProtocol(&writer);
+        if (!renderProtocol(&writer)) {
+            file.cancelWriting(); // cancelled: no PDF at all
+            return true;
+        }
     }
     return commitSaveFile(file);
 }

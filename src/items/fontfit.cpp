@@ -1,11 +1,28 @@
 #include "items/fontfit.h"
 
+#include <QHash>
+#include <QVariant>
 #include <QWidget>
 
 void shrinkFontToFit(QWidget* pWidget) {
+    // every panel of a kind shows the same texts at the same widths: the size
+    // found for the first one serves the rest
+    static QHash<QString, int> s_fitted;
     QFont f = pWidget->font();
+    const QString sKey = QString::fromLatin1(pWidget->metaObject()->className()) +
+                         QLatin1Char('|') + pWidget->property("text").toString() +
+                         QLatin1Char('|') + QString::number(pWidget->width()) +
+                         QLatin1Char('|') + f.key();
+    if (const auto it = s_fitted.constFind(sKey); it != s_fitted.cend()) {
+        if (it.value() != f.pointSize()) {
+            f.setPointSize(it.value());
+            pWidget->setFont(f);
+        }
+        return;
+    }
     while (f.pointSize() > 7 && pWidget->sizeHint().width() > pWidget->width()) {
         f.setPointSize(f.pointSize() - 1);
         pWidget->setFont(f);
     }
+    s_fitted.insert(sKey, f.pointSize());
 }

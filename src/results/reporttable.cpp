@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QDataStream>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -258,8 +259,15 @@ int CReportTable::rowHeaderWidth() const {
     const QHeaderView* pHeader = tab_results->verticalHeader();
     if (pHeader->isHidden())
         return 0;
-    const int iWidth = qMax(pHeader->minimumWidth(), pHeader->sizeHint().width());
-    return qMin(iWidth, pHeader->maximumWidth());
+    // the row numbers are as wide as their digits: measured once for every
+    // table of the form, not over a long table's rows each time
+    static QHash<QString, int> s_widths;
+    const QString sKey = QString::number(QString::number(rowCount()).size()) + QLatin1Char('|') +
+                         pHeader->font().key();
+    auto it = s_widths.constFind(sKey);
+    if (it == s_widths.cend())
+        it = s_widths.insert(sKey, pHeader->sizeHint().width());
+    return qMin(qMax(pHeader->minimumWidth(), it.value()), pHeader->maximumWidth());
 }
 
 int CReportTable::preferredHeight() const {
@@ -283,8 +291,12 @@ void CReportTable::fitColumnWidths() {
     const double dWidth =
         double(tab_results->width() - rowHeaderWidth() - tab_results->lineWidth() * (n - 1)) / n;
     const int w = qRound(dWidth);
+    // the widths change together: the height follows once, not per column
+    bFitting = true;
     for (int c = 0; c < n; ++c)
         tab_results->setColumnWidth(c, w - 2);
+    bFitting = false;
+    sendPreferredHeight();
 }
 
 void CReportTable::insertEmptyRow(int iRow) {
@@ -449,7 +461,8 @@ void CReportTable::slot_titleChanged(QString str) {
 }
 
 void CReportTable::slot_sectionResized() {
-    sendPreferredHeight();
+    if (!bFitting)
+        sendPreferredHeight();
 }
 
 bool CReportTable::isSoundRecord(qint64 iRows, qint64 iColumns, const QStringList& lstTitles,

@@ -101,6 +101,7 @@ private:
     QAction* pSetColumnTitleAct;
     CEnterNumber* pNumberDialog;
     CChangeTitle* pTitleDialog;
+    bool bFitting = false;
 };
 
 QDataStream& operator<<(QDataStream& out, const CReportTable& table);

@@ -46,19 +46,9 @@ QString placeFile(const QString& sName, const uint8_t* pData, size_t iSize) {
 } // namespace
 
 QString targetName(ETarget eTarget) {
-    switch (eTarget) {
-    case ETarget::Document:
-        return QStringLiteral("document");
-    case ETarget::Technicians:
-        return QStringLiteral("technicians");
-    case ETarget::Tools:
-        return QStringLiteral("tools");
-    case ETarget::Optional:
-        return QStringLiteral("optional");
-    case ETarget::WorkDir:
-        return QStringLiteral("workdir");
-    }
-    return QString();
+    static const char* const s_names[] = {"document", "technicians", "tools", "optional",
+                                          "workdir"};
+    return QString::fromLatin1(s_names[int(eTarget)]);
 }
 
 int runDocument(const uint8_t* pData, size_t iSize) {
@@ -129,21 +119,10 @@ int runWorkDir(const uint8_t* pData, size_t iSize) {
 }
 
 int run(ETarget eTarget, const QByteArray& input) {
-    const auto* pData = reinterpret_cast<const uint8_t*>(input.constData());
-    const auto iSize = size_t(input.size());
-    switch (eTarget) {
-    case ETarget::Document:
-        return runDocument(pData, iSize);
-    case ETarget::Technicians:
-        return runTechnicians(pData, iSize);
-    case ETarget::Tools:
-        return runTools(pData, iSize);
-    case ETarget::Optional:
-        return runOptional(pData, iSize);
-    case ETarget::WorkDir:
-        return runWorkDir(pData, iSize);
-    }
-    return 0;
+    using FRun = int (*)(const uint8_t*, size_t);
+    static const FRun s_runs[] = {runDocument, runTechnicians, runTools, runOptional, runWorkDir};
+    return s_runs[int(eTarget)](reinterpret_cast<const uint8_t*>(input.constData()),
+                                size_t(input.size()));
 }
 
 } // namespace fuzz

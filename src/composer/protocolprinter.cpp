@@ -1,0 +1,266 @@
+#include "composer/protocolprinter.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetrics>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <QTextTable>
+
+namespace {
+// The page margins of the print, 2 cm on every side, as Qt's own print has them.
+constexpr qreal g_dMarginInches = 2 / 2.54;
+// How far a line or row may reach over the edge of the band it ends.
+constexpr qreal g_dTouch = 1;
+
+// The written conclusion's heading, "11. Заключение по результатам … контроля: …":
+// on one line it goes with what follows.
+bool isConclusionHeading(const QTextBlock& block) {
+    static const QRegularExpression reHeading(
+        QStringLiteral("^\\d+\\. Заключение по результатам .* контроля:"));
+    return reHeading.match(block.text()).hasMatch();
+}
+
+// A role above a specialist's lines: "Провел контроль:", "Руководитель:", …
+bool isRoleHeading(const QTextBlock& block) {
+    const QString sText = block.text();
+    if (!sText.endsWith(QLatin1Char(':')))
+        return false;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        if (it.fragment().charFormat().fontWeight() < QFont::Bold)
+            return false;
+    }
+    return !block.text().isEmpty();
+}
+} // namespace
+
+CProtocolPrinter::CProtocolPrinter(const QString& sHtml) {
+    // the font first: set afterwards it would make the whole text be laid out again
+    document.setDefaultFont(QFont(QStringLiteral("Courier")));
+    document.setHtml(sHtml);
+    document.setDocumentMargin(0);
+    keepLettersWhole();
+}
+
+void CProtocolPrinter::keepLettersWhole() {
+    static const QRegularExpression reLetter(QStringLiteral("^[a-z]\\.$"));
+    for (QTextFrame* pFrame : document.rootFrame()->childFrames()) {
+        auto pTable = qobject_cast<QTextTable*>(pFrame);
+        if (!pTable || pTable->columns() < 2)
+            continue;
+        for (int r = 0; r < pTable->rows(); ++r) {
+            QTextCursor cursor = pTable->cellAt(r, 1).firstCursorPosition();
+            if (!reLetter.match(cursor.block().text()).hasMatch())
+                continue;
+            QTextBlockFormat format;
+            format.setNonBreakableLines(true);
+            cursor.mergeBlockFormat(format);
+        }
+    }
+}
+
+int CProtocolPrinter::paginate(QPagedPaintDevice* pDevice) {
+    dMargin = g_dMarginInches * pDevice->logicalDpiY();
+    document.documentLayout()->setPaintDevice(pDevice);
+    document.setTextWidth(pDevice->width() - 2 * dMargin);
+    dBodyHeight = pDevice->height() - 2 * dMargin;
+    collectAtoms();
+    breakPages(dBodyHeight);
+    return pageCount();
+}
+
+void CProtocolPrinter::collectAtoms() {
+    lstAtoms.clear();
+    int iKeepBlocks = 0; // the blocks a role heading holds on its page
+    for (auto it = document.rootFrame()->begin(); !it.atEnd(); ++it) {
+        if (auto pTable = qobject_cast<QTextTable*>(it.currentFrame())) {
+            // the caption before a table goes with its first rows
+            if (!lstAtoms.isEmpty())
+                lstAtoms.last().bKeepWithNext = true;
+            addTable(pTable);
+            iKeepBlocks = 0;
+            continue;
+        }
+        const QTextBlock block = it.currentBlock();
+        if (!block.isValid())
+            continue;
+        // an empty line passes on what the line before it is kept with
+        const bool bChained = !lstAtoms.isEmpty() && lstAtoms.last().bKeepWithNext;
+        if (bChained && block.text().trimmed().isEmpty()) {
+            addBlock(block, true);
+            continue;
+        }
+        if (isRoleHeading(block))
+            iKeepBlocks = 3; // the role, the level and certificate, the signature
+        addBlock(block, iKeepBlocks > 1);
+        if (isConclusionHeading(block))
+            lstAtoms.last().bKeepWithNext = true;
+        if (iKeepBlocks > 0)
+            --iKeepBlocks;
+    }
+    // a block laid out after a table may start inside its last row's margin
+    for (int i = 1; i < lstAtoms.size(); ++i) {
+        lstAtoms[i].dTop = qMax(lstAtoms[i].dTop, lstAtoms[i - 1].dBottom);
+        lstAtoms[i].dBottom = qMax(lstAtoms[i].dBottom, lstAtoms[i].dTop);
+    }
+}
+
+void CProtocolPrinter::addBlock(const QTextBlock& block, bool bKeepAll) {
+    const QRectF rect = document.documentLayout()->blockBoundingRect(block);
+    const QTextLayout* pLayout = block.layout();
+    const int n = pLayout ? pLayout->lineCount() : 0;
+    if (n <= 1) {
+        lstAtoms.append({rect.top(), rect.bottom(), bKeepAll, -1});
+        return;
+    }
+    // a paragraph is cut between its lines, never after its first line or
+    // before its last one
+    const qreal y = rect.top();
+    for (int i = 0; i < n; ++i) {
+        const QTextLine line = pLayout->lineAt(i);
+        const qreal dTop = i == 0 ? y : y + line.y();
+        const qreal dBottom = i == n - 1 ? rect.bottom() : y + line.y() + line.height();
+        lstAtoms.append({dTop, dBottom, bKeepAll || i == 0 || i == n - 2, -1});
+    }
+}
+
+void CProtocolPrinter::addTable(QTextTable* pTable) {
+    QAbstractTextDocumentLayout* pLayout = document.documentLayout();
+    const QTextTableFormat format = pTable->format();
+    const qreal dEdge = format.cellPadding() + format.border();
+    // a table with borders is a results table: its first row holds the titles
+    const int iTitleRow = format.border() > 0 && pTable->rows() > 1 ? int(lstAtoms.size()) : -1;
+    for (int r = 0; r < pTable->rows(); ++r) {
+        qreal dTop = -1;
+        qreal dBottom = -1;
+        for (int c = 0; c < pTable->columns(); ++c) {
+            const QTextTableCell cell = pTable->cellAt(r, c);
+            if (cell.row() != r)
+                continue; // spanned from a row above
+            const QTextBlock first = cell.firstCursorPosition().block();
+            const QTextBlock last = cell.lastCursorPosition().block();
+            const qreal dCellTop = pLayout->blockBoundingRect(first).top();
+            const qreal dCellBottom = pLayout->blockBoundingRect(last).bottom();
+            dTop = dTop < 0 ? dCellTop : qMin(dTop, dCellTop);
+            dBottom = qMax(dBottom, dCellBottom);
+        }
+        SAtom atom{dTop - dEdge, dBottom + dEdge, false, r > 0 ? iTitleRow : -1};
+        if (r == 0) {
+            atom.dTop -= format.border() + format.cellSpacing(); // the table's own border
+            atom.bKeepWithNext = true;                            // titles with the first row
+        }
+        if (r == pTable->rows() - 1)
+            atom.dBottom += format.border() + format.cellSpacing();
+        lstAtoms.append(atom);
+    }
+}
+
+CProtocolPrinter::SPage CProtocolPrinter::startPage(int i, qreal dTop) const {
+    const int iTitle = i < lstAtoms.size() ? lstAtoms[i].iTitleRow : -1;
+    SPage page;
+    if (iTitle >= 0 && dTop >= lstAtoms[i].dTop) {
+        // the titles of a continued table, then its rows right under them
+        const SAtom& title = lstAtoms[iTitle];
+        const qreal dTitle = lstAtoms[iTitle + 1].dTop - title.dTop;
+        page.append({title.dTop, title.dTop + dTitle, 0});
+        page.append({dTop, dTop, dTitle});
+    } else {
+        page.append({dTop, dTop, 0});
+    }
+    return page;
+}
+
+void CProtocolPrinter::breakPages(qreal dHeight) {
+    lstPages.clear();
+    if (lstAtoms.isEmpty())
+        return;
+    SPage page = startPage(0, 0);
+    // room taken on the page above the band
+    auto used = [&page](qreal dBottom) {
+        const SSlice& band = page.last();
+        return band.dOnPage + dBottom - band.dTop;
+    };
+    auto close = [&](qreal dEnd, int iNext, qreal dNextTop) {
+        page.last().dBottom = dEnd;
+        lstPages.append(page);
+        page = startPage(iNext, dNextTop);
+    };
+    const int n = int(lstAtoms.size());
+    for (int i = 0; i < n;) {
+        int j = i;
+        while (j + 1 < n && lstAtoms[j].bKeepWithNext)
+            ++j;
+        if (used(lstAtoms[j].dBottom) <= dHeight) {
+            i = j + 1; // the group fits
+            continue;
+        }
+        if (lstAtoms[i].dTop > page.last().dTop) {
+            close(lstAtoms[i - 1].dBottom, i, lstAtoms[i].dTop); // the group begins a page
+            continue;
+        }
+        // a group taller than a page is cut after the last stretch that fits,
+        // a stretch taller than a page where the page ends
+        int k = i;
+        while (k <= j && used(lstAtoms[k].dBottom) <= dHeight)
+            ++k;
+        if (k > i) {
+            close(lstAtoms[k - 1].dBottom, k, lstAtoms[k].dTop);
+            i = k;
+        } else {
+            const qreal dCut = page.last().dTop + dHeight - page.last().dOnPage;
+            close(dCut, n, dCut);
+            if (dCut >= lstAtoms[i].dBottom)
+                ++i;
+        }
+    }
+    close(lstAtoms.last().dBottom, n, 0);
+}
+
+bool CProtocolPrinter::paint(QPagedPaintDevice* pDevice, const std::function<bool(int)>& fnBeforePage) {
+    QPainter painter(pDevice);
+    if (!painter.isActive())
+        return false;
+    QAbstractTextDocumentLayout* pLayout = document.documentLayout();
+    const qreal dWidth = document.textWidth();
+    const QFont pageFont(document.defaultFont());
+    const qreal dDpi = pDevice->logicalDpiY();
+    // the page number where Qt's own print puts it: right, under the text
+    const QPointF numberAt(dMargin + dWidth,
+                           dMargin + dBodyHeight + QFontMetricsF(pageFont, pDevice).ascent() +
+                               5 * dDpi / 72.0);
+    for (int i = 0; i < lstPages.size(); ++i) {
+        if (fnBeforePage && !fnBeforePage(i)) {
+            if (auto pPrinter = dynamic_cast<QPrinter*>(pDevice))
+                pPrinter->abort();
+            return false;
+        }
+        if (i > 0)
+            pDevice->newPage();
+        for (const SSlice& slice : std::as_const(lstPages[i])) {
+            if (slice.dBottom <= slice.dTop)
+                continue;
+            painter.save();
+            painter.translate(dMargin, dMargin + slice.dOnPage - slice.dTop);
+            QAbstractTextDocumentLayout::PaintContext context;
+            context.palette.setColor(QPalette::Text, Qt::black);
+            const QRectF band(0, slice.dTop, dWidth, slice.dBottom - slice.dTop);
+            painter.setClipRect(band);
+            // what only touches the band is left out, not drawn and clipped
+            // away: it would still be in the PDF's text
+            context.clip = band.adjusted(0, g_dTouch, 0, -g_dTouch);
+            pLayout->draw(&painter, context);
+            painter.restore();
+        }
+        painter.setFont(pageFont);
+        const QString sNumber = QString::number(i + 1);
+        painter.drawText(QPointF(numberAt.x() - painter.fontMetrics().horizontalAdvance(sNumber),
+                                 numberAt.y()),
+                         sNumber);
+    }
+    return true;
+}

@@ -1,0 +1,137 @@
+// The pages of the print, read back from the PDF as text. Guards: a
+// results table continued on a page starts there with its column titles;
+// no page ends with a heading; one specialist's lines stay on one page; an
+// instrument's letter keeps its point; print and PDF give the same pages;
+// a print cancelled from its progress leaves no file.
+#include "composer/fusionwidget.h"
+#include "refdata/referencefiles.h"
+#include "results/conclusion.h"
+#include "support/bytes.h"
+#include "support/formaccess.h"
+#include "support/largeprotocol.h"
+#include "support/scripteddialogs.h"
+
+#include <QtPrintSupport>
+#include <QtTest>
+#include <QtWidgets>
+
+namespace {
+// The pages of a PDF as pdftotext (poppler-utils) lays them out, each a list
+// of its lines without the blank ones.
+QList<QStringList> pdfPages(const QString& sPath) {
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {"-layout", sPath, "-"});
+    process.waitForFinished(60000);
+    QList<QStringList> lstPages;
+    for (const QString& sPage : QString::fromUtf8(process.readAllStandardOutput()).split('\f')) {
+        QStringList lstLines;
+        for (const QString& sLine : sPage.split('\n'))
+            if (!sLine.trimmed().isEmpty())
+                lstLines << sLine.trimmed();
+        if (!lstLines.isEmpty())
+            lstPages << lstLines;
+    }
+    return lstPages;
+}
+
+const QRegularExpression g_reHeading(
+    QStringLiteral("^(\\d+\\. (Результаты .* контроля\\.|Приборы и оборудование:|Заключение по "
+                   "результатам .* контроля:.*)|Провел контроль:|Выдал заключение:|Провел контроль "
+                   "и выдал заключение:|Руководитель:)$"));
+const QRegularExpression g_reRow(QStringLiteral("\\d+ +Шов \\d+-1.*")); // a whole line
+
+// What no page may break: checked on every page, the faults named.
+QStringList pageFaults(const QList<QStringList>& lstPages) {
+    QStringList lstFaults;
+    for (int p = 0; p < lstPages.size(); ++p) {
+        const QStringList& lst = lstPages[p];
+        // the last line is the page number
+        const QString sLast = lst.size() > 1 ? lst[lst.size() - 2] : QString();
+        if (g_reHeading.match(sLast).hasMatch())
+            lstFaults << QStringLiteral("page %1 ends with \"%2\"").arg(p + 1).arg(sLast);
+        const int iRow = lst.indexOf(g_reRow);
+        if (iRow >= 0 && !lst.mid(0, iRow).join('\n').contains(QStringLiteral("Колонка 1")))
+            lstFaults << QStringLiteral("page %1: rows without titles").arg(p + 1);
+        const int iRoles = lst.filter(QRegularExpression("^(Провел|Выдал|Руководитель)")).size();
+        const int iLevels = lst.filter(QRegularExpression("^Специалист \\d уровня")).size();
+        const int iSignatures = lst.filter(QRegularExpression("^____")).size();
+        if (iRoles != iLevels || iLevels != iSignatures)
+            lstFaults << QStringLiteral("page %1: a specialist split").arg(p + 1);
+        for (const QString& sLine : lst.filter(QStringLiteral("Прибор ")))
+            if (!QRegularExpression("^[a-z]\\. Прибор").match(sLine).hasMatch() &&
+                !sLine.contains(QStringLiteral("Приборы и оборудование")))
+                lstFaults << QStringLiteral("page %1: \"%2\"").arg(p + 1).arg(sLine);
+    }
+    return lstFaults;
+}
+} // namespace
+
+class TestPrint : public QObject {
+    Q_OBJECT
+private slots:
+    void largeProtocolPagesBreakWell() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        QVERIFY(CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(100)));
+        CFusionWidget form(dir.path());
+        fillProtocol(form, g_largeProtocol);
+        QVERIFY(form.exportPdf(dir.filePath("large.pdf")));
+        const QList<QStringList> lstPages = pdfPages(dir.filePath("large.pdf"));
+        QVERIFY(lstPages.size() > 60);
+        QCOMPARE(pageFaults(lstPages), QStringList());
+        QVERIFY(lstPages.value(0).contains(QStringLiteral("a. Прибор 0 №1000, свидетельство о поверке "
+                                                          "№С-0, действительно до 01.03.2027;")));
+        // the print gives the same pages
+        form.printer()->setOutputFormat(QPrinter::PdfFormat);
+        form.printer()->setOutputFileName(dir.filePath("printed.pdf"));
+        dialogs.lstAnswers << QMessageBox::Yes; // printed despite the certificates missing
+        dialogs.lstDialogActions << [](QDialog*) { return int(QDialog::Accepted); };
+        form.slot_printReport();
+        QCOMPARE(pdfPages(dir.filePath("printed.pdf")), lstPages);
+    }
+
+    // Tables of every length push the specialists over every page end.
+    void signatureBlocksAtPageEnds() {
+        QTemporaryDir dir;
+        QVERIFY(CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(3)));
+        CFusionWidget form(dir.path());
+        fillProtocol(form, {2, 1, 3, 3, 0, 1, 3});
+        for (int iRows = 1; iRows < 40; iRows += 2) {
+            form.conclusions()[0]->setData(iRows, 3, {"Колонка 1", "Колонка 2", "Колонка 3"},
+                                           QStringList(iRows * 3, QStringLiteral("Шов 1-1")));
+            QVERIFY(form.exportPdf(dir.filePath("two.pdf")));
+            QCOMPARE(pageFaults(pdfPages(dir.filePath("two.pdf"))), QStringList());
+        }
+    }
+
+    void cancelledPrintsLeaveNoFile() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        QVERIFY(CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(1)));
+        CFusionWidget form(dir.path());
+        fillProtocol(form, {1, 90, 3, 1, 0, 1, 1}); // a few pages
+        CFusionWidget::iProgressDelayMs = 0;
+        // the user cancels as soon as the progress shows
+        auto cancelSoon = [] {
+            QTimer::singleShot(0, [] {
+                for (QWidget* pWidget : QApplication::topLevelWidgets())
+                    if (auto pProgress = qobject_cast<QProgressDialog*>(pWidget))
+                        pProgress->cancel();
+            });
+        };
+        cancelSoon();
+        dialogs.lstFileNames << dir.filePath("p.pdf");
+        form.slot_exportPdf();
+        form.printer()->setOutputFormat(QPrinter::PdfFormat);
+        form.printer()->setOutputFileName(dir.filePath("printed.pdf"));
+        dialogs.lstDialogActions << [](QDialog*) { return int(QDialog::Accepted); };
+        cancelSoon();
+        form.slot_printReport();
+        CFusionWidget::iProgressDelayMs = 500;
+        QVERIFY(dialogs.lstMessages.isEmpty());
+        QCOMPARE(QDir(dir.path()).entryList({"*.pdf"}), QStringList());
+    }
+};
+
+QTEST_MAIN(TestPrint)
+#include "tst_print.moc"
