@@ -195,8 +195,8 @@ private slots:
         CScriptedDialogs dialogs;
         CFusionWidget form(dir.path());
         form.startRecovery(dir.filePath("data"));
-        QVERIFY(form.findChild<QTimer*>()->isActive());
-        QCOMPARE(form.findChild<QTimer*>()->interval(), 2 * 60 * 1000);
+        QVERIFY(child<QTimer>(&form, "recoveryTimer")->isActive());
+        QCOMPARE(child<QTimer>(&form, "recoveryTimer")->interval(), 2 * 60 * 1000);
         form.slot_recoveryTimeout(); // nothing unsaved: no copy
         QVERIFY(!QFile::exists(form.recoveryPath()));
         enterValue(form.sections()[eStage], QStringLiteral("монтаж"));

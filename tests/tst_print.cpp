@@ -79,8 +79,9 @@ private slots:
         const QList<QStringList> lstPages = pdfPages(dir.filePath("large.pdf"));
         QVERIFY(lstPages.size() > 60);
         QCOMPARE(pageFaults(lstPages), QStringList());
-        QVERIFY(lstPages.value(0).contains(QStringLiteral("a. Прибор 0 №1000, свидетельство о поверке "
-                                                          "№С-0, действительно до 01.03.2027;")));
+        QVERIFY(
+            lstPages.value(0).contains(QStringLiteral("a. Прибор 0 №1000, свидетельство о поверке "
+                                                      "№С-0, действительно до 01.03.2027;")));
         // the print gives the same pages
         form.printer()->setOutputFormat(QPrinter::PdfFormat);
         form.printer()->setOutputFileName(dir.filePath("printed.pdf"));

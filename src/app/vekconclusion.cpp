@@ -1,20 +1,22 @@
 #include "app/vekconclusion.h"
 
 #include "base/constants.h"
+#include "base/userdialogs.h"
 #include "composer/fusionwidget.h"
+#include "composer/settingsdialog.h"
 #include "refdata/referencefiles.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
-#include <QTimer>
-#include <QCoreApplication>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QTimer>
 #include <new>
 
 CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScrollArea(pParent) {
@@ -23,9 +25,21 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     // location keeps the reference files then
     const QString sDataDir = CReferenceFiles::dataDirFor(
         sDir, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    pComposer = new (std::nothrow) CFusionWidget(sDir, nullptr, sDataDir);
+    // the laboratory's shared folder, when it can be reached
+    QString sReferenceDir = CFusionWidget::chosenReferenceDir();
+    const bool bUnreachable =
+        !sReferenceDir.isEmpty() && !CSettingsDialog::isUsableFolder(sReferenceDir);
+    if (bUnreachable)
+        sReferenceDir.clear();
+    pComposer = new (std::nothrow) CFusionWidget(sDir, nullptr, sDataDir, sReferenceDir);
     if (!pComposer)
         return;
+    if (bUnreachable)
+        CUserDialogs::warning(
+            this, g_sAppTitle,
+            QStringLiteral("Папка справочников «%1» недоступна: справочники "
+                           "читаются из «%2».")
+                .arg(CFusionWidget::chosenReferenceDir(), pComposer->referenceDir()));
     setWidget(pComposer);
     // what a crashed instance left unsaved is offered first; this one keeps its own copy
     pComposer->offerRecovery(sDataDir);
@@ -63,9 +77,9 @@ void CVEKConclusion::updateTitle() {
     if (!pComposer)
         return;
     const QString sFile = pComposer->currentFile();
-    setWindowTitle(sFile.isEmpty() ? g_sAppTitle
-                                   : QFileInfo(sFile).fileName() + QStringLiteral("[*] — ") +
-                                         g_sAppTitle);
+    setWindowTitle(sFile.isEmpty()
+                       ? g_sAppTitle
+                       : QFileInfo(sFile).fileName() + QStringLiteral("[*] — ") + g_sAppTitle);
     setWindowModified(!sFile.isEmpty() && pComposer->hasUnsavedChanges());
 }
 
@@ -77,9 +91,10 @@ bool CVEKConclusion::dropFiles(QEvent* pEvent) {
     pDrop->acceptProposedAction();
     if (pEvent->type() == QEvent::Drop)
         // the drop returns first: the questions may run their own loops
-        QTimer::singleShot(0, pComposer, [pComposer = pComposer, sFile = lstUrls.first().toLocalFile()] {
-            pComposer->openWithQuestion(sFile);
-        });
+        QTimer::singleShot(0, pComposer,
+                           [pComposer = pComposer, sFile = lstUrls.first().toLocalFile()] {
+                               pComposer->openWithQuestion(sFile);
+                           });
     return true;
 }
 

@@ -79,6 +79,10 @@ QString CWidgetDialogs::saveFileName(QWidget* pParent, const QString& sCaption, 
     return QFileDialog::getSaveFileName(pParent, sCaption, sDir, sFilter);
 }
 
+QString CWidgetDialogs::directory(QWidget* pParent, const QString& sCaption, const QString& sDir) {
+    return QFileDialog::getExistingDirectory(pParent, sCaption, sDir);
+}
+
 int CWidgetDialogs::execDialog(QDialog* pDialog) {
     return pDialog->exec();
 }

@@ -22,6 +22,7 @@ public:
                                  const QString& sFilter) = 0;
     virtual QString saveFileName(QWidget* pParent, const QString& sCaption, const QString& sDir,
                                  const QString& sFilter) = 0;
+    virtual QString directory(QWidget* pParent, const QString& sCaption, const QString& sDir) = 0;
     // Runs a modal dialog (print dialog, print preview, the program's own
     // small forms) and returns its result code (QDialog::Accepted/Rejected).
     virtual int execDialog(QDialog* pDialog) = 0;
@@ -60,5 +61,6 @@ public:
                          const QString& sFilter) override;
     QString saveFileName(QWidget* pParent, const QString& sCaption, const QString& sDir,
                          const QString& sFilter) override;
+    QString directory(QWidget* pParent, const QString& sCaption, const QString& sDir) override;
     int execDialog(QDialog* pDialog) override;
 };

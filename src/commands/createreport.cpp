@@ -5,12 +5,12 @@
 #include "commands/newitem.h"
 
 #include <QAction>
-#include <QDir>
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QKeySequence>
+#include <QMenu>
 #include <QResizeEvent>
 #include <QShortcut>
 #include <QToolButton>
@@ -47,26 +47,29 @@ CCreateReport::CCreateReport(QWidget* pParent) : QWidget(pParent), pComposer(pPa
 
     btn_open = createButton(QStringLiteral("btn_open"), 10, imageIcon(QStringLiteral("fileopen")),
                             QStringLiteral("Открыть сохраненный отчет"), QKeySequence::Open);
-    btn_preview = createButton(QStringLiteral("btn_preview"), 60,
-                               imageIcon(QStringLiteral("print_preview")),
-                               QStringLiteral("Предварительный просмотр"),
-                               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
-    btn_print = createButton(QStringLiteral("btn_print"), 100, imageIcon(QStringLiteral("fileprint")),
-                             QStringLiteral("Распечатать протокол"), QKeySequence::Print);
+    btn_preview = createButton(
+        QStringLiteral("btn_preview"), 60, imageIcon(QStringLiteral("print_preview")),
+        QStringLiteral("Предварительный просмотр"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    btn_print =
+        createButton(QStringLiteral("btn_print"), 100, imageIcon(QStringLiteral("fileprint")),
+                     QStringLiteral("Распечатать протокол"), QKeySequence::Print);
     btn_save = createButton(QStringLiteral("btn_save"), 140, imageIcon(QStringLiteral("save")),
                             QStringLiteral("Сохранить протокол"), QKeySequence::Save);
-    btn_new = createButton(QStringLiteral("btn_new"), 190,
-                           QIcon::fromTheme(QStringLiteral("document-new"),
-                                            imageIcon(QStringLiteral("new_protocol"))),
-                           QStringLiteral("Новый протокол"), QKeySequence::New);
+    btn_new = createButton(
+        QStringLiteral("btn_new"), 190,
+        QIcon::fromTheme(QStringLiteral("document-new"), imageIcon(QStringLiteral("new_protocol"))),
+        QStringLiteral("Новый протокол"), QKeySequence::New);
     btn_pdf = createButton(QStringLiteral("btn_pdf"), 230, imageIcon(QStringLiteral("save_pdf")),
                            QStringLiteral("Сохранить в PDF"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    btn_settings = createButton(QStringLiteral("btn_settings"), 350,
+                                QIcon::fromTheme(QStringLiteral("preferences-system"),
+                                                 imageIcon(QStringLiteral("settings"))),
+                                QStringLiteral("Настройки"), QKeySequence());
     btn_about = createButton(QStringLiteral("btn_about"), 960, imageIcon(QStringLiteral("info")),
                              QStringLiteral("О программе"), QKeySequence::HelpContents);
-    btn_addItem = createButton(QStringLiteral("btn_addItem"), 310,
-                               imageIcon(QStringLiteral("add_item")),
-                               QStringLiteral("Добавить пункт"),
-                               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    btn_addItem = createButton(
+        QStringLiteral("btn_addItem"), 310, imageIcon(QStringLiteral("add_item")),
+        QStringLiteral("Добавить пункт"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
 
     // the recent documents under the open button, "Сохранить как…" under save
     pRecentMenu = new QMenu(btn_open);
@@ -86,6 +89,7 @@ CCreateReport::CCreateReport(QWidget* pParent) : QWidget(pParent), pComposer(pPa
     connect(btn_save, &QToolButton::clicked, this, &CCreateReport::saveReport);
     connect(btn_new, &QToolButton::clicked, this, &CCreateReport::newReport);
     connect(btn_pdf, &QToolButton::clicked, this, &CCreateReport::exportPdf);
+    connect(btn_settings, &QToolButton::clicked, this, &CCreateReport::showSettings);
     connect(btn_about, &QToolButton::clicked, this, &CCreateReport::showInfo);
     connect(btn_addItem, &QToolButton::clicked, this, &CCreateReport::slot_addItem_clicked);
     qApp->installEventFilter(this);
@@ -115,6 +119,10 @@ QToolButton* CCreateReport::createButton(const QString& sName, int iX, const QIc
     pButton->setFixedSize(30, 30);
     pButton->setIcon(icon);
     pButton->setIconSize(QSize(32, 32));
+    if (shortcut.isEmpty()) {
+        pButton->setToolTip(sToolTip);
+        return pButton;
+    }
     pButton->setToolTip(
         QStringLiteral("%1 (%2)").arg(sToolTip, shortcut.toString(QKeySequence::NativeText)));
     // the command is at hand wherever the form is scrolled or focused
@@ -134,14 +142,15 @@ QAction* CCreateReport::addMenuCommand(QToolButton* pButton, const QString& sTex
         pButton->setFixedSize(44, 30);
     }
     QAction* pAction = pButton->menu()->addAction(sText);
-    pAction->setShortcut(shortcut); // shown in the menu
+    pAction->setShortcut(shortcut);                  // shown in the menu
     pAction->setShortcutContext(Qt::WidgetShortcut); // the bar's own shortcut acts
     lstCommandKeys.append(shortcut);
     auto pShortcut = new QShortcut(shortcut, this);
     pShortcut->setContext(Qt::WindowShortcut);
     connect(pShortcut, &QShortcut::activated, pAction, &QAction::trigger);
-    pButton->setToolTip(pButton->toolTip() + QStringLiteral("; %1 (%2)").arg(
-                                                 sText, shortcut.toString(QKeySequence::NativeText)));
+    pButton->setToolTip(
+        pButton->toolTip() +
+        QStringLiteral("; %1 (%2)").arg(sText, shortcut.toString(QKeySequence::NativeText)));
     return pAction;
 }
 
@@ -149,7 +158,8 @@ void CCreateReport::setRecentDocuments(const QStringList& lstPaths) {
     pRecentMenu->clear();
     for (const QString& sPath : lstPaths) {
         QAction* pAction = pRecentMenu->addAction(QDir::toNativeSeparators(sPath));
-        connect(pAction, &QAction::triggered, this, [this, sPath] { emit openRecentReport(sPath); });
+        connect(pAction, &QAction::triggered, this,
+                [this, sPath] { emit openRecentReport(sPath); });
     }
     if (lstPaths.isEmpty())
         pRecentMenu->addAction(QStringLiteral("Нет последних документов"))->setEnabled(false);

@@ -38,6 +38,7 @@ signals:
     void printReport();
     void newReport();
     void exportPdf();
+    void showSettings();
     void showInfo();
     void addStandardItem(int iNum, const QString& sName, const QString& sValue);
 
@@ -68,6 +69,7 @@ private:
     QToolButton* btn_addItem = nullptr;
     QToolButton* btn_new = nullptr;
     QToolButton* btn_pdf = nullptr;
+    QToolButton* btn_settings = nullptr;
     QMenu* pRecentMenu = nullptr;
     QList<QKeySequence> lstCommandKeys;
 

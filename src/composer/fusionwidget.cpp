@@ -30,7 +30,8 @@
 #include <algorithm>
 #include <new>
 
-CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent, const QString& sDataDir)
+CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent, const QString& sDataDir,
+                             const QString& sReferenceDir)
     : QWidget(pParent), sAppDir(sAppDir), sDataDir(sDataDir.isEmpty() ? sAppDir : sDataDir) {
     sCustomerCaption = QStringLiteral("Заказчик:");
     sReasonCaption = QStringLiteral("Основание для проведения контроля:");
@@ -44,10 +45,8 @@ CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent, const QSt
 
     // the directory of the last document; none before the first one is saved
     sWorkDir = CReferenceFiles::readWorkDir(readDir(CReferenceFiles::sWorkDirFile));
-    CReferenceFiles::loadTechnicians(readDir(CReferenceFiles::sTechniciansFile), lstTechnicians);
-    CReferenceFiles::loadTools(readDir(CReferenceFiles::sToolsFile), lstTools);
-    CReferenceFiles::loadOptional(readDir(CReferenceFiles::sOptionalFile), lstOrganizations,
-                                  lstStandards, lstAssessments);
+    openReferenceStore(sReferenceDir.isEmpty() ? this->sDataDir : sReferenceDir);
+    takeLists(pStore->load());
 
     pAboutWindow = new (std::nothrow) CAboutWindow(this);
     if (!pAboutWindow || !createSections()) {
@@ -95,6 +94,7 @@ bool CFusionWidget::createSections() {
     connect(pBar, &CCreateReport::newReport, this, &CFusionWidget::slot_newReport);
     connect(pBar, &CCreateReport::exportPdf, this, &CFusionWidget::slot_exportPdf);
     connect(pBar, &CCreateReport::openRecentReport, this, &CFusionWidget::slot_openRecentReport);
+    connect(pBar, &CCreateReport::showSettings, this, &CFusionWidget::slot_showSettings);
     pBar->setRecentDocuments(CRecentDocuments::list());
     connect(pBar, &CCreateReport::addStandardItem, this, &CFusionWidget::slot_addNewStdItem);
 
@@ -301,6 +301,8 @@ void CFusionWidget::slot_orgListItemDeleted(const QString& s, int index) {
 }
 
 void CFusionWidget::slot_orgChanged(int index) {
+    if (bApplyingLists)
+        return; // the lists offered change, not the customer chosen
     QStringList lstGrounds;
     if (index > 0) {
         iCurrentOrg = index - 1;
@@ -351,37 +353,8 @@ void CFusionWidget::syncOrganizations() {
         lstOrganizations.append(Organization{sCustomer, pReasonItem->choices()});
 }
 
-bool CFusionWidget::saveReferenceFiles() {
-    QStringList lstFailed;
-    // the laboratory issues its next protocol under the same header
-    bool bHeaderWritten = CReferenceFiles::writeStreamFile(
-        CReferenceFiles::filePath(sDataDir, CReferenceFiles::sHeaderFile),
-        [this](QDataStream& out) { out << *pHeader; });
-    if (CReferenceFiles::saveReferenceFiles(sDataDir, sWorkDir, lstTechnicians, lstTools,
-                                            lstOrganizations, lstStandards, lstAssessments,
-                                            &lstFailed) &&
-        bHeaderWritten)
-        return true;
-    if (!bHeaderWritten)
-        lstFailed.append(CReferenceFiles::filePath(sDataDir, CReferenceFiles::sHeaderFile));
-    reportUnwrittenFiles(lstFailed);
-    return false;
-}
-
 QString CFusionWidget::readDir(const QString& sFile) const {
     return CReferenceFiles::readDirFor(sAppDir, sDataDir, sFile);
-}
-
-void CFusionWidget::loadLastHeader() {
-    CReferenceFiles::readStreamFile(CReferenceFiles::filePath(readDir(CReferenceFiles::sHeaderFile),
-                                                              CReferenceFiles::sHeaderFile),
-                                    [this](QDataStream& in) { in >> *pHeader; });
-}
-
-void CFusionWidget::reportUnwrittenFiles(const QStringList& lstFailed) {
-    CUserDialogs::warning(this, QStringLiteral("Сохранить документ"),
-                          QStringLiteral("Не удалось записать справочные файлы:\n%1")
-                              .arg(lstFailed.join(QLatin1Char('\n'))));
 }
 
 void CFusionWidget::applyProtocolDate(const QDate& dt) {
@@ -389,17 +362,4 @@ void CFusionWidget::applyProtocolDate(const QDate& dt) {
         pToolsSection->setProtocolDate(dt);
     for (CConclusion* pConclusion : std::as_const(lstConclusions))
         pConclusion->setProtocolDate(dt);
-}
-
-// A panel saved or deleted a specialist: every conclusion offers the new
-// list at once, and it is written without waiting for a protocol save.
-void CFusionWidget::slot_specListEdited(CConclusion* pSender) {
-    lstTechnicians = pSender->specialists();
-    for (CConclusion* pConclusion : std::as_const(lstConclusions)) {
-        if (pConclusion != pSender)
-            pConclusion->setSpecialists(lstTechnicians);
-    }
-    if (!CReferenceFiles::saveTechnicians(sDataDir, lstTechnicians))
-        reportUnwrittenFiles(
-            {CReferenceFiles::filePath(sDataDir, CReferenceFiles::sTechniciansFile)});
 }

@@ -2,6 +2,7 @@
 
 #include "commands/lastnumbersource.h"
 #include "refdata/records.h"
+#include "refdata/referencestore.h"
 
 #include <QList>
 #include <QString>
@@ -41,11 +42,13 @@ public:
     // damaged, and the new-item form refuses another.
     static constexpr int iMaxUserItems = 1000;
 
-    // sAppDir is the program's directory; the reference files are written to
-    // sDataDir (sAppDir when empty) and read from there, or from sAppDir
-    // where sDataDir does not hold them yet.
+    // sAppDir is the program's directory; the user's own files ("program_wd",
+    // recovery copies) are written to sDataDir (sAppDir when empty), the
+    // reference files to sReferenceDir (sDataDir when empty), a folder the
+    // laboratory may share. Files not there yet are read from sAppDir.
     explicit CFusionWidget(const QString& sAppDir, QWidget* pParent = nullptr,
-                           const QString& sDataDir = QString());
+                           const QString& sDataDir = QString(),
+                           const QString& sReferenceDir = QString());
     ~CFusionWidget() override;
 
     const QList<QWidget*>& sections() const { return lstSections; }
@@ -132,9 +135,15 @@ public:
     static inline int iProgressDelayMs = 500;
     // The protocol number as a file name: "118/26" gives "118-26" + sSuffix.
     QString proposedFileName(const QString& sSuffix) const;
-    // Writes the four reference files; warns and returns false when one
-    // cannot be written.
+    // Writes "program_wd" and the reference files, merged with what other
+    // programs wrote; warns and returns false when one cannot be written.
     bool saveReferenceFiles();
+    // The folder of the reference files; another one is taken in with the
+    // lists it holds, this program's entries added to them at the next save.
+    QString referenceDir() const;
+    void setReferenceDir(const QString& sDir);
+    // The folder chosen in "Настройки"; empty for the program's own choice.
+    static QString chosenReferenceDir();
 
     // Numbering.
     void renumberFrom(int index, int firstNumber);
@@ -156,6 +165,8 @@ public:
     const QList<Specialist>& technicians() const { return lstTechnicians; }
     const QList<Tool>& tools() const { return lstTools; }
     int currentOrganization() const { return iCurrentOrg; }
+    // Lists changed by other programs reach the form this long after the file.
+    static constexpr int iRefreshDelayMs = 200;
 
 public slots:
     virtual void slot_innerWidgetHeightChanged();
@@ -174,6 +185,8 @@ public slots:
     void slot_newReport();
     void slot_exportPdf();
     void slot_openRecentReport(const QString& sPath);
+    // "Настройки": the folder of the reference files, kept in the settings.
+    void slot_showSettings();
     void printPreview(QPrinter* pTarget);
     // Copies the protocol to the recovery document when it has unsaved changes.
     void slot_recoveryTimeout();
@@ -182,6 +195,8 @@ public slots:
     void slot_orgChanged(int index);
     void slot_reasonsListItemAdded(const QString& s);
     void slot_reasonsListItemDeleted(const QString& s, int index);
+    // Another program wrote a reference file: the lists offered follow.
+    void slot_referenceFilesChanged();
 
 signals:
     // The protocol got another file, was saved, opened or started anew.
@@ -243,8 +258,16 @@ private:
     static bool startsWithSoundRecord(const QByteArray& data);
     // Starts a new protocol with the laboratory header saved last.
     void loadLastHeader();
-    // Tells the user which reference files could not be written.
+    // Tells the user which reference files could not be written, and why.
     void reportUnwrittenFiles(const QStringList& lstFailed);
+    void openReferenceStore(const QString& sDir);
+    CReferenceStore::SLists currentLists() const;
+    void takeLists(const CReferenceStore::SLists& lists);
+    // The lists offered by every section follow the reference lists; what is
+    // chosen or typed stays.
+    void offerLists();
+    // The reason a write failed, a line of the report; empty when written.
+    QString writeProblem(CReferenceStore::EWrite eWrite, const QString& sFile) const;
     // Every panel judges its validity by the protocol date shown.
     void applyProtocolDate(const QDate& dt);
 
@@ -279,6 +302,9 @@ private:
     QStringList lstStandards;
     QStringList lstAssessments;
     int iCurrentOrg = -1;
+    CReferenceStore* pStore = nullptr;
+    QTimer* pRefreshTimer = nullptr;
+    bool bApplyingLists = false;
 
     QString sSnapshotHtml;
     int iSnapshotCount = 0;

@@ -135,10 +135,12 @@ QString CFusionWidget::documentDir() const {
 }
 
 bool CFusionWidget::saveReportAs() {
-    const QString sStart = sCurrentFile.isEmpty()
-                               ? QDir(documentDir()).filePath(proposedFileName(QStringLiteral(".rpt")))
-                               : sCurrentFile;
-    const QString sFileName = CUserDialogs::get().saveFileName(this, g_sSaveTitle, sStart, g_sFilter);
+    const QString sStart =
+        sCurrentFile.isEmpty()
+            ? QDir(documentDir()).filePath(proposedFileName(QStringLiteral(".rpt")))
+            : sCurrentFile;
+    const QString sFileName =
+        CUserDialogs::get().saveFileName(this, g_sSaveTitle, sStart, g_sFilter);
     if (sFileName.isEmpty())
         return false;
     return writeProtocol(withSuffix(sFileName, QStringLiteral(".rpt")));
@@ -650,6 +652,7 @@ void CFusionWidget::startRecovery(const QString& sDir) {
     pRecovery = std::make_unique<CRecoveryFile>(sDir);
     if (!pRecoveryTimer) {
         pRecoveryTimer = new QTimer(this);
+        pRecoveryTimer->setObjectName(QStringLiteral("recoveryTimer"));
         pRecoveryTimer->setInterval(iRecoveryIntervalMs);
         connect(pRecoveryTimer, &QTimer::timeout, this, &CFusionWidget::slot_recoveryTimeout);
     }

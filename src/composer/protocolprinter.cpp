@@ -152,7 +152,7 @@ void CProtocolPrinter::addTable(QTextTable* pTable) {
         SAtom atom{dTop - dEdge, dBottom + dEdge, false, r > 0 ? iTitleRow : -1};
         if (r == 0) {
             atom.dTop -= format.border() + format.cellSpacing(); // the table's own border
-            atom.bKeepWithNext = true;                            // titles with the first row
+            atom.bKeepWithNext = true;                           // titles with the first row
         }
         if (r == pTable->rows() - 1)
             atom.dBottom += format.border() + format.cellSpacing();
@@ -221,7 +221,8 @@ void CProtocolPrinter::breakPages(qreal dHeight) {
     close(lstAtoms.last().dBottom, n, 0);
 }
 
-bool CProtocolPrinter::paint(QPagedPaintDevice* pDevice, const std::function<bool(int)>& fnBeforePage) {
+bool CProtocolPrinter::paint(QPagedPaintDevice* pDevice,
+                             const std::function<bool(int)>& fnBeforePage) {
     QPainter painter(pDevice);
     if (!painter.isActive())
         return false;
@@ -230,9 +231,9 @@ bool CProtocolPrinter::paint(QPagedPaintDevice* pDevice, const std::function<boo
     const QFont pageFont(document.defaultFont());
     const qreal dDpi = pDevice->logicalDpiY();
     // the page number where Qt's own print puts it: right, under the text
-    const QPointF numberAt(dMargin + dWidth,
-                           dMargin + dBodyHeight + QFontMetricsF(pageFont, pDevice).ascent() +
-                               5 * dDpi / 72.0);
+    const QPointF numberAt(dMargin + dWidth, dMargin + dBodyHeight +
+                                                 QFontMetricsF(pageFont, pDevice).ascent() +
+                                                 5 * dDpi / 72.0);
     for (int i = 0; i < lstPages.size(); ++i) {
         if (fnBeforePage && !fnBeforePage(i)) {
             if (auto pPrinter = dynamic_cast<QPrinter*>(pDevice))
@@ -258,9 +259,9 @@ bool CProtocolPrinter::paint(QPagedPaintDevice* pDevice, const std::function<boo
         }
         painter.setFont(pageFont);
         const QString sNumber = QString::number(i + 1);
-        painter.drawText(QPointF(numberAt.x() - painter.fontMetrics().horizontalAdvance(sNumber),
-                                 numberAt.y()),
-                         sNumber);
+        painter.drawText(
+            QPointF(numberAt.x() - painter.fontMetrics().horizontalAdvance(sNumber), numberAt.y()),
+            sNumber);
     }
     return true;
 }

@@ -146,11 +146,15 @@ template <typename T> bool readRecordList(QDataStream& in, QList<T>& lst) {
     lst.clear();
     qint32 iCount = 0;
     in >> iCount;
-    for (qint32 i = 0; i < iCount && in.status() == QDataStream::Ok && !in.atEnd(); ++i) {
+    qint32 i = 0;
+    for (; i < iCount && in.status() == QDataStream::Ok && !in.atEnd(); ++i) {
         T record;
         if (readRecord(in, record))
             lst.append(record);
     }
+    // the data ended before the count did: a cut list
+    if (i < iCount && in.status() == QDataStream::Ok)
+        in.setStatus(QDataStream::ReadPastEnd);
     return in.status() == QDataStream::Ok;
 }
 

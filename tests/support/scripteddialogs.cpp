@@ -32,6 +32,11 @@ QString CScriptedDialogs::saveFileName(QWidget*, const QString& sCaption, const 
     return lstFileNames.isEmpty() ? QString() : lstFileNames.takeFirst();
 }
 
+QString CScriptedDialogs::directory(QWidget*, const QString& sCaption, const QString& sDir) {
+    lstFileRequests.append({false, sCaption, sDir, QString()});
+    return lstFileNames.isEmpty() ? QString() : lstFileNames.takeFirst();
+}
+
 int CScriptedDialogs::execDialog(QDialog* pDialog) {
     lstDialogClasses.append(QString::fromLatin1(pDialog->metaObject()->className()));
     if (lstDialogActions.isEmpty())

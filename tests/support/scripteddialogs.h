@@ -42,6 +42,7 @@ public:
                          const QString& sFilter) override;
     QString saveFileName(QWidget* pParent, const QString& sCaption, const QString& sDir,
                          const QString& sFilter) override;
+    QString directory(QWidget* pParent, const QString& sCaption, const QString& sDir) override;
     int execDialog(QDialog* pDialog) override;
 
     // The texts of the messages shown so far.

@@ -1,0 +1,184 @@
+// The reference lists of the form: read from and written to a folder that
+// the laboratory's programs may share, kept in step with what the others write.
+#include "composer/fusionwidget.h"
+
+#include "base/settings.h"
+#include "base/userdialogs.h"
+#include "composer/reportheader.h"
+#include "composer/settingsdialog.h"
+#include "items/editableset.h"
+#include "items/stdcomboitem.h"
+#include "refdata/measuringtool.h"
+#include "refdata/referencefiles.h"
+#include "results/conclusion.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QIODevice>
+#include <QTimer>
+
+void CFusionWidget::openReferenceStore(const QString& sDir) {
+    delete pStore;
+    pStore = new CReferenceStore(sDir, sAppDir, this);
+    if (!pRefreshTimer) {
+        // a replace comes as several changes: the lists follow once
+        pRefreshTimer = new QTimer(this);
+        pRefreshTimer->setSingleShot(true);
+        pRefreshTimer->setInterval(iRefreshDelayMs);
+        connect(pRefreshTimer, &QTimer::timeout, this, &CFusionWidget::slot_referenceFilesChanged);
+    }
+    connect(pStore, &CReferenceStore::filesChanged, pRefreshTimer, qOverload<>(&QTimer::start));
+}
+
+QString CFusionWidget::referenceDir() const {
+    return pStore ? pStore->dir() : sDataDir;
+}
+
+void CFusionWidget::setReferenceDir(const QString& sDir) {
+    const CReferenceStore::SLists mine = currentLists();
+    openReferenceStore(sDir.isEmpty() ? sDataDir : sDir);
+    // the folder's lists, with this program's entries joining them
+    CReferenceStore::SLists lists = pStore->load();
+    CReferenceStore::SLists added = mine;
+    fromRefList(
+        mergeReferences(toRefList(lists.lstTechnicians), {}, toRefList(mine.lstTechnicians)),
+        added.lstTechnicians);
+    fromRefList(mergeReferences(toRefList(lists.lstTools), {}, toRefList(mine.lstTools)),
+                added.lstTools);
+    fromRefList(
+        mergeReferences(toRefList(lists.lstOrganizations), {}, toRefList(mine.lstOrganizations)),
+        added.lstOrganizations);
+    fromRefList(mergeReferences(toRefList(lists.lstStandards), {}, toRefList(mine.lstStandards)),
+                added.lstStandards);
+    fromRefList(
+        mergeReferences(toRefList(lists.lstAssessments), {}, toRefList(mine.lstAssessments)),
+        added.lstAssessments);
+    takeLists(added);
+    offerLists();
+}
+
+CReferenceStore::SLists CFusionWidget::currentLists() const {
+    return {lstTechnicians, lstTools, lstOrganizations, lstStandards, lstAssessments};
+}
+
+void CFusionWidget::takeLists(const CReferenceStore::SLists& lists) {
+    lstTechnicians = lists.lstTechnicians;
+    lstTools = lists.lstTools;
+    lstOrganizations = lists.lstOrganizations;
+    lstStandards = lists.lstStandards;
+    lstAssessments = lists.lstAssessments;
+}
+
+void CFusionWidget::offerLists() {
+    if (!pCustomerItem || !pReasonItem)
+        return; // still being built
+    bApplyingLists = true;
+    for (CConclusion* pConclusion : std::as_const(lstConclusions))
+        pConclusion->setSpecialists(lstTechnicians);
+    if (pToolsSection)
+        pToolsSection->setTools(lstTools);
+    const QString sGround = pReasonItem->valueText();
+    pCustomerItem->setChoices(organizationNames());
+    iCurrentOrg = organizationIndex(pCustomerItem->valueText());
+    pReasonItem->setChoices(iCurrentOrg >= 0 ? lstOrganizations[iCurrentOrg].lstGrounds
+                                             : QStringList());
+    if (!sGround.isEmpty())
+        pReasonItem->setValue(sGround);
+    for (int i = iFirstNumberedIndex; i < lstSections.size(); ++i) {
+        auto pSet = qobject_cast<CEditableSet*>(lstSections[i]);
+        if (pSet && pSet->name() == sStandardsCaption)
+            pSet->setChoices(lstStandards);
+        else if (pSet && pSet->name() == sAssessmentCaption)
+            pSet->setChoices(lstAssessments);
+    }
+    bApplyingLists = false;
+}
+
+void CFusionWidget::slot_referenceFilesChanged() {
+    CReferenceStore::SLists lists = currentLists();
+    if (!pStore || !pStore->refresh(lists))
+        return;
+    takeLists(lists);
+    offerLists();
+}
+
+QString CFusionWidget::writeProblem(CReferenceStore::EWrite eWrite, const QString& sFile) const {
+    const QString sPath = pStore->pathOf(sFile);
+    switch (eWrite) {
+    case CReferenceStore::EWrite::Written:
+        return QString();
+    case CReferenceStore::EWrite::Busy:
+        return QStringLiteral("%1: занят другой программой, изменения будут записаны при "
+                              "следующем сохранении")
+            .arg(sPath);
+    case CReferenceStore::EWrite::Damaged:
+        return QStringLiteral("%1: поврежден и оставлен как есть, списки программы записаны в "
+                              "%1.recovered")
+            .arg(sPath);
+    case CReferenceStore::EWrite::Failed:
+        break;
+    }
+    return sPath;
+}
+
+bool CFusionWidget::saveReferenceFiles() {
+    QStringList lstProblems;
+    if (!CReferenceFiles::saveWorkDir(sDataDir, sWorkDir))
+        lstProblems << CReferenceFiles::filePath(sDataDir, CReferenceFiles::sWorkDirFile);
+    CReferenceStore::SLists lists = currentLists();
+    lstProblems << writeProblem(pStore->writeTechnicians(lists.lstTechnicians),
+                                CReferenceFiles::sTechniciansFile)
+                << writeProblem(pStore->writeTools(lists.lstTools), CReferenceFiles::sToolsFile)
+                << writeProblem(pStore->writeOptional(lists), CReferenceFiles::sOptionalFile);
+    // the laboratory issues its next protocol under the same header
+    QByteArray header;
+    QDataStream out(&header, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_4_6);
+    out << *pHeader;
+    lstProblems << writeProblem(pStore->writeHeader(header), CReferenceFiles::sHeaderFile);
+    takeLists(lists); // with what the other programs wrote
+    offerLists();
+    lstProblems.removeAll(QString());
+    if (lstProblems.isEmpty())
+        return true;
+    reportUnwrittenFiles(lstProblems);
+    return false;
+}
+
+void CFusionWidget::loadLastHeader() {
+    QDataStream in(pStore->loadHeader());
+    in.setVersion(QDataStream::Qt_4_6);
+    if (!in.atEnd())
+        in >> *pHeader;
+}
+
+void CFusionWidget::reportUnwrittenFiles(const QStringList& lstFailed) {
+    CUserDialogs::warning(this, QStringLiteral("Сохранить документ"),
+                          QStringLiteral("Не удалось записать справочные файлы:\n%1")
+                              .arg(lstFailed.join(QLatin1Char('\n'))));
+}
+
+// A panel saved or deleted a specialist: every conclusion offers the new
+// list at once, and it is written without waiting for a protocol save.
+void CFusionWidget::slot_specListEdited(CConclusion* pSender) {
+    lstTechnicians = pSender->specialists();
+    const QString sProblem =
+        writeProblem(pStore->writeTechnicians(lstTechnicians), CReferenceFiles::sTechniciansFile);
+    for (CConclusion* pConclusion : std::as_const(lstConclusions))
+        pConclusion->setSpecialists(lstTechnicians);
+    if (!sProblem.isEmpty())
+        reportUnwrittenFiles({sProblem});
+}
+
+QString CFusionWidget::chosenReferenceDir() {
+    return openSettings()->value(QStringLiteral("data/folder")).toString();
+}
+
+void CFusionWidget::slot_showSettings() {
+    CSettingsDialog dialog(chosenReferenceDir(), this);
+    if (CUserDialogs::get().execDialog(&dialog) != QDialog::Accepted)
+        return;
+    openSettings()->setValue(QStringLiteral("data/folder"), dialog.folder());
+    if (QDir(dialog.folder().isEmpty() ? sDataDir : dialog.folder()) != QDir(referenceDir()))
+        setReferenceDir(dialog.folder());
+}

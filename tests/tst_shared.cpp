@@ -1,0 +1,204 @@
+// Several workstations on one folder of reference files. Guards: programs
+// saving at the same time lose none of each other's entries; a deletion in
+// one and an addition in another both take effect; a lock left by a killed
+// program blocks nobody; a file another program wrote reaches a running
+// form, whose chosen values stay; a damaged file is never overwritten; the
+// folder chosen in "Настройки" is used, an unusable one refused.
+#include "composer/fusionwidget.h"
+#include "composer/settingsdialog.h"
+#include "refdata/referencefiles.h"
+#include "refdata/referencestore.h"
+#include "refdata/widgetspecial.h"
+#include "results/conclusion.h"
+#include "support/bytes.h"
+#include "support/formaccess.h"
+#include "support/scripteddialogs.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+namespace {
+const char* const g_pAddFlag = "--add";
+const char* const g_pLockFlag = "--hold-lock";
+constexpr int g_iEntries = 50;
+
+// A child program: adds 50 entries of its own to one list, saving after each.
+int addEntries(const QString& sDir, const QString& sTag) {
+    CReferenceStore store(sDir, sDir);
+    CReferenceStore::SLists lists = store.load();
+    for (int i = 0; i < g_iEntries; ++i) {
+        const QString sName = QStringLiteral("%1-%2").arg(sTag).arg(i);
+        lists.lstTechnicians.append({sName, {}});
+        lists.lstTools.append({sName, {{"1", "С", QDate(2027, 1, 1), true}}});
+        lists.lstOrganizations.append({sName, {QStringLiteral("договор")}});
+        if (store.writeTechnicians(lists.lstTechnicians) != CReferenceStore::EWrite::Written ||
+            store.writeTools(lists.lstTools) != CReferenceStore::EWrite::Written ||
+            store.writeOptional(lists) != CReferenceStore::EWrite::Written)
+            return 1;
+    }
+    return 0;
+}
+
+// A child program that takes a file's lock and waits to be killed.
+int holdLock(const QString& sPath) {
+    QLockFile lock(sPath + ".lock");
+    if (!lock.lock())
+        return 1;
+    std::printf("locked\n");
+    std::fflush(stdout);
+    QThread::sleep(60);
+    return 0;
+}
+
+QStringList names(const QList<Specialist>& lst) {
+    QStringList lstNames;
+    for (const Specialist& s : lst)
+        lstNames << s.sName;
+    return lstNames;
+}
+} // namespace
+
+class TestShared : public QObject {
+    Q_OBJECT
+private slots:
+    void programsSavingAtOnceLoseNothing() {
+        QTemporaryDir dir;
+        CReferenceStore seed(dir.path(), dir.path());
+        CReferenceStore::SLists lists = seed.load();
+        lists.lstTechnicians = {{"Иванов", {}}, {"Петров", {}}};
+        lists.lstOrganizations = {{"ООО Ромашка", {"договор 1"}}};
+        QVERIFY(seed.writeTechnicians(lists.lstTechnicians) == CReferenceStore::EWrite::Written);
+        QVERIFY(seed.writeOptional(lists) == CReferenceStore::EWrite::Written);
+        QList<QProcess*> lstChildren;
+        for (const char* pTag : {"A", "B", "C"}) {
+            auto pChild = new QProcess(this);
+            pChild->start(QCoreApplication::applicationFilePath(), {g_pAddFlag, dir.path(), pTag});
+            lstChildren << pChild;
+        }
+        for (QProcess* pChild : lstChildren) {
+            QVERIFY(pChild->waitForFinished(100000));
+            QCOMPARE(pChild->exitCode(), 0);
+        }
+        CReferenceStore check(dir.path(), dir.path());
+        const CReferenceStore::SLists read = check.load();
+        QCOMPARE(read.lstTechnicians.size(), 2 + 3 * g_iEntries);
+        QCOMPARE(read.lstTools.size(), 3 * g_iEntries);
+        QCOMPARE(read.lstOrganizations.size(), 1 + 3 * g_iEntries);
+        QVERIFY(names(read.lstTechnicians).contains("Иванов") &&
+                names(read.lstTechnicians).contains("C-49"));
+    }
+
+    void deletionAndAdditionBothTakeEffect() {
+        QTemporaryDir dir;
+        CReferenceStore first(dir.path(), dir.path()), second(dir.path(), dir.path());
+        QList<Specialist> lst = {{"Иванов", {{"01", "НАКС", {}}}}, {"Петров", {}}};
+        first.load();
+        QVERIFY(first.writeTechnicians(lst) == CReferenceStore::EWrite::Written);
+        QList<Specialist> lstSecond = second.load().lstTechnicians;
+        lst.removeFirst(); // the first program deletes Ivanov
+        QVERIFY(first.writeTechnicians(lst) == CReferenceStore::EWrite::Written);
+        lstSecond[1].lstCertificates.append({"02", "РОНКТД", {}}); // the second adds to Petrov
+        lstSecond.append(Specialist{"Сидоров", {}});
+        QVERIFY(second.writeTechnicians(lstSecond) == CReferenceStore::EWrite::Written);
+        QCOMPARE(lstSecond,
+                 QList<Specialist>({{"Петров", {{"02", "РОНКТД", {}}}}, {"Сидоров", {}}}));
+    }
+
+    void aKilledProgramsLockBlocksNobody() {
+        QTemporaryDir dir;
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {g_pLockFlag, dir.filePath("technicians.hmdb")});
+        QVERIFY(child.waitForReadyRead(10000));
+        child.kill();
+        QVERIFY(child.waitForFinished());
+        CReferenceStore store(dir.path(), dir.path());
+        QList<Specialist> lst = {{"Иванов", {}}};
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(store.writeTechnicians(lst), CReferenceStore::EWrite::Written);
+        QVERIFY(timer.elapsed() < CReferenceStore::iLockWaitMs);
+    }
+
+    void anotherProgramsEntriesReachTheForm() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CReferenceStore other(dir.path(), dir.path());
+        QList<Specialist> lst = {{"Абрамов", {}}, {"Иванов", {}}};
+        other.load();
+        QVERIFY(other.writeTechnicians(lst) == CReferenceStore::EWrite::Written);
+        CFusionWidget form(dir.path());
+        QComboBox* pName = child<QComboBox>(form.conclusions()[0]->panels()[0], "cmb_name");
+        pName->setCurrentIndex(2);
+        // the other program deletes the one before the chosen one, and adds one
+        lst = {{"Иванов", {}}, {"Сидоров", {}}};
+        QVERIFY(other.writeTechnicians(lst) == CReferenceStore::EWrite::Written);
+        QTRY_COMPARE(names(form.technicians()), QStringList({"Иванов", "Сидоров"}));
+        QCOMPARE(pName->currentText(), QStringLiteral("Иванов"));
+        QCOMPARE(pName->count(), 3);
+    }
+
+    void damagedFileIsKept() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        const QByteArray damaged = CBytes().i32(3).str("Иванов").u32(7).data;
+        writeFile(dir.filePath("technicians.hmdb"), damaged);
+        CFusionWidget form(dir.path());
+        nameSpecialistAndSave(form);
+        QCOMPARE(fileBytes(dir.filePath("technicians.hmdb")), damaged);
+        QVERIFY(dialogs.texts().value(0).contains(dir.filePath("technicians.hmdb.recovered")));
+        QList<Specialist> lst;
+        QVERIFY(CReferenceFiles::readStreamFile(dir.filePath("technicians.hmdb.recovered"),
+                                                [&](QDataStream& in) { readRecordList(in, lst); }));
+        QVERIFY(names(lst).contains("Петров"));
+    }
+
+    void settingsChooseTheFolder() {
+        QTemporaryDir dir, shared;
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("settings"));
+        CScriptedDialogs dialogs;
+        CReferenceStore other(shared.path(), shared.path());
+        QList<Specialist> lst = {{"Общий", {}}};
+        other.load();
+        other.writeTechnicians(lst);
+        CFusionWidget form(dir.path());
+        writeFile(dir.filePath("file"), "x");
+        for (const QString& sFolder : {dir.filePath("file"), shared.path()}) {
+            dialogs.lstDialogActions << [sFolder](QDialog* pDialog) {
+                child<QLineEdit>(pDialog, "edt_folder")->setText(sFolder);
+                pDialog->accept();
+                return pDialog->result();
+            };
+            click(child<QToolButton>(form.sections()[eBar], "btn_settings"));
+        }
+        QCOMPARE(dialogs.texts(),
+                 QStringList({QStringLiteral("В папке «%1» нельзя читать и записывать "
+                                             "файлы. Выберите другую папку.")
+                                  .arg(dir.filePath("file"))}));
+        QCOMPARE(form.referenceDir(), shared.path());
+        QCOMPARE(CFusionWidget::chosenReferenceDir(), shared.path());
+        QCOMPARE(names(form.technicians()), QStringList({"Общий"}));
+    }
+
+private:
+    static void nameSpecialistAndSave(CFusionWidget& form) {
+        CWidgetSpecial* pPanel = form.conclusions()[0]->panels()[0];
+        child<QComboBox>(pPanel, "cmb_name")->lineEdit()->setText(QStringLiteral("Петров"));
+        child<QComboBox>(pPanel, "cmb_licenseNum")->lineEdit()->setText(QStringLiteral("5"));
+        click(child<QPushButton>(pPanel, "btn_saveSpec"));
+    }
+};
+
+int main(int argc, char* argv[]) {
+    if (argc > 1 && argv[1][0] == '-' && argv[1][1] == '-')
+        qputenv("QT_QPA_PLATFORM", "offscreen"); // a child program shows nothing
+    QApplication app(argc, argv);
+    if (argc == 4 && qstrcmp(argv[1], g_pAddFlag) == 0)
+        return addEntries(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    if (argc == 3 && qstrcmp(argv[1], g_pLockFlag) == 0)
+        return holdLock(QString::fromLocal8Bit(argv[2]));
+    TestShared test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_shared.moc"
