@@ -5,23 +5,28 @@
 //   ndt-bench            the large protocol: 9 methods whose results tables
 //                        hold 200 rows x 5 columns, 3 specialists each, 50
 //                        user items, 26 instruments, 100 specialists known
+//                        and a journal of 100,000 protocols
 //   ndt-bench --small    a small protocol, run once; never fails
 #include "composer/fusionwidget.h"
+#include "composer/journal.h"
+#include "composer/journalwindow.h"
 #include "composer/protocolprinter.h"
-#include "support/largeprotocol.h"
 #include "refdata/measuringtool.h"
 #include "refdata/referencefiles.h"
 #include "refdata/widgetspecial.h"
 #include "refdata/widgettool.h"
 #include "results/conclusion.h"
+#include "support/largeprotocol.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <algorithm>
@@ -35,10 +40,11 @@ namespace {
 struct SSize {
     SProtocolSize protocol;
     int iRuns;
+    int iJournalRows;
 };
 
-const SSize g_large{g_largeProtocol, 7};
-const SSize g_small{{2, 5, 5, 2, 3, 2, 5}, 1};
+const SSize g_large{g_largeProtocol, 7, 100000};
+const SSize g_small{{2, 5, 5, 2, 3, 2, 5}, 1, 1000};
 
 // Budgets in milliseconds.
 constexpr double g_dInteractive = 16;
@@ -72,6 +78,36 @@ double timeStep(int iRuns, const std::function<void()>& pStep,
         lst.append(double(timer.nsecsElapsed()) / 1e6);
     }
     return medianOf(lst);
+}
+
+// Years of a laboratory's protocols, registered in one go.
+void fillJournal(CJournal& journal, int iRows) {
+    QSqlDatabase db = journal.database();
+    db.transaction();
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral(
+        "INSERT INTO protocols (number, year, protocol_date, customer, object, methods, path, "
+        "search, first_saved, saved, user_name, host) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+        "?)"));
+    const QDateTime dtStart(QDate(2016, 1, 1), QTime(9, 0));
+    for (int i = 0; i < iRows; ++i) {
+        const QDateTime dtSaved = dtStart.addSecs(qint64(i) * 3000);
+        const QString sNumber = QStringLiteral("%1/%2").arg(i).arg(dtSaved.date().year() % 100);
+        const QString sCustomer = QStringLiteral("ООО Заказчик %1").arg(i % 500);
+        const QString sObject = QStringLiteral("Резервуар РВС-%1").arg(i % 2000);
+        const QString sSaved = dtSaved.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        for (const QVariant& value :
+             {QVariant(sNumber), QVariant(dtSaved.date().year()),
+              QVariant(dtSaved.date().toString(QStringLiteral("yyyy-MM-dd"))), QVariant(sCustomer),
+              QVariant(sObject), QVariant(QStringLiteral("ультразвуковой")),
+              QVariant(QStringLiteral("/protocols/%1.rpt").arg(i)),
+              QVariant(CJournal::searchText(sNumber + ' ' + sCustomer + ' ' + sObject)),
+              QVariant(sSaved), QVariant(sSaved), QVariant(QStringLiteral("lab")),
+              QVariant(QStringLiteral("ws1"))})
+            query.addBindValue(value);
+        query.exec();
+    }
+    db.commit();
 }
 
 double peakMegabytes() {
@@ -175,8 +211,27 @@ int main(int argc, char* argv[]) {
                      g_dPrint});
     lstLines.append({"  print: lay out, break pages",
                      timeStep(3, [&] { pPages->paginate(&printer); }), g_dPrint});
-    lstLines.append({"  print: paint the pages", timeStep(3, [&] { pPages->paint(&printer); }),
-                     g_dPrint});
+    lstLines.append(
+        {"  print: paint the pages", timeStep(3, [&] { pPages->paint(&printer); }), g_dPrint});
+
+    // the journal of many years: opened, then a filter typed key by key
+    CJournal journal(dir.filePath(QStringLiteral("journal.sqlite")), SJournalPlace());
+    fillJournal(journal, size.iJournalRows);
+    std::unique_ptr<CJournalWindow> pJournal;
+    lstLines.append(
+        {"open the journal window",
+         timeStep(size.iRuns, [&] { pJournal = std::make_unique<CJournalWindow>(journal); }),
+         g_dFile});
+    const QString sTyped = QStringLiteral("рвс-1999");
+    QList<double> lstKeys;
+    for (int i = 1; i <= sTyped.size(); ++i)
+        lstKeys.append(timeStep(1, [&] {
+            pJournal->findChild<QLineEdit*>(QStringLiteral("edt_filter"))->setText(sTyped.left(i));
+        }));
+    // each keystroke is within budget: the slowest one counts
+    lstLines.append({"journal: slowest filter keystroke",
+                     *std::max_element(lstKeys.begin(), lstKeys.end()), g_dFile});
+    pJournal.reset();
 
     std::printf("%-32s %12s %12s  %s\n", "step", "median, ms", "budget, ms", "");
     bool bOver = false;

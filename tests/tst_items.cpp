@@ -159,6 +159,21 @@ private slots:
             QTRY_VERIFY(w.other.hasFocus());
         }
         QCOMPARE(date.date(), QDate(2027, 2, 1));
+        // erased whole, by Backspace or after a cut: unset, and the next digits a date
+        for (const QKeySequence& erase :
+             {QKeySequence(Qt::Key_Backspace), QKeySequence(QKeySequence::Cut)}) {
+            date.setFocus();
+            QTest::keyClick(&date, Qt::Key_A, Qt::ControlModifier);
+            QTest::keySequence(&date, erase);
+            QTest::keyClick(&date, Qt::Key_Backspace);
+            QCOMPARE(date.text(), QStringLiteral("__.__.____"));
+            QTest::keyClicks(&date, "05032025");
+            QCOMPARE(date.date(), QDate(2025, 3, 5));
+        }
+        QTest::keyClick(&date, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(&date, Qt::Key_Delete);
+        QTest::keyClick(&date, Qt::Key_Tab);
+        QTRY_VERIFY(w.other.hasFocus() && date.isUnset());
         // an arrow on an unset date starts at today; a year up to 2001 is unset on leaving
         CDateEditHeir stepped;
         QTest::keyClick(&stepped, Qt::Key_Up);

@@ -44,6 +44,11 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     // what a crashed instance left unsaved is offered first; this one keeps its own copy
     pComposer->offerRecovery(sDataDir);
     pComposer->startRecovery(sDataDir);
+    // once the window shows: a journal on a server may take a moment
+    QTimer::singleShot(0, pComposer, [pComposer = pComposer] {
+        if (pComposer->currentFile().isEmpty() && !pComposer->hasUnsavedChanges())
+            pComposer->offerNextNumber();
+    });
     fitMinimumSize();
     pTitleTimer = new QTimer(this);
     pTitleTimer->setSingleShot(true);

@@ -10,6 +10,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMenu>
 #include <QResizeEvent>
 #include <QShortcut>
@@ -19,6 +20,8 @@ namespace {
 // Highest number offered when the bar sits in no composer.
 constexpr int g_iMaxWithoutComposer = 99;
 constexpr int g_iBarHeight = 30;
+// The status line begins right of the last command button.
+constexpr int g_iStatusX = 400;
 } // namespace
 
 namespace {
@@ -61,6 +64,9 @@ CCreateReport::CCreateReport(QWidget* pParent) : QWidget(pParent), pComposer(pPa
         QStringLiteral("Новый протокол"), QKeySequence::New);
     btn_pdf = createButton(QStringLiteral("btn_pdf"), 230, imageIcon(QStringLiteral("save_pdf")),
                            QStringLiteral("Сохранить в PDF"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    btn_journal =
+        createButton(QStringLiteral("btn_journal"), 270, imageIcon(QStringLiteral("journal")),
+                     QStringLiteral("Журнал протоколов"), QKeySequence(Qt::CTRL | Qt::Key_J));
     btn_settings = createButton(QStringLiteral("btn_settings"), 350,
                                 QIcon::fromTheme(QStringLiteral("preferences-system"),
                                                  imageIcon(QStringLiteral("settings"))),
@@ -70,6 +76,11 @@ CCreateReport::CCreateReport(QWidget* pParent) : QWidget(pParent), pComposer(pPa
     btn_addItem = createButton(
         QStringLiteral("btn_addItem"), 310, imageIcon(QStringLiteral("add_item")),
         QStringLiteral("Добавить пункт"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+
+    lbl_status = new QLabel(this);
+    lbl_status->setObjectName(QStringLiteral("lbl_status"));
+    lbl_status->setGeometry(g_iStatusX, 0, 0, g_iBarHeight);
+    lbl_status->setFont(QFont(font.family(), 10));
 
     // the recent documents under the open button, "Сохранить как…" under save
     pRecentMenu = new QMenu(btn_open);
@@ -90,6 +101,7 @@ CCreateReport::CCreateReport(QWidget* pParent) : QWidget(pParent), pComposer(pPa
     connect(btn_new, &QToolButton::clicked, this, &CCreateReport::newReport);
     connect(btn_pdf, &QToolButton::clicked, this, &CCreateReport::exportPdf);
     connect(btn_settings, &QToolButton::clicked, this, &CCreateReport::showSettings);
+    connect(btn_journal, &QToolButton::clicked, this, &CCreateReport::showJournal);
     connect(btn_about, &QToolButton::clicked, this, &CCreateReport::showInfo);
     connect(btn_addItem, &QToolButton::clicked, this, &CCreateReport::slot_addItem_clicked);
     qApp->installEventFilter(this);
@@ -194,4 +206,10 @@ void CCreateReport::slot_newItem_added(int iNum, const QString& sName, const QSt
 void CCreateReport::resizeEvent(QResizeEvent* pEvent) {
     QWidget::resizeEvent(pEvent);
     btn_about->move(pEvent->size().width() - btn_about->width() - 10, 0);
+    lbl_status->resize(qMax(0, btn_about->x() - 10 - g_iStatusX), g_iBarHeight);
+}
+
+void CCreateReport::showStatus(const QString& sText) {
+    lbl_status->setText(sText);
+    lbl_status->setToolTip(sText);
 }

@@ -8,12 +8,14 @@ class CNewItem;
 class QKeySequence;
 class QAction;
 class QIcon;
+class QLabel;
 class QMenu;
 class QToolButton;
 
 // The strip of icon buttons at the top of the form: open (with the recent
 // documents under its arrow), preview, print, save (with "Сохранить как…"
-// under its arrow), new protocol, save as PDF, add an item and About. All
+// under its arrow), new protocol, save as PDF, the protocol journal, add an
+// item, settings and About, and a status line. All
 // but "add an item" only announce the command; "add an item" opens the
 // new-item form and passes its answer on with addStandardItem.
 //
@@ -28,6 +30,9 @@ public:
 
     // The documents offered under the open button, newest first.
     void setRecentDocuments(const QStringList& lstPaths);
+    // A line beside the buttons: what the user should know without being
+    // asked (the journal out of reach); empty clears it.
+    void showStatus(const QString& sText);
 
 signals:
     void openReport();
@@ -39,6 +44,7 @@ signals:
     void newReport();
     void exportPdf();
     void showSettings();
+    void showJournal();
     void showInfo();
     void addStandardItem(int iNum, const QString& sName, const QString& sValue);
 
@@ -70,6 +76,8 @@ private:
     QToolButton* btn_new = nullptr;
     QToolButton* btn_pdf = nullptr;
     QToolButton* btn_settings = nullptr;
+    QToolButton* btn_journal = nullptr;
+    QLabel* lbl_status = nullptr;
     QMenu* pRecentMenu = nullptr;
     QList<QKeySequence> lstCommandKeys;
 

@@ -4,6 +4,8 @@
 #include "base/userdialogs.h"
 #include "commands/createreport.h"
 #include "composer/aboutwindow.h"
+#include "composer/journal.h"
+#include "composer/journalwindow.h"
 #include "composer/methodvocabulary.h"
 #include "composer/recentdocuments.h"
 #include "composer/recoveryfile.h"
@@ -27,6 +29,7 @@
 #include <QDir>
 #include <QPrinter>
 #include <QResizeEvent>
+#include <QTimer>
 #include <algorithm>
 #include <new>
 
@@ -47,6 +50,9 @@ CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent, const QSt
     sWorkDir = CReferenceFiles::readWorkDir(readDir(CReferenceFiles::sWorkDirFile));
     openReferenceStore(sReferenceDir.isEmpty() ? this->sDataDir : sReferenceDir);
     takeLists(pStore->load());
+    pJournalTimer = new QTimer(this);
+    pJournalTimer->setInterval(iJournalRetryMs);
+    connect(pJournalTimer, &QTimer::timeout, this, &CFusionWidget::slot_flushJournal);
 
     pAboutWindow = new (std::nothrow) CAboutWindow(this);
     if (!pAboutWindow || !createSections()) {
@@ -63,6 +69,7 @@ CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent, const QSt
 
 // A clean end takes the recovery copy with it.
 CFusionWidget::~CFusionWidget() {
+    waitForJournalFlush();
     delete pPrinter;
 }
 
@@ -95,6 +102,7 @@ bool CFusionWidget::createSections() {
     connect(pBar, &CCreateReport::exportPdf, this, &CFusionWidget::slot_exportPdf);
     connect(pBar, &CCreateReport::openRecentReport, this, &CFusionWidget::slot_openRecentReport);
     connect(pBar, &CCreateReport::showSettings, this, &CFusionWidget::slot_showSettings);
+    connect(pBar, &CCreateReport::showJournal, this, &CFusionWidget::slot_showJournal);
     pBar->setRecentDocuments(CRecentDocuments::list());
     connect(pBar, &CCreateReport::addStandardItem, this, &CFusionWidget::slot_addNewStdItem);
 

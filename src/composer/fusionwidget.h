@@ -5,6 +5,7 @@
 #include "refdata/referencestore.h"
 
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -12,6 +13,10 @@
 #include <memory>
 
 class CAboutWindow;
+class CJournal;
+class CJournalWindow;
+struct SJournalEntry;
+class QThread;
 class CRecoveryFile;
 class QTimer;
 class CConclusion;
@@ -145,6 +150,16 @@ public:
     // The folder chosen in "Настройки"; empty for the program's own choice.
     static QString chosenReferenceDir();
 
+    // The protocol journal, in the data folder or on the laboratory's
+    // server as "Настройки" say.
+    CJournal* journal();
+    // The journal is opened again as the settings now say.
+    void reopenJournal();
+    // A new protocol without a number gets the next free one of the year.
+    void offerNextNumber();
+    // Rows that could not reach the server are sent again this often.
+    static inline int iJournalRetryMs = 60 * 1000;
+
     // Numbering.
     void renumberFrom(int index, int firstNumber);
     int lastNumber() const override;
@@ -187,6 +202,10 @@ public slots:
     void slot_openRecentReport(const QString& sPath);
     // "Настройки": the folder of the reference files, kept in the settings.
     void slot_showSettings();
+    // "Журнал протоколов".
+    void slot_showJournal();
+    // Sends what waits in the journal's queue.
+    void slot_flushJournal();
     void printPreview(QPrinter* pTarget);
     // Copies the protocol to the recovery document when it has unsaved changes.
     void slot_recoveryTimeout();
@@ -268,6 +287,20 @@ private:
     void offerLists();
     // The reason a write failed, a line of the report; empty when written.
     QString writeProblem(CReferenceStore::EWrite eWrite, const QString& sFile) const;
+    CStdItem* numberItem() const;
+    // The row the journal keeps for the protocol saved to sFileName.
+    SJournalEntry journalEntry(const QString& sFileName) const;
+    // sNumber is registered for sRegistered: may it be reissued? Default No.
+    bool mayReuseNumber(const QString& sNumber, const QString& sRegistered);
+    // False when the number is another file's and the user keeps it so.
+    bool mayTakeNumber(const SJournalEntry& entry, bool* pTakeOver);
+    // False when the user gave the number up after all.
+    bool registerInJournal(const SJournalEntry& entry, bool bTakeOver);
+    void slot_openFromJournal(const QString& sPath);
+    void journalFlushed(int iLeft, const QStringList& lstRefused);
+    void waitForJournalFlush();
+    // A line in the command bar: what the user should know, not asked.
+    void showStatus(const QString& sText);
     // Every panel judges its validity by the protocol date shown.
     void applyProtocolDate(const QDate& dt);
 
@@ -316,6 +349,10 @@ private:
     bool bPristine = true;
     std::unique_ptr<CRecoveryFile> pRecovery;
     QTimer* pRecoveryTimer = nullptr;
+    std::unique_ptr<CJournal> pJournal;
+    QPointer<CJournalWindow> pJournalWindow;
+    QPointer<QThread> pFlushThread;
+    QTimer* pJournalTimer = nullptr;
 
     // Captions by which the composer recognises sections.
     QString sCustomerCaption;

@@ -21,6 +21,7 @@
 #include <QFileInfo>
 
 #include "commands/createreport.h"
+#include "composer/journal.h"
 #include "composer/recentdocuments.h"
 #include "composer/recoveryfile.h"
 
@@ -155,9 +156,25 @@ bool CFusionWidget::writeProtocol(const QString& sFileName) {
         return false;
     }
     commitEdits();
+    const SJournalEntry entry = journalEntry(sFileName);
+    bool bTakeOver = false;
+    if (!mayTakeNumber(entry, &bTakeOver)) {
+        file.cancelWriting();
+        return false;
+    }
     QDataStream out(&file);
     writeDocument(out);
-    if (out.status() != QDataStream::Ok || !commitSaveFile(file)) {
+    if (out.status() != QDataStream::Ok) {
+        CUserDialogs::warning(this, g_sSaveTitle, sCannotWrite.arg(sFileName));
+        return false;
+    }
+    // registered before the file is committed, so that a number given up
+    // at the last moment leaves the document as it was
+    if (!registerInJournal(entry, bTakeOver)) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!commitSaveFile(file)) {
         CUserDialogs::warning(this, g_sSaveTitle, sCannotWrite.arg(sFileName));
         return false;
     }
@@ -193,6 +210,7 @@ bool CFusionWidget::newProtocol() {
     if (pRecovery)
         pRecovery->remove();
     setCurrentFile(QString());
+    offerNextNumber();
     return true;
 }
 

@@ -175,9 +175,14 @@ QString CFusionWidget::chosenReferenceDir() {
 }
 
 void CFusionWidget::slot_showSettings() {
-    CSettingsDialog dialog(chosenReferenceDir(), this);
+    const SJournalPlace place = SJournalPlace::load();
+    CSettingsDialog dialog(chosenReferenceDir(), place, this);
     if (CUserDialogs::get().execDialog(&dialog) != QDialog::Accepted)
         return;
+    if (!(dialog.journalPlace() == place)) {
+        dialog.journalPlace().store();
+        reopenJournal();
+    }
     openSettings()->setValue(QStringLiteral("data/folder"), dialog.folder());
     if (QDir(dialog.folder().isEmpty() ? sDataDir : dialog.folder()) != QDir(referenceDir()))
         setReferenceDir(dialog.folder());

@@ -6,13 +6,33 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryFile>
 #include <QToolButton>
 
-CSettingsDialog::CSettingsDialog(const QString& sFolder, QWidget* pParent) : QDialog(pParent) {
+namespace {
+// The rows of the journal's server, under the folder's row.
+enum EJournalRow { eRowJournal = 1, eRowHost, eRowPort, eRowDatabase, eRowUser, eRowButtons };
+
+QLineEdit* addServerLine(QGridLayout* pLayout, int iRow, const QString& sCaption,
+                         const QString& sName, const QString& sText) {
+    auto pParent = pLayout->parentWidget();
+    pLayout->addWidget(new QLabel(sCaption, pParent), iRow, 0);
+    auto pEdit = new QLineEdit(sText, pParent);
+    pEdit->setObjectName(sName);
+    pLayout->addWidget(pEdit, iRow, 1, 1, 3);
+    return pEdit;
+}
+} // namespace
+
+CSettingsDialog::CSettingsDialog(const QString& sFolder, const SJournalPlace& place,
+                                 QWidget* pParent)
+    : QDialog(pParent) {
     setObjectName(QStringLiteral("CSettingsDialog"));
     setWindowTitle(QStringLiteral("Настройки"));
     auto pLayout = new QGridLayout(this);
@@ -29,8 +49,41 @@ CSettingsDialog::CSettingsDialog(const QString& sFolder, QWidget* pParent) : QDi
     auto btn_default = new QPushButton(QStringLiteral("По умолчанию"), this);
     btn_default->setObjectName(QStringLiteral("btn_default"));
     pLayout->addWidget(btn_default, 0, 3);
+
+    pLayout->addWidget(new QLabel(QStringLiteral("Журнал:"), this), eRowJournal, 0);
+    auto pWhere = new QHBoxLayout;
+    rbtn_local = new QRadioButton(QStringLiteral("на этом компьютере"), this);
+    rbtn_local->setObjectName(QStringLiteral("rbtn_local"));
+    rbtn_server = new QRadioButton(QStringLiteral("на сервере PostgreSQL"), this);
+    rbtn_server->setObjectName(QStringLiteral("rbtn_server"));
+    (place.bServer ? rbtn_server : rbtn_local)->setChecked(true);
+    pWhere->addWidget(rbtn_local);
+    pWhere->addWidget(rbtn_server);
+    pWhere->addStretch();
+    pLayout->addLayout(pWhere, eRowJournal, 1, 1, 3);
+    edt_host = addServerLine(pLayout, eRowHost, QStringLiteral("Сервер"),
+                             QStringLiteral("edt_host"), place.sHost);
+    pLayout->addWidget(new QLabel(QStringLiteral("Порт"), this), eRowPort, 0);
+    spn_port = new QSpinBox(this);
+    spn_port->setObjectName(QStringLiteral("spn_port"));
+    spn_port->setRange(1, 65535);
+    spn_port->setValue(place.iPort);
+    pLayout->addWidget(spn_port, eRowPort, 1, Qt::AlignLeft);
+    edt_database = addServerLine(pLayout, eRowDatabase, QStringLiteral("База данных"),
+                                 QStringLiteral("edt_database"), place.sDatabase);
+    edt_user = addServerLine(pLayout, eRowUser, QStringLiteral("Пользователь"),
+                             QStringLiteral("edt_user"), place.sUser);
+    auto enableServer = [this](bool bServer) {
+        for (QWidget* pWidget :
+             {static_cast<QWidget*>(edt_host), static_cast<QWidget*>(spn_port),
+              static_cast<QWidget*>(edt_database), static_cast<QWidget*>(edt_user)})
+            pWidget->setEnabled(bServer);
+    };
+    enableServer(place.bServer);
+    connect(rbtn_server, &QRadioButton::toggled, this, enableServer);
+
     auto pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    pLayout->addWidget(pButtons, 1, 0, 1, 4);
+    pLayout->addWidget(pButtons, eRowButtons, 0, 1, 4);
 
     connect(btn_browse, &QToolButton::clicked, this, &CSettingsDialog::slot_btn_browse_clicked);
     connect(btn_default, &QPushButton::clicked, edt_folder, &QLineEdit::clear);
@@ -41,6 +94,16 @@ CSettingsDialog::CSettingsDialog(const QString& sFolder, QWidget* pParent) : QDi
 QString CSettingsDialog::folder() const {
     const QString sFolder = edt_folder->text().trimmed();
     return sFolder.isEmpty() ? QString() : QDir::cleanPath(QDir::fromNativeSeparators(sFolder));
+}
+
+SJournalPlace CSettingsDialog::journalPlace() const {
+    SJournalPlace place;
+    place.bServer = rbtn_server->isChecked();
+    place.sHost = edt_host->text().trimmed();
+    place.iPort = spn_port->value();
+    place.sDatabase = edt_database->text().trimmed();
+    place.sUser = edt_user->text().trimmed();
+    return place;
 }
 
 bool CSettingsDialog::isUsableFolder(const QString& sDir) {

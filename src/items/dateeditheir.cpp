@@ -4,6 +4,7 @@
 
 #include <QCalendarWidget>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTimer>
 
 namespace {
@@ -56,9 +57,21 @@ void CDateEditHeir::focusInEvent(QFocusEvent* pEvent) {
         QTimer::singleShot(0, this, &CDateEditHeir::selectDay);
 }
 
+bool CDateEditHeir::isEmptied() const {
+    return text().isEmpty();
+}
+
 void CDateEditHeir::keyPressEvent(QKeyEvent* pEvent) {
     prepareCalendar(); // F4 and Alt+Down open it
-    if (isUnset()) {
+    const bool bErase = pEvent->key() == Qt::Key_Backspace || pEvent->key() == Qt::Key_Delete;
+    if (bErase && (isEmptied() || lineEdit()->selectedText() == text())) {
+        // the whole date erased: no date, rather than an empty field that
+        // takes no digits and keeps the last date out of sight
+        setDate(g_dtDefault);
+        selectAll();
+        return;
+    }
+    if (isUnset() || isEmptied()) {
         // the placeholder "__.__.____" takes no digits: a date to type over comes first
         const bool bDigit = !pEvent->text().isEmpty() && pEvent->text().at(0).isDigit();
         if (bDigit || isStepKey(pEvent->key())) {
@@ -72,7 +85,7 @@ void CDateEditHeir::keyPressEvent(QKeyEvent* pEvent) {
 }
 
 bool CDateEditHeir::focusNextPrevChild(bool bNext) {
-    if (isUnset())
+    if (isUnset() || isEmptied())
         return QAbstractSpinBox::focusNextPrevChild(bNext);
     return QDateEdit::focusNextPrevChild(bNext);
 }

@@ -5,7 +5,7 @@
 // Date edit whose default date means "not set" and shows "__.__.____".
 // An unset date stays unset until the user types, steps or picks a date:
 // entering and leaving the field changes nothing. Leaving it with a year of
-// 2001 or earlier makes it unset again.
+// 2001 or earlier makes it unset again; erasing the whole date unsets it.
 class CDateEditHeir : public QDateEdit {
     Q_OBJECT
 public:
@@ -34,6 +34,8 @@ private:
     void prepareCalendar();
     // Typing goes to the day, wherever the field was clicked.
     void selectDay();
+    // The text was cut away whole: no sections left to type into.
+    bool isEmptied() const;
 
     bool bCalendarReady = false;
 };

@@ -1,0 +1,235 @@
+#include "composer/journalwindow.h"
+
+#include "base/savefile.h"
+#include "base/userdialogs.h"
+#include "composer/journal.h"
+#include "items/dateeditheir.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QShortcut>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+const QStringList g_lstColumns = {
+    QStringLiteral("Номер"),    QStringLiteral("Дата"),         QStringLiteral("Заказчик"),
+    QStringLiteral("Объект"),   QStringLiteral("Методы"),       QStringLiteral("Документ"),
+    QStringLiteral("Сохранен"), QStringLiteral("Пользователь"), QStringLiteral("Компьютер")};
+constexpr int g_iPathColumn = 5;
+// Room for what a column usually holds: a number, a date, names, a path.
+constexpr int g_iColumnWidths[] = {90, 90, 200, 200, 150, 260, 130, 110, 110};
+
+// "%" and "_" typed in the filter are looked for as they are.
+QString likeLiteral(QString s) {
+    for (const char* pSpecial : {"\\", "%", "_"})
+        s.replace(QLatin1String(pSpecial), QLatin1String("\\") + QLatin1String(pSpecial));
+    return s;
+}
+
+// A field of a CSV line: quoted when it holds a separator, a quote or a line end.
+QString csvField(QString s) {
+    if (!s.contains(QLatin1Char(';')) && !s.contains(QLatin1Char('"')) &&
+        !s.contains(QLatin1Char('\n')) && !s.contains(QLatin1Char('\r')))
+        return s;
+    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}
+} // namespace
+
+CJournalModel::CJournalModel(CJournal& journal, QObject* pParent)
+    : QAbstractTableModel(pParent), journal(journal) {}
+
+void CJournalModel::setFilter(const QString& sText, const QDate& dtFrom, const QDate& dtTo) {
+    beginResetModel();
+    sFilter = CJournal::searchText(sText);
+    this->dtFrom = dtFrom;
+    this->dtTo = dtTo;
+    lstRows.clear();
+    bReadable = fetch(0, iPageRows, lstRows);
+    bExhausted = !bReadable || lstRows.size() < iPageRows;
+    endResetModel();
+}
+
+bool CJournalModel::fetch(int iOffset, int iLimit, QList<QStringList>& lstOut) {
+    QSqlDatabase db = journal.database();
+    if (!db.isValid())
+        return false;
+    QString sSql =
+        QStringLiteral("SELECT number, protocol_date, customer, object, methods, path, "
+                       "saved, user_name, host FROM protocols WHERE search LIKE ? ESCAPE '\\'");
+    QVariantList lstValues = {QLatin1Char('%') + likeLiteral(sFilter) + QLatin1Char('%')};
+    if (dtFrom.isValid()) {
+        sSql += QStringLiteral(" AND protocol_date >= ?");
+        lstValues << dtFrom.toString(QStringLiteral("yyyy-MM-dd"));
+    }
+    if (dtTo.isValid()) {
+        sSql += QStringLiteral(" AND protocol_date <= ?");
+        lstValues << dtTo.toString(QStringLiteral("yyyy-MM-dd"));
+    }
+    sSql += QStringLiteral(" ORDER BY saved DESC, id DESC");
+    if (iLimit > 0)
+        sSql += QStringLiteral(" LIMIT %1 OFFSET %2").arg(iLimit).arg(iOffset);
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(sSql))
+        return false;
+    for (const QVariant& value : lstValues)
+        query.addBindValue(value);
+    if (!query.exec())
+        return false;
+    while (query.next()) {
+        QStringList lst;
+        for (int c = 0; c < g_lstColumns.size(); ++c)
+            lst << query.value(c).toString();
+        lst[1] = QDate::fromString(lst[1], QStringLiteral("yyyy-MM-dd"))
+                     .toString(QStringLiteral("dd.MM.yyyy"));
+        lst[6] = QDateTime::fromString(lst[6], QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                     .toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+        lstOut.append(lst);
+    }
+    return true;
+}
+
+QString CJournalModel::pathAt(int iRow) const {
+    return lstRows.value(iRow).value(g_iPathColumn);
+}
+
+QList<QStringList> CJournalModel::allRows() {
+    QList<QStringList> lst;
+    fetch(0, 0, lst);
+    return lst;
+}
+
+int CJournalModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(lstRows.size());
+}
+
+int CJournalModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(g_lstColumns.size());
+}
+
+QVariant CJournalModel::data(const QModelIndex& index, int iRole) const {
+    if (iRole != Qt::DisplayRole || !index.isValid())
+        return QVariant();
+    return lstRows.value(index.row()).value(index.column());
+}
+
+QVariant CJournalModel::headerData(int iSection, Qt::Orientation eOrientation, int iRole) const {
+    if (iRole != Qt::DisplayRole || eOrientation != Qt::Horizontal)
+        return QAbstractTableModel::headerData(iSection, eOrientation, iRole);
+    return g_lstColumns.value(iSection);
+}
+
+bool CJournalModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && !bExhausted;
+}
+
+void CJournalModel::fetchMore(const QModelIndex& parent) {
+    if (parent.isValid() || bExhausted)
+        return;
+    QList<QStringList> lstPage;
+    bExhausted = !fetch(int(lstRows.size()), iPageRows, lstPage) || lstPage.size() < iPageRows;
+    if (lstPage.isEmpty())
+        return;
+    beginInsertRows(QModelIndex(), int(lstRows.size()), int(lstRows.size() + lstPage.size() - 1));
+    lstRows += lstPage;
+    endInsertRows();
+}
+
+CJournalWindow::CJournalWindow(CJournal& journal, QWidget* pParent)
+    : QWidget(pParent, Qt::Window), pModel(new CJournalModel(journal, this)) {
+    setObjectName(QStringLiteral("CJournalWindow"));
+    setWindowTitle(QStringLiteral("Журнал протоколов"));
+    resize(1000, 600);
+    auto pLayout = new QVBoxLayout(this);
+    auto pBar = new QHBoxLayout;
+    edt_filter = new QLineEdit(this);
+    edt_filter->setObjectName(QStringLiteral("edt_filter"));
+    edt_filter->setPlaceholderText(QStringLiteral("Номер, заказчик или объект"));
+    dedt_from = new CDateEditHeir(this);
+    dedt_from->setObjectName(QStringLiteral("dedt_from"));
+    dedt_to = new CDateEditHeir(this);
+    dedt_to->setObjectName(QStringLiteral("dedt_to"));
+    auto btn_export = new QPushButton(QStringLiteral("Экспорт в CSV"), this);
+    btn_export->setObjectName(QStringLiteral("btn_export"));
+    pBar->addWidget(edt_filter, 1);
+    pBar->addWidget(new QLabel(QStringLiteral("с"), this));
+    pBar->addWidget(dedt_from);
+    pBar->addWidget(new QLabel(QStringLiteral("по"), this));
+    pBar->addWidget(dedt_to);
+    pBar->addWidget(btn_export);
+    pLayout->addLayout(pBar);
+    tab_journal = new QTableView(this);
+    tab_journal->setObjectName(QStringLiteral("tab_journal"));
+    tab_journal->setModel(pModel);
+    tab_journal->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tab_journal->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tab_journal->horizontalHeader()->setStretchLastSection(true);
+    tab_journal->verticalHeader()->hide();
+    tab_journal->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    tab_journal->setWordWrap(false);
+    for (int c = 0; c < g_lstColumns.size(); ++c)
+        tab_journal->setColumnWidth(c, g_iColumnWidths[c]);
+    pLayout->addWidget(tab_journal);
+    lbl_state = new QLabel(this);
+    lbl_state->setObjectName(QStringLiteral("lbl_state"));
+    pLayout->addWidget(lbl_state);
+    auto pClose = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(pClose, &QShortcut::activated, this, &QWidget::close);
+
+    connect(edt_filter, &QLineEdit::textChanged, this, &CJournalWindow::slot_filterChanged);
+    connect(dedt_from, &QDateEdit::dateChanged, this, &CJournalWindow::slot_filterChanged);
+    connect(dedt_to, &QDateEdit::dateChanged, this, &CJournalWindow::slot_filterChanged);
+    connect(btn_export, &QPushButton::clicked, this, &CJournalWindow::slot_btn_export_clicked);
+    connect(tab_journal, &QTableView::doubleClicked, this,
+            [this](const QModelIndex& index) { emit openRequested(pModel->pathAt(index.row())); });
+    slot_filterChanged();
+}
+
+void CJournalWindow::refresh() {
+    slot_filterChanged();
+}
+
+void CJournalWindow::slot_filterChanged() {
+    // an unset date leaves its end of the range open
+    pModel->setFilter(edt_filter->text(), dedt_from->isUnset() ? QDate() : dedt_from->date(),
+                      dedt_to->isUnset() ? QDate() : dedt_to->date());
+    lbl_state->setText(
+        pModel->isReadable() ? QString() : QStringLiteral("Журнал недоступен: сервер не отвечает"));
+    lbl_state->setVisible(!pModel->isReadable());
+}
+
+bool CJournalWindow::exportCsv(const QString& sPath) {
+    QByteArray csv("\xEF\xBB\xBF");
+    QList<QStringList> lstRows = pModel->allRows();
+    lstRows.prepend(g_lstColumns);
+    for (const QStringList& lst : std::as_const(lstRows)) {
+        QStringList lstFields;
+        for (const QString& s : lst)
+            lstFields << csvField(s);
+        csv += lstFields.join(QLatin1Char(';')).toUtf8() + "\r\n";
+    }
+    QSaveFile file(sPath);
+    return file.open(QIODevice::WriteOnly) && file.write(csv) == csv.size() && commitSaveFile(file);
+}
+
+void CJournalWindow::slot_btn_export_clicked() {
+    refresh();
+    if (!pModel->isReadable()) {
+        CUserDialogs::warning(this, QStringLiteral("Экспорт в CSV"), lbl_state->text());
+        return;
+    }
+    const QString sPath = CUserDialogs::get().saveFileName(this, QStringLiteral("Экспорт в CSV"),
+                                                           QStringLiteral("журнал.csv"),
+                                                           QStringLiteral("Таблицы CSV (*.csv)"));
+    if (!sPath.isEmpty() && !exportCsv(sPath))
+        CUserDialogs::warning(
+            this, QStringLiteral("Экспорт в CSV"),
+            QStringLiteral("Не удалось открыть файл \"%1\"\nдля записи!").arg(sPath));
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QDate>
+#include <QWidget>
+
+class CDateEditHeir;
+class CJournal;
+class QLabel;
+class QLineEdit;
+class QTableView;
+
+// The journal's rows that a filter lets through, newest first, fetched a
+// page at a time as the view scrolls: a journal of many years opens at once.
+class CJournalModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int iPageRows = 256;
+
+    CJournalModel(CJournal& journal, QObject* pParent = nullptr);
+
+    // sText is looked for in number, customer and object; an invalid date
+    // leaves its end of the range open.
+    void setFilter(const QString& sText, const QDate& dtFrom, const QDate& dtTo);
+    QString pathAt(int iRow) const;
+    // False when the journal could not be read (a server out of reach).
+    bool isReadable() const { return bReadable; }
+    // Every row the filter lets through, as the view shows them.
+    QList<QStringList> allRows();
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int iRole = Qt::DisplayRole) const override;
+    QVariant headerData(int iSection, Qt::Orientation eOrientation,
+                        int iRole = Qt::DisplayRole) const override;
+    bool canFetchMore(const QModelIndex& parent = QModelIndex()) const override;
+    void fetchMore(const QModelIndex& parent = QModelIndex()) override;
+
+private:
+    bool fetch(int iOffset, int iLimit, QList<QStringList>& lstOut);
+
+    CJournal& journal;
+    QString sFilter;
+    QDate dtFrom;
+    QDate dtTo;
+    QList<QStringList> lstRows;
+    bool bExhausted = true;
+    bool bReadable = true;
+};
+
+// "Журнал протоколов": the registered protocols with a filter and a date
+// range; a double-click opens a document, "Экспорт в CSV" writes the rows
+// shown for a spreadsheet.
+class CJournalWindow : public QWidget {
+    Q_OBJECT
+public:
+    CJournalWindow(CJournal& journal, QWidget* pParent = nullptr);
+
+    CJournalModel* model() const { return pModel; }
+    // Reads the rows again: a save registered one.
+    void refresh();
+    // UTF-8 with a byte order mark, ";" between the fields, as spreadsheets
+    // in Russian locales read them.
+    bool exportCsv(const QString& sPath);
+
+signals:
+    void openRequested(const QString& sPath);
+
+private slots:
+    void slot_filterChanged();
+    void slot_btn_export_clicked();
+
+private:
+    CJournalModel* pModel;
+    QLineEdit* edt_filter;
+    CDateEditHeir* dedt_from;
+    CDateEditHeir* dedt_to;
+    QTableView* tab_journal;
+    QLabel* lbl_state;
+};

@@ -1,0 +1,244 @@
+// The protocol journal, on SQLite and on a PostgreSQL server of the test's
+// own. Guards: a save registers its row and a second save does not add one;
+// a number another file holds is asked about, No writing nothing and Yes
+// moving the row while keeping when it was first registered; two
+// workstations racing for one number cannot both get it; a server out of
+// reach loses no row; the next number follows the laboratory's pattern; the
+// window filters, opens, says when a file is gone and exports the bytes a
+// spreadsheet reads.
+#include "composer/fusionwidget.h"
+#include "composer/journal.h"
+#include "composer/journalwindow.h"
+#include "support/bytes.h"
+#include "support/formaccess.h"
+#include "support/postgresserver.h"
+#include "support/scripteddialogs.h"
+#include "support/typing.h"
+
+#include <QSqlQuery>
+#include <QtTest>
+#include <QtWidgets>
+
+#include <atomic>
+
+namespace {
+const QString g_sJournalFile = QStringLiteral("journal.sqlite");
+
+void typeNumber(CFusionWidget& form, const QString& sNumber) {
+    QLineEdit* pEdit = valueEdit(form.sections()[eNumber]);
+    pEdit->selectAll();
+    typeText(pEdit, sNumber);
+}
+
+// The journal's rows as "number path", by number.
+QStringList rows(CJournal& journal) {
+    QSqlQuery query(journal.database());
+    query.exec(QStringLiteral("SELECT number, path FROM protocols ORDER BY number"));
+    QStringList lst;
+    while (query.next())
+        lst << query.value(0).toString() + QLatin1Char(' ') + query.value(1).toString();
+    return lst;
+}
+
+SJournalEntry entry(const QString& sNumber, const QString& sPath, const QString& sCustomer = {},
+                    const QDateTime& dtSaved = QDateTime::currentDateTime()) {
+    SJournalEntry e;
+    e.sNumber = sNumber;
+    e.dtDate = QDate(2026, 3, 5);
+    e.sCustomer = sCustomer;
+    e.sObject = QStringLiteral("Резервуар");
+    e.sMethods = QStringLiteral("ультразвуковой");
+    e.sPath = sPath;
+    e.dtSaved = dtSaved;
+    e.sUser = QStringLiteral("lab");
+    e.sHost = QStringLiteral("ws1");
+    return e;
+}
+} // namespace
+
+class TestJournal : public QObject {
+    Q_OBJECT
+    CPostgresServer server;
+
+    // The journal the next form opens: this computer's, or the server.
+    SJournalPlace use(bool bServer) {
+        const SJournalPlace place = bServer ? server.place() : SJournalPlace();
+        place.store();
+        return place;
+    }
+
+    void engines() {
+        QTest::addColumn<bool>("bServer");
+        QTest::newRow("SQLite") << false;
+        QTest::newRow("PostgreSQL") << true;
+    }
+
+private slots:
+    void initTestCase() {
+        const QString sProblem = server.start();
+        QVERIFY2(sProblem.isEmpty(), qPrintable(sProblem));
+    }
+
+    void init() {
+        CJournal journal(QString(), server.place());
+        QSqlQuery(journal.database()).exec(QStringLiteral("DELETE FROM protocols"));
+    }
+
+    void cleanup() { SJournalPlace().store(); } // the other tests keep a journal of their own
+
+    void savesRegisterOneRowPerFile_data() { engines(); }
+    void savesRegisterOneRowPerFile() {
+        QFETCH(bool, bServer);
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CJournal journal(dir.filePath(g_sJournalFile), use(bServer));
+        CFusionWidget form(dir.path());
+        const QString a = dir.filePath("a.rpt"), b = dir.filePath("b.rpt"),
+                      c = dir.filePath("c.rpt");
+        typeNumber(form, "118/26");
+        QVERIFY(form.writeProtocol(a));
+        QVERIFY(form.writeProtocol(a));
+        QCOMPARE(rows(journal), QStringList({"118/26 " + a}));
+
+        // the number is a's: No writes nothing
+        dialogs.lstAnswers << QMessageBox::No;
+        QVERIFY(!form.writeProtocol(b));
+        QVERIFY(!QFile::exists(b));
+        QCOMPARE(dialogs.texts().last(),
+                 "Протокол №118/26 уже зарегистрирован: " + a + ". Сохранить с этим номером?");
+
+        typeNumber(form, "119/26");
+        QVERIFY(form.writeProtocol(b));
+        QCOMPARE(rows(journal), QStringList({"118/26 " + a, "119/26 " + b}));
+        QVERIFY(form.newProtocol());
+        QCOMPARE(valueEdit(form.sections()[eNumber])->text(), QStringLiteral("120/26"));
+
+        // reissued under its number: the row follows the new file, registered as before
+        QSqlQuery(journal.database())
+            .exec("UPDATE protocols SET first_saved = '2026-01-02 03:04:05' WHERE number = "
+                  "'118/26'");
+        typeNumber(form, "118/26");
+        dialogs.lstAnswers << QMessageBox::Yes;
+        QVERIFY(form.writeProtocol(c));
+        QCOMPARE(rows(journal), QStringList({"118/26 " + c, "119/26 " + b}));
+        QSqlQuery first(journal.database());
+        first.exec("SELECT first_saved FROM protocols WHERE number = '118/26'");
+        QVERIFY(first.next());
+        QCOMPARE(first.value(0).toString(), QStringLiteral("2026-01-02 03:04:05"));
+    }
+
+    void racingWorkstationsOneWins_data() { engines(); }
+    void racingWorkstationsOneWins() {
+        QFETCH(bool, bServer);
+        QTemporaryDir dir;
+        const SJournalPlace place = bServer ? server.place() : SJournalPlace();
+        std::atomic<int> iReady{0};
+        CJournal::EResult results[2];
+        QList<QThread*> lstThreads;
+        for (int i = 0; i < 2; ++i) {
+            lstThreads << QThread::create([&, i] {
+                CJournal journal(dir.filePath(g_sJournalFile), place);
+                journal.database();
+                for (++iReady; iReady < 2;) {
+                } // both connected, both go
+                results[i] =
+                    journal.registerProtocol(entry("7/26", QString("/ws%1.rpt").arg(i)), false);
+            });
+            lstThreads.last()->start();
+        }
+        for (QThread* pThread : lstThreads) {
+            QVERIFY(pThread->wait(20000));
+            delete pThread;
+        }
+        const QSet<CJournal::EResult> setResults = {results[0], results[1]};
+        QCOMPARE(setResults, QSet({CJournal::EResult::Registered, CJournal::EResult::Duplicate}));
+        CJournal journal(dir.filePath(g_sJournalFile), place);
+        QCOMPARE(rows(journal).size(), 1);
+    }
+
+    void serverOutOfReachQueuesTheRow() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        use(true);
+        CFusionWidget form(dir.path());
+        typeNumber(form, "200/26");
+        QVERIFY(server.stop());
+        QVERIFY(form.writeProtocol(dir.filePath("a.rpt")));
+        QVERIFY(dialogs.lstMessages.isEmpty());
+        auto pStatus = child<QLabel>(&form, "lbl_status");
+        QCOMPARE(pStatus->text(),
+                 QStringLiteral("Журнал недоступен: запись будет добавлена позже"));
+
+        QCOMPARE(server.start(), QString());
+        form.slot_flushJournal();
+        QTRY_COMPARE(pStatus->text(), QString());
+        CJournal journal(QString(), server.place());
+        QCOMPARE(rows(journal), QStringList({"200/26 " + dir.filePath("a.rpt")}));
+    }
+
+    void nextNumberFollowsThePattern_data() {
+        QTest::addColumn<QString>("sLatest");
+        QTest::addColumn<QString>("sNext");
+        QTest::newRow("year after") << "118/26"
+                                    << "119/26";
+        QTest::newRow("leading zeros") << "УЗК-0099"
+                                       << "УЗК-0100";
+        QTest::newRow("year before") << "2026-118"
+                                     << "2026-119";
+        QTest::newRow("plain") << "9"
+                               << "10";
+        QTest::newRow("no digits") << "б/н"
+                                   << "";
+    }
+    void nextNumberFollowsThePattern() {
+        QFETCH(QString, sLatest);
+        QFETCH(QString, sNext);
+        QCOMPARE(CJournal::nextInPattern(sLatest, 2026), sNext);
+    }
+
+    void windowFiltersOpensAndExports() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        use(false);
+        CFusionWidget form(dir.path());
+        const QString sKept = dir.filePath("kept.rpt");
+        QVERIFY(form.writeProtocol(sKept));
+        CJournal& journal = *form.journal();
+        const QDateTime dtSaved(QDate(2026, 3, 6), QTime(9, 30));
+        journal.registerProtocol(entry("1/26", sKept, "ООО \"Ромашка\"; филиал", dtSaved), true);
+        journal.registerProtocol(entry("2/26", "/нет/такого.rpt", "АО Лютик", dtSaved.addDays(1)),
+                                 false);
+
+        click(child<QToolButton>(&form, "btn_journal"));
+        auto pWindow = form.findChild<CJournalWindow*>();
+        QVERIFY(pWindow && pWindow->isVisible());
+        auto pTable = child<QTableView>(pWindow, "tab_journal");
+        QCOMPARE(pTable->model()->rowCount(), 2);
+        const QString sCsvPath = dir.filePath("journal.csv");
+        dialogs.lstFileNames << sCsvPath;
+        click(child<QPushButton>(pWindow, "btn_export"));
+        const QString sExpected =
+            "\uFEFFНомер;Дата;Заказчик;Объект;Методы;Документ;Сохранен;Пользователь;Компьютер\r\n"
+            "2/26;05.03.2026;АО Лютик;Резервуар;ультразвуковой;/нет/такого.rpt;07.03.2026 "
+            "09:30;lab;ws1\r\n"
+            "1/26;05.03.2026;\"ООО \"\"Ромашка\"\"; филиал\";Резервуар;ультразвуковой;" +
+            sKept + ";06.03.2026 09:30;lab;ws1\r\n";
+        QCOMPARE(QString::fromUtf8(fileBytes(sCsvPath)), sExpected);
+
+        auto doubleClickRow = [pTable](int iRow) {
+            const QRect rect = pTable->visualRect(pTable->model()->index(iRow, 0));
+            QTest::mouseClick(pTable->viewport(), Qt::LeftButton, {}, rect.center());
+            QTest::mouseDClick(pTable->viewport(), Qt::LeftButton, {}, rect.center());
+        };
+        doubleClickRow(0);
+        QCOMPARE(dialogs.texts(), QStringList("Файл «/нет/такого.rpt» не найден."));
+        typeText(child<QLineEdit>(pWindow, "edt_filter"), "ромашка");
+        QCOMPARE(pTable->model()->rowCount(), 1);
+        form.newProtocol();
+        doubleClickRow(0);
+        QCOMPARE(form.currentFile(), sKept);
+    }
+};
+
+QTEST_MAIN(TestJournal)
+#include "tst_journal.moc"
