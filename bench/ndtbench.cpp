@@ -5,12 +5,15 @@
 //   ndt-bench            the large protocol: 9 methods whose results tables
 //                        hold 200 rows x 5 columns, 3 specialists each, 50
 //                        user items, 26 instruments, 100 specialists known
-//                        and a journal of 100,000 protocols
+//                        and a journal of 100,000 protocols, and a written
+//                        conclusion of 2,000 words checked for spelling
 //   ndt-bench --small    a small protocol, run once; never fails
+#include "app/vekconclusion.h"
 #include "composer/fusionwidget.h"
 #include "composer/journal.h"
 #include "composer/journalwindow.h"
 #include "composer/protocolprinter.h"
+#include "items/spellchecker.h"
 #include "refdata/measuringtool.h"
 #include "refdata/referencefiles.h"
 #include "refdata/widgetspecial.h"
@@ -23,11 +26,13 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QToolButton>
 #include <algorithm>
 #include <cstdio>
@@ -110,6 +115,22 @@ void fillJournal(CJournal& journal, int iRows) {
     db.commit();
 }
 
+// One paragraph of a conclusion, words as such texts hold them, a few misspelt.
+QString conclusionOfWords(int iWords) {
+    const QStringList lstWords =
+        QStringLiteral(
+            "при ультразвуковом контроле сварного соединения обнаружен непровар корня шва "
+            "длиной 12 мм на глубине 4 мм, несплавление по кромке, поры и шлаковые включения "
+            "в допустимых пределах; оценка качества по ГОСТ Р 55724 ограниченно годен дефектт "
+            "трещин не выявлено, рекомендовано устранить дефектные участки и провести повторный "
+            "контроль после ремонта согласно технологической карте")
+            .split(' ');
+    QStringList lst;
+    for (int i = 0; i < iWords; ++i)
+        lst << lstWords[i % lstWords.size()];
+    return lst.join(' ');
+}
+
 double peakMegabytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -136,8 +157,12 @@ int main(int argc, char* argv[]) {
     // building: the form with the known lists, then filled as above
     lstLines.append(
         {"build form", timeStep(size.iRuns, [&] { CFusionWidget form(dir.path()); }), g_dFile});
-    CFusionWidget form(dir.path());
-    form.resize(1200, form.height());
+    // the form in the program's window, as the user has it: painting a
+    // window as high as the whole form would cost more than the form
+    CVEKConclusion window(nullptr, dir.path());
+    window.resize(1280, 900);
+    window.show();
+    CFusionWidget& form = *window.composer();
     fillProtocol(form, size.protocol);
     form.takeSnapshot();
 
@@ -176,6 +201,7 @@ int main(int argc, char* argv[]) {
                               }),
                      g_dFile});
     CFusionWidget reader(dir.path());
+    reader.hide(); // a form of its own, never shown
     lstLines.append({"read the document",
                      timeStep(size.iRuns,
                               [&] {
@@ -213,6 +239,28 @@ int main(int argc, char* argv[]) {
                      timeStep(3, [&] { pPages->paginate(&printer); }), g_dPrint});
     lstLines.append(
         {"  print: paint the pages", timeStep(3, [&] { pPages->paint(&printer); }), g_dPrint});
+
+    // typing into a long written conclusion, every word checked for spelling
+    auto pText =
+        form.conclusions().first()->findChild<QTextEdit*>(QStringLiteral("tedt_description"));
+    pText->setPlainText(conclusionOfWords(2000));
+    for (QElapsedTimer wait;
+         !wait.isValid() || (!CSpellChecker::shared().isReady() &&
+                             CSpellChecker::shared().hasDictionary() && !wait.hasExpired(10000));) {
+        if (!wait.isValid())
+            wait.start();
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    QCoreApplication::processEvents(); // the text looked at once the dictionary is there
+    pText->moveCursor(QTextCursor::End);
+    lstLines.append({"keystroke in a 2,000-word text",
+                     timeStep(size.iRuns * 3,
+                              [&] {
+                                  QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier,
+                                                QStringLiteral("а"));
+                                  QCoreApplication::sendEvent(pText, &key);
+                              }),
+                     g_dInteractive});
 
     // the journal of many years: opened, then a filter typed key by key
     CJournal journal(dir.filePath(QStringLiteral("journal.sqlite")), SJournalPlace());

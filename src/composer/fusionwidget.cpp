@@ -13,6 +13,7 @@
 #include "items/editableset.h"
 #include "items/extdatset.h"
 #include "items/methodsset.h"
+#include "items/spellchecker.h"
 #include "items/stdcomboitem.h"
 #include "items/stddateitem.h"
 #include "items/stditem.h"
@@ -60,6 +61,9 @@ CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent, const QSt
         return;
     }
     loadLastHeader();
+    if (!CSpellChecker::shared().hasDictionary())
+        showStatus(QStringLiteral("Проверка орфографии отключена: нет русского словаря "
+                                  "(пакет hunspell-ru)"));
     slot_innerWidgetHeightChanged();
     pPrinter = new QPrinter(QPrinter::ScreenResolution);
     pPrinter->setPageOrientation(QPageLayout::Landscape);

@@ -7,6 +7,7 @@
 #include "composer/reportheader.h"
 #include "composer/settingsdialog.h"
 #include "items/editableset.h"
+#include "items/spellchecker.h"
 #include "items/stdcomboitem.h"
 #include "refdata/measuringtool.h"
 #include "refdata/referencefiles.h"
@@ -20,6 +21,9 @@
 void CFusionWidget::openReferenceStore(const QString& sDir) {
     delete pStore;
     pStore = new CReferenceStore(sDir, sAppDir, this);
+    // the words the laboratory added to the spelling dictionary live with its lists
+    CSpellChecker::shared().setUserDictionary(
+        QDir(sDir).filePath(QStringLiteral("dictionary.txt")));
     if (!pRefreshTimer) {
         // a replace comes as several changes: the lists follow once
         pRefreshTimer = new QTimer(this);

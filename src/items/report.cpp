@@ -2,6 +2,8 @@
 
 #include "items/fontfit.h"
 #include "items/reportitemwidget.h"
+#include "items/spellchecker.h"
+#include "items/spellhighlighter.h"
 
 #include <QCheckBox>
 #include <QDataStream>
@@ -38,6 +40,7 @@ CReport::CReport(QWidget* pParent, const QString& sMethod, int iNum) : QWidget(p
     tedt_description->setAcceptRichText(false);
     // Tab goes on to the next field, as everywhere else in the form
     tedt_description->setTabChangesFocus(true);
+    new CSpellHighlighter(tedt_description, CSpellChecker::shared());
     setPointSize(tedt_description, 12);
 
     lbl_num = createNumberLabel(this);

@@ -1,0 +1,168 @@
+#include "items/spellchecker.h"
+
+#include "base/savefile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QThread>
+
+#include <hunspell.hxx>
+
+namespace {
+const QString g_sTermsFile = QStringLiteral(":/vek_conclusion/dictionary/ndt_terms.txt");
+
+std::string toDictionary(const QString& s) {
+    return s.toStdString(); // the Russian dictionary is in UTF-8
+}
+
+QString fromDictionary(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// The laboratory's terms, each with the forms of its model word.
+void addTerms(Hunspell& hunspell) {
+    QFile file(g_sTermsFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QStringList lstLines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (const QString& sLine : lstLines) {
+        const QStringList lst = sLine.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (lst.isEmpty() || lst.first().startsWith(QLatin1Char('#')))
+            continue;
+        if (lst.size() > 1)
+            hunspell.add_with_affix(toDictionary(lst[0]), toDictionary(lst[1]));
+        else
+            hunspell.add(toDictionary(lst[0]));
+    }
+}
+
+QStringList readWords(const QString& sPath) {
+    QFile file(sPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lst;
+    for (const QString& sLine : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        if (!sLine.trimmed().isEmpty())
+            lst << sLine.trimmed();
+    }
+    return lst;
+}
+} // namespace
+
+CSpellChecker::CSpellChecker(const QString& sDictionaryDir, QObject* pParent) : QObject(pParent) {
+    const QString sAff = QDir(sDictionaryDir).filePath(QStringLiteral("ru_RU.aff"));
+    const QString sDic = QDir(sDictionaryDir).filePath(QStringLiteral("ru_RU.dic"));
+    bHasDictionary = QFile::exists(sAff) && QFile::exists(sDic);
+    if (!bHasDictionary)
+        return;
+    pLoader = QThread::create([this, sAff, sDic] {
+        pLoaded = std::make_unique<Hunspell>(QFile::encodeName(sAff).constData(),
+                                             QFile::encodeName(sDic).constData());
+        addTerms(*pLoaded);
+    });
+    connect(pLoader, &QThread::finished, this, &CSpellChecker::adopt);
+    pLoader->start();
+}
+
+CSpellChecker::~CSpellChecker() {
+    if (pLoader) {
+        pLoader->wait();
+        delete pLoader;
+    }
+}
+
+CSpellChecker& CSpellChecker::shared() {
+    static QPointer<CSpellChecker> pShared;
+    if (!pShared)
+        pShared = new CSpellChecker(sSystemDictionaryDir, QCoreApplication::instance());
+    return *pShared;
+}
+
+void CSpellChecker::adopt() {
+    pLoader->deleteLater();
+    pLoader = nullptr;
+    pHunspell = std::move(pLoaded);
+    for (const QString& sWord : std::as_const(lstUserWords))
+        teach(sWord);
+    hashKnown.clear();
+    emit dictionaryChanged();
+}
+
+void CSpellChecker::teach(const QString& sWord) {
+    if (pHunspell)
+        pHunspell->add(toDictionary(sWord));
+}
+
+void CSpellChecker::setUserDictionary(const QString& sPath) {
+    sUserDictionary = sPath;
+    lstUserWords = readWords(sPath);
+    for (const QString& sWord : std::as_const(lstUserWords))
+        teach(sWord);
+    hashKnown.clear();
+    if (pHunspell)
+        emit dictionaryChanged();
+}
+
+bool CSpellChecker::isChecked(const QString& sWord) {
+    static const QRegularExpression reUnchecked(QStringLiteral("[0-9A-Za-z]"));
+    if (sWord.contains(reUnchecked))
+        return false; // "СС-3", "17Г1С", "UT"
+    // "ВИК", "УЗК": an abbreviation, unless it is one capital letter
+    return sWord.size() < 2 || sWord != sWord.toUpper();
+}
+
+bool CSpellChecker::spell(const QString& sWord) {
+    if (pHunspell->spell(toDictionary(sWord)))
+        return true;
+    // "сварочно-монтажный": a compound is right when each part is
+    const QStringList lstParts = sWord.split(QLatin1Char('-'), Qt::SkipEmptyParts);
+    if (lstParts.size() < 2)
+        return false;
+    for (const QString& sPart : lstParts) {
+        if (!pHunspell->spell(toDictionary(sPart)))
+            return false;
+    }
+    return true;
+}
+
+bool CSpellChecker::isCorrect(const QString& sWord) {
+    if (!pHunspell || !isChecked(sWord))
+        return true;
+    auto it = hashKnown.constFind(sWord);
+    if (it == hashKnown.constEnd())
+        it = hashKnown.insert(sWord, spell(sWord));
+    return it.value();
+}
+
+QStringList CSpellChecker::suggestions(const QString& sWord) {
+    QStringList lst;
+    if (!pHunspell)
+        return lst;
+    for (const std::string& s : pHunspell->suggest(toDictionary(sWord))) {
+        if (lst.size() == iMaxSuggestions)
+            break;
+        lst << fromDictionary(s);
+    }
+    return lst;
+}
+
+bool CSpellChecker::addWord(const QString& sWord) {
+    teach(sWord);
+    hashKnown.remove(sWord);
+    emit dictionaryChanged();
+    // another workstation may have added words to a shared file meanwhile
+    QStringList lstWords = readWords(sUserDictionary);
+    if (!lstWords.contains(sWord))
+        lstWords << sWord;
+    lstUserWords = lstWords;
+    if (sUserDictionary.isEmpty())
+        return false;
+    QSaveFile file(sUserDictionary);
+    const QByteArray bytes = (lstWords.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
+           commitSaveFile(file);
+}
