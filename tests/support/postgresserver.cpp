@@ -23,7 +23,10 @@ QString serverBinDir() {
 }
 } // namespace
 
-CPostgresServer::CPostgresServer() : sBinDir(serverBinDir()) {}
+// In /tmp whatever TMPDIR says: the server's user must reach it, and the
+// socket's path must stay short.
+CPostgresServer::CPostgresServer()
+    : dir(QStringLiteral("/tmp/ndt-postgres-XXXXXX")), sBinDir(serverBinDir()) {}
 
 CPostgresServer::~CPostgresServer() {
     stop();
