@@ -267,14 +267,14 @@ private slots:
     void recordsAgainstHandWrittenBytes() {
         const QByteArray baAbsurd = CBytes().i32(9).str("B").u32(0x7fffffff).data;
         CStdItem item(nullptr, 258, QStringLiteral("Аб"), QStringLiteral("x"), false, 1);
-        QCOMPARE(recordOf(item), CBytes().i32(258).str("Аб").str("x").data);
+        QCOMPARE(bytesOf(item), CBytes().i32(258).str("Аб").str("x").data);
         QVERIFY(readFrom(item, CBytes().i32(9).str("A").nullStr().data) && item.number() == 9);
         QVERIFY(!readFrom(item, CBytes().i32(5).u32(8).data) && item.number() == 9);
 
         // list-choice item: number, caption, value, choices; a stored value joins the choices
         CStdComboItem comboItem(nullptr, 2, QStringLiteral("Аб"), {"x", "yz"});
         comboItem.setValue("x");
-        QCOMPARE(recordOf(comboItem), CBytes().i32(2).str("Аб").str("x").strList({"x", "yz"}).data);
+        QCOMPARE(bytesOf(comboItem), CBytes().i32(2).str("Аб").str("x").strList({"x", "yz"}).data);
         QVERIFY(readFrom(comboItem, CBytes().i32(7).str("A").str("b").strList({"c"}).data));
         QCOMPARE(comboItem.choices() << comboItem.name() << comboItem.value(),
                  QStringList({"x", "yz", "c", "b", "A", "b"}));
@@ -283,7 +283,7 @@ private slots:
         // editable set: number, caption, texts, choices
         CEditableSet editable(nullptr, 8, QStringLiteral("К"), {"a", "b"});
         editable.setSelectedTexts({"b", ""});
-        QCOMPARE(recordOf(editable), CBytes().i32(8).str("К").strList({"b", ""}).strList({"a", "b"}).data);
+        QCOMPARE(bytesOf(editable), CBytes().i32(8).str("К").strList({"b", ""}).strList({"a", "b"}).data);
         QVERIFY(readFrom(editable, CBytes().i32(13).str("A").strList({"y"}).strList({"a", "y"}).data));
         QCOMPARE(editable.choices() + editable.currentTexts(), QStringList({"a", "b", "y", "y"}));
         QVERIFY(!readFrom(editable, baAbsurd) && editable.number() == 13);
@@ -292,7 +292,7 @@ private slots:
         CMethodsSet methods(nullptr, 0, QStringLiteral("М"), {"a", "b", "c"});
         methods.slot_addItemWidget();
         combo(methods, 0)->setCurrentIndex(2);
-        QCOMPARE(recordOf(methods), CBytes().i32(0).str("М").strList({"c", "b"}).data);
+        QCOMPARE(bytesOf(methods), CBytes().i32(0).str("М").strList({"c", "b"}).data);
         QStringList& log = logOf(methods);
         QVERIFY(readFrom(methods, CBytes().i32(0).str("М").strList({"b", "xyz", "a"}).data));
         QCOMPARE(log.filter(QRegularExpression("^\\d|sel")), QStringList({"3", "selected"}));
@@ -303,17 +303,17 @@ private slots:
         CExtDatSet dates(nullptr, 1, QStringLiteral("Д"));
         dates.setDates({QDate(2012, 1, 1), QDate(2011, 12, 31), g_dtDefault});
         const CBytes dateList = CBytes().u32(3).date(QDate(2012, 1, 1)).date(g_dtDefault).date(g_dtDefault);
-        QCOMPARE(recordOf(dates), CBytes().i32(1).str("Д").raw(dateList.data).data);
+        QCOMPARE(bytesOf(dates), CBytes().i32(1).str("Д").raw(dateList.data).data);
         QCOMPARE(dates.toHtml(0), "<p>1. Д 01.01.2012. __.__.____. __.__.____.</p>\n");
         QVERIFY(readFrom(dates, CBytes().i32(6).str("A").u32(2).date(QDate(2012, 1, 1)).u32(0).data));
-        QCOMPARE(recordOf(dates), CBytes().i32(6).str("A").u32(2).date(QDate(2012, 1, 1)).date(g_dtDefault).data);
+        QCOMPARE(bytesOf(dates), CBytes().i32(6).str("A").u32(2).date(QDate(2012, 1, 1)).date(g_dtDefault).data);
         QVERIFY(!readFrom(dates, CBytes().i32(9).str("B").u32(0x10000000).data) && dates.number() == 6);
 
         // header: name, address (never set: null), telephone, certificate, issuer
         CReportHeader header;
         const QByteArray baHeader = CBytes().str("Л").nullStr().str("1").str("").str("ab").data;
         QVERIFY(readFrom(header, baHeader));
-        QCOMPARE(recordOf(header), baHeader);
+        QCOMPARE(bytesOf(header), baHeader);
         QVERIFY(!readFrom(header, CBytes().str("B").str("B").u32(8).data) && header.labName() == "Л");
         // clang-format on
     }

@@ -227,7 +227,7 @@ private slots:
                      row({"№", "Т1", "A&amp;B"}) + row({"1", "a", "&lt; 0,5 мм"}) +
                      row({"2", "", "f"}) + "</TABLE>\n");
         delete grid(&table)->takeItem(1, 0); // a cell without item is written as empty text
-        QCOMPARE(recordOf(table), baRecord);
+        QCOMPARE(bytesOf(table), baRecord);
         // one cell for two rows, an absurd count, a cut string: nothing changes
         // clang-format off
         for (const CBytes& bad : {CBytes().i32(2).i32(1).strList({"T"}).strList({"a"}),
@@ -235,7 +235,7 @@ private slots:
                                   CBytes().i32(1).i32(1).strList({"T"}).u32(1).u32(6).raw({"\0a", 2})}) {
             // clang-format on
             QVERIFY(!readFrom(table, bad.data));
-            QCOMPARE(recordOf(table), baRecord);
+            QCOMPARE(bytesOf(table), baRecord);
         }
     }
 
@@ -258,7 +258,7 @@ private slots:
                                     .strList({"K1"}).strList(QStringList(40, "1")).data;
         // clang-format on
         QVERIFY(readFrom(block, baIn));
-        QCOMPARE(recordOf(block), baIn);
+        QCOMPARE(bytesOf(block), baIn);
         QCOMPARE(heights.last().at(0).toInt(), 530); // the table's 490 + 40
         QCOMPARE(block.height(), 530);
         QVERIFY(block.toHtml(2).startsWith("<p>2. Результаты визуального контроля.</p>\n<TAB"));
@@ -272,7 +272,7 @@ private slots:
                                      .strList({"K"})
                                      .strList({"1"})
                                      .data));
-        QCOMPARE(recordOf(block), baIn);
+        QCOMPARE(bytesOf(block), baIn);
     }
 
     void conclusionLayoutAndNumbers() {
@@ -332,14 +332,14 @@ private slots:
         QVERIFY(readConclusion(c, b.data));
         QVERIFY(c.panels().size() == 3 && c.panels()[1]->role() == eBoss);
         QCOMPARE(c.specialistNumber(), 12);
-        QCOMPARE(recordOf(c), b.data);
+        QCOMPARE(bytesOf(c), b.data);
         // a panel count below 1, or a role outside the four, is not applied
         CBytes noPanel, badRole;
         tableAndReport(noPanel.i32(0), 30, true).i32(0);
         panelRecord(tableAndReport(badRole.i32(0), 30, true).i32(1), 32, 9);
         for (const CBytes& bad : {noPanel, badRole}) {
             QVERIFY(!readConclusion(c, bad.data));
-            QCOMPARE(recordOf(c), b.data);
+            QCOMPARE(bytesOf(c), b.data);
         }
     }
 };

@@ -10,3 +10,14 @@ bool commitSaveFile(QSaveFile& file) {
     }
     return file.commit();
 }
+
+bool saveFileBytes(const QString& sPath, const QByteArray& bytes) {
+    QSaveFile file(sPath);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return commitSaveFile(file);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDataStream>
 #include <QIODevice>
 #include <QList>
@@ -39,4 +40,23 @@ template <typename T> bool readList(QDataStream& in, QList<T>& lst, quint64 iMin
 
 inline bool readStringList(QDataStream& in, QStringList& lst) {
     return readList(in, lst, 4);
+}
+
+// The bytes operator<< writes of a value in the layout of the documents and
+// reference files (Qt 4.6).
+template <typename T> QByteArray bytesOf(const T& value) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_4_6);
+    out << value;
+    return bytes;
+}
+
+// A value read back from bytesOf's bytes.
+template <typename T> T valueOf(const QByteArray& bytes) {
+    T value;
+    QDataStream in(bytes);
+    in.setVersion(QDataStream::Qt_4_6);
+    in >> value;
+    return value;
 }

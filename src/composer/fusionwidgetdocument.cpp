@@ -430,12 +430,7 @@ bool CFusionWidget::startsWithSoundRecord(const QByteArray& data) {
 
 void CFusionWidget::resetToNewProtocol() {
     // the laboratory stays; every other section reads a new protocol's record
-    QByteArray header;
-    {
-        QDataStream out(&header, QIODevice::WriteOnly);
-        out.setVersion(QDataStream::Qt_4_6);
-        out << *pHeader;
-    }
+    const QByteArray header = bytesOf(*pHeader);
     QDataStream in(blankDocument());
     readDocument(in);
     QDataStream headerIn(header);

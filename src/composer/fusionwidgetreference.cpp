@@ -3,6 +3,7 @@
 #include "composer/fusionwidget.h"
 
 #include "base/settings.h"
+#include "base/streamutil.h"
 #include "base/userdialogs.h"
 #include "composer/reportheader.h"
 #include "composer/settingsdialog.h"
@@ -43,21 +44,12 @@ void CFusionWidget::setReferenceDir(const QString& sDir) {
     openReferenceStore(sDir.isEmpty() ? sDataDir : sDir);
     // the folder's lists, with this program's entries joining them
     CReferenceStore::SLists lists = pStore->load();
-    CReferenceStore::SLists added = mine;
-    fromRefList(
-        mergeReferences(toRefList(lists.lstTechnicians), {}, toRefList(mine.lstTechnicians)),
-        added.lstTechnicians);
-    fromRefList(mergeReferences(toRefList(lists.lstTools), {}, toRefList(mine.lstTools)),
-                added.lstTools);
-    fromRefList(
-        mergeReferences(toRefList(lists.lstOrganizations), {}, toRefList(mine.lstOrganizations)),
-        added.lstOrganizations);
-    fromRefList(mergeReferences(toRefList(lists.lstStandards), {}, toRefList(mine.lstStandards)),
-                added.lstStandards);
-    fromRefList(
-        mergeReferences(toRefList(lists.lstAssessments), {}, toRefList(mine.lstAssessments)),
-        added.lstAssessments);
-    takeLists(added);
+    lists.lstTechnicians = joinReferences(lists.lstTechnicians, mine.lstTechnicians);
+    lists.lstTools = joinReferences(lists.lstTools, mine.lstTools);
+    lists.lstOrganizations = joinReferences(lists.lstOrganizations, mine.lstOrganizations);
+    lists.lstStandards = joinReferences(lists.lstStandards, mine.lstStandards);
+    lists.lstAssessments = joinReferences(lists.lstAssessments, mine.lstAssessments);
+    takeLists(lists);
     offerLists();
 }
 
@@ -135,11 +127,8 @@ bool CFusionWidget::saveReferenceFiles() {
                 << writeProblem(pStore->writeTools(lists.lstTools), CReferenceFiles::sToolsFile)
                 << writeProblem(pStore->writeOptional(lists), CReferenceFiles::sOptionalFile);
     // the laboratory issues its next protocol under the same header
-    QByteArray header;
-    QDataStream out(&header, QIODevice::WriteOnly);
-    out.setVersion(QDataStream::Qt_4_6);
-    out << *pHeader;
-    lstProblems << writeProblem(pStore->writeHeader(header), CReferenceFiles::sHeaderFile);
+    lstProblems << writeProblem(pStore->writeHeader(bytesOf(*pHeader)),
+                                CReferenceFiles::sHeaderFile);
     takeLists(lists); // with what the other programs wrote
     offerLists();
     lstProblems.removeAll(QString());

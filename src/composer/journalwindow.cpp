@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QShortcut>
 #include <QSqlQuery>
 #include <QTableView>
@@ -215,8 +214,7 @@ bool CJournalWindow::exportCsv(const QString& sPath) {
             lstFields << csvField(s);
         csv += lstFields.join(QLatin1Char(';')).toUtf8() + "\r\n";
     }
-    QSaveFile file(sPath);
-    return file.open(QIODevice::WriteOnly) && file.write(csv) == csv.size() && commitSaveFile(file);
+    return saveFileBytes(sPath, csv);
 }
 
 void CJournalWindow::slot_btn_export_clicked() {

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QUuid>
 
 namespace {
@@ -35,14 +34,7 @@ CRecoveryFile::~CRecoveryFile() {
 bool CRecoveryFile::write(const QByteArray& document) {
     if (!bHeld)
         return false;
-    QSaveFile file(sPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(document) != document.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return commitSaveFile(file);
+    return saveFileBytes(sPath, document);
 }
 
 void CRecoveryFile::remove() {

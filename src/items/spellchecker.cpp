@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QPointer>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QThread>
 
 #include <hunspell.hxx>
@@ -161,8 +160,6 @@ bool CSpellChecker::addWord(const QString& sWord) {
     lstUserWords = lstWords;
     if (sUserDictionary.isEmpty())
         return false;
-    QSaveFile file(sUserDictionary);
-    const QByteArray bytes = (lstWords.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
-           commitSaveFile(file);
+    return saveFileBytes(sUserDictionary,
+                         (lstWords.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
 }

@@ -134,17 +134,10 @@ bool CReferenceFiles::loadOptional(const QString& sDir, QList<Organization>& lst
 }
 
 bool CReferenceFiles::saveWorkDir(const QString& sDir, const QString& sWorkDir) {
-    QSaveFile file(filePath(sDir, sWorkDirFile));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
     QTextCodec* pCodec = workDirCodec();
     QByteArray line = pCodec ? pCodec->fromUnicode(sWorkDir) : sWorkDir.toLocal8Bit();
     line.append('\n');
-    if (file.write(line) != line.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return commitSaveFile(file);
+    return saveFileBytes(filePath(sDir, sWorkDirFile), line);
 }
 
 bool CReferenceFiles::saveTechnicians(const QString& sDir,

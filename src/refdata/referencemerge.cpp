@@ -1,24 +1,8 @@
 #include "refdata/referencemerge.h"
 
-#include <QDataStream>
-#include <QIODevice>
+#include "base/streamutil.h"
 
 namespace {
-template <typename T> QByteArray bytesOf(const T& value) {
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    out.setVersion(QDataStream::Qt_4_6);
-    out << value;
-    return bytes;
-}
-
-template <typename T> T valueOf(const QByteArray& bytes) {
-    T value;
-    QDataStream in(bytes);
-    in.setVersion(QDataStream::Qt_4_6);
-    in >> value;
-    return value;
-}
 
 template <typename T, typename F>
 int indexOfName(const QList<T>& lst, const QString& sName, F name) {
@@ -102,26 +86,39 @@ CRefList mergeReferences(const CRefList& lstFile, const CRefList& lstBase,
     return lstResult;
 }
 
-CRefList toRefList(const QList<Specialist>& lst) {
+namespace {
+// Specialists and instruments: groups of records keyed by their number,
+// each kept as its bytes.
+template <typename TGroup, typename TEntry>
+CRefList keyedGroups(const QList<TGroup>& lst, QList<TEntry> TGroup::*pEntries) {
     CRefList lstRefs;
-    for (const Specialist& s : lst) {
-        SRefGroup group{s.sName, {}};
-        for (const Certificate& c : s.lstCertificates)
-            group.lstEntries.append({c.sNumber, bytesOf(c)});
+    for (const TGroup& g : lst) {
+        SRefGroup group{g.sName, {}};
+        for (const TEntry& e : g.*pEntries)
+            group.lstEntries.append({e.sNumber, bytesOf(e)});
         lstRefs.append(group);
     }
     return lstRefs;
 }
 
-CRefList toRefList(const QList<Tool>& lst) {
-    CRefList lstRefs;
-    for (const Tool& t : lst) {
-        SRefGroup group{t.sName, {}};
-        for (const Device& d : t.lstDevices)
-            group.lstEntries.append({d.sNumber, bytesOf(d)});
-        lstRefs.append(group);
+template <typename TGroup, typename TEntry>
+void fromKeyedGroups(const CRefList& lstRefs, QList<TGroup>& lst, QList<TEntry> TGroup::*pEntries) {
+    lst.clear();
+    for (const SRefGroup& group : lstRefs) {
+        TGroup g{group.sName, {}};
+        for (const SRefEntry& e : group.lstEntries)
+            (g.*pEntries).append(valueOf<TEntry>(e.data));
+        lst.append(g);
     }
-    return lstRefs;
+}
+} // namespace
+
+CRefList toRefList(const QList<Specialist>& lst) {
+    return keyedGroups(lst, &Specialist::lstCertificates);
+}
+
+CRefList toRefList(const QList<Tool>& lst) {
+    return keyedGroups(lst, &Tool::lstDevices);
 }
 
 CRefList toRefList(const QList<Organization>& lst) {
@@ -143,23 +140,11 @@ CRefList toRefList(const QStringList& lst) {
 }
 
 void fromRefList(const CRefList& lstRefs, QList<Specialist>& lst) {
-    lst.clear();
-    for (const SRefGroup& group : lstRefs) {
-        Specialist s{group.sName, {}};
-        for (const SRefEntry& e : group.lstEntries)
-            s.lstCertificates.append(valueOf<Certificate>(e.data));
-        lst.append(s);
-    }
+    fromKeyedGroups(lstRefs, lst, &Specialist::lstCertificates);
 }
 
 void fromRefList(const CRefList& lstRefs, QList<Tool>& lst) {
-    lst.clear();
-    for (const SRefGroup& group : lstRefs) {
-        Tool t{group.sName, {}};
-        for (const SRefEntry& e : group.lstEntries)
-            t.lstDevices.append(valueOf<Device>(e.data));
-        lst.append(t);
-    }
+    fromKeyedGroups(lstRefs, lst, &Tool::lstDevices);
 }
 
 void fromRefList(const CRefList& lstRefs, QList<Organization>& lst) {

@@ -44,3 +44,11 @@ void fromRefList(const CRefList& lstRefs, QList<Specialist>& lst);
 void fromRefList(const CRefList& lstRefs, QList<Tool>& lst);
 void fromRefList(const CRefList& lstRefs, QList<Organization>& lst);
 void fromRefList(const CRefList& lstRefs, QStringList& lst);
+
+// lstFolder with the groups and entries of lstMine it lacks added: the lists
+// of a folder taken in, with what this program knew joining them.
+template <typename T> T joinReferences(const T& lstFolder, const T& lstMine) {
+    T lst;
+    fromRefList(mergeReferences(toRefList(lstFolder), {}, toRefList(lstMine)), lst);
+    return lst;
+}

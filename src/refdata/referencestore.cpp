@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 
 #include <functional>
 
@@ -197,9 +196,7 @@ CReferenceStore::EWrite CReferenceStore::writeHeader(const QByteArray& header) {
     lock.setStaleLockTime(iStaleLockMs);
     if (!lock.tryLock(iLockWaitMs))
         return EWrite::Busy;
-    QSaveFile file(sPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(header) != header.size() ||
-        !commitSaveFile(file))
+    if (!saveFileBytes(sPath, header))
         return EWrite::Failed;
     baseHeader = header;
     return EWrite::Written;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/streamutil.h" // bytesOf: what operator<< writes
+
 #include <QByteArray>
 #include <QDataStream>
 #include <QDate>
@@ -34,15 +36,6 @@ QByteArray fileBytes(const QString& sPath);
 
 // A field of what pdfinfo (poppler-utils) tells of a PDF file: "Pages", "Title".
 QString pdfInfo(const QString& sPath, const QString& sField);
-
-// What operator<< writes of a value in the Qt 4.6 layout.
-template <typename T> QByteArray recordOf(const T& value) {
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    out.setVersion(QDataStream::Qt_4_6);
-    out << value;
-    return bytes;
-}
 
 // Reads bytes into a value with operator>>; true when the stream stayed sound.
 template <typename T> bool readFrom(T& value, const QByteArray& bytes) {
