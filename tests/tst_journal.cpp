@@ -232,6 +232,14 @@ private slots:
         };
         doubleClickRow(0);
         QCOMPARE(dialogs.texts(), QStringList("Файл «/нет/такого.rpt» не найден."));
+        // the range: protocols dated from the day typed on; none of these
+        auto pFrom = child<QDateEdit>(pWindow, "dedt_from");
+        QTest::mouseClick(pFrom->findChild<QLineEdit*>(), Qt::LeftButton);
+        QTest::keyClicks(pFrom, "06032026");
+        QCOMPARE(pTable->model()->rowCount(), 0);
+        QTest::keyClick(pFrom, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(pFrom, Qt::Key_Backspace);
+        QCOMPARE(pTable->model()->rowCount(), 2);
         typeText(child<QLineEdit>(pWindow, "edt_filter"), "ромашка");
         QCOMPARE(pTable->model()->rowCount(), 1);
         form.newProtocol();

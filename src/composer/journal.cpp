@@ -36,6 +36,30 @@ QVariant text(const QString& s) {
     return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s);
 }
 
+// The columns of an entry, in the order entryOf reads them.
+const QString g_sEntryColumns = QStringLiteral(
+    "number, protocol_date, customer, object, methods, path, saved, user_name, host");
+constexpr int g_iEntryColumns = 9;
+
+SJournalEntry entryOf(const QSqlQuery& query) {
+    return {query.value(0).toString(),
+            QDate::fromString(query.value(1).toString(), g_sDateFormat),
+            query.value(2).toString(),
+            query.value(3).toString(),
+            query.value(4).toString(),
+            query.value(5).toString(),
+            QDateTime::fromString(query.value(6).toString(), g_sTimeFormat),
+            query.value(7).toString(),
+            query.value(8).toString()};
+}
+
+// "%" and "_" typed in the filter are looked for as they are.
+QString likeLiteral(QString s) {
+    for (const char* pSpecial : {"\\", "%", "_"})
+        s.replace(QLatin1String(pSpecial), QLatin1String("\\") + QLatin1String(pSpecial));
+    return s;
+}
+
 QVariantList rowValues(const SJournalEntry& e) {
     // a protocol without a number is registered, and holds no number from others
     return {e.sNumber.isEmpty() ? QVariant() : QVariant(e.sNumber),
@@ -252,12 +276,11 @@ CJournal::EResult CJournal::registerIn(QSqlDatabase& db, const SJournalEntry& en
     } else if (idOfPath.isValid()) {
         bDone = run(query, sSet, rowValues(entry) << idOfPath);
     } else {
-        const QDateTime dtFirst = entry.dtFirstSaved.isValid() ? entry.dtFirstSaved : entry.dtSaved;
         bDone = run(query,
                     QStringLiteral("INSERT INTO protocols (number, year, protocol_date, customer, "
                                    "object, methods, path, search, saved, user_name, host, "
                                    "first_saved) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                    rowValues(entry) << dtFirst.toString(g_sTimeFormat));
+                    rowValues(entry) << entry.dtSaved.toString(g_sTimeFormat));
     }
     if (!bDone || !run(query, QStringLiteral("COMMIT")))
         return fail();
@@ -277,23 +300,13 @@ void CJournal::enqueue(const SJournalEntry& entry, bool bTakeOver) {
 int CJournal::flushQueue(QStringList* pRefused) {
     QSqlDatabase local = localDatabase();
     QSqlQuery queued(local);
-    if (!run(queued, QStringLiteral("SELECT id, number, protocol_date, customer, object, methods, "
-                                    "path, saved, user_name, host, take_over FROM journal_queue "
-                                    "ORDER BY id")))
+    if (!run(queued, QStringLiteral("SELECT %1, id, take_over FROM journal_queue ORDER BY id")
+                         .arg(g_sEntryColumns)))
         return 0;
     QList<std::pair<qint64, std::pair<SJournalEntry, bool>>> lstWaiting;
     while (queued.next()) {
-        SJournalEntry e{queued.value(1).toString(),
-                        QDate::fromString(queued.value(2).toString(), g_sDateFormat),
-                        queued.value(3).toString(),
-                        queued.value(4).toString(),
-                        queued.value(5).toString(),
-                        queued.value(6).toString(),
-                        QDateTime::fromString(queued.value(7).toString(), g_sTimeFormat),
-                        queued.value(8).toString(),
-                        queued.value(9).toString(),
-                        {}};
-        lstWaiting.append({queued.value(0).toLongLong(), {e, queued.value(10).toBool()}});
+        lstWaiting.append({queued.value(g_iEntryColumns).toLongLong(),
+                           {entryOf(queued), queued.value(g_iEntryColumns + 1).toBool()}});
     }
     if (lstWaiting.isEmpty())
         return 0;
@@ -352,6 +365,35 @@ QString CJournal::nextNumber(int iYear) {
          i < 1000 && !sNext.isEmpty() && !registeredElsewhere(sNext, iYear, {}).isEmpty(); ++i)
         sNext = nextInPattern(sNext, iYear);
     return sNext;
+}
+
+bool CJournal::readRows(const SJournalFilter& filter, int iOffset, int iLimit,
+                        QList<SJournalEntry>& lstOut) {
+    QSqlDatabase db = database();
+    if (!db.isValid())
+        return false;
+    QString sSql = QStringLiteral("SELECT %1 FROM protocols WHERE search LIKE ? ESCAPE '\\'")
+                       .arg(g_sEntryColumns);
+    QVariantList lstValues = {QLatin1Char('%') + likeLiteral(searchText(filter.sText)) +
+                              QLatin1Char('%')};
+    if (filter.dtFrom.isValid()) {
+        sSql += QStringLiteral(" AND protocol_date >= ?");
+        lstValues << filter.dtFrom.toString(g_sDateFormat);
+    }
+    if (filter.dtTo.isValid()) {
+        sSql += QStringLiteral(" AND protocol_date <= ?");
+        lstValues << filter.dtTo.toString(g_sDateFormat);
+    }
+    sSql += QStringLiteral(" ORDER BY saved DESC, id DESC");
+    if (iLimit > 0)
+        sSql += QStringLiteral(" LIMIT %1 OFFSET %2").arg(iLimit).arg(iOffset);
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!run(query, sSql, lstValues))
+        return false;
+    while (query.next())
+        lstOut.append(entryOf(query));
+    return true;
 }
 
 QString CJournal::searchText(const QString& sText) {

@@ -18,11 +18,19 @@ struct SJournalEntry {
     QDateTime dtSaved;
     QString sUser;
     QString sHost;
-    QDateTime dtFirstSaved;
 
     // Numbers are unique within the year of the protocol date; a protocol
     // without a date counts in the year it was saved.
     int year() const { return dtDate.isValid() ? dtDate.year() : dtSaved.date().year(); }
+};
+
+// The rows the journal window shows: those whose number, customer or object
+// hold sText, of protocols dated from dtFrom to dtTo (an invalid date leaves
+// its end of the range open).
+struct SJournalFilter {
+    QString sText;
+    QDate dtFrom;
+    QDate dtTo;
 };
 
 // Where the journal lives: an SQLite file on this computer, or a PostgreSQL
@@ -85,6 +93,11 @@ public:
     // its run of digits that is no year is counted on ("118/26" -> "119/26").
     QString nextNumber(int iYear);
     static QString nextInPattern(const QString& sNumber, int iYear);
+
+    // The rows the filter lets through, newest first: iLimit of them from
+    // iOffset, all when iLimit is 0. False when the journal cannot be read.
+    bool readRows(const SJournalFilter& filter, int iOffset, int iLimit,
+                  QList<SJournalEntry>& lstOut);
 
     // The text a filter looks for in number, customer and object.
     static QString searchText(const QString& sText);

@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
-#include <QSqlQuery>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -20,16 +19,8 @@ const QStringList g_lstColumns = {
     QStringLiteral("Номер"),    QStringLiteral("Дата"),         QStringLiteral("Заказчик"),
     QStringLiteral("Объект"),   QStringLiteral("Методы"),       QStringLiteral("Документ"),
     QStringLiteral("Сохранен"), QStringLiteral("Пользователь"), QStringLiteral("Компьютер")};
-constexpr int g_iPathColumn = 5;
 // Room for what a column usually holds: a number, a date, names, a path.
 constexpr int g_iColumnWidths[] = {90, 90, 200, 200, 150, 260, 130, 110, 110};
-
-// "%" and "_" typed in the filter are looked for as they are.
-QString likeLiteral(QString s) {
-    for (const char* pSpecial : {"\\", "%", "_"})
-        s.replace(QLatin1String(pSpecial), QLatin1String("\\") + QLatin1String(pSpecial));
-    return s;
-}
 
 // A field of a CSV line: quoted when it holds a separator, a quote or a line end.
 QString csvField(QString s) {
@@ -39,69 +30,71 @@ QString csvField(QString s) {
     s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + s + QLatin1Char('"');
 }
+// The columns, in the order of their titles.
+enum EColumn {
+    eColNumber,
+    eColDate,
+    eColCustomer,
+    eColObject,
+    eColMethods,
+    eColPath,
+    eColSaved,
+    eColUser,
+    eColHost
+};
+
+// A field of a row as the window shows it and the CSV holds it.
+QString shownField(const SJournalEntry& e, int iColumn) {
+    switch (EColumn(iColumn)) {
+    case eColNumber:
+        return e.sNumber;
+    case eColDate:
+        return e.dtDate.toString(QStringLiteral("dd.MM.yyyy"));
+    case eColCustomer:
+        return e.sCustomer;
+    case eColObject:
+        return e.sObject;
+    case eColMethods:
+        return e.sMethods;
+    case eColPath:
+        return e.sPath;
+    case eColSaved:
+        return e.dtSaved.toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+    case eColUser:
+        return e.sUser;
+    case eColHost:
+        return e.sHost;
+    }
+    return QString();
+}
 } // namespace
 
 CJournalModel::CJournalModel(CJournal& journal, QObject* pParent)
     : QAbstractTableModel(pParent), journal(journal) {}
 
-void CJournalModel::setFilter(const QString& sText, const QDate& dtFrom, const QDate& dtTo) {
+void CJournalModel::setFilter(const SJournalFilter& filter) {
     beginResetModel();
-    sFilter = CJournal::searchText(sText);
-    this->dtFrom = dtFrom;
-    this->dtTo = dtTo;
+    this->filter = filter;
     lstRows.clear();
-    bReadable = fetch(0, iPageRows, lstRows);
+    bReadable = journal.readRows(filter, 0, iPageRows, lstRows);
     bExhausted = !bReadable || lstRows.size() < iPageRows;
     endResetModel();
 }
 
-bool CJournalModel::fetch(int iOffset, int iLimit, QList<QStringList>& lstOut) {
-    QSqlDatabase db = journal.database();
-    if (!db.isValid())
-        return false;
-    QString sSql =
-        QStringLiteral("SELECT number, protocol_date, customer, object, methods, path, "
-                       "saved, user_name, host FROM protocols WHERE search LIKE ? ESCAPE '\\'");
-    QVariantList lstValues = {QLatin1Char('%') + likeLiteral(sFilter) + QLatin1Char('%')};
-    if (dtFrom.isValid()) {
-        sSql += QStringLiteral(" AND protocol_date >= ?");
-        lstValues << dtFrom.toString(QStringLiteral("yyyy-MM-dd"));
-    }
-    if (dtTo.isValid()) {
-        sSql += QStringLiteral(" AND protocol_date <= ?");
-        lstValues << dtTo.toString(QStringLiteral("yyyy-MM-dd"));
-    }
-    sSql += QStringLiteral(" ORDER BY saved DESC, id DESC");
-    if (iLimit > 0)
-        sSql += QStringLiteral(" LIMIT %1 OFFSET %2").arg(iLimit).arg(iOffset);
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sSql))
-        return false;
-    for (const QVariant& value : lstValues)
-        query.addBindValue(value);
-    if (!query.exec())
-        return false;
-    while (query.next()) {
-        QStringList lst;
-        for (int c = 0; c < g_lstColumns.size(); ++c)
-            lst << query.value(c).toString();
-        lst[1] = QDate::fromString(lst[1], QStringLiteral("yyyy-MM-dd"))
-                     .toString(QStringLiteral("dd.MM.yyyy"));
-        lst[6] = QDateTime::fromString(lst[6], QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                     .toString(QStringLiteral("dd.MM.yyyy HH:mm"));
-        lstOut.append(lst);
-    }
-    return true;
-}
-
 QString CJournalModel::pathAt(int iRow) const {
-    return lstRows.value(iRow).value(g_iPathColumn);
+    return lstRows.value(iRow).sPath;
 }
 
 QList<QStringList> CJournalModel::allRows() {
+    QList<SJournalEntry> lstEntries;
+    journal.readRows(filter, 0, 0, lstEntries);
     QList<QStringList> lst;
-    fetch(0, 0, lst);
+    for (const SJournalEntry& e : std::as_const(lstEntries)) {
+        QStringList lstFields;
+        for (int c = 0; c < g_lstColumns.size(); ++c)
+            lstFields << shownField(e, c);
+        lst << lstFields;
+    }
     return lst;
 }
 
@@ -116,7 +109,7 @@ int CJournalModel::columnCount(const QModelIndex& parent) const {
 QVariant CJournalModel::data(const QModelIndex& index, int iRole) const {
     if (iRole != Qt::DisplayRole || !index.isValid())
         return QVariant();
-    return lstRows.value(index.row()).value(index.column());
+    return shownField(lstRows.value(index.row()), index.column());
 }
 
 QVariant CJournalModel::headerData(int iSection, Qt::Orientation eOrientation, int iRole) const {
@@ -132,8 +125,9 @@ bool CJournalModel::canFetchMore(const QModelIndex& parent) const {
 void CJournalModel::fetchMore(const QModelIndex& parent) {
     if (parent.isValid() || bExhausted)
         return;
-    QList<QStringList> lstPage;
-    bExhausted = !fetch(int(lstRows.size()), iPageRows, lstPage) || lstPage.size() < iPageRows;
+    QList<SJournalEntry> lstPage;
+    bExhausted = !journal.readRows(filter, int(lstRows.size()), iPageRows, lstPage) ||
+                 lstPage.size() < iPageRows;
     if (lstPage.isEmpty())
         return;
     beginInsertRows(QModelIndex(), int(lstRows.size()), int(lstRows.size() + lstPage.size() - 1));
@@ -197,8 +191,8 @@ void CJournalWindow::refresh() {
 
 void CJournalWindow::slot_filterChanged() {
     // an unset date leaves its end of the range open
-    pModel->setFilter(edt_filter->text(), dedt_from->isUnset() ? QDate() : dedt_from->date(),
-                      dedt_to->isUnset() ? QDate() : dedt_to->date());
+    pModel->setFilter({edt_filter->text(), dedt_from->isUnset() ? QDate() : dedt_from->date(),
+                       dedt_to->isUnset() ? QDate() : dedt_to->date()});
     lbl_state->setText(
         pModel->isReadable() ? QString() : QStringLiteral("Журнал недоступен: сервер не отвечает"));
     lbl_state->setVisible(!pModel->isReadable());

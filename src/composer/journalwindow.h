@@ -1,11 +1,11 @@
 #pragma once
 
+#include "composer/journal.h"
+
 #include <QAbstractTableModel>
-#include <QDate>
 #include <QWidget>
 
 class CDateEditHeir;
-class CJournal;
 class QLabel;
 class QLineEdit;
 class QTableView;
@@ -19,9 +19,7 @@ public:
 
     CJournalModel(CJournal& journal, QObject* pParent = nullptr);
 
-    // sText is looked for in number, customer and object; an invalid date
-    // leaves its end of the range open.
-    void setFilter(const QString& sText, const QDate& dtFrom, const QDate& dtTo);
+    void setFilter(const SJournalFilter& filter);
     QString pathAt(int iRow) const;
     // False when the journal could not be read (a server out of reach).
     bool isReadable() const { return bReadable; }
@@ -37,13 +35,9 @@ public:
     void fetchMore(const QModelIndex& parent = QModelIndex()) override;
 
 private:
-    bool fetch(int iOffset, int iLimit, QList<QStringList>& lstOut);
-
     CJournal& journal;
-    QString sFilter;
-    QDate dtFrom;
-    QDate dtTo;
-    QList<QStringList> lstRows;
+    SJournalFilter filter;
+    QList<SJournalEntry> lstRows;
     bool bExhausted = true;
     bool bReadable = true;
 };
