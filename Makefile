@@ -37,8 +37,13 @@ build: configure
 run: build
 	./$(BUILD)/ndt-protocol
 
+# two at a time, under a HOME of their own that must stay empty: the tests
+# keep their settings and data in the build directory
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+	@home=$$(mktemp -d); \
+	(cd $(BUILD) && HOME=$$home QT_QPA_PLATFORM=offscreen ctest -j2 --output-on-failure); rc=$$?; \
+	left=$$(cd $$home && find . -mindepth 1 | head -n 5); rm -rf $$home; \
+	if [ -n "$$left" ]; then echo "The tests wrote into HOME: $$left"; exit 1; fi; exit $$rc
 
 # a Debian package: build/ndt-protocol_<version>_<arch>.deb
 package: build

@@ -62,20 +62,39 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
 }
 
 void CVEKConclusion::fitMinimumSize() {
-    // a 1366 × 768 laptop leaves less than 768 pixels under its panel
+    // a 1366 × 768 laptop leaves less than 768 pixels under its panel; the
+    // frame the window manager draws is known only some time after the
+    // window is shown on X11, and is guessed from the style until then
     int iHeight = iMinimumHeight;
     if (const QScreen* pScreen = screen()) {
-        const int iFrame = isVisible() ? frameGeometry().height() - height()
-                                       : style()->pixelMetric(QStyle::PM_TitleBarHeight) +
-                                             2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
-        iHeight = qMin(iHeight, pScreen->availableGeometry().height() - iFrame);
+        const QRect available = pScreen->availableGeometry();
+        int iFrame = isVisible() ? frameGeometry().height() - height() : 0;
+        if (iFrame <= 0)
+            iFrame = style()->pixelMetric(QStyle::PM_TitleBarHeight) +
+                     2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+        iHeight = qMax(qMin(iHeight, available.height() - iFrame), 0);
+        setMinimumSize(iMinimumWidth, iHeight);
+        // the window with its title bar stays on the screen
+        if (isVisible() && !isMaximized() && !isFullScreen() &&
+            height() + iFrame > available.height())
+            resize(width(), available.height() - iFrame);
+        return;
     }
-    setMinimumSize(iMinimumWidth, qMax(iHeight, 0));
+    setMinimumSize(iMinimumWidth, iHeight);
 }
 
-void CVEKConclusion::showEvent(QShowEvent* pEvent) {
-    QScrollArea::showEvent(pEvent);
-    fitMinimumSize(); // the frame is known once shown
+bool CVEKConclusion::event(QEvent* pEvent) {
+    const bool bDone = QScrollArea::event(pEvent);
+    switch (pEvent->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::WindowStateChange:
+        fitMinimumSize(); // the frame may be known by now
+        break;
+    default:
+        break;
+    }
+    return bDone;
 }
 
 void CVEKConclusion::updateTitle() {

@@ -26,7 +26,7 @@ public:
     void updateTitle();
 
 protected:
-    void showEvent(QShowEvent* pEvent) override;
+    bool event(QEvent* pEvent) override;
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;

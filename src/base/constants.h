@@ -24,6 +24,21 @@ inline const QSize g_szEditorMax = QSize(750, 30);
 inline const QString g_sDeleteReferenceTitle = QStringLiteral("Удаление из справочника");
 inline const QString g_sDeleteReferenceQuestion = QStringLiteral("Удалить «%1» из справочника?");
 
+// Title of the messages about the reference files of the laboratory.
+inline const QString g_sReferenceTitle = QStringLiteral("Справочные файлы");
+
 // Texts of the out-of-memory report.
 inline const QString g_sCriticalTitle = QStringLiteral("КРИТИЧЕСКАЯ ОШИБКА!!!");
 inline const QString g_sMemoryExhausted = QStringLiteral("Память исчерпана!");
+
+// The largest protocol document opened (a protocol of nine methods with
+// tables of 200 rows takes about 2 MB), and the largest laboratory header or
+// list of added words: a larger file is refused before it is read.
+inline constexpr qint64 g_iMaxDocumentBytes = 64 * 1024 * 1024;
+inline constexpr qint64 g_iMaxSmallFileBytes = 4 * 1024 * 1024;
+// Why such a file was not read: %1 the file, %2 its size, %3 the limit (MB).
+inline const QString g_sFileTooLarge =
+    QStringLiteral("Файл «%1» слишком велик (%2 МБ, допускается не более %3 МБ) и не прочитан.");
+// g_sFileTooLarge when the file at sPath is larger than iLimit bytes;
+// empty when it is not (or is not there).
+QString sizeProblem(const QString& sPath, qint64 iLimit);

@@ -1,5 +1,7 @@
 #include "base/savefile.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 
 bool commitSaveFile(QSaveFile& file) {
@@ -11,13 +13,25 @@ bool commitSaveFile(QSaveFile& file) {
     return file.commit();
 }
 
-bool saveFileBytes(const QString& sPath, const QByteArray& bytes) {
+bool saveFileBytes(const QString& sPath, const QByteArray& bytes, QString* pError) {
     QSaveFile file(sPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
+    bool bWritten = file.open(QIODevice::WriteOnly);
+    if (bWritten && file.write(bytes) != bytes.size()) {
         file.cancelWriting();
-        return false;
+        bWritten = false;
     }
-    return commitSaveFile(file);
+    bWritten = bWritten && commitSaveFile(file);
+    if (!bWritten && pError)
+        *pError = writeFailure(file);
+    return bWritten;
+}
+
+QString writeFailure(const QFileDevice& file) {
+    const QFileInfo info(file.fileName());
+    // a save begins with a new file beside the old one
+    if (file.error() == QFileDevice::OpenError)
+        return QStringLiteral("Папка «%1» недоступна для записи")
+            .arg(QDir::toNativeSeparators(info.absolutePath()));
+    return QStringLiteral("Файл «%1» не записан: %2")
+        .arg(QDir::toNativeSeparators(info.absoluteFilePath()), file.errorString());
 }

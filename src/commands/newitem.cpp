@@ -1,5 +1,6 @@
 #include "commands/newitem.h"
 
+#include "base/linevalidator.h"
 #include "base/userdialogs.h"
 
 #include <QGridLayout>
@@ -65,6 +66,7 @@ CNewItem::CNewItem(QWidget* pParent) : QWidget(pParent) {
     edt_name->setMinimumSize(300, 30);
     edt_name->setMaximumSize(g_iWidest, 30);
     edt_name->setAlignment(Qt::AlignCenter);
+    keepOneLine(edt_name);
     gridLayout->addWidget(edt_name, 1, 1, 1, 2);
 
     edt_value = new QLineEdit(this);
@@ -72,6 +74,7 @@ CNewItem::CNewItem(QWidget* pParent) : QWidget(pParent) {
     edt_value->setMinimumSize(300, 30);
     edt_value->setMaximumSize(g_iWidest, 30);
     edt_value->setAlignment(Qt::AlignCenter);
+    keepOneLine(edt_value);
     gridLayout->addWidget(edt_value, 1, 3, 1, 2);
 
     gridLayout->addItem(new QSpacerItem(194, 20, QSizePolicy::Expanding, QSizePolicy::Minimum), 2,

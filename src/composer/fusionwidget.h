@@ -285,8 +285,6 @@ private:
     // The lists offered by every section follow the reference lists; what is
     // chosen or typed stays.
     void offerLists();
-    // The reason a write failed, a line of the report; empty when written.
-    QString writeProblem(CReferenceStore::EWrite eWrite, const QString& sFile) const;
     CStdItem* numberItem() const;
     // The row the journal keeps for the protocol saved to sFileName.
     SJournalEntry journalEntry(const QString& sFileName) const;

@@ -457,7 +457,11 @@ bool CFusionWidget::openDocument(const QString& sFileName) {
         return false;
     }
     sWorkDir = QFileInfo(sFileName).absolutePath();
-    QDir::setCurrent(sWorkDir);
+    const QString sTooLarge = sizeProblem(sFileName, g_iMaxDocumentBytes);
+    if (!sTooLarge.isEmpty()) {
+        CUserDialogs::warning(this, g_sOpenTitle, sTooLarge);
+        return false;
+    }
     QFile file(sFileName);
     if (!file.open(QIODevice::ReadOnly)) {
         CUserDialogs::warning(

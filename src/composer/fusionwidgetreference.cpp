@@ -2,6 +2,7 @@
 // the laboratory's programs may share, kept in step with what the others write.
 #include "composer/fusionwidget.h"
 
+#include "base/constants.h"
 #include "base/settings.h"
 #include "base/streamutil.h"
 #include "base/userdialogs.h"
@@ -98,37 +99,20 @@ void CFusionWidget::slot_referenceFilesChanged() {
     offerLists();
 }
 
-QString CFusionWidget::writeProblem(CReferenceStore::EWrite eWrite, const QString& sFile) const {
-    const QString sPath = pStore->pathOf(sFile);
-    switch (eWrite) {
-    case CReferenceStore::EWrite::Written:
-        return QString();
-    case CReferenceStore::EWrite::Busy:
-        return QStringLiteral("%1: занят другой программой, изменения будут записаны при "
-                              "следующем сохранении")
-            .arg(sPath);
-    case CReferenceStore::EWrite::Damaged:
-        return QStringLiteral("%1: поврежден и оставлен как есть, списки программы записаны в "
-                              "%1.recovered")
-            .arg(sPath);
-    case CReferenceStore::EWrite::Failed:
-        break;
-    }
-    return sPath;
-}
-
 bool CFusionWidget::saveReferenceFiles() {
     QStringList lstProblems;
-    if (!CReferenceFiles::saveWorkDir(sDataDir, sWorkDir))
-        lstProblems << CReferenceFiles::filePath(sDataDir, CReferenceFiles::sWorkDirFile);
+    QString sError;
+    if (!CReferenceFiles::saveWorkDir(sDataDir, sWorkDir, &sError))
+        lstProblems << sError;
     CReferenceStore::SLists lists = currentLists();
-    lstProblems << writeProblem(pStore->writeTechnicians(lists.lstTechnicians),
-                                CReferenceFiles::sTechniciansFile)
-                << writeProblem(pStore->writeTools(lists.lstTools), CReferenceFiles::sToolsFile)
-                << writeProblem(pStore->writeOptional(lists), CReferenceFiles::sOptionalFile);
+    pStore->writeTechnicians(lists.lstTechnicians);
+    pStore->writeTools(lists.lstTools);
+    pStore->writeOptional(lists);
     // the laboratory issues its next protocol under the same header
-    lstProblems << writeProblem(pStore->writeHeader(bytesOf(*pHeader)),
-                                CReferenceFiles::sHeaderFile);
+    pStore->writeHeader(bytesOf(*pHeader));
+    for (const QString& sFile : {CReferenceFiles::sTechniciansFile, CReferenceFiles::sToolsFile,
+                                 CReferenceFiles::sOptionalFile, CReferenceFiles::sHeaderFile})
+        lstProblems << pStore->problem(sFile);
     takeLists(lists); // with what the other programs wrote
     offerLists();
     lstProblems.removeAll(QString());
@@ -139,14 +123,17 @@ bool CFusionWidget::saveReferenceFiles() {
 }
 
 void CFusionWidget::loadLastHeader() {
-    QDataStream in(pStore->loadHeader());
+    QString sProblem;
+    QDataStream in(pStore->loadHeader(&sProblem));
+    if (!sProblem.isEmpty())
+        CUserDialogs::warning(this, g_sReferenceTitle, sProblem);
     in.setVersion(QDataStream::Qt_4_6);
     if (!in.atEnd())
         in >> *pHeader;
 }
 
 void CFusionWidget::reportUnwrittenFiles(const QStringList& lstFailed) {
-    CUserDialogs::warning(this, QStringLiteral("Сохранить документ"),
+    CUserDialogs::warning(this, g_sReferenceTitle,
                           QStringLiteral("Не удалось записать справочные файлы:\n%1")
                               .arg(lstFailed.join(QLatin1Char('\n'))));
 }
@@ -155,8 +142,8 @@ void CFusionWidget::reportUnwrittenFiles(const QStringList& lstFailed) {
 // list at once, and it is written without waiting for a protocol save.
 void CFusionWidget::slot_specListEdited(CConclusion* pSender) {
     lstTechnicians = pSender->specialists();
-    const QString sProblem =
-        writeProblem(pStore->writeTechnicians(lstTechnicians), CReferenceFiles::sTechniciansFile);
+    pStore->writeTechnicians(lstTechnicians);
+    const QString sProblem = pStore->problem(CReferenceFiles::sTechniciansFile);
     for (CConclusion* pConclusion : std::as_const(lstConclusions))
         pConclusion->setSpecialists(lstTechnicians);
     if (!sProblem.isEmpty())

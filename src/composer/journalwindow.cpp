@@ -22,8 +22,13 @@ const QStringList g_lstColumns = {
 // Room for what a column usually holds: a number, a date, names, a path.
 constexpr int g_iColumnWidths[] = {90, 90, 200, 200, 150, 260, 130, 110, 110};
 
-// A field of a CSV line: quoted when it holds a separator, a quote or a line end.
+// A field of a CSV line: quoted when it holds a separator, a quote or a line
+// end. A spreadsheet takes a field starting with "=", "+", "-" or "@" for a
+// formula: an apostrophe before it keeps it text.
 QString csvField(QString s) {
+    static const QString sFormulaStarts = QStringLiteral("=+-@");
+    if (!s.isEmpty() && sFormulaStarts.contains(s.front()))
+        s.prepend(QLatin1Char('\''));
     if (!s.contains(QLatin1Char(';')) && !s.contains(QLatin1Char('"')) &&
         !s.contains(QLatin1Char('\n')) && !s.contains(QLatin1Char('\r')))
         return s;

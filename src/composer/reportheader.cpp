@@ -1,5 +1,6 @@
 #include "composer/reportheader.h"
 
+#include "base/linevalidator.h"
 #include "items/fontfit.h"
 #include "items/lineeditheir.h"
 #include "items/reportitemwidget.h"
@@ -96,6 +97,10 @@ CReportHeader::CReportHeader(QWidget* pParent)
     edt_issued_by->setGeometry(620, 90, 370, 30);
     edt_issued_by->setMinimumSize(370, 30);
     edt_issued_by->setMaximumSize(16777215, 30);
+    for (QLineEdit* pEdit :
+         {static_cast<QLineEdit*>(edt_labName), static_cast<QLineEdit*>(edt_address), edt_phone,
+          edt_licence, edt_issued_by})
+        keepOneLine(pEdit);
 
     connect(edt_labName, &CLineEditHeir::focusReceived, this,
             &CReportHeader::slot_labName_focusReceived);

@@ -1,5 +1,7 @@
 #include "items/comboboxheir.h"
 
+#include "base/linevalidator.h"
+
 #include <QLineEdit>
 
 CComboBoxClassicHeir::CComboBoxClassicHeir(QWidget* pParent, const QStringList& list,
@@ -37,7 +39,7 @@ void CComboBoxEditableHeir::setItems(const QStringList& list) {
     const int iPos = list.indexOf(sCurrent);
     clear();
     insertItem(0, QString());
-    setEditable(true);
+    becomeEditable();
     lstEntries = list;
     addItems(list);
     if (iPos < 0) {
@@ -50,11 +52,16 @@ void CComboBoxEditableHeir::setItems(const QStringList& list) {
     }
 }
 
+void CComboBoxEditableHeir::becomeEditable() {
+    setEditable(true); // a new editor each time the box was not editable
+    keepOneLine(this);
+}
+
 void CComboBoxEditableHeir::slot_currentIndexChanged(int index) {
     if (index < 0)
         return;
     if (index == 0) {
-        setEditable(true);
+        becomeEditable();
         return;
     }
     const QString sText = itemText(index);

@@ -41,5 +41,7 @@ public slots:
     virtual void slot_currentIndexChanged(int index);
 
 private:
+    void becomeEditable();
+
     QStringList lstEntries;
 };

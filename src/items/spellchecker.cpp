@@ -1,10 +1,12 @@
 #include "items/spellchecker.h"
 
+#include "base/constants.h"
 #include "base/savefile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QThread>
@@ -39,9 +41,18 @@ void addTerms(Hunspell& hunspell) {
     }
 }
 
-QStringList readWords(const QString& sPath) {
+// The words of a user dictionary; *pProblem says why a file that is there
+// could not be read (a file too large for a list of words is not).
+QStringList readWords(const QString& sPath, QString* pProblem) {
+    pProblem->clear();
+    if (!QFile::exists(sPath))
+        return {};
+    *pProblem = sizeProblem(sPath, g_iMaxSmallFileBytes);
     QFile file(sPath);
-    if (!file.open(QIODevice::ReadOnly))
+    if (pProblem->isEmpty() && !file.open(QIODevice::ReadOnly))
+        *pProblem = QStringLiteral("Файл «%1» не читается: %2")
+                        .arg(QDir::toNativeSeparators(sPath), file.errorString());
+    if (!pProblem->isEmpty())
         return {};
     QStringList lst;
     for (const QString& sLine : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
@@ -98,7 +109,7 @@ void CSpellChecker::teach(const QString& sWord) {
 
 void CSpellChecker::setUserDictionary(const QString& sPath) {
     sUserDictionary = sPath;
-    lstUserWords = readWords(sPath);
+    lstUserWords = readWords(sPath, &sProblem);
     for (const QString& sWord : std::as_const(lstUserWords))
         teach(sWord);
     hashKnown.clear();
@@ -153,13 +164,22 @@ bool CSpellChecker::addWord(const QString& sWord) {
     teach(sWord);
     hashKnown.remove(sWord);
     emit dictionaryChanged();
-    // another workstation may have added words to a shared file meanwhile
-    QStringList lstWords = readWords(sUserDictionary);
+    if (sUserDictionary.isEmpty()) {
+        sProblem = QStringLiteral("словарь слов пользователя не выбран");
+        return false;
+    }
+    // another workstation may have added words to a shared file meanwhile;
+    // a file that cannot be read is never written over
+    QStringList lstWords = readWords(sUserDictionary, &sProblem);
+    if (!sProblem.isEmpty())
+        return false;
     if (!lstWords.contains(sWord))
         lstWords << sWord;
     lstUserWords = lstWords;
-    if (sUserDictionary.isEmpty())
-        return false;
-    return saveFileBytes(sUserDictionary,
-                         (lstWords.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+    if (saveFileBytes(sUserDictionary,
+                      (lstWords.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8()))
+        return true;
+    sProblem = QStringLiteral("Папка «%1» недоступна для записи")
+                   .arg(QDir::toNativeSeparators(QFileInfo(sUserDictionary).absolutePath()));
+    return false;
 }

@@ -34,6 +34,10 @@ public:
     // Words the users added: read from sPath (UTF-8, one a line), and
     // written there by addWord.
     void setUserDictionary(const QString& sPath);
+    QString userDictionary() const { return sUserDictionary; }
+    // Why the user dictionary was not read, or the last word not written;
+    // empty when it was.
+    QString problem() const { return sProblem; }
     // False when the word is to be marked. Words not checked (numbers,
     // words with digits or Latin letters, abbreviations in capitals) pass.
     bool isCorrect(const QString& sWord);
@@ -61,6 +65,7 @@ private:
     std::unique_ptr<Hunspell> pLoaded;
     QThread* pLoader = nullptr;
     QString sUserDictionary;
+    QString sProblem;
     QStringList lstUserWords;
     // Words looked up already: a keystroke re-checks its whole paragraph.
     QHash<QString, bool> hashKnown;

@@ -1,5 +1,6 @@
 #include "items/spellhighlighter.h"
 
+#include "base/userdialogs.h"
 #include "items/spellchecker.h"
 
 #include <QMenu>
@@ -84,7 +85,13 @@ QMenu* CSpellHighlighter::createContextMenu(const QPoint& pos) {
         pMenu->insertAction(pFirst, pAction);
     }
     auto pAdd = new QAction(g_sAddWord, pMenu);
-    connect(pAdd, &QAction::triggered, this, [this, sWord] { checker.addWord(sWord); });
+    connect(pAdd, &QAction::triggered, this, [this, sWord] {
+        if (!checker.addWord(sWord))
+            CUserDialogs::warning(pEdit, g_sAddWord,
+                                  QStringLiteral("Слово «%1» известно до конца работы программы, "
+                                                 "но не записано в словарь: %2")
+                                      .arg(sWord, checker.problem()));
+    });
     pMenu->insertAction(pFirst, pAdd);
     pMenu->insertSeparator(pFirst);
     return pMenu;

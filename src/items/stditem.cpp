@@ -1,5 +1,6 @@
 #include "items/stditem.h"
 
+#include "base/linevalidator.h"
 #include "items/fontfit.h"
 
 #include <QDataStream>
@@ -21,6 +22,7 @@ CStdItem::CStdItem(QWidget* pParent, int iNum, const QString& sName, const QStri
     edt_value->setGeometry(360, 0, 510, 30);
     edt_value->setMinimumSize(200, 30);
     edt_value->setMaximumSize(16777215, 30);
+    keepOneLine(edt_value);
 
     btn_deleteItem = new QToolButton(this);
     btn_deleteItem->setObjectName(QStringLiteral("btn_deleteItem"));
@@ -69,13 +71,21 @@ void CStdItem::setValue(const QString& sValue) {
     layOut();
 }
 
-void CStdItem::commitValue() { sValue = edt_value->text(); }
+void CStdItem::commitValue() {
+    sValue = edt_value->text();
+}
 
-QString CStdItem::valueText() const { return edt_value->text(); }
+QString CStdItem::valueText() const {
+    return edt_value->text();
+}
 
-void CStdItem::slot_edt_value_returnPressed() { setValue(edt_value->text()); }
+void CStdItem::slot_edt_value_returnPressed() {
+    setValue(edt_value->text());
+}
 
-void CStdItem::slot_btn_deleteItem_clicked() { emit deleteItem(this); }
+void CStdItem::slot_btn_deleteItem_clicked() {
+    emit deleteItem(this);
+}
 
 void CStdItem::resizeEvent(QResizeEvent* pEvent) {
     CReportItemWidget::resizeEvent(pEvent);

@@ -1,6 +1,7 @@
 #include "refdata/panelinput.h"
 
 #include "base/constants.h"
+#include "base/linevalidator.h"
 
 #include <QComboBox>
 #include <QCompleter>
@@ -21,6 +22,7 @@ public:
         pCompleter->setCaseSensitivity(Qt::CaseSensitive);
         pCompleter->setCompletionMode(QCompleter::InlineCompletion);
         setCompleter(pCompleter);
+        keepOneLine(this);
     }
 
 protected:

@@ -45,18 +45,21 @@ bool CReferenceFiles::readStreamFile(const QString& sPath,
 // Writes a reference file through a temporary file that replaces the old one
 // only when everything was written.
 bool CReferenceFiles::writeStreamFile(const QString& sPath,
-                                      const std::function<void(QDataStream&)>& pWrite) {
+                                      const std::function<void(QDataStream&)>& pWrite,
+                                      QString* pError) {
     QSaveFile file(sPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QDataStream out(&file);
-    out.setVersion(QDataStream::Qt_4_6);
-    pWrite(out);
-    if (out.status() != QDataStream::Ok) {
-        file.cancelWriting();
-        return false;
+    bool bWritten = file.open(QIODevice::WriteOnly);
+    if (bWritten) {
+        QDataStream out(&file);
+        out.setVersion(QDataStream::Qt_4_6);
+        pWrite(out);
+        if (out.status() != QDataStream::Ok)
+            file.cancelWriting();
+        bWritten = out.status() == QDataStream::Ok && commitSaveFile(file);
     }
-    return commitSaveFile(file);
+    if (!bWritten && pError)
+        *pError = writeFailure(file);
+    return bWritten;
 }
 
 QString CReferenceFiles::dataDirFor(const QString& sAppDir, const QString& sUserDir) {
@@ -133,11 +136,11 @@ bool CReferenceFiles::loadOptional(const QString& sDir, QList<Organization>& lst
     });
 }
 
-bool CReferenceFiles::saveWorkDir(const QString& sDir, const QString& sWorkDir) {
+bool CReferenceFiles::saveWorkDir(const QString& sDir, const QString& sWorkDir, QString* pError) {
     QTextCodec* pCodec = workDirCodec();
     QByteArray line = pCodec ? pCodec->fromUnicode(sWorkDir) : sWorkDir.toLocal8Bit();
     line.append('\n');
-    return saveFileBytes(filePath(sDir, sWorkDirFile), line);
+    return saveFileBytes(filePath(sDir, sWorkDirFile), line, pError);
 }
 
 bool CReferenceFiles::saveTechnicians(const QString& sDir,

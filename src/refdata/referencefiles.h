@@ -40,9 +40,11 @@ public:
     static bool readStreamFile(const QString& sPath,
                                const std::function<void(QDataStream&)>& pRead);
     // Writes a Qt 4.6 stream file through pWrite into a temporary file that
-    // replaces the old one only when everything was written.
+    // replaces the old one only when everything was written; *pError says
+    // why it was not.
     static bool writeStreamFile(const QString& sPath,
-                                const std::function<void(QDataStream&)>& pWrite);
+                                const std::function<void(QDataStream&)>& pWrite,
+                                QString* pError = nullptr);
 
     // sDir + "/" + sFile, with no doubled separator.
     static QString filePath(const QString& sDir, const QString& sFile);
@@ -58,7 +60,8 @@ public:
     static bool loadOptional(const QString& sDir, QList<Organization>& lstOrganizations,
                              QStringList& lstStandards, QStringList& lstAssessments);
 
-    static bool saveWorkDir(const QString& sDir, const QString& sWorkDir);
+    static bool saveWorkDir(const QString& sDir, const QString& sWorkDir,
+                            QString* pError = nullptr);
     static bool saveTechnicians(const QString& sDir, const QList<Specialist>& lstTechnicians);
     static bool saveTools(const QString& sDir, const QList<Tool>& lstTools);
     static bool saveOptional(const QString& sDir, const QList<Organization>& lstOrganizations,

@@ -1,13 +1,16 @@
 #include "refdata/referencestore.h"
 
+#include "base/constants.h"
 #include "base/savefile.h"
 #include "refdata/referencefiles.h"
 
 #include <QDataStream>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSysInfo>
 
 #include <functional>
 
@@ -99,10 +102,57 @@ bool CReferenceStore::readFile(const SKind& kind, const QString& sPath, CFileLis
     return !bOpened || bWhole;
 }
 
-bool CReferenceStore::writeFile(const SKind& kind, const QString& sPath,
-                                const CFileLists& lists) const {
-    return CReferenceFiles::writeStreamFile(sPath,
-                                            [&](QDataStream& out) { kind.write(out, lists); });
+bool CReferenceStore::writeFile(const SKind& kind, const QString& sPath, const CFileLists& lists,
+                                QString* pError) const {
+    return CReferenceFiles::writeStreamFile(
+        sPath, [&](QDataStream& out) { kind.write(out, lists); }, pError);
+}
+
+QString CReferenceStore::problem(const QString& sFile) const {
+    return hashProblems.value(sFile);
+}
+
+CReferenceStore::EWrite CReferenceStore::lockFailure(const QLockFile& lock, const QString& sFile) {
+    const QString sPath = pathOf(sFile);
+    if (lock.error() == QLockFile::LockFailedError) {
+        hashProblems.insert(sFile, QStringLiteral("%1: занят другой программой, изменения будут "
+                                                  "записаны при следующем сохранении")
+                                       .arg(QDir::toNativeSeparators(sPath)));
+        return EWrite::Busy;
+    }
+    // no lock can be made beside the file
+    hashProblems.insert(
+        sFile,
+        QStringLiteral("Папка «%1» недоступна для записи").arg(QDir::toNativeSeparators(sDir)));
+    return EWrite::Failed;
+}
+
+void CReferenceStore::writeRecovered(const SKind& kind, const CFileLists& mine) {
+    const QString sPath = pathOf(kind.sFile);
+    QString sRecovered = sPath + QStringLiteral(".recovered");
+    CFileLists lists = mine;
+    if (QFileInfo::exists(sRecovered)) {
+        // another program may have left its lists there: ours join them;
+        // what cannot be read is not written over
+        CFileLists earlier(mine.size());
+        if (readFile(kind, sRecovered, earlier)) {
+            for (int i = 0; i < lists.size(); ++i)
+                lists[i] = mergeReferences(earlier.value(i), {}, mine[i]);
+        } else {
+            sRecovered += QStringLiteral("-%1-%2").arg(
+                QSysInfo::machineHostName(),
+                QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+        }
+    }
+    QString sError;
+    const QString sDamaged =
+        QStringLiteral("%1: поврежден и оставлен как есть, ").arg(QDir::toNativeSeparators(sPath));
+    hashProblems.insert(kind.sFile,
+                        writeFile(kind, sRecovered, lists, &sError)
+                            ? sDamaged + QStringLiteral("списки программы записаны в %1")
+                                             .arg(QDir::toNativeSeparators(sRecovered))
+                            : sDamaged +
+                                  QStringLiteral("списки программы не записаны: %1").arg(sError));
 }
 
 CReferenceStore::SLists CReferenceStore::load() {
@@ -129,34 +179,43 @@ CReferenceStore::SLists CReferenceStore::load() {
     return lists;
 }
 
-QByteArray CReferenceStore::loadHeader() {
+QByteArray CReferenceStore::loadHeader(QString* pProblem) {
     const QString sPath = pathOf(CReferenceFiles::sHeaderFile);
     const bool bHere = QFileInfo::exists(sPath);
     QFile file(bHere ? sPath
                      : CReferenceFiles::filePath(sFallbackDir, CReferenceFiles::sHeaderFile));
-    const QByteArray header = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    // a header is a few hundred bytes: a huge file is no header
+    const QString sTooLarge = sizeProblem(file.fileName(), g_iMaxSmallFileBytes);
+    if (pProblem)
+        *pProblem = sTooLarge;
+    const QByteArray header =
+        sTooLarge.isEmpty() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     baseHeader = bHere ? header : QByteArray();
     return header;
 }
 
 CReferenceStore::EWrite CReferenceStore::writeMerged(const SKind& kind, CFileLists& mine) {
     const QString sPath = pathOf(kind.sFile);
+    hashProblems.remove(kind.sFile);
     QLockFile lock(sPath + QStringLiteral(".lock"));
     lock.setStaleLockTime(iStaleLockMs);
     if (!lock.tryLock(iLockWaitMs))
-        return EWrite::Busy; // the lists stay this program's, for the next write
+        return lockFailure(lock, kind.sFile); // the lists stay this program's, for the next write
     CFileLists file(mine.size());
     if (QFileInfo::exists(sPath) && !readFile(kind, sPath, file)) {
         // a damaged file is kept for the laboratory to look at
-        writeFile(kind, sPath + QStringLiteral(".recovered"), mine);
+        writeRecovered(kind, mine);
         return EWrite::Damaged;
     }
     const CFileLists base = hashBase.value(kind.sFile, CFileLists(mine.size()));
     CFileLists result;
     for (int i = 0; i < mine.size(); ++i)
         result.append(mergeReferences(file.value(i), base.value(i), mine[i]));
-    if (!writeFile(kind, sPath, result))
+    QString sError;
+    if (!writeFile(kind, sPath, result, &sError)) {
+        hashProblems.insert(kind.sFile, sError);
         return EWrite::Failed;
+    }
     hashBase.insert(kind.sFile, result);
     mine = result;
     watch();
@@ -188,16 +247,21 @@ CReferenceStore::EWrite CReferenceStore::writeOptional(SLists& lists) {
 }
 
 CReferenceStore::EWrite CReferenceStore::writeHeader(const QByteArray& header) {
+    const QString sFile = CReferenceFiles::sHeaderFile;
+    hashProblems.remove(sFile);
     // one record: the later save wins; an unchanged one leaves the file
-    if (header == baseHeader && QFileInfo::exists(pathOf(CReferenceFiles::sHeaderFile)))
+    if (header == baseHeader && QFileInfo::exists(pathOf(sFile)))
         return EWrite::Written;
-    const QString sPath = pathOf(CReferenceFiles::sHeaderFile);
+    const QString sPath = pathOf(sFile);
     QLockFile lock(sPath + QStringLiteral(".lock"));
     lock.setStaleLockTime(iStaleLockMs);
     if (!lock.tryLock(iLockWaitMs))
-        return EWrite::Busy;
-    if (!saveFileBytes(sPath, header))
+        return lockFailure(lock, sFile);
+    QString sError;
+    if (!saveFileBytes(sPath, header, &sError)) {
+        hashProblems.insert(sFile, sError);
         return EWrite::Failed;
+    }
     baseHeader = header;
     return EWrite::Written;
 }

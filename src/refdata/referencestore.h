@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QObject>
 
+class QLockFile;
+
 // The reference files of one folder, which the programs of a laboratory may
 // share: "technicians.hmdb", "tools.hmdb", "optional.hmdb" and
 // "laboratory.hmdb". A write never overwrites what another program added:
@@ -42,14 +44,19 @@ public:
 
     // Reads the files; what is read is what later writes merge against.
     SLists load();
-    // The last laboratory header written, as its record's bytes.
-    QByteArray loadHeader();
+    // The last laboratory header written, as its record's bytes; a file too
+    // large to be one is not read, and *pProblem says so.
+    QByteArray loadHeader(QString* pProblem = nullptr);
 
     // Merged writes; the lists given become the merged ones when written.
+    // What the user is to know of the last write of a file that was not
+    // written whole is problem(file name).
     EWrite writeTechnicians(QList<Specialist>& lst);
     EWrite writeTools(QList<Tool>& lst);
     EWrite writeOptional(SLists& lists);
     EWrite writeHeader(const QByteArray& header);
+    // A line naming the file and what went wrong; empty when it was written.
+    QString problem(const QString& sFile) const;
 
     // Takes in what other programs wrote since: the lists keep what this
     // program changed and has not written. True when anything came in.
@@ -65,13 +72,20 @@ private:
     static const QList<SKind>& kinds();
     // Reads a file into its lists; false when it is damaged (read as far as sound).
     bool readFile(const SKind& kind, const QString& sPath, CFileLists& lists) const;
-    bool writeFile(const SKind& kind, const QString& sPath, const CFileLists& lists) const;
+    bool writeFile(const SKind& kind, const QString& sPath, const CFileLists& lists,
+                   QString* pError) const;
     EWrite writeMerged(const SKind& kind, CFileLists& mine);
+    // A lock that could not be taken: another program's, or none can be made.
+    EWrite lockFailure(const QLockFile& lock, const QString& sFile);
+    // The program's lists beside a damaged file, in "name.hmdb.recovered",
+    // joined with what another program left there.
+    void writeRecovered(const SKind& kind, const CFileLists& mine);
     void watch();
 
     QString sDir;
     QString sFallbackDir;
     QHash<QString, CFileLists> hashBase; // by file name: what was last read or written
     QByteArray baseHeader;
+    QHash<QString, QString> hashProblems; // by file name
     QFileSystemWatcher watcher;
 };

@@ -1,6 +1,7 @@
 #include "refdata/widgetspecial.h"
 
 #include "base/constants.h"
+#include "base/linevalidator.h"
 #include "base/userdialogs.h"
 #include "items/dateeditheir.h"
 #include "items/fontfit.h"
@@ -147,6 +148,7 @@ void CWidgetSpecial::buildForm() {
     place(edt_certlab, "edt_certlab", 120, 105, 700, 30);
     edt_certlab->setFixedSize(700, 30);
     edt_certlab->setFocusPolicy(Qt::StrongFocus);
+    keepOneLine(edt_certlab);
 
     lbl_qual = label("lbl_qual", QStringLiteral("ур. квалиф-ии"), 800, 35, 130);
     lbl_certlab = label("lbl_certlab", QStringLiteral("выдано"), 10, 105, 100);

@@ -1,6 +1,7 @@
 #include "refdata/widgettool.h"
 
 #include "base/constants.h"
+#include "base/linevalidator.h"
 #include "base/userdialogs.h"
 #include "items/dateeditheir.h"
 #include "items/fontfit.h"
@@ -72,6 +73,7 @@ void CWidgetTool::buildForm() {
     edt_certNumber = new QLineEdit(grpb_tool);
     place(edt_certNumber, "edt_certNumber", 530, 50, 150, 30);
     edt_certNumber->setFocusPolicy(Qt::StrongFocus);
+    keepOneLine(edt_certNumber);
     cmb_numbers = box("cmb_numbers", 840, 150);
     lbl_deviceNumber = label("lbl_deviceNumber", QStringLiteral("№"), 770, 10, 60);
     lbl_index = label("lbl_index", QString(), 10, 10, 40);

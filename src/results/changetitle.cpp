@@ -1,5 +1,6 @@
 #include "results/changetitle.h"
 
+#include "base/linevalidator.h"
 #include "items/reportitemwidget.h"
 
 #include <QLineEdit>
@@ -13,6 +14,7 @@ CChangeTitle::CChangeTitle(const QString& title, QWidget* pParent)
     setWindowTitle(QStringLiteral("Изменить заголовок столбца"));
 
     edt_title = new QLineEdit(sTitle, this);
+    keepOneLine(edt_title);
     placeFixed(edt_title, QStringLiteral("edt_title"), 5, 5, 370, 30);
 
     btn_enter = new QPushButton(QStringLiteral("Ввод"), this);

@@ -317,15 +317,19 @@ QMenu* CReportTable::buildHeaderMenu(const QPoint& pos) {
         iMenuColumn = -1;
         if (rowCount() > 1 && iMenuRow != -1)
             pMenu->addAction(pDeleteRowAct);
-        pMenu->addAction(pInsertRowAct);
-        pMenu->addAction(pInsertNRowsAct);
+        // a table stays within what a document holds
+        if (rowCount() < CTableWidgetHeir::iMaxRows) {
+            pMenu->addAction(pInsertRowAct);
+            pMenu->addAction(pInsertNRowsAct);
+        }
     } else if (x >= 0) {
         // The column titles.
         iMenuRow = -1;
         iMenuColumn = tab_results->columnAt(x);
         if (columnCount() > 1 && iMenuColumn != -1)
             pMenu->addAction(pDeleteColumnAct);
-        pMenu->addAction(pInsertColumnAct);
+        if (columnCount() < CTableWidgetHeir::iMaxColumns)
+            pMenu->addAction(pInsertColumnAct);
         pMenu->addAction(pSetColumnTitleAct);
     }
     // The corner above the row numbers offers nothing.
@@ -370,6 +374,8 @@ void CReportTable::slot_deleteRowAct() {
 }
 
 void CReportTable::slot_insertRowAct() {
+    if (rowCount() >= CTableWidgetHeir::iMaxRows)
+        return;
     const int iRow = iMenuRow >= 0 ? qMin(iMenuRow + 1, rowCount()) : rowCount();
     insertEmptyRow(iRow);
     iMenuRow = -1;
@@ -396,6 +402,7 @@ void CReportTable::slot_insertNRowsAct() {
 
 void CReportTable::slot_insertNumberOfRows(int iRow, int N) {
     const int iAt = qBound(0, iRow, rowCount());
+    N = qMin(N, CTableWidgetHeir::iMaxRows - rowCount());
     for (int i = 0; i < N; ++i)
         insertEmptyRow(iAt);
     sendPreferredHeight();
@@ -416,6 +423,8 @@ void CReportTable::insertEmptyColumn(int iColumn) {
 }
 
 void CReportTable::slot_insertColumnAct() {
+    if (columnCount() >= CTableWidgetHeir::iMaxColumns)
+        return;
     // A new column goes before the one under the pointer (a new row goes
     // after its row).
     insertEmptyColumn(iMenuColumn >= 0 ? qMin(iMenuColumn, columnCount()) : columnCount());
@@ -480,6 +489,13 @@ bool CReportTable::readRecord(QDataStream& in, int& iRows, int& iColumns, QStrin
     qint32 iR = 0;
     qint32 iC = 0;
     in >> iR >> iC;
+    // a table larger than the form makes one is damage, known before its
+    // texts take any memory
+    if (in.status() == QDataStream::Ok &&
+        (iR > CTableWidgetHeir::iMaxRows || iC > CTableWidgetHeir::iMaxColumns)) {
+        in.setStatus(QDataStream::ReadCorruptData);
+        return false;
+    }
     if (in.status() == QDataStream::Ok)
         readStringList(in, lstTitles);
     if (in.status() == QDataStream::Ok)
