@@ -10,7 +10,6 @@
 //   ndt-bench --small    a small protocol, run once; never fails
 #include "app/vekconclusion.h"
 #include "composer/fusionwidget.h"
-#include "composer/journal.h"
 #include "composer/journalwindow.h"
 #include "composer/protocolprinter.h"
 #include "items/spellchecker.h"
@@ -19,6 +18,7 @@
 #include "refdata/widgetspecial.h"
 #include "refdata/widgettool.h"
 #include "results/conclusion.h"
+#include "storage/journal.h"
 #include "support/largeprotocol.h"
 
 #include <QApplication>
@@ -263,7 +263,8 @@ int main(int argc, char* argv[]) {
                      g_dInteractive});
 
     // the journal of many years: opened, then a filter typed key by key
-    CJournal journal(dir.filePath(QStringLiteral("journal.sqlite")), SJournalPlace());
+    CJournal journal(dir.filePath(QStringLiteral("journal.sqlite")),
+                     dir.filePath(CJournal::sQueueFileName), SJournalPlace());
     fillJournal(journal, size.iJournalRows);
     std::unique_ptr<CJournalWindow> pJournal;
     lstLines.append(

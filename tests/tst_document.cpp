@@ -399,7 +399,7 @@ private slots:
         const bool bSaved = form.saveReport();
         QProcess::execute("chattr", {"-a", local.path()});
         QVERIFY(!bSaved && form.isChanged());
-        QCOMPARE(dialogs.texts().last(), sCannot.arg(sOld));
+        QVERIFY(dialogs.texts().last().startsWith(sCannot.arg(sOld)));
         QCOMPARE(fileBytes(sOld), QByteArray("old protocol"));
         // a reference file that cannot be written is reported; the document is saved
         QVERIFY(QDir(dir.path()).mkdir("tools.hmdb"));

@@ -7,8 +7,8 @@
 // window filters, opens, says when a file is gone and exports the bytes a
 // spreadsheet reads.
 #include "composer/fusionwidget.h"
-#include "composer/journal.h"
 #include "composer/journalwindow.h"
+#include "storage/journal.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
 #include "support/postgresserver.h"
@@ -80,7 +80,7 @@ private slots:
     }
 
     void init() {
-        CJournal journal(QString(), server.place());
+        CJournal journal(QString(), QString(), server.place());
         QSqlQuery(journal.database()).exec(QStringLiteral("DELETE FROM protocols"));
     }
 
@@ -91,7 +91,7 @@ private slots:
         QFETCH(bool, bServer);
         QTemporaryDir dir;
         CScriptedDialogs dialogs;
-        CJournal journal(dir.filePath(g_sJournalFile), use(bServer));
+        CJournal journal(dir.filePath(g_sJournalFile), QString(), use(bServer));
         CFusionWidget form(dir.path());
         const QString a = dir.filePath("a.rpt"), b = dir.filePath("b.rpt"),
                       c = dir.filePath("c.rpt");
@@ -137,7 +137,8 @@ private slots:
         QList<QThread*> lstThreads;
         for (int i = 0; i < 2; ++i) {
             lstThreads << QThread::create([&, i] {
-                CJournal journal(dir.filePath(g_sJournalFile), place);
+                CJournal journal(dir.filePath(g_sJournalFile), dir.filePath(QString::number(i)),
+                                 place);
                 journal.database();
                 for (++iReady; iReady < 2;) {
                 } // both connected, both go
@@ -152,7 +153,7 @@ private slots:
         }
         const QSet<CJournal::EResult> setResults = {results[0], results[1]};
         QCOMPARE(setResults, QSet({CJournal::EResult::Registered, CJournal::EResult::Duplicate}));
-        CJournal journal(dir.filePath(g_sJournalFile), place);
+        CJournal journal(dir.filePath(g_sJournalFile), QString(), place);
         QCOMPARE(rows(journal).size(), 1);
     }
 
@@ -172,8 +173,117 @@ private slots:
         QCOMPARE(server.start(), QString());
         form.slot_flushJournal();
         QTRY_COMPARE(pStatus->text(), QString());
-        CJournal journal(QString(), server.place());
+        CJournal journal(QString(), QString(), server.place());
         QCOMPARE(rows(journal), QStringList({"200/26 " + dir.filePath("a.rpt")}));
+    }
+
+    void replacingARegisteredProtocolIsAsked() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        use(false);
+        CFusionWidget form(dir.path());
+        const QString sFirst = dir.filePath("1-26.rpt");
+        typeNumber(form, "1/26");
+        QVERIFY(form.writeProtocol(sFirst));
+        const QByteArray first = fileBytes(sFirst);
+        CJournal& journal = *form.journal();
+        click(child<QToolButton>(&form, "btn_new"));
+        QCOMPARE(valueEdit(form.sections()[eNumber])->text(), QStringLiteral("2/26"));
+        const QString sQuestion = "Файл «" + sFirst + "» — протокол №1/26 от " +
+                                  QDate::currentDate().toString("dd.MM.yyyy") +
+                                  ", зарегистрированный в журнале. Заменить его этим протоколом?";
+        // the file dialog's own "replace?" was answered Yes; No here saves nothing
+        dialogs.lstAnswers << QMessageBox::No;
+        dialogs.lstFileNames << sFirst;
+        click(child<QToolButton>(&form, "btn_save"));
+        QCOMPARE(dialogs.texts(), QStringList({sQuestion}));
+        QCOMPARE(fileBytes(sFirst), first);
+        QCOMPARE(rows(journal), QStringList({"1/26 " + sFirst}));
+        // Yes replaces it; its row follows the new protocol's number
+        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstFileNames << sFirst;
+        click(child<QToolButton>(&form, "btn_save"));
+        QCOMPARE(rows(journal), QStringList({"2/26 " + sFirst}));
+        QVERIFY(fileBytes(sFirst) != first && form.currentFile() == sFirst);
+        QCOMPARE(dialogs.lstMessages.size(), 2);
+    }
+
+    void failedCommitLeavesEveryRow_data() { engines(); }
+    void failedCommitLeavesEveryRow() {
+        QFETCH(bool, bServer);
+        // a file system where a file can be made append-only
+        QTemporaryDir dir(QDir::current().filePath("journal-XXXXXX"));
+        CScriptedDialogs dialogs;
+        CJournal journal(dir.filePath(g_sJournalFile), QString(), use(bServer));
+        CFusionWidget form(dir.path());
+        const QString a = dir.filePath("a.rpt"), b = dir.filePath("b.rpt");
+        typeNumber(form, "6/26");
+        QVERIFY(form.writeProtocol(b));
+        QVERIFY(form.newProtocol());
+        typeNumber(form, "5/26");
+        QVERIFY(form.writeProtocol(a));
+        const QByteArray before = fileBytes(b);
+        if (QProcess::execute("chattr", {"+a", b}) != 0)
+            QSKIP("chattr +a is not supported on this file system");
+        // b.rpt replaced, 5/26 taken over, and the file cannot be committed
+        dialogs.lstAnswers << QMessageBox::Yes << QMessageBox::Yes;
+        dialogs.lstFileNames << b;
+        const bool bSaved = form.saveReportAs();
+        QProcess::execute("chattr", {"-a", b});
+        QVERIFY(!bSaved);
+        QVERIFY(dialogs.texts().last().contains(b));
+        QCOMPARE(rows(journal), QStringList({"5/26 " + a, "6/26 " + b}));
+        QCOMPARE(fileBytes(b), before);
+    }
+
+    void refusedQueuedRowIsKeptAndAnnouncedWhereSaved() {
+        QTemporaryDir shared, homeA, homeB, homeC;
+        CScriptedDialogs dialogs;
+        use(true);
+        CJournal::iRetryAfterMs = 0; // every save asks the server again
+        CFusionWidget a(homeA.path(), nullptr, homeA.path(), shared.path());
+        CFusionWidget b(homeB.path(), nullptr, homeB.path(), shared.path());
+        const QString sA = shared.filePath("a.rpt"), sB = shared.filePath("b.rpt");
+        typeNumber(a, "7/26");
+        typeNumber(b, "7/26");
+        QVERIFY(server.stop());
+        QVERIFY(a.writeProtocol(sA));
+        // the row waits in a's own folder, not in the one the workstations share
+        QVERIFY(QFile::exists(homeA.filePath(CJournal::sQueueFileName)));
+        QVERIFY(!QFile::exists(shared.filePath(CJournal::sQueueFileName)));
+        QCOMPARE(server.start(), QString());
+        QVERIFY(b.writeProtocol(sB));
+        b.slot_flushJournal();
+        a.slot_flushJournal();
+        const QString sRefused = "Протокол «" + sA +
+                                 "» не внесен в журнал: номер 7/26 уже зарегистрирован (" + sB +
+                                 ").";
+        QTRY_COMPARE(dialogs.texts(), QStringList({sRefused}));
+        // kept, shown with its file, and told once
+        a.slot_flushJournal();
+        click(child<QToolButton>(&a, "btn_journal"));
+        auto pWindow = a.findChild<CJournalWindow*>();
+        QTRY_VERIFY(pWindow && pWindow->model()->refusedCount() == 1);
+        QCOMPARE(pWindow->model()->pathAt(0), sA);
+        QCOMPARE(dialogs.texts().size(), 1);
+        // saved under another number, it is registered and leaves the queue
+        typeNumber(a, "8/26");
+        QVERIFY(a.writeProtocol(sA));
+        QVERIFY(a.journal()->queuedRows().isEmpty());
+        QCOMPARE(rows(*a.journal()), QStringList({"7/26 " + sB, "8/26 " + sA}));
+
+        // a queue that cannot be written is reported, the document still saved
+        QVERIFY(QDir(homeC.path()).mkdir(CJournal::sQueueFileName));
+        CFusionWidget c(homeC.path(), nullptr, homeC.path(), shared.path());
+        typeNumber(c, "9/26");
+        QVERIFY(server.stop());
+        QVERIFY(c.writeProtocol(shared.filePath("c.rpt")));
+        QCOMPARE(server.start(), QString());
+        QVERIFY(dialogs.texts().last().startsWith("Протокол «" + shared.filePath("c.rpt") +
+                                                  "» сохранен, но не внесен в журнал: Очередь "
+                                                  "журнала «" +
+                                                  homeC.filePath(CJournal::sQueueFileName)));
+        CJournal::iRetryAfterMs = 10000;
     }
 
     void nextNumberFollowsThePattern_data() {
@@ -206,7 +316,7 @@ private slots:
         CJournal& journal = *form.journal();
         const QDateTime dtSaved(QDate(2026, 3, 6), QTime(9, 30));
         journal.registerProtocol(entry("1/26", sKept, "ООО \"Ромашка\"; филиал", dtSaved), true);
-        journal.registerProtocol(entry("2/26", "/нет/такого.rpt", "АО Лютик", dtSaved.addDays(1)),
+        journal.registerProtocol(entry("2/26", "/нет/такого.rpt", "=1+2", dtSaved.addDays(1)),
                                  false);
 
         click(child<QToolButton>(&form, "btn_journal"));
@@ -219,7 +329,7 @@ private slots:
         click(child<QPushButton>(pWindow, "btn_export"));
         const QString sExpected =
             "\uFEFFНомер;Дата;Заказчик;Объект;Методы;Документ;Сохранен;Пользователь;Компьютер\r\n"
-            "2/26;05.03.2026;АО Лютик;Резервуар;ультразвуковой;/нет/такого.rpt;07.03.2026 "
+            "2/26;05.03.2026;'=1+2;Резервуар;ультразвуковой;/нет/такого.rpt;07.03.2026 "
             "09:30;lab;ws1\r\n"
             "1/26;05.03.2026;\"ООО \"\"Ромашка\"\"; филиал\";Резервуар;ультразвуковой;" +
             sKept + ";06.03.2026 09:30;lab;ws1\r\n";

@@ -4,7 +4,7 @@
 #include "base/userdialogs.h"
 #include "commands/createreport.h"
 #include "composer/aboutwindow.h"
-#include "composer/journal.h"
+#include "storage/journal.h"
 #include "composer/journalwindow.h"
 #include "composer/methodvocabulary.h"
 #include "composer/recentdocuments.h"

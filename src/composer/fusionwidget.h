@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -16,6 +17,7 @@ class CAboutWindow;
 class CJournal;
 class CJournalWindow;
 struct SJournalEntry;
+struct SQueuedEntry;
 class QThread;
 class CRecoveryFile;
 class QTimer;
@@ -155,6 +157,8 @@ public:
     CJournal* journal();
     // The journal is opened again as the settings now say.
     void reopenJournal();
+    // The SQLite journal of a folder of reference files.
+    static QString journalFileIn(const QString& sReferenceDir);
     // A new protocol without a number gets the next free one of the year.
     void offerNextNumber();
     // Rows that could not reach the server are sent again this often.
@@ -292,10 +296,18 @@ private:
     bool mayReuseNumber(const QString& sNumber, const QString& sRegistered);
     // False when the number is another file's and the user keeps it so.
     bool mayTakeNumber(const SJournalEntry& entry, bool* pTakeOver);
-    // False when the user gave the number up after all.
-    bool registerInJournal(const SJournalEntry& entry, bool bTakeOver);
+    // A file that is another registered protocol, neither opened nor saved
+    // by this one, is replaced only when the user agrees; default No.
+    bool mayReplaceRegistered(const QString& sPath);
+    // The journal row is held until the document is written; false when
+    // the user gave the number up after all.
+    bool beginRegistration(const SJournalEntry& entry, bool bTakeOver);
+    // The document is written: the row is kept, or waits in the queue.
+    void finishRegistration(const SJournalEntry& entry);
+    // Tells the user of rows the journal refused, each naming its file.
+    void announceRefused(const QList<SQueuedEntry>& lstRefused);
     void slot_openFromJournal(const QString& sPath);
-    void journalFlushed(int iLeft, const QStringList& lstRefused);
+    void journalFlushed(int iLeft, const QList<SQueuedEntry>& lstRefused);
     void waitForJournalFlush();
     // A line in the command bar: what the user should know, not asked.
     void showStatus(const QString& sText);
@@ -306,6 +318,8 @@ private:
     QString sDataDir;
     QString sWorkDir;
     QString sCurrentFile;
+    // The files this protocol was opened from or saved to.
+    QSet<QString> setOwnFiles;
     QString sRecoveryDir;
     QList<QWidget*> lstSections;
     QList<CStdItem*> lstUserItems;

@@ -21,9 +21,9 @@
 #include <QFileInfo>
 
 #include "commands/createreport.h"
-#include "composer/journal.h"
 #include "composer/recentdocuments.h"
 #include "composer/recoveryfile.h"
+#include "storage/journal.h"
 
 #include <QSaveFile>
 #include <QSet>
@@ -158,26 +158,31 @@ bool CFusionWidget::writeProtocol(const QString& sFileName) {
     commitEdits();
     const SJournalEntry entry = journalEntry(sFileName);
     bool bTakeOver = false;
-    if (!mayTakeNumber(entry, &bTakeOver)) {
+    if (!mayReplaceRegistered(entry.sPath) || !mayTakeNumber(entry, &bTakeOver)) {
         file.cancelWriting();
         return false;
     }
     QDataStream out(&file);
     writeDocument(out);
     if (out.status() != QDataStream::Ok) {
+        file.cancelWriting();
         CUserDialogs::warning(this, g_sSaveTitle, sCannotWrite.arg(sFileName));
         return false;
     }
-    // registered before the file is committed, so that a number given up
-    // at the last moment leaves the document as it was
-    if (!registerInJournal(entry, bTakeOver)) {
+    // the journal row and the file are one unit: the row is held until the
+    // file is committed, and undone when it is not
+    if (!beginRegistration(entry, bTakeOver)) {
         file.cancelWriting();
         return false;
     }
     if (!commitSaveFile(file)) {
-        CUserDialogs::warning(this, g_sSaveTitle, sCannotWrite.arg(sFileName));
+        journal()->cancelRegistration();
+        CUserDialogs::warning(this, g_sSaveTitle,
+                              sCannotWrite.arg(sFileName) + QLatin1Char('\n') + writeFailure(file));
         return false;
     }
+    finishRegistration(entry);
+    setOwnFiles.insert(entry.sPath);
     saveReferenceFiles();
     takeSnapshot();
     if (pRecovery)
@@ -209,6 +214,7 @@ bool CFusionWidget::newProtocol() {
     takeSnapshot();
     if (pRecovery)
         pRecovery->remove();
+    setOwnFiles.clear();
     setCurrentFile(QString());
     offerNextNumber();
     return true;
@@ -496,6 +502,7 @@ bool CFusionWidget::openDocument(const QString& sFileName) {
             this, g_sOpenTitle,
             QStringLiteral("Документ \"%1\" поврежден и прочитан только частично!").arg(sFileName));
     takeSnapshot();
+    setOwnFiles = {QFileInfo(sFileName).absoluteFilePath()};
     bUnsaved = !bSound; // what was lost is asked about on closing
     // a document read only partly is never overwritten in place by what was read of it
     setCurrentFile(bSound ? sFileName : QString());
@@ -712,6 +719,7 @@ void CFusionWidget::offerRecovery(const QString& sDir) {
         file.close();
         // the protocol is unsaved, so closing asks; this instance's own copy takes over
         takeSnapshot();
+        setOwnFiles.clear();
         bUnsaved = true;
         emit documentStateChanged();
         CRecoveryFile::discard(sPath);

@@ -2,13 +2,14 @@
 // a number registered for another file asked about.
 #include "composer/fusionwidget.h"
 
+#include "base/linevalidator.h"
 #include "base/userdialogs.h"
 #include "commands/createreport.h"
-#include "composer/journal.h"
 #include "composer/journalwindow.h"
 #include "items/stdcomboitem.h"
 #include "items/stddateitem.h"
 #include "items/stditem.h"
+#include "storage/journal.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,6 +24,7 @@
 
 namespace {
 const QString g_sJournalFile = QStringLiteral("journal.sqlite");
+const QString g_sJournalTitle = QStringLiteral("Журнал протоколов");
 const QString g_sObjectCaption = QStringLiteral("Наименование объекта:");
 
 QString operatingSystemUser() {
@@ -40,11 +42,17 @@ QString operatingSystemUser() {
 }
 } // namespace
 
+QString CFusionWidget::journalFileIn(const QString& sReferenceDir) {
+    return QDir(sReferenceDir).filePath(g_sJournalFile);
+}
+
 CJournal* CFusionWidget::journal() {
-    const QString sFile = QDir(referenceDir()).filePath(g_sJournalFile);
-    if (!pJournal || pJournal->localFile() != sFile) {
+    const QString sFile = journalFileIn(referenceDir());
+    if (!pJournal || pJournal->journalFile() != sFile) {
         delete pJournalWindow.data(); // it reads the journal it was opened on
-        pJournal = std::make_unique<CJournal>(sFile, SJournalPlace::load());
+        // each workstation queues its rows in its own data folder
+        pJournal = std::make_unique<CJournal>(
+            sFile, QDir(sDataDir).filePath(CJournal::sQueueFileName), SJournalPlace::load());
     }
     return pJournal.get();
 }
@@ -60,15 +68,17 @@ CStdItem* CFusionWidget::numberItem() const {
 }
 
 SJournalEntry CFusionWidget::journalEntry(const QString& sFileName) const {
+    // a document may bring control characters the fields would not take
     SJournalEntry entry;
     if (CStdItem* pNumber = numberItem())
-        entry.sNumber = pNumber->valueText().trimmed();
+        entry.sNumber = CLineValidator::oneLine(pNumber->valueText()).trimmed();
     entry.dtDate = pDateItem ? pDateItem->date() : QDate();
-    entry.sCustomer = pCustomerItem ? pCustomerItem->valueText() : QString();
+    entry.sCustomer =
+        CLineValidator::oneLine(pCustomerItem ? pCustomerItem->valueText() : QString());
     for (QWidget* pSection : lstSections) {
         auto pItem = qobject_cast<CStdItem*>(pSection);
         if (pItem && pItem->name() == g_sObjectCaption)
-            entry.sObject = pItem->valueText();
+            entry.sObject = CLineValidator::oneLine(pItem->valueText());
     }
     QStringList lstMethods;
     for (int iMethod : chosenMethods())
@@ -97,26 +107,60 @@ bool CFusionWidget::mayTakeNumber(const SJournalEntry& entry, bool* pTakeOver) {
     return sRegistered.isEmpty() || mayReuseNumber(entry.sNumber, sRegistered);
 }
 
-bool CFusionWidget::registerInJournal(const SJournalEntry& entry, bool bTakeOver) {
+bool CFusionWidget::mayReplaceRegistered(const QString& sPath) {
+    SJournalEntry held;
+    if (!QFileInfo::exists(sPath) || setOwnFiles.contains(sPath) ||
+        !journal()->entryOf(sPath, &held))
+        return true;
+    return CUserDialogs::question(
+               this, QStringLiteral("Сохранить документ"),
+               QStringLiteral("Файл «%1» — протокол №%2 от %3, зарегистрированный в журнале. "
+                              "Заменить его этим протоколом?")
+                   .arg(QDir::toNativeSeparators(sPath), held.sNumber,
+                        held.dtDate.toString(QStringLiteral("dd.MM.yyyy"))),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool CFusionWidget::beginRegistration(const SJournalEntry& entry, bool bTakeOver) {
     QString sRegistered;
-    CJournal::EResult eResult = journal()->registerProtocol(entry, bTakeOver, &sRegistered);
+    CJournal::EResult eResult = journal()->beginRegistration(entry, bTakeOver, &sRegistered);
     // another workstation took the number between the question and the save
     if (eResult == CJournal::EResult::Duplicate) {
         if (!mayReuseNumber(entry.sNumber, sRegistered))
             return false;
-        eResult = journal()->registerProtocol(entry, true);
+        eResult = journal()->beginRegistration(entry, true);
     }
-    if (eResult == CJournal::EResult::Queued) {
+    return eResult != CJournal::EResult::Duplicate;
+}
+
+void CFusionWidget::finishRegistration(const SJournalEntry& entry) {
+    const CJournal::EResult eResult = journal()->commitRegistration();
+    if (eResult == CJournal::EResult::Registered) {
+        if (pJournalTimer->isActive())
+            slot_flushJournal(); // the queue went with this save
+        else
+            showStatus(QString());
+    } else {
         showStatus(QStringLiteral("Журнал недоступен: запись будет добавлена позже"));
         pJournalTimer->start();
-    } else if (pJournalTimer->isActive()) {
-        slot_flushJournal(); // the queue went with this save
-    } else {
-        showStatus(QString());
     }
+    if (eResult == CJournal::EResult::Failed)
+        CUserDialogs::warning(
+            this, g_sJournalTitle,
+            QStringLiteral("Протокол «%1» сохранен, но не внесен в журнал: %2")
+                .arg(QDir::toNativeSeparators(entry.sPath), journal()->problem()));
+    announceRefused(journal()->takeRefused());
     if (pJournalWindow)
         pJournalWindow->refresh();
-    return true;
+}
+
+void CFusionWidget::announceRefused(const QList<SQueuedEntry>& lstRefused) {
+    for (const SQueuedEntry& refused : lstRefused)
+        CUserDialogs::warning(
+            this, g_sJournalTitle,
+            QStringLiteral("Протокол «%1» не внесен в журнал: номер %2 уже зарегистрирован (%3).")
+                .arg(QDir::toNativeSeparators(refused.entry.sPath), refused.entry.sNumber,
+                     QDir::toNativeSeparators(refused.sRefusedFor)));
 }
 
 void CFusionWidget::offerNextNumber() {
@@ -147,7 +191,7 @@ void CFusionWidget::slot_showJournal() {
 void CFusionWidget::slot_openFromJournal(const QString& sPath) {
     if (!QFileInfo::exists(sPath)) {
         CUserDialogs::warning(
-            pJournalWindow, QStringLiteral("Журнал протоколов"),
+            pJournalWindow, g_sJournalTitle,
             QStringLiteral("Файл «%1» не найден.").arg(QDir::toNativeSeparators(sPath)));
         return;
     }
@@ -166,11 +210,12 @@ void CFusionWidget::slot_flushJournal() {
         return;
     // a server that does not answer must not hold the form: the queue is
     // sent from a thread of its own, through connections of its own
-    const QString sFile = journal()->localFile();
+    const QString sFile = journal()->journalFile();
+    const QString sQueue = journal()->queueFile();
     const SJournalPlace place = journal()->where();
-    pFlushThread = QThread::create([this, sFile, place] {
-        CJournal journal(sFile, place);
-        QStringList lstRefused;
+    pFlushThread = QThread::create([this, sFile, sQueue, place] {
+        CJournal journal(sFile, sQueue, place);
+        QList<SQueuedEntry> lstRefused;
         const int iLeft = journal.flushQueue(&lstRefused);
         QMetaObject::invokeMethod(this,
                                   [this, iLeft, lstRefused] { journalFlushed(iLeft, lstRefused); });
@@ -179,18 +224,15 @@ void CFusionWidget::slot_flushJournal() {
     pFlushThread->start();
 }
 
-void CFusionWidget::journalFlushed(int iLeft, const QStringList& lstRefused) {
+void CFusionWidget::journalFlushed(int iLeft, const QList<SQueuedEntry>& lstRefused) {
     pFlushThread = nullptr;
     if (iLeft == 0) {
         pJournalTimer->stop();
         showStatus(QString());
     }
-    if (!lstRefused.isEmpty())
-        showStatus(QStringLiteral("Не внесены в журнал, номера уже зарегистрированы: %1. "
-                                  "Сохраните эти протоколы под другими номерами.")
-                       .arg(lstRefused.join(QStringLiteral(", "))));
     if (pJournalWindow)
         pJournalWindow->refresh();
+    announceRefused(lstRefused);
 }
 
 void CFusionWidget::waitForJournalFlush() {

@@ -2,9 +2,10 @@
 
 #include "base/savefile.h"
 #include "base/userdialogs.h"
-#include "composer/journal.h"
 #include "items/dateeditheir.h"
+#include "storage/journal.h"
 
+#include <QColor>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -77,9 +78,25 @@ QString shownField(const SJournalEntry& e, int iColumn) {
 CJournalModel::CJournalModel(CJournal& journal, QObject* pParent)
     : QAbstractTableModel(pParent), journal(journal) {}
 
+namespace {
+// Whether a queued row passes the filter as a journal row would.
+bool passes(const SJournalEntry& e, const SJournalFilter& filter) {
+    const QString sSearched = CJournal::searchText(e.sNumber + QLatin1Char(' ') + e.sCustomer +
+                                                   QLatin1Char(' ') + e.sObject);
+    return sSearched.contains(CJournal::searchText(filter.sText)) &&
+           (!filter.dtFrom.isValid() || e.dtDate >= filter.dtFrom) &&
+           (!filter.dtTo.isValid() || e.dtDate <= filter.dtTo);
+}
+} // namespace
+
 void CJournalModel::setFilter(const SJournalFilter& filter) {
     beginResetModel();
     this->filter = filter;
+    lstQueued.clear();
+    for (const SQueuedEntry& queued : journal.queuedRows()) {
+        if (passes(queued.entry, filter))
+            lstQueued.prepend(queued); // newest first
+    }
     lstRows.clear();
     bReadable = journal.readRows(filter, 0, iPageRows, lstRows);
     bExhausted = !bReadable || lstRows.size() < iPageRows;
@@ -87,7 +104,14 @@ void CJournalModel::setFilter(const SJournalFilter& filter) {
 }
 
 QString CJournalModel::pathAt(int iRow) const {
-    return lstRows.value(iRow).sPath;
+    if (iRow < lstQueued.size())
+        return lstQueued.value(iRow).entry.sPath;
+    return lstRows.value(iRow - lstQueued.size()).sPath;
+}
+
+int CJournalModel::refusedCount() const {
+    return int(std::count_if(lstQueued.cbegin(), lstQueued.cend(),
+                             [](const SQueuedEntry& q) { return q.isRefused(); }));
 }
 
 QList<QStringList> CJournalModel::allRows() {
@@ -104,7 +128,7 @@ QList<QStringList> CJournalModel::allRows() {
 }
 
 int CJournalModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(lstRows.size());
+    return parent.isValid() ? 0 : int(lstQueued.size() + lstRows.size());
 }
 
 int CJournalModel::columnCount(const QModelIndex& parent) const {
@@ -112,9 +136,28 @@ int CJournalModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant CJournalModel::data(const QModelIndex& index, int iRole) const {
-    if (iRole != Qt::DisplayRole || !index.isValid())
+    if (!index.isValid())
         return QVariant();
-    return shownField(lstRows.value(index.row()), index.column());
+    const int iRow = index.row();
+    if (iRow >= lstQueued.size())
+        return iRole == Qt::DisplayRole
+                   ? shownField(lstRows.value(iRow - lstQueued.size()), index.column())
+                   : QVariant();
+    const SQueuedEntry& queued = lstQueued.at(iRow);
+    switch (iRole) {
+    case Qt::DisplayRole:
+        return shownField(queued.entry, index.column());
+    case Qt::BackgroundRole:
+        return queued.isRefused() ? QColor(255, 215, 215) : QColor(230, 230, 230);
+    case Qt::ToolTipRole:
+        return queued.isRefused()
+                   ? QStringLiteral("Не внесен в журнал: номер %1 уже зарегистрирован (%2). "
+                                    "Сохраните протокол под другим номером.")
+                         .arg(queued.entry.sNumber, queued.sRefusedFor)
+                   : QStringLiteral("Ждет отправки в журнал");
+    default:
+        return QVariant();
+    }
 }
 
 QVariant CJournalModel::headerData(int iSection, Qt::Orientation eOrientation, int iRole) const {
@@ -135,7 +178,8 @@ void CJournalModel::fetchMore(const QModelIndex& parent) {
                  lstPage.size() < iPageRows;
     if (lstPage.isEmpty())
         return;
-    beginInsertRows(QModelIndex(), int(lstRows.size()), int(lstRows.size() + lstPage.size() - 1));
+    const int iFirst = rowCount();
+    beginInsertRows(QModelIndex(), iFirst, iFirst + int(lstPage.size()) - 1);
     lstRows += lstPage;
     endInsertRows();
 }
@@ -198,9 +242,18 @@ void CJournalWindow::slot_filterChanged() {
     // an unset date leaves its end of the range open
     pModel->setFilter({edt_filter->text(), dedt_from->isUnset() ? QDate() : dedt_from->date(),
                        dedt_to->isUnset() ? QDate() : dedt_to->date()});
-    lbl_state->setText(
-        pModel->isReadable() ? QString() : QStringLiteral("Журнал недоступен: сервер не отвечает"));
-    lbl_state->setVisible(!pModel->isReadable());
+    QStringList lstState;
+    if (!pModel->isReadable())
+        lstState << QStringLiteral("Журнал недоступен: сервер не отвечает");
+    if (const int iRefused = pModel->refusedCount())
+        lstState << QStringLiteral("Не внесены в журнал, номера уже зарегистрированы: %1 "
+                                   "(выделены красным)")
+                        .arg(iRefused);
+    else if (pModel->queuedCount() > 0)
+        lstState << QStringLiteral("Ждут отправки в журнал: %1 (выделены серым)")
+                        .arg(pModel->queuedCount());
+    lbl_state->setText(lstState.join(QLatin1Char('\n')));
+    lbl_state->setVisible(!lstState.isEmpty());
 }
 
 bool CJournalWindow::exportCsv(const QString& sPath) {
@@ -219,7 +272,8 @@ bool CJournalWindow::exportCsv(const QString& sPath) {
 void CJournalWindow::slot_btn_export_clicked() {
     refresh();
     if (!pModel->isReadable()) {
-        CUserDialogs::warning(this, QStringLiteral("Экспорт в CSV"), lbl_state->text());
+        CUserDialogs::warning(this, QStringLiteral("Экспорт в CSV"),
+                              QStringLiteral("Журнал недоступен: сервер не отвечает"));
         return;
     }
     const QString sPath = CUserDialogs::get().saveFileName(this, QStringLiteral("Экспорт в CSV"),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "composer/journal.h"
+#include "storage/journal.h"
 
 #include <QAbstractTableModel>
 #include <QWidget>
@@ -12,6 +12,8 @@ class QTableView;
 
 // The journal's rows that a filter lets through, newest first, fetched a
 // page at a time as the view scrolls: a journal of many years opens at once.
+// Above them the rows of this workstation's queue: waiting for the journal,
+// or refused by it because another file holds the number.
 class CJournalModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -23,8 +25,11 @@ public:
     QString pathAt(int iRow) const;
     // False when the journal could not be read (a server out of reach).
     bool isReadable() const { return bReadable; }
-    // Every row the filter lets through, as the view shows them.
+    // Every row of the journal the filter lets through, as the view shows them.
     QList<QStringList> allRows();
+    // The rows of the queue shown, and how many of them were refused.
+    int queuedCount() const { return int(lstQueued.size()); }
+    int refusedCount() const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -37,6 +42,7 @@ public:
 private:
     CJournal& journal;
     SJournalFilter filter;
+    QList<SQueuedEntry> lstQueued;
     QList<SJournalEntry> lstRows;
     bool bExhausted = true;
     bool bReadable = true;

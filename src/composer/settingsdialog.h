@@ -1,6 +1,6 @@
 #pragma once
 
-#include "composer/journal.h"
+#include "storage/journal.h"
 
 #include <QDialog>
 
