@@ -286,6 +286,77 @@ private slots:
         CJournal::iRetryAfterMs = 10000;
     }
 
+    void settingsTellWhyAServerCannotBeUsed_data() {
+        QTest::addColumn<QString>("sHost");
+        QTest::addColumn<int>("iPort");
+        QTest::addColumn<QString>("sDatabase");
+        QTest::addColumn<QString>("sWhy");
+        const SJournalPlace place = server.place();
+        QTest::newRow("no such host") << "nosuch.invalid" << place.iPort << place.sDatabase
+                                      << "сервер «nosuch.invalid» не найден";
+        QTest::newRow("refused") << place.sHost << 1 << place.sDatabase
+                                 << "сервер «" + place.sHost +
+                                        "» не принимает соединений на "
+                                        "порту 1";
+        QTest::newRow("no database") << place.sHost << place.iPort << "nosuch"
+                                     << "базы данных «nosuch» нет на сервере";
+    }
+    void settingsTellWhyAServerCannotBeUsed() {
+        QFETCH(QString, sHost);
+        QFETCH(int, iPort);
+        QFETCH(QString, sDatabase);
+        QFETCH(QString, sWhy);
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        use(false);
+        CFusionWidget form(dir.path());
+        QString sShown;
+        dialogs.lstDialogActions << [&](QDialog* pDialog) {
+            sShown = child<QLabel>(pDialog, "lbl_journalPlace")->text();
+            click(child<QRadioButton>(pDialog, "rbtn_server"));
+            child<QLineEdit>(pDialog, "edt_host")->setText(sHost);
+            child<QSpinBox>(pDialog, "spn_port")->setValue(iPort);
+            child<QLineEdit>(pDialog, "edt_database")->setText(sDatabase);
+            child<QLineEdit>(pDialog, "edt_user")->setText(server.place().sUser);
+            dialogs.lstAnswers << QMessageBox::No; // the setting is not kept
+            click(pDialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok));
+            return pDialog->result();
+        };
+        click(child<QToolButton>(&form, "btn_settings"));
+        QCOMPARE(sShown, "Журнал протоколов: " + CJournal::fileIn(dir.path()));
+        QCOMPARE(dialogs.lstMessages.size(), 1);
+        QVERIFY2(dialogs.texts().first().startsWith("Журнал на сервере недоступен: " + sWhy + "."),
+                 qPrintable(dialogs.texts().first()));
+        QVERIFY(!SJournalPlace::load().bServer);
+    }
+
+    void anotherFolderCarriesTheRowsOver() {
+        QTemporaryDir dir, other;
+        CScriptedDialogs dialogs;
+        use(false);
+        CJournal target(CJournal::fileIn(other.path()), QString(), SJournalPlace());
+        QCOMPARE(target.registerProtocol(entry("2/26", other.filePath("x.rpt")), false),
+                 CJournal::EResult::Registered);
+        CFusionWidget form(dir.path());
+        for (const char* pNumber : {"1/26", "2/26"}) {
+            typeNumber(form, pNumber);
+            QVERIFY(form.writeProtocol(dir.filePath(QString(pNumber).left(1) + ".rpt")));
+        }
+        dialogs.lstDialogActions << [&](QDialog* pDialog) {
+            child<QLineEdit>(pDialog, "edt_folder")->setText(other.path());
+            pDialog->accept();
+            return pDialog->result();
+        };
+        dialogs.lstAnswers << QMessageBox::Yes;
+        click(child<QToolButton>(&form, "btn_settings"));
+        QCOMPARE(dialogs.texts().value(0),
+                 "Журнал протоколов теперь: " + CJournal::fileIn(other.path()) + " (был: " +
+                     CJournal::fileIn(dir.path()) + ").\nПеренести записей журнала: 2?");
+        QVERIFY(dialogs.texts().value(1).endsWith("2/26 (" + dir.filePath("2.rpt") + ")"));
+        QCOMPARE(rows(target),
+                 QStringList({"1/26 " + dir.filePath("1.rpt"), "2/26 " + other.filePath("x.rpt")}));
+    }
+
     void nextNumberFollowsThePattern_data() {
         QTest::addColumn<QString>("sLatest");
         QTest::addColumn<QString>("sNext");

@@ -157,8 +157,8 @@ public:
     CJournal* journal();
     // The journal is opened again as the settings now say.
     void reopenJournal();
-    // The SQLite journal of a folder of reference files.
-    static QString journalFileIn(const QString& sReferenceDir);
+    // The journal moved elsewhere: its rows are offered to be carried over.
+    void offerToCarryJournal(CJournal& before);
     // A new protocol without a number gets the next free one of the year.
     void offerNextNumber();
     // Rows that could not reach the server are sent again this often.

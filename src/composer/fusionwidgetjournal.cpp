@@ -23,7 +23,6 @@
 #endif
 
 namespace {
-const QString g_sJournalFile = QStringLiteral("journal.sqlite");
 const QString g_sJournalTitle = QStringLiteral("Журнал протоколов");
 const QString g_sObjectCaption = QStringLiteral("Наименование объекта:");
 
@@ -42,12 +41,8 @@ QString operatingSystemUser() {
 }
 } // namespace
 
-QString CFusionWidget::journalFileIn(const QString& sReferenceDir) {
-    return QDir(sReferenceDir).filePath(g_sJournalFile);
-}
-
 CJournal* CFusionWidget::journal() {
-    const QString sFile = journalFileIn(referenceDir());
+    const QString sFile = CJournal::fileIn(referenceDir());
     if (!pJournal || pJournal->journalFile() != sFile) {
         delete pJournalWindow.data(); // it reads the journal it was opened on
         // each workstation queues its rows in its own data folder

@@ -6,6 +6,7 @@
 #include "base/settings.h"
 #include "base/streamutil.h"
 #include "base/userdialogs.h"
+#include "composer/journalwindow.h"
 #include "composer/reportheader.h"
 #include "composer/settingsdialog.h"
 #include "items/editableset.h"
@@ -14,6 +15,8 @@
 #include "refdata/measuringtool.h"
 #include "refdata/referencefiles.h"
 #include "results/conclusion.h"
+#include "storage/journal.h"
+#include "storage/settingskeys.h"
 
 #include <QDataStream>
 #include <QDir>
@@ -151,19 +154,57 @@ void CFusionWidget::slot_specListEdited(CConclusion* pSender) {
 }
 
 QString CFusionWidget::chosenReferenceDir() {
-    return openSettings()->value(QStringLiteral("data/folder")).toString();
+    return openSettings()->value(SettingsKey::sReferenceFolder).toString();
 }
 
 void CFusionWidget::slot_showSettings() {
     const SJournalPlace place = SJournalPlace::load();
-    CSettingsDialog dialog(chosenReferenceDir(), place, this);
+    CSettingsDialog dialog(chosenReferenceDir(), place, sDataDir, this);
     if (CUserDialogs::get().execDialog(&dialog) != QDialog::Accepted)
         return;
+    waitForJournalFlush();
+    // the journal as it was, for its rows to be carried over
+    CJournal before(journal()->journalFile(), journal()->queueFile(), place);
     if (!(dialog.journalPlace() == place)) {
         dialog.journalPlace().store();
         reopenJournal();
     }
-    openSettings()->setValue(QStringLiteral("data/folder"), dialog.folder());
+    openSettings()->setValue(SettingsKey::sReferenceFolder, dialog.folder());
     if (QDir(dialog.folder().isEmpty() ? sDataDir : dialog.folder()) != QDir(referenceDir()))
         setReferenceDir(dialog.folder());
+    if (!journal()->isSameAs(before))
+        offerToCarryJournal(before);
+}
+
+void CFusionWidget::offerToCarryJournal(CJournal& before) {
+    const int iRows = before.rowCount();
+    if (iRows <= 0)
+        return;
+    const QString sTitle = QStringLiteral("Журнал протоколов");
+    if (CUserDialogs::question(this, sTitle,
+                               QStringLiteral("Журнал протоколов теперь: %1 (был: %2).\n"
+                                              "Перенести записей журнала: %3?")
+                                   .arg(journal()->describe(), before.describe())
+                                   .arg(iRows),
+                               QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::Yes) != QMessageBox::Yes)
+        return;
+    QStringList lstSkipped;
+    const int iCopied = journal()->copyRowsFrom(before, &lstSkipped);
+    if (iCopied < 0) {
+        CUserDialogs::warning(
+            this, sTitle,
+            QStringLiteral("Записи журнала не перенесены: %1.")
+                .arg(journal()->problem().isEmpty() ? before.problem() : journal()->problem()));
+        return;
+    }
+    if (!lstSkipped.isEmpty())
+        CUserDialogs::warning(this, sTitle,
+                              QStringLiteral("Перенесено записей: %1. Не перенесены, эти номера в "
+                                             "новом журнале уже зарегистрированы за другими "
+                                             "файлами:\n%2")
+                                  .arg(iCopied)
+                                  .arg(lstSkipped.join(QLatin1Char('\n'))));
+    if (pJournalWindow)
+        pJournalWindow->refresh();
 }

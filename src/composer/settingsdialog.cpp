@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,7 +18,15 @@
 
 namespace {
 // The rows of the journal's server, under the folder's row.
-enum EJournalRow { eRowJournal = 1, eRowHost, eRowPort, eRowDatabase, eRowUser, eRowButtons };
+enum EJournalRow {
+    eRowJournal = 1,
+    eRowHost,
+    eRowPort,
+    eRowDatabase,
+    eRowUser,
+    eRowJournalPlace,
+    eRowButtons
+};
 
 QLineEdit* addServerLine(QGridLayout* pLayout, int iRow, const QString& sCaption,
                          const QString& sName, const QString& sText) {
@@ -31,8 +40,8 @@ QLineEdit* addServerLine(QGridLayout* pLayout, int iRow, const QString& sCaption
 } // namespace
 
 CSettingsDialog::CSettingsDialog(const QString& sFolder, const SJournalPlace& place,
-                                 QWidget* pParent)
-    : QDialog(pParent) {
+                                 const QString& sDefaultFolder, QWidget* pParent)
+    : QDialog(pParent), sDefaultFolder(sDefaultFolder) {
     setObjectName(QStringLiteral("CSettingsDialog"));
     setWindowTitle(QStringLiteral("Настройки"));
     auto pLayout = new QGridLayout(this);
@@ -82,6 +91,17 @@ CSettingsDialog::CSettingsDialog(const QString& sFolder, const SJournalPlace& pl
     enableServer(place.bServer);
     connect(rbtn_server, &QRadioButton::toggled, this, enableServer);
 
+    lbl_journalPlace = new QLabel(this);
+    lbl_journalPlace->setObjectName(QStringLiteral("lbl_journalPlace"));
+    lbl_journalPlace->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lbl_journalPlace->setWordWrap(true);
+    pLayout->addWidget(lbl_journalPlace, eRowJournalPlace, 0, 1, 4);
+    slot_journalPlaceChanged();
+    for (QLineEdit* pEdit : {edt_folder, edt_host, edt_database, edt_user})
+        connect(pEdit, &QLineEdit::textChanged, this, &CSettingsDialog::slot_journalPlaceChanged);
+    connect(spn_port, &QSpinBox::valueChanged, this, &CSettingsDialog::slot_journalPlaceChanged);
+    connect(rbtn_server, &QRadioButton::toggled, this, &CSettingsDialog::slot_journalPlaceChanged);
+
     auto pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     pLayout->addWidget(pButtons, eRowButtons, 0, 1, 4);
 
@@ -106,6 +126,32 @@ SJournalPlace CSettingsDialog::journalPlace() const {
     return place;
 }
 
+QString CSettingsDialog::journalFile() const {
+    return CJournal::fileIn(folder().isEmpty() ? sDefaultFolder : folder());
+}
+
+void CSettingsDialog::slot_journalPlaceChanged() {
+    lbl_journalPlace->setText(QStringLiteral("Журнал протоколов: %1")
+                                  .arg(CJournal::describe(journalPlace(), journalFile())));
+}
+
+bool CSettingsDialog::mayKeepServer() {
+    const SJournalPlace place = journalPlace();
+    if (!place.bServer)
+        return true;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString sProblem = CJournal::connectionProblem(place);
+    QGuiApplication::restoreOverrideCursor();
+    return sProblem.isEmpty() ||
+           CUserDialogs::question(this, windowTitle(),
+                                  QStringLiteral("Журнал на сервере недоступен: %1.\n\nСохранить "
+                                                 "эту настройку? Пока сервер недоступен, записи "
+                                                 "журнала ждут на этом компьютере.")
+                                      .arg(sProblem),
+                                  QMessageBox::Yes | QMessageBox::No,
+                                  QMessageBox::No) == QMessageBox::Yes;
+}
+
 bool CSettingsDialog::isUsableFolder(const QString& sDir) {
     // a file that can be made is the only sure test, whoever runs the program
     QTemporaryFile probe(QDir(sDir).filePath(QStringLiteral(".write-probe-XXXXXX")));
@@ -127,5 +173,7 @@ void CSettingsDialog::accept() {
                                   .arg(QDir::toNativeSeparators(folder())));
         return;
     }
+    if (!mayKeepServer())
+        return;
     QDialog::accept();
 }

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 class QSpinBox;
@@ -13,13 +14,21 @@ class QSpinBox;
 // own choice. A folder that cannot be read and written is refused. And where
 // the protocol journal lives: on this computer, or on the laboratory's
 // PostgreSQL server (the password is not asked: libpq reads ~/.pgpass).
+//
+// The dialog says where the journal is with the settings shown; OK on a
+// server that cannot be reached says why, and the user may keep the setting
+// all the same (the rows then wait in the queue).
 class CSettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    CSettingsDialog(const QString& sFolder, const SJournalPlace& place, QWidget* pParent = nullptr);
+    // sDefaultFolder: the folder of the reference files when none is chosen.
+    CSettingsDialog(const QString& sFolder, const SJournalPlace& place,
+                    const QString& sDefaultFolder, QWidget* pParent = nullptr);
 
     QString folder() const;
     SJournalPlace journalPlace() const;
+    // The SQLite journal of the folder shown.
+    QString journalFile() const;
 
     // Whether the program can read and write files in sDir.
     static bool isUsableFolder(const QString& sDir);
@@ -29,8 +38,15 @@ public slots:
 
 private slots:
     void slot_btn_browse_clicked();
+    // The line that says where the journal is follows what is shown.
+    void slot_journalPlaceChanged();
 
 private:
+    // False when the server cannot be reached and the user does not keep it.
+    bool mayKeepServer();
+
+    QString sDefaultFolder;
+    QLabel* lbl_journalPlace = nullptr;
     QLineEdit* edt_folder = nullptr;
     QRadioButton* rbtn_local = nullptr;
     QRadioButton* rbtn_server = nullptr;

@@ -6,6 +6,7 @@
 #include "storage/settingskeys.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -100,7 +101,17 @@ CJournal::~CJournal() {
         closeConnection(sName);
 }
 
-QString CJournal::describe() const {
+QString CJournal::fileIn(const QString& sReferenceDir) {
+    return QDir(sReferenceDir).filePath(QStringLiteral("journal.sqlite"));
+}
+
+bool CJournal::isSameAs(const CJournal& other) const {
+    return place.bServer
+               ? place == other.place
+               : !other.place.bServer && QFileInfo(sJournalFile) == QFileInfo(other.sJournalFile);
+}
+
+QString CJournal::describe(const SJournalPlace& place, const QString& sJournalFile) {
     if (!place.bServer)
         return QDir::toNativeSeparators(sJournalFile);
     return QStringLiteral("сервер %1, порт %2, база данных %3, пользователь %4")

@@ -87,13 +87,19 @@ public:
     static inline int iRetryAfterMs = 10000;
     // The name of the queue file in a workstation's data folder.
     static inline const QString sQueueFileName = QStringLiteral("journal-queue.sqlite");
+    // The SQLite journal of a folder of reference files: the workstations
+    // sharing the folder share it.
+    static QString fileIn(const QString& sReferenceDir);
 
     bool isServer() const { return place.bServer; }
     const SJournalPlace& where() const { return place; }
     const QString& journalFile() const { return sJournalFile; }
     const QString& queueFile() const { return sQueueFile; }
     // Where the rows are, for the user: the file's full path, or the server.
-    QString describe() const;
+    QString describe() const { return describe(place, sJournalFile); }
+    static QString describe(const SJournalPlace& place, const QString& sJournalFile);
+    // Whether the two are one journal.
+    bool isSameAs(const CJournal& other) const;
     // The journal's database, opened; invalid when it cannot be reached,
     // and problem() then says why.
     QSqlDatabase database();
