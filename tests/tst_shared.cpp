@@ -9,10 +9,12 @@
 #include "refdata/referencefiles.h"
 #include "refdata/referencestore.h"
 #include "refdata/widgetspecial.h"
+#include "refdata/widgettool.h"
 #include "results/conclusion.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
 #include "support/scripteddialogs.h"
+#include "support/typing.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -136,6 +138,50 @@ private slots:
         QTRY_COMPARE(names(form.technicians()), QStringList({"Иванов", "Сидоров"}));
         QCOMPARE(pName->currentText(), QStringLiteral("Иванов"));
         QCOMPARE(pName->count(), 3);
+    }
+
+    // A enters instruments, a standard and a customer; B saves meanwhile;
+    // A's form takes B's lists in, then A saves: nothing of either is lost.
+    void entriesTypedOnOneSurviveTheOthersSave() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget a(dir.path()), b(dir.path());
+        const QStringList lstMine = {"УД2-12", "УД4-76", "ВИК-1", "Линейка", "Лупа"};
+        auto pTools = a.sections()[eTools];
+        for (int i = 0; i < lstMine.size(); ++i) {
+            if (i > 0)
+                click(child<QPushButton>(pTools, "btn_addDevice"));
+            QComboBox* pName = child<QComboBox>(a.findChildren<CWidgetTool*>().last(), "cmb_tools");
+            typeText(pName->lineEdit(), lstMine[i]);
+            QTest::keyClick(pName->lineEdit(), Qt::Key_Return);
+        }
+        enterChoice(a.sections()[eStandards], "ГОСТ А");
+        enterChoice(a.sections()[eCustomer], "ООО А");
+        enterChoice(b.sections()[eStandards], "ГОСТ Б");
+        enterChoice(b.sections()[eCustomer], "ООО Б");
+        QComboBox* pOther = child<QComboBox>(b.findChildren<CWidgetTool*>().first(), "cmb_tools");
+        typeText(pOther->lineEdit(), "Прибор Б");
+        QTest::keyClick(pOther->lineEdit(), Qt::Key_Return);
+        valueEdit(b.sections()[eNumber])->setText("1");
+        QVERIFY(b.writeProtocol(dir.filePath("b.rpt")));
+        QTRY_VERIFY(a.standards().contains("ГОСТ Б"));
+        // A's panels keep what was typed, each with its entry's "-"
+        const auto lstPanels = a.findChildren<CWidgetTool*>();
+        for (int i = 0; i < lstMine.size(); ++i) {
+            QCOMPARE(child<QComboBox>(lstPanels[i], "cmb_tools")->currentText(), lstMine[i]);
+            QVERIFY(child<QToolButton>(lstPanels[i], "btn_deleteItem")->isVisibleTo(lstPanels[i]));
+        }
+        valueEdit(a.sections()[eNumber])->setText("2");
+        QVERIFY(a.writeProtocol(dir.filePath("a.rpt")));
+        CReferenceStore store(dir.path(), dir.path());
+        const CReferenceStore::SLists written = store.load();
+        QStringList lstTools;
+        for (const Tool& tool : written.lstTools)
+            lstTools << tool.sName;
+        QCOMPARE(lstTools, QStringList({"Прибор Б"}) + lstMine);
+        QCOMPARE(written.lstStandards, QStringList({"ГОСТ Б", "ГОСТ А"}));
+        QCOMPARE(written.lstOrganizations.size(), 2);
+        QTRY_COMPARE(b.tools().size(), 6);
     }
 
     void damagedFileIsKept() {

@@ -284,7 +284,9 @@ private:
     // Tells the user which reference files could not be written, and why.
     void reportUnwrittenFiles(const QStringList& lstFailed);
     void openReferenceStore(const QString& sDir);
-    CReferenceStore::SLists currentLists() const;
+    // The lists the sections hold now, as this program's.
+    void takeSectionLists();
+    CReferenceStore::SLists currentLists();
     void takeLists(const CReferenceStore::SLists& lists);
     // The lists offered by every section follow the reference lists; what is
     // chosen or typed stays.

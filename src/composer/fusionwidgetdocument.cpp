@@ -248,19 +248,12 @@ void CFusionWidget::commitEdits() {
             pItem->commitValue();
     }
     for (int i = iFirstNumberedIndex; i < lstSections.size(); ++i) {
-        auto pSet = qobject_cast<CEditableSet*>(lstSections[i]);
-        if (!pSet)
-            continue;
-        pSet->mergeTypedTexts();
-        if (pSet->name() == sStandardsCaption)
-            lstStandards = pSet->choices();
-        else if (pSet->name() == sAssessmentCaption)
-            lstAssessments = pSet->choices();
+        if (auto pSet = qobject_cast<CEditableSet*>(lstSections[i]))
+            pSet->mergeTypedTexts();
     }
-    if (pToolsSection) {
+    if (pToolsSection)
         pToolsSection->mergeIntoTools();
-        lstTools = pToolsSection->tools();
-    }
+    takeSectionLists();
     syncOrganizations();
 }
 

@@ -57,7 +57,23 @@ void CFusionWidget::setReferenceDir(const QString& sDir) {
     offerLists();
 }
 
-CReferenceStore::SLists CFusionWidget::currentLists() const {
+void CFusionWidget::takeSectionLists() {
+    // the instruments section and the standards and assessments learn new
+    // entries as the user enters them; what they learnt is this program's
+    // to write, and must not give way to what another program wrote
+    if (pToolsSection)
+        lstTools = pToolsSection->tools();
+    for (int i = iFirstNumberedIndex; i < lstSections.size(); ++i) {
+        auto pSet = qobject_cast<CEditableSet*>(lstSections[i]);
+        if (pSet && pSet->name() == sStandardsCaption)
+            lstStandards = pSet->choices();
+        else if (pSet && pSet->name() == sAssessmentCaption)
+            lstAssessments = pSet->choices();
+    }
+}
+
+CReferenceStore::SLists CFusionWidget::currentLists() {
+    takeSectionLists();
     return {lstTechnicians, lstTools, lstOrganizations, lstStandards, lstAssessments};
 }
 
