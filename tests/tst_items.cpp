@@ -344,6 +344,22 @@ private slots:
             QCOMPARE(turn(pEditor), QStringLiteral("ignored, kept"));
     }
 
+    void everyHeaderFieldIsEscapedInThePrint() {
+        CReportHeader header;
+        QVERIFY(readFrom(header, CBytes()
+                                     .str("<name>")
+                                     .str("<address>")
+                                     .str("<phone>")
+                                     .str("<licence>")
+                                     .str("<issuer>")
+                                     .data));
+        const QString sHtml = header.toHtml();
+        for (const char* pField : {"name", "address", "phone", "licence", "issuer"}) {
+            QVERIFY2(sHtml.contains(QStringLiteral("&lt;%1&gt;").arg(pField)), pField);
+            QVERIFY2(!sHtml.contains(QStringLiteral("<%1>").arg(pField)), pField);
+        }
+    }
+
     void headerPromptsNeverPrint() {
         CReportHeader header;
         auto pName = child<QLineEdit>(&header, "edt_labName");

@@ -297,11 +297,13 @@ private slots:
                 .date(g_dtUnset).i16(iLevel).str("").data;
         };
         // clang-format on
-        for (const QByteArray& damaged : {record(0, 1), record(5, 1), record(1, 3), record(1, -1)}) {
+        for (const QByteArray& damaged :
+             {record(0, 1), record(5, 1), record(1, 3), record(1, -1)}) {
             QDataStream bad(damaged);
             bad.setVersion(QDataStream::Qt_4_6);
             CWidgetSpecial::Record r;
-            QVERIFY(!CWidgetSpecial::readRecord(bad, r) && bad.status() == QDataStream::ReadCorruptData);
+            QVERIFY(!CWidgetSpecial::readRecord(bad, r) &&
+                    bad.status() == QDataStream::ReadCorruptData);
         }
     }
 
@@ -445,6 +447,25 @@ private slots:
             QVERIFY(!readFrom(section, CBytes().i32(3).str("X").i32(0).i32(n).str("a").data));
             QVERIFY(section.number() == 12 && section.panels().size() == 1);
         }
+    }
+
+    // A validity up to 2001 was never really entered: both panels take it
+    // as unset, from 2002 on as given.
+    void earlyValidityIsUnset_data() {
+        QTest::addColumn<QDate>("dtShown");
+        QTest::addColumn<QDate>("dtEntry");
+        QTest::newRow("2001") << QDate(2001, 12, 31) << g_dtUnset;
+        QTest::newRow("2002") << QDate(2002, 1, 1) << QDate(2002, 1, 1);
+    }
+    void earlyValidityIsUnset() {
+        QFETCH(QDate, dtShown);
+        QFETCH(QDate, dtEntry);
+        CWidgetSpecial specialist(nullptr, {}, sUltrasonic, eControler, false, 0);
+        CWidgetTool tool(nullptr, "a.", {});
+        validityEdit(&specialist)->setDate(dtShown);
+        validityEdit(&tool)->setDate(dtShown);
+        QCOMPARE(specialist.currentEntry().dtValidity, dtEntry);
+        QCOMPARE(tool.currentEntry().dtValidity, dtEntry);
     }
 
     void validityMarks() {

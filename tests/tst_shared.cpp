@@ -60,9 +60,46 @@ QStringList names(const QList<Specialist>& lst) {
 }
 } // namespace
 
+Q_DECLARE_METATYPE(CRefList)
+
 class TestShared : public QObject {
     Q_OBJECT
 private slots:
+    // Every case of the three-way merge, on groups and on their entries:
+    // what the file holds now, what this program last read or wrote (base),
+    // what it holds now (mine), and the list written.
+    void mergeTakesEachSidesChanges_data() {
+        QTest::addColumn<CRefList>("lstFile");
+        QTest::addColumn<CRefList>("lstBase");
+        QTest::addColumn<CRefList>("lstMine");
+        QTest::addColumn<CRefList>("lstResult");
+        const SRefEntry e1{"1", "x"}, e1Mine{"1", "y"}, e1There{"1", "z"}, e2{"2", "x"},
+            e3{"3", "x"};
+        const SRefGroup a{"А", {e1}}, b{"Б", {}};
+        auto group = [](const QList<SRefEntry>& lst) { return CRefList{{"А", lst}}; };
+        // clang-format off
+        QTest::newRow("group added here")     << CRefList{b} << CRefList{b} << CRefList{b, a} << CRefList{b, a};
+        QTest::newRow("group added there")    << CRefList{b, a} << CRefList{b} << CRefList{b} << CRefList{b, a};
+        QTest::newRow("group deleted here")   << CRefList{a, b} << CRefList{a, b} << CRefList{b} << CRefList{b};
+        QTest::newRow("group deleted there")  << CRefList{b} << CRefList{a, b} << CRefList{a, b} << CRefList{b};
+        QTest::newRow("entry added here")     << group({e1}) << group({e1}) << group({e1, e2}) << group({e1, e2});
+        QTest::newRow("entry added there")    << group({e1, e2}) << group({e1}) << group({e1}) << group({e1, e2});
+        QTest::newRow("entry deleted here")   << group({e1, e2, e3}) << group({e1, e2}) << group({e2}) << group({e2, e3});
+        QTest::newRow("entry deleted there")  << group({e2}) << group({e1, e2}) << group({e1, e2}) << group({e2});
+        QTest::newRow("entry changed here")   << group({e1, e2}) << group({e1, e2}) << group({e1Mine, e2}) << group({e1Mine, e2});
+        QTest::newRow("entry changed there")  << group({e1There, e2}) << group({e1, e2}) << group({e1, e2}) << group({e1There, e2});
+        QTest::newRow("both changed: mine")   << group({e1There}) << group({e1}) << group({e1Mine}) << group({e1Mine});
+        QTest::newRow("changed here, added there") << group({e1, e3}) << group({e1}) << group({e1Mine}) << group({e1Mine, e3});
+        // clang-format on
+    }
+    void mergeTakesEachSidesChanges() {
+        QFETCH(CRefList, lstFile);
+        QFETCH(CRefList, lstBase);
+        QFETCH(CRefList, lstMine);
+        QFETCH(CRefList, lstResult);
+        QCOMPARE(mergeReferences(lstFile, lstBase, lstMine), lstResult);
+    }
+
     void programsSavingAtOnceLoseNothing() {
         QTemporaryDir dir;
         CReferenceStore seed(dir.path(), dir.path());

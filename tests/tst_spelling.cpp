@@ -12,6 +12,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <limits>
+
 namespace {
 QStringList markedWords(QTextEdit* pEdit) {
     QStringList lst;
@@ -34,6 +36,13 @@ QMenu* contextMenuAt(QTextEdit* pEdit, const QString& sWord) {
     return qobject_cast<QMenu*>(QApplication::activePopupWidget());
 }
 
+// Waits for the dictionary, however long a busy machine takes to read it.
+void waitForDictionary(CSpellChecker& checker) {
+    QSignalSpy spy(&checker, &CSpellChecker::dictionaryChanged);
+    while (!checker.isReady())
+        spy.wait(std::numeric_limits<int>::max());
+}
+
 QStringList texts(const QMenu* pMenu) {
     QStringList lst;
     for (const QAction* pAction : pMenu->actions())
@@ -51,7 +60,7 @@ private slots:
         form.resize(1200, form.height());
         form.show();
         auto pEdit = form.conclusions().first()->findChild<QTextEdit*>("tedt_description");
-        QTRY_VERIFY_WITH_TIMEOUT(CSpellChecker::shared().isReady(), 10000);
+        waitForDictionary(CSpellChecker::shared());
         typeText(pEdit, "Обнаружен непровар и несплавления 12 мм, ошибкка в шве СС-3 стали 17Г1С "
                         "по ВИК и UT; дефектограммы приложены. Ещё квазищуп.");
         QCOMPARE(markedWords(pEdit), QStringList({"ошибкка", "квазищуп"}));
@@ -78,8 +87,32 @@ private slots:
         // a program started afterwards knows it
         CSpellChecker restarted(CSpellChecker::sSystemDictionaryDir);
         restarted.setUserDictionary(dir.filePath("dictionary.txt"));
-        QTRY_VERIFY_WITH_TIMEOUT(restarted.isReady(), 10000);
+        waitForDictionary(restarted);
         QVERIFY(restarted.isCorrect("квазищуп") && !restarted.isCorrect("ошибкка"));
+    }
+
+    // Which words are looked at, and how a compound is judged.
+    void wordRules_data() {
+        QTest::addColumn<QString>("sWord");
+        QTest::addColumn<bool>("bCorrect");
+        QTest::newRow("misspelt") << "ошибкка" << false;
+        QTest::newRow("capitalised, misspelt") << "Ошибкка" << false;
+        QTest::newRow("compound") << "сварочно-монтажный" << true;
+        QTest::newRow("compound of a term") << "непровар-трещина" << true;
+        QTest::newRow("compound, one part misspelt") << "сварочно-монтажныйй" << false;
+        QTest::newRow("abbreviation") << "ВИКК" << true;
+        QTest::newRow("one capital letter is a word") << "Ъ" << false;
+        QTest::newRow("digits") << "17Г1СС" << true;
+        QTest::newRow("number in a compound") << "СС-33" << true;
+        QTest::newRow("Latin") << "UTT" << true;
+        QTest::newRow("Latin and Cyrillic") << "Uошибкка" << true;
+    }
+    void wordRules() {
+        QFETCH(QString, sWord);
+        QFETCH(bool, bCorrect);
+        static CSpellChecker checker(CSpellChecker::sSystemDictionaryDir);
+        waitForDictionary(checker);
+        QCOMPARE(checker.isCorrect(sWord), bCorrect);
     }
 
     void withoutDictionaryNothingIsMarked() {

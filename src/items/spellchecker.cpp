@@ -125,26 +125,13 @@ bool CSpellChecker::isChecked(const QString& sWord) {
     return sWord.size() < 2 || sWord != sWord.toUpper();
 }
 
-bool CSpellChecker::spell(const QString& sWord) {
-    if (pHunspell->spell(toDictionary(sWord)))
-        return true;
-    // "сварочно-монтажный": a compound is right when each part is
-    const QStringList lstParts = sWord.split(QLatin1Char('-'), Qt::SkipEmptyParts);
-    if (lstParts.size() < 2)
-        return false;
-    for (const QString& sPart : lstParts) {
-        if (!pHunspell->spell(toDictionary(sPart)))
-            return false;
-    }
-    return true;
-}
-
 bool CSpellChecker::isCorrect(const QString& sWord) {
     if (!pHunspell || !isChecked(sWord))
         return true;
     auto it = hashKnown.constFind(sWord);
     if (it == hashKnown.constEnd())
-        it = hashKnown.insert(sWord, spell(sWord));
+        // Hunspell breaks "сварочно-монтажный" at its hyphens itself
+        it = hashKnown.insert(sWord, pHunspell->spell(toDictionary(sWord)));
     return it.value();
 }
 

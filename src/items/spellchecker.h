@@ -57,7 +57,6 @@ private:
     // The dictionary read: from now on words are checked.
     void adopt();
     void teach(const QString& sWord);
-    bool spell(const QString& sWord);
 
     bool bHasDictionary = false;
     std::unique_ptr<Hunspell> pHunspell;
