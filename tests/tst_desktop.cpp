@@ -11,7 +11,7 @@
 #include "composer/fusionwidget.h"
 #include "composer/reportheader.h"
 #include "items/stditem.h"
-#include "refdata/referencefiles.h"
+#include "storage/referencefiles.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
 #include "support/scripteddialogs.h"

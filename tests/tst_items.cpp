@@ -7,8 +7,8 @@
 // item's record against hand-written bytes, damaged records not applied;
 // the wheel never changes a value; the header's prompts never print.
 #include "base/constants.h"
-#include "composer/methodvocabulary.h"
 #include "composer/reportheader.h"
+#include "document/methodvocabulary.h"
 #include "items/comboboxheir.h"
 #include "items/dateeditheir.h"
 #include "items/editableset.h"

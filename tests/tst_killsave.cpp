@@ -2,9 +2,9 @@
 // document, and every reference file whole. The test runs itself as a child
 // that saves a large protocol again and again, and kills it at random.
 #include "composer/fusionwidget.h"
-#include "refdata/records.h"
-#include "refdata/referencefiles.h"
+#include "document/records.h"
 #include "results/conclusion.h"
+#include "storage/referencefiles.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
 #include "support/scripteddialogs.h"

@@ -4,8 +4,8 @@
 // instrument's letter keeps its point; print and PDF give the same pages;
 // a print cancelled from its progress leaves no file.
 #include "composer/fusionwidget.h"
-#include "refdata/referencefiles.h"
 #include "results/conclusion.h"
+#include "storage/referencefiles.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
 #include "support/largeprotocol.h"

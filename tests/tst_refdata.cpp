@@ -7,9 +7,9 @@
 // typed value when a box is entered and left and when the section merges
 // its entries on save, and print and read their lines; validity marks.
 #include "refdata/measuringtool.h"
-#include "refdata/referencefiles.h"
 #include "refdata/widgetspecial.h"
 #include "refdata/widgettool.h"
+#include "storage/referencefiles.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
 #include "support/scripteddialogs.h"
@@ -301,9 +301,8 @@ private slots:
              {record(0, 1), record(5, 1), record(1, 3), record(1, -1)}) {
             QDataStream bad(damaged);
             bad.setVersion(QDataStream::Qt_4_6);
-            CWidgetSpecial::Record r;
-            QVERIFY(!CWidgetSpecial::readRecord(bad, r) &&
-                    bad.status() == QDataStream::ReadCorruptData);
+            PanelRecord r;
+            QVERIFY(!readRecord(bad, r) && bad.status() == QDataStream::ReadCorruptData);
         }
     }
 

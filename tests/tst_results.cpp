@@ -87,9 +87,7 @@ CBytes& panelRecord(CBytes& b, int iNum, int iRole) {
     // clang-format on
 }
 bool readConclusion(CConclusion& c, const QByteArray& bytes) {
-    QDataStream in(bytes);
-    in.setVersion(QDataStream::Qt_4_6);
-    return c.readRecord(in);
+    return readFrom(c, bytes);
 }
 } // namespace
 

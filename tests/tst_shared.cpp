@@ -6,11 +6,11 @@
 // folder chosen in "Настройки" is used, an unusable one refused.
 #include "composer/fusionwidget.h"
 #include "composer/settingsdialog.h"
-#include "refdata/referencefiles.h"
-#include "refdata/referencestore.h"
 #include "refdata/widgetspecial.h"
 #include "refdata/widgettool.h"
 #include "results/conclusion.h"
+#include "storage/referencefiles.h"
+#include "storage/referencestore.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
 #include "support/scripteddialogs.h"

@@ -4,7 +4,7 @@
 #include "base/userdialogs.h"
 #include "composer/fusionwidget.h"
 #include "composer/settingsdialog.h"
-#include "refdata/referencefiles.h"
+#include "storage/referencefiles.h"
 
 #include <QApplication>
 #include <QCloseEvent>

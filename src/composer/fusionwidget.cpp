@@ -4,12 +4,9 @@
 #include "base/userdialogs.h"
 #include "commands/createreport.h"
 #include "composer/aboutwindow.h"
-#include "storage/journal.h"
 #include "composer/journalwindow.h"
-#include "composer/methodvocabulary.h"
-#include "composer/recentdocuments.h"
-#include "composer/recoveryfile.h"
 #include "composer/reportheader.h"
+#include "document/methodvocabulary.h"
 #include "items/editableset.h"
 #include "items/extdatset.h"
 #include "items/methodsset.h"
@@ -19,8 +16,11 @@
 #include "items/stditem.h"
 #include "items/wdtseparator.h"
 #include "refdata/measuringtool.h"
-#include "refdata/referencefiles.h"
 #include "results/conclusion.h"
+#include "storage/journal.h"
+#include "storage/recentdocuments.h"
+#include "storage/recoveryfile.h"
+#include "storage/referencefiles.h"
 
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "commands/lastnumbersource.h"
-#include "refdata/records.h"
-#include "refdata/referencestore.h"
+#include "document/protocoldocument.h"
+#include "storage/referencestore.h"
 
 #include <QList>
 #include <QPointer>
@@ -47,7 +47,7 @@ public:
     static constexpr int iFirstNumberedIndex = 6;
     // The most items of their own a protocol holds; a document with more is
     // damaged, and the new-item form refuses another.
-    static constexpr int iMaxUserItems = 1000;
+    static constexpr int iMaxUserItems = ::iMaxUserItems;
 
     // sAppDir is the program's directory; the user's own files ("program_wd",
     // recovery copies) are written to sDataDir (sAppDir when empty), the
@@ -71,15 +71,25 @@ public:
     void updateTabOrder();
     QStringList organizationNames() const;
 
-    // Rendering and the close-time check.
-    QString buildProtocolHtml(int* pSectionCount = nullptr);
+    // Rendering.
+    QString buildProtocolHtml();
     QString protocolHeading();
+
+    // The protocol as a document: the records the sections show, what is
+    // still being typed included, as a save writes them.
+    ProtocolDocument document() const;
+    // Shows a document in place of the protocol shown: every section as the
+    // document has it, or as a new protocol where it says nothing; the
+    // reference lists take in what it names.
+    void setDocument(const ProtocolDocument& doc);
+    // A new protocol under the laboratory header shown, dated today.
+    ProtocolDocument blankDocument() const;
+
+    // The close-time check: the protocol differs from the document last
+    // opened or saved (takeSnapshot), or was read only partly.
     void takeSnapshot();
-    bool isChanged();
-    // Whether the protocol differs from what was last saved or opened, as
-    // far as it is entered (text still being typed in the header counts once
-    // its field is left).
-    bool hasUnsavedChanges();
+    bool isChanged() const;
+    bool hasUnsavedChanges() const { return isChanged(); }
     // Asks whether to save a changed protocol; false when the window must
     // stay open (Cancel, or the user wanted it saved but no document was
     // written).
@@ -99,16 +109,11 @@ public:
     // The protocol document.
     void commitEdits();
     void syncOrganizations();
-    void writeDocument(QDataStream& out);
-    // Reads a document into the form; false when it was damaged and read
-    // only as far as it was sound. *pRecordsRead, when given, receives the
-    // number of records read whole; at most iMaxRecords are read (all when
-    // negative).
-    bool readDocument(QDataStream& in, int* pRecordsRead = nullptr, int iMaxRecords = -1);
     // Makes the form a new protocol: every section as at start but the
     // laboratory header, which stays; the reference lists stay too.
     void resetToNewProtocol();
     void removeUserItems();
+    CStdItem* numberItem() const;
     // Crash recovery: while the protocol has unsaved changes it is copied
     // every iRecoveryIntervalMs into this instance's recovery document in
     // sDir; a save or a clean end removes the copy.
@@ -254,11 +259,15 @@ private:
     // The sections a record read may go to: those there were when reading
     // began, as far as they are still there (a conclusion record may remove some).
     int sectionsBefore(int N) const { return qMin(N, int(lstSections.size())); }
-    void readComboRecord(QDataStream& in, int N);
-    void readEditableSetRecord(QDataStream& in, int N);
-    void readDateSetRecord(QDataStream& in, int N);
-    void readToolsRecord(QDataStream& in, int N);
-    bool readConclusionsRecord(QDataStream& in);
+    // Shows the records of a document over the sections as they are.
+    void applyRecords(const ProtocolDocument& doc);
+    void applyStdItem(const StdItemRecord& record, int N);
+    void applyCombo(const ComboItemRecord& record, int N);
+    void applyEditableSet(const EditableSetRecord& record, int N);
+    void applyDateSet(const DateSetRecord& record, int N);
+    void applyTools(const ToolsRecord& record, int N);
+    void applyConclusions(const ConclusionsRecord& record);
+    void applyUserItems(const UserItemsRecord& record);
     // Takes the specialists a document's conclusion carries into the list.
     void mergeTechnicians(const QList<Specialist>& lstRead);
     void removeConclusion(CConclusion* pConclusion);
@@ -274,11 +283,6 @@ private:
     // conclusion follow its new last number.
     void slot_conclusionNumbersChanged(CConclusion* pSender);
     QString readDir(const QString& sFile) const;
-    // The document of a new protocol with empty reference lists, and
-    // whether data begins with a record the reader takes whole: both
-    // through a new form of their own.
-    static QByteArray blankDocument();
-    static bool startsWithSoundRecord(const QByteArray& data);
     // Starts a new protocol with the laboratory header saved last.
     void loadLastHeader();
     // Tells the user which reference files could not be written, and why.
@@ -291,7 +295,6 @@ private:
     // The lists offered by every section follow the reference lists; what is
     // chosen or typed stays.
     void offerLists();
-    CStdItem* numberItem() const;
     // The row the journal keeps for the protocol saved to sFileName.
     SJournalEntry journalEntry(const QString& sFileName) const;
     // sNumber is registered for sRegistered: may it be reissued? Default No.
@@ -353,15 +356,13 @@ private:
     QTimer* pRefreshTimer = nullptr;
     bool bApplyingLists = false;
 
-    QString sSnapshotHtml;
-    int iSnapshotCount = 0;
+    ProtocolDocument savedDocument;
     // A protocol taken from a recovery copy, or read only partly, is unsaved
     // until it is saved.
     bool bUnsaved = false;
-    // The form shows a new protocol: nothing read into it since it was made
-    // or started anew.
-    bool bPristine = true;
     std::unique_ptr<CRecoveryFile> pRecovery;
+    // A recovery copy that could not be written was reported.
+    bool bRecoveryReported = false;
     QTimer* pRecoveryTimer = nullptr;
     std::unique_ptr<CJournal> pJournal;
     QPointer<CJournalWindow> pJournalWindow;

@@ -15,19 +15,17 @@
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
-#include <QProgressDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QSaveFile>
 #include <QTextDocument>
 
-QString CFusionWidget::buildProtocolHtml(int* pSectionCount) {
-    if (pSectionCount)
-        *pSectionCount = lstSections.size();
+QString CFusionWidget::buildProtocolHtml() {
     QString sHtml = pHeader ? pHeader->toHtml() : QString();
     sHtml += protocolHeading();
     // shift: the customer left out; k: one specialist number per conclusion
@@ -154,8 +152,9 @@ void CFusionWidget::slot_exportPdf() {
         return;
     const QString sFileName = withSuffix(sChosen, QStringLiteral(".pdf"));
     if (!exportPdf(sFileName))
-        CUserDialogs::warning(this, sTitle,
-                              QStringLiteral("Не удалось открыть файл \"%1\"\nдля записи!").arg(sFileName));
+        CUserDialogs::warning(
+            this, sTitle,
+            QStringLiteral("Не удалось открыть файл \"%1\"\nдля записи!").arg(sFileName));
 }
 
 bool CFusionWidget::exportPdf(const QString& sFileName) {

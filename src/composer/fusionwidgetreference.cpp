@@ -13,9 +13,9 @@
 #include "items/spellchecker.h"
 #include "items/stdcomboitem.h"
 #include "refdata/measuringtool.h"
-#include "refdata/referencefiles.h"
 #include "results/conclusion.h"
 #include "storage/journal.h"
+#include "storage/referencefiles.h"
 #include "storage/settingskeys.h"
 
 #include <QDataStream>
@@ -128,7 +128,7 @@ bool CFusionWidget::saveReferenceFiles() {
     pStore->writeTools(lists.lstTools);
     pStore->writeOptional(lists);
     // the laboratory issues its next protocol under the same header
-    pStore->writeHeader(bytesOf(*pHeader));
+    pStore->writeHeader(bytesOf(pHeader->record()));
     for (const QString& sFile : {CReferenceFiles::sTechniciansFile, CReferenceFiles::sToolsFile,
                                  CReferenceFiles::sOptionalFile, CReferenceFiles::sHeaderFile})
         lstProblems << pStore->problem(sFile);
@@ -147,8 +147,9 @@ void CFusionWidget::loadLastHeader() {
     if (!sProblem.isEmpty())
         CUserDialogs::warning(this, g_sReferenceTitle, sProblem);
     in.setVersion(QDataStream::Qt_4_6);
-    if (!in.atEnd())
-        in >> *pHeader;
+    HeaderRecord header;
+    if (!in.atEnd() && readRecord(in, header))
+        pHeader->setRecord(header);
 }
 
 void CFusionWidget::reportUnwrittenFiles(const QStringList& lstFailed) {

@@ -210,29 +210,39 @@ void CReportHeader::resizeEvent(QResizeEvent* pEvent) {
     edt_issued_by->setGeometry(xIssuedBy, 90, W - 11 - xIssuedBy + 1, 30);
 }
 
-QDataStream& operator<<(QDataStream& out, const CReportHeader& header) {
-    out << header.labName() << header.address() << header.phone() << header.licence()
-        << header.issuedBy();
-    return out;
-}
-
-QDataStream& operator>>(QDataStream& in, CReportHeader& header) {
-    QString sName, sAddress, sPhone, sLicence, sIssuedBy;
-    in >> sName >> sAddress >> sPhone >> sLicence >> sIssuedBy;
-    if (in.status() != QDataStream::Ok)
-        return in;
-    header.setLabName(sName);
-    header.setAddress(sAddress);
-    header.setPhoneLicenceIssuer(sPhone, sLicence, sIssuedBy);
-    return in;
+// A field that is not being edited shows its value or its prompt.
+QString CReportHeader::shownValue(const QLineEdit* pEdit, const QString& sPrompt,
+                                  const QString& sValue) {
+    const QString sText = pEdit->text();
+    return sText != sPrompt && sText != sValue ? sText : sValue;
 }
 
 void CReportHeader::commitTypedText() {
-    // a field that is not being edited shows its value or its prompt
-    const QString sName = edt_labName->text();
-    if (sName != sLabNamePrompt && sName != sLabName)
-        setLabName(sName);
-    const QString sAddr = edt_address->text();
-    if (sAddr != sAddressPrompt && sAddr != sAddress)
-        setAddress(sAddr);
+    const HeaderRecord shown = record();
+    if (shown.sName != sLabName)
+        setLabName(shown.sName);
+    if (shown.sAddress != sAddress)
+        setAddress(shown.sAddress);
+}
+
+HeaderRecord CReportHeader::record() const {
+    return {shownValue(edt_labName, sLabNamePrompt, sLabName),
+            shownValue(edt_address, sAddressPrompt, sAddress), phone(), licence(), issuedBy()};
+}
+
+void CReportHeader::setRecord(const HeaderRecord& record) {
+    setLabName(record.sName);
+    setAddress(record.sAddress);
+    setPhoneLicenceIssuer(record.sPhone, record.sLicence, record.sIssuedBy);
+}
+
+QDataStream& operator<<(QDataStream& out, const CReportHeader& header) {
+    return out << header.record();
+}
+
+QDataStream& operator>>(QDataStream& in, CReportHeader& header) {
+    HeaderRecord record;
+    if (readRecord(in, record))
+        header.setRecord(record);
+    return in;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "document/sectionrecords.h"
+
 #include <QString>
 #include <QWidget>
 
-class CLineEditHeir;
 class QDataStream;
+class CLineEditHeir;
 class QLabel;
 class QLineEdit;
 
@@ -33,6 +35,10 @@ public:
     // left yet), so that closing or saving does not miss it.
     void commitTypedText();
 
+    // The header as shown, a name or address still being typed included.
+    HeaderRecord record() const;
+    void setRecord(const HeaderRecord& record);
+
     // The header's fragment of the printed protocol.
     QString toHtml() const;
 
@@ -46,6 +52,9 @@ protected:
     void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
+    static QString shownValue(const QLineEdit* pEdit, const QString& sPrompt,
+                              const QString& sValue);
+
     CLineEditHeir* edt_labName;
     CLineEditHeir* edt_address;
     QLabel* lbl_phone;
@@ -61,8 +70,8 @@ private:
     const QString sAddressPrompt;
 };
 
-// The record: name, address, telephone, certificate number, issuer.
+// The section's record in the document's layout: what record() gives, and
+// a record read whole shown with setRecord (one cut short or damaged is not
+// shown, and leaves the stream's status not Ok).
 QDataStream& operator<<(QDataStream& out, const CReportHeader& header);
-// A record cut short or damaged is not applied and leaves the stream's
-// status not Ok.
 QDataStream& operator>>(QDataStream& in, CReportHeader& header);

@@ -1,7 +1,6 @@
 #include "items/editableset.h"
 
 #include "base/constants.h"
-#include "base/streamutil.h"
 #include "base/userdialogs.h"
 #include "items/comboboxheir.h"
 
@@ -99,32 +98,43 @@ void CEditableSet::slot_comboBoxItemDeleted() {
     refillSubItems(); // the others find their text again
 }
 
-void CEditableSet::mergeTypedTexts() {
-    QStringList lstNew;
-    for (const QString& s : currentTexts()) {
-        if (!s.isEmpty() && !lstChoices.contains(s) && !lstNew.contains(s))
-            lstNew.append(s);
+namespace {
+// The choices with the texts not among them yet, in order, once each.
+QStringList withTexts(const QStringList& lstChoices, const QStringList& lstTexts) {
+    QStringList lst = lstChoices;
+    for (const QString& s : lstTexts) {
+        if (!s.isEmpty() && !lst.contains(s))
+            lst.append(s);
     }
-    if (!lstNew.isEmpty())
-        setChoices(lstChoices + lstNew);
+    return lst;
+}
+} // namespace
+
+void CEditableSet::mergeTypedTexts() {
+    const QStringList lst = withTexts(lstChoices, currentTexts());
+    if (lst.size() != lstChoices.size())
+        setChoices(lst);
+}
+
+EditableSetRecord CEditableSet::record() const {
+    const QStringList lstTexts = currentTexts();
+    return {iNumber, sItemName, lstTexts, withTexts(lstChoices, lstTexts)};
+}
+
+void CEditableSet::setRecord(const EditableSetRecord& record) {
+    setNumber(record.iNum);
+    setName(record.sName);
+    addChoices(record.lstChoices);
+    setSelectedTexts(record.lstTexts);
 }
 
 QDataStream& operator<<(QDataStream& out, const CEditableSet& set) {
-    out << qint32(set.number()) << set.name() << set.currentTexts() << set.choices();
-    return out;
+    return out << set.record();
 }
 
 QDataStream& operator>>(QDataStream& in, CEditableSet& set) {
-    qint32 iNum = 0;
-    QString sName;
-    QStringList lstTexts, lstChoices;
-    in >> iNum >> sName;
-    if (in.status() != QDataStream::Ok || !readStringList(in, lstTexts) ||
-        !readStringList(in, lstChoices))
-        return in; // a record cut short or damaged is not applied
-    set.setNumber(iNum);
-    set.setName(sName);
-    set.addChoices(lstChoices);
-    set.setSelectedTexts(lstTexts);
+    EditableSetRecord record;
+    if (readRecord(in, record))
+        set.setRecord(record);
     return in;
 }

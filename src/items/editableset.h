@@ -1,14 +1,14 @@
 #pragma once
 
+#include "document/sectionrecords.h"
 #include "items/extitem.h"
-
-class QDataStream;
 
 // A list section whose sub-items are editable combo boxes that learn new
 // entries: a text entered in any of them joins the choices of all. The
 // "Удалить пункт" button, visible while the last sub-item shows a non-blank
 // entry, deletes that entry from the choices once the user agrees; the
 // sub-items that showed it become blank, the others keep their choice.
+class QDataStream;
 class CEditableSet : public CExtStrSet {
     Q_OBJECT
 public:
@@ -16,6 +16,11 @@ public:
 
     // Texts typed but not entered join the choices (in order, once each).
     void mergeTypedTexts();
+
+    // The record of what is shown; texts typed but not entered join its
+    // choices, as merging them would.
+    EditableSetRecord record() const;
+    void setRecord(const EditableSetRecord& record);
 
 public slots:
     virtual void slot_newItemAdded(const QString& s);
@@ -35,8 +40,8 @@ private:
     bool bRefilling = false;
 };
 
-// The record: number, caption, texts of the sub-items, choices.
+// The section's record in the document's layout: what record() gives, and
+// a record read whole shown with setRecord (one cut short or damaged is not
+// shown, and leaves the stream's status not Ok).
 QDataStream& operator<<(QDataStream& out, const CEditableSet& set);
-// A record cut short or damaged is not applied and leaves the stream's
-// status not Ok.
 QDataStream& operator>>(QDataStream& in, CEditableSet& set);

@@ -1,7 +1,6 @@
 #include "items/extdatset.h"
 
 #include "base/constants.h"
-#include "base/streamutil.h"
 #include "items/dateeditheir.h"
 
 #include <QDataStream>
@@ -60,26 +59,25 @@ void CExtDatSet::setDates(const QList<QDate>& list) {
     }
 }
 
-QDataStream& operator<<(QDataStream& out, const CExtDatSet& set) {
+DateSetRecord CExtDatSet::record() const {
     QList<QDate> lstDates;
-    set.collectDates(lstDates);
-    out << qint32(set.number()) << set.name() << lstDates;
-    return out;
+    collectDates(lstDates);
+    return {iNumber, sItemName, lstDates};
 }
 
-bool CExtDatSet::readRecord(QDataStream& in, qint32& iNum, QString& sName, QList<QDate>& lstDates) {
-    in >> iNum >> sName;
-    return in.status() == QDataStream::Ok && readList(in, lstDates, 4);
+void CExtDatSet::setRecord(const DateSetRecord& record) {
+    setNumber(record.iNum);
+    setName(record.sName);
+    setDates(record.lstDates);
+}
+
+QDataStream& operator<<(QDataStream& out, const CExtDatSet& set) {
+    return out << set.record();
 }
 
 QDataStream& operator>>(QDataStream& in, CExtDatSet& set) {
-    qint32 iNum = 0;
-    QString sName;
-    QList<QDate> lstDates;
-    if (!CExtDatSet::readRecord(in, iNum, sName, lstDates))
-        return in; // a record cut short or damaged is not applied
-    set.setNumber(iNum);
-    set.setName(sName);
-    set.setDates(lstDates);
+    DateSetRecord record;
+    if (readRecord(in, record))
+        set.setRecord(record);
     return in;
 }

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "document/sectionrecords.h"
 #include "items/extitem.h"
 
 #include <QDate>
 #include <QList>
 
-class QDataStream;
-
 // A list section whose sub-items are date editors. A date up to 2011 counts
 // as not set: it prints as "__.__.____" and is saved as the default date.
+class QDataStream;
 class CExtDatSet : public CExtItem {
     Q_OBJECT
 public:
@@ -23,17 +23,16 @@ public:
     // and shows date i in sub-item i.
     void setDates(const QList<QDate>& list);
 
-    // Reads a record's fields without applying them; false when it is cut
-    // short or damaged.
-    static bool readRecord(QDataStream& in, qint32& iNum, QString& sName, QList<QDate>& lstDates);
+    DateSetRecord record() const;
+    void setRecord(const DateSetRecord& record);
 
 protected:
     void addSubItem() override;
     void destroySubItem(QWidget* w) override;
 };
 
-// The record: number, caption, the dates (quint32 count, then the dates).
+// The section's record in the document's layout: what record() gives, and
+// a record read whole shown with setRecord (one cut short or damaged is not
+// shown, and leaves the stream's status not Ok).
 QDataStream& operator<<(QDataStream& out, const CExtDatSet& set);
-// A record cut short or damaged is not applied and leaves the stream's
-// status not Ok.
 QDataStream& operator>>(QDataStream& in, CExtDatSet& set);

@@ -1,7 +1,6 @@
 #include "items/methodsset.h"
 
 #include "base/constants.h"
-#include "base/streamutil.h"
 #include "items/comboboxheir.h"
 
 #include <QDataStream>
@@ -66,20 +65,19 @@ void CMethodsSet::restoreRow(int iRow, int index) {
     subCombo(iRow)->setCurrentIndex(index);
 }
 
+void CMethodsSet::setRecord(const MethodsRecord& record) {
+    setNumber(record.iNum);
+    setName(record.sName);
+    setSelectedTexts(record.lstTexts);
+}
+
 QDataStream& operator<<(QDataStream& out, const CMethodsSet& set) {
-    out << qint32(set.number()) << set.name() << set.currentTexts();
-    return out;
+    return out << set.record();
 }
 
 QDataStream& operator>>(QDataStream& in, CMethodsSet& set) {
-    qint32 iNum = 0;
-    QString sName;
-    QStringList lstTexts;
-    in >> iNum >> sName;
-    if (in.status() != QDataStream::Ok || !readStringList(in, lstTexts))
-        return in; // a record cut short or damaged is not applied
-    set.setNumber(iNum);
-    set.setName(sName);
-    set.setSelectedTexts(lstTexts);
+    MethodsRecord record;
+    if (readRecord(in, record))
+        set.setRecord(record);
     return in;
 }

@@ -1,18 +1,18 @@
 #pragma once
 
+#include "document/sectionrecords.h"
 #include "items/extitem.h"
 
 #include <QList>
 
 #include <functional>
 
-class QDataStream;
-
 // The control methods selector: one method per row, each row a fixed-choice
 // combo box offering the method names. A new row starts on the first method
 // that no row shows yet. The number of rows is announced with
 // listItemsWidgetChanged(int), a row showing another method with
 // setOfSelectedItemsChanged().
+class QDataStream;
 class CMethodsSet : public CExtStrSet {
     Q_OBJECT
 public:
@@ -26,6 +26,8 @@ public:
     int selectedIndexes(QList<int>& out) const;
     // Shows the choice index in row iRow without announcing it.
     void restoreRow(int iRow, int index);
+    MethodsRecord record() const { return {iNumber, sItemName, currentTexts()}; }
+    void setRecord(const MethodsRecord& record);
     // Asked before "-" removes the last row; false keeps it.
     void setRemovalCheck(std::function<bool()> fnCheck) { fnRemovalCheck = std::move(fnCheck); }
 
@@ -42,8 +44,8 @@ private:
     std::function<bool()> fnRemovalCheck;
 };
 
-// The record: number, caption, texts of the rows.
+// The section's record in the document's layout: what record() gives, and
+// a record read whole shown with setRecord (one cut short or damaged is not
+// shown, and leaves the stream's status not Ok).
 QDataStream& operator<<(QDataStream& out, const CMethodsSet& set);
-// A record cut short or damaged is not applied and leaves the stream's
-// status not Ok.
 QDataStream& operator>>(QDataStream& in, CMethodsSet& set);

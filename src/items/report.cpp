@@ -106,16 +106,7 @@ void CReport::resizeEvent(QResizeEvent* pEvent) {
     QWidget::resizeEvent(pEvent);
 }
 
-void CReport::writeRecord(QDataStream& out) const {
-    out << bOn << qint32(iNumber) << sMethodText << description();
-}
-
-bool CReport::readRecord(QDataStream& in, Record& record) {
-    in >> record.bOn >> record.iNum >> record.sMethod >> record.sDescription;
-    return in.status() == QDataStream::Ok;
-}
-
-void CReport::applyRecord(const Record& record) {
+void CReport::setRecord(const ReportRecord& record) {
     if (record.bOn != bOn) {
         showState(record.bOn);
         bOn = record.bOn;
@@ -127,13 +118,12 @@ void CReport::applyRecord(const Record& record) {
 }
 
 QDataStream& operator<<(QDataStream& out, const CReport& report) {
-    report.writeRecord(out);
-    return out;
+    return out << report.record();
 }
 
 QDataStream& operator>>(QDataStream& in, CReport& report) {
-    CReport::Record record;
-    if (CReport::readRecord(in, record))
-        report.applyRecord(record);
+    ReportRecord record;
+    if (readRecord(in, record))
+        report.setRecord(record);
     return in;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "document/sectionrecords.h"
+
 #include <QString>
 #include <QWidget>
 
-class QCheckBox;
 class QDataStream;
+class QCheckBox;
 class QLabel;
 class QTextEdit;
 
@@ -15,14 +17,6 @@ class QTextEdit;
 class CReport : public QWidget {
     Q_OBJECT
 public:
-    // The fields of a stored written conclusion.
-    struct Record {
-        bool bOn = true;
-        qint32 iNum = 0;
-        QString sMethod;
-        QString sDescription;
-    };
-
     CReport(QWidget* pParent, const QString& sMethod, int iNum);
 
     void setNumber(int iNum);
@@ -36,11 +30,8 @@ public:
     // its line breaks.
     QString toHtml(int iShift) const;
 
-    void writeRecord(QDataStream& out) const;
-    // Reads a record without applying it; false (and the stream not Ok)
-    // when it is cut short.
-    static bool readRecord(QDataStream& in, Record& record);
-    void applyRecord(const Record& record);
+    ReportRecord record() const { return {bOn, iNumber, sMethodText, description()}; }
+    void setRecord(const ReportRecord& record);
 
 signals:
     void itemNumbersChanged(int n);
@@ -65,6 +56,8 @@ private:
     bool bOn = true;
 };
 
+// The section's record in the document's layout: what record() gives, and
+// a record read whole shown with setRecord (one cut short or damaged is not
+// shown, and leaves the stream's status not Ok).
 QDataStream& operator<<(QDataStream& out, const CReport& report);
-// A record cut short is not applied.
 QDataStream& operator>>(QDataStream& in, CReport& report);

@@ -1,7 +1,6 @@
 #include "items/stdcomboitem.h"
 
 #include "base/constants.h"
-#include "base/streamutil.h"
 #include "base/userdialogs.h"
 #include "items/comboboxheir.h"
 #include "items/fontfit.h"
@@ -204,23 +203,28 @@ void CStdComboItem::layOut() {
                                 btn_deleteItem->width(), h);
 }
 
+ComboItemRecord CStdComboItem::record() const {
+    const QString sShown = valueText();
+    QStringList lst = lstChoices;
+    if (!sShown.isEmpty() && !lst.contains(sShown))
+        lst.append(sShown);
+    return {iNumber, sItemName, sShown, lst};
+}
+
+void CStdComboItem::setRecord(const ComboItemRecord& record) {
+    setNumber(record.iNum);
+    setName(record.sName);
+    addChoices(record.lstChoices);
+    setValue(record.sValue);
+}
+
 QDataStream& operator<<(QDataStream& out, const CStdComboItem& item) {
-    out << qint32(item.number()) << item.name() << item.value() << item.choices();
-    return out;
+    return out << item.record();
 }
 
 QDataStream& operator>>(QDataStream& in, CStdComboItem& item) {
-    qint32 iNum = 0;
-    QString sName, sValue;
-    QStringList lstChoices;
-    in >> iNum >> sName >> sValue;
-    if (in.status() != QDataStream::Ok)
-        return in;
-    if (!readStringList(in, lstChoices))
-        return in; // a record cut short or damaged is not applied
-    item.setNumber(iNum);
-    item.setName(sName);
-    item.addChoices(lstChoices);
-    item.setValue(sValue);
+    ComboItemRecord record;
+    if (readRecord(in, record))
+        item.setRecord(record);
     return in;
 }

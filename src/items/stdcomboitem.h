@@ -1,11 +1,12 @@
 #pragma once
 
+#include "document/sectionrecords.h"
 #include "items/reportitemwidget.h"
 
 #include <QStringList>
 
-class CComboBoxEditableHeir;
 class QDataStream;
+class CComboBoxEditableHeir;
 class QLabel;
 class QToolButton;
 
@@ -42,6 +43,11 @@ public:
     // The text the item shows and prints, entered or still being typed.
     QString valueText() const;
     QStringList choices() const { return lstChoices; }
+
+    // The record of what is shown: a text typed but not entered is the
+    // value, and joins the choices, as committing it would.
+    ComboItemRecord record() const;
+    void setRecord(const ComboItemRecord& record);
 
     // Deletes the chosen entry from the list without asking; the item then
     // shows its blank entry, never another one (nothing when the blank
@@ -82,7 +88,8 @@ private:
     int iValueWidth = 0;
 };
 
+// The section's record in the document's layout: what record() gives, and
+// a record read whole shown with setRecord (one cut short or damaged is not
+// shown, and leaves the stream's status not Ok).
 QDataStream& operator<<(QDataStream& out, const CStdComboItem& item);
-// A record cut short or damaged is not applied and leaves the stream's
-// status not Ok.
 QDataStream& operator>>(QDataStream& in, CStdComboItem& item);

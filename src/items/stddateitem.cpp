@@ -68,15 +68,12 @@ bool CStdDateItem::eventFilter(QObject* pWatched, QEvent* pEvent) {
 }
 
 QDataStream& operator<<(QDataStream& out, const CStdDateItem& item) {
-    out << item.date();
-    return out;
+    return out << item.record();
 }
 
 QDataStream& operator>>(QDataStream& in, CStdDateItem& item) {
-    QDate dt;
-    in >> dt;
-    if (in.status() != QDataStream::Ok)
-        return in;
-    item.setDate(dt);
+    DateRecord record;
+    if (readRecord(in, record))
+        item.setRecord(record);
     return in;
 }

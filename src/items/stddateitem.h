@@ -1,10 +1,12 @@
 #pragma once
 
+#include "document/sectionrecords.h"
+
 #include <QDate>
 #include <QWidget>
 
-class CDateEditHeir;
 class QDataStream;
+class CDateEditHeir;
 class QLabel;
 
 // The unnumbered line with the date the protocol is drawn up. The stored
@@ -23,6 +25,10 @@ public:
     // The date the editor shows, stored or still being typed.
     QDate shownDate() const;
 
+    // The record of the date shown.
+    DateRecord record() const { return {shownDate()}; }
+    void setRecord(const DateRecord& record) { setDate(record.dtDate); }
+
 signals:
     // The date shown changed, whether or not it is stored yet.
     void shownDateChanged(const QDate& dt);
@@ -39,6 +45,8 @@ private:
     QDate dtDate;
 };
 
+// The section's record in the document's layout: what record() gives, and
+// a record read whole shown with setRecord (one cut short or damaged is not
+// shown, and leaves the stream's status not Ok).
 QDataStream& operator<<(QDataStream& out, const CStdDateItem& item);
-// A record cut short is not applied and leaves the stream's status not Ok.
 QDataStream& operator>>(QDataStream& in, CStdDateItem& item);

@@ -108,19 +108,23 @@ void CStdItem::layOut() {
     }
 }
 
+StdItemRecord CStdItem::record() const {
+    return {iNumber, sItemName, valueText()};
+}
+
+void CStdItem::setRecord(const StdItemRecord& record) {
+    setNumber(record.iNum);
+    setName(record.sName);
+    setValue(record.sValue);
+}
+
 QDataStream& operator<<(QDataStream& out, const CStdItem& item) {
-    out << qint32(item.number()) << item.name() << item.value();
-    return out;
+    return out << item.record();
 }
 
 QDataStream& operator>>(QDataStream& in, CStdItem& item) {
-    qint32 iNum = 0;
-    QString sName, sValue;
-    in >> iNum >> sName >> sValue;
-    if (in.status() != QDataStream::Ok)
-        return in; // a record cut short is not applied
-    item.setNumber(iNum);
-    item.setName(sName);
-    item.setValue(sValue);
+    StdItemRecord record;
+    if (readRecord(in, record))
+        item.setRecord(record);
     return in;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/sectionrecords.h"
 #include "items/reportitemwidget.h"
 
 class QDataStream;
@@ -24,6 +25,10 @@ public:
     QString value() const { return sValue; }
     QString valueText() const;
     bool isDeletable() const { return bDeletable; }
+
+    // The record of what is shown, a value still being typed included.
+    StdItemRecord record() const;
+    void setRecord(const StdItemRecord& record);
 
 signals:
     void deleteItem(CStdItem* pSender);
@@ -50,5 +55,8 @@ private:
     bool bDeletable = false;
 };
 
+// The section's record in the document's layout: what record() gives, and
+// a record read whole shown with setRecord (one cut short or damaged is not
+// shown, and leaves the stream's status not Ok).
 QDataStream& operator<<(QDataStream& out, const CStdItem& item);
 QDataStream& operator>>(QDataStream& in, CStdItem& item);

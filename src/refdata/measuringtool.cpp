@@ -1,7 +1,6 @@
 #include "refdata/measuringtool.h"
 
 #include "base/constants.h"
-#include "base/streamutil.h"
 #include "refdata/widgettool.h"
 
 #include <QDataStream>
@@ -11,15 +10,6 @@
 
 namespace {
 constexpr int g_iGap = 10;
-// Bytes of the smallest stored panel entry: three empty strings, a date, a bool.
-constexpr quint64 g_iMinEntryBytes = 4 + 4 + 4 + 4 + 1;
-
-// An entry worth keeping in the reference list.
-bool isComplete(const ToolEntry& entry) {
-    return !entry.sToolName.isEmpty() && !entry.sNumber.isEmpty() && !entry.sCertNumber.isEmpty() &&
-           entry.dtValidity.isValid() && entry.dtValidity.year() > 2012;
-}
-
 } // namespace
 
 CMeasuringTool::CMeasuringTool(int iNum, const QString& sName, const QList<Tool>& lstNew,
@@ -149,34 +139,10 @@ QList<ToolEntry> CMeasuringTool::collectEntries() const {
 }
 
 void CMeasuringTool::mergeIntoTools() {
-    const QList<ToolEntry> lstEntries = collectEntries();
-    // from the last panel to the first, so that the first panel prevails
-    QList<ToolEntry> lstComplete;
-    for (auto it = lstEntries.crbegin(); it != lstEntries.crend(); ++it) {
-        if (isComplete(*it) && !lstComplete.contains(*it))
-            lstComplete.append(*it);
-    }
-    bool bChanged = false;
-    for (const ToolEntry& entry : std::as_const(lstComplete)) {
-        const int iTool = toolIndex(lstTools, entry.sToolName);
-        if (iTool < 0) {
-            lstTools.append(Tool::fromEntry(entry));
-            bChanged = true;
-            continue;
-        }
-        Tool& tool = lstTools[iTool];
-        const int iDevice = deviceIndex(tool, entry.sNumber);
-        const Device device = Device::fromEntry(entry);
-        if (iDevice < 0) {
-            tool.lstDevices.append(device);
-            bChanged = true;
-        } else if (tool.lstDevices[iDevice] != device) {
-            tool.lstDevices[iDevice] = device;
-            bChanged = true;
-        }
-    }
-    if (!bChanged)
+    const QList<Tool> lstMerged = withCompleteEntries(lstTools, collectEntries());
+    if (lstMerged == lstTools)
         return;
+    lstTools = lstMerged;
     // every panel takes the merged list and shows the stored entries
     for (CWidgetTool* pPanel : std::as_const(lstPanels)) {
         pPanel->setTools(lstTools);
@@ -217,38 +183,12 @@ QString CMeasuringTool::toHtml(int iShift) {
     return sHtml + QStringLiteral("</TABLE>\n");
 }
 
-void CMeasuringTool::writeRecord(QDataStream& out) const {
-    out << qint32(iNumber) << sItemName;
-    writeRecordList(out, lstTools);
-    out << qint32(lstPanels.size());
-    for (const CWidgetTool* pPanel : lstPanels)
-        out << pPanel->currentEntry();
+ToolsRecord CMeasuringTool::record() const {
+    const QList<ToolEntry> lstEntries = collectEntries();
+    return {iNumber, sItemName, withCompleteEntries(lstTools, lstEntries), lstEntries};
 }
 
-bool CMeasuringTool::parseRecord(QDataStream& in, Record& record) {
-    in >> record.iNum >> record.sName;
-    if (in.status() != QDataStream::Ok || !readRecordList(in, record.lstTools))
-        return false;
-    qint32 n = 0;
-    in >> n;
-    if (in.status() != QDataStream::Ok)
-        return false;
-    // an absurd count never creates panels
-    if (n < 0 || n > iMaxPanels || !streamCanHold(in, quint64(n), g_iMinEntryBytes)) {
-        in.setStatus(QDataStream::ReadCorruptData);
-        return false;
-    }
-    for (qint32 i = 0; i < n; ++i) {
-        ToolEntry entry;
-        in >> entry;
-        if (in.status() != QDataStream::Ok)
-            return false;
-        record.lstEntries.append(entry);
-    }
-    return true;
-}
-
-void CMeasuringTool::applyRecord(const Record& record) {
+void CMeasuringTool::setRecord(const ToolsRecord& record) {
     setNumber(record.iNum);
     setName(record.sName);
     mergeTools(record.lstTools);
@@ -265,13 +205,12 @@ void CMeasuringTool::applyRecord(const Record& record) {
 }
 
 QDataStream& operator<<(QDataStream& out, const CMeasuringTool& section) {
-    section.writeRecord(out);
-    return out;
+    return out << section.record();
 }
 
 QDataStream& operator>>(QDataStream& in, CMeasuringTool& section) {
-    CMeasuringTool::Record record;
-    if (CMeasuringTool::parseRecord(in, record))
-        section.applyRecord(record);
+    ToolsRecord record;
+    if (readRecord(in, record))
+        section.setRecord(record);
     return in;
 }

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "document/sectionrecords.h"
 #include "items/reportitemwidget.h"
-#include "refdata/records.h"
 
 #include <QList>
 
-class CWidgetTool;
 class QDataStream;
+class CWidgetTool;
 class QLabel;
 class QPushButton;
 
@@ -19,15 +19,7 @@ class CMeasuringTool : public CReportItemWidget {
     Q_OBJECT
 public:
     // The most panels the section holds; a stored section with more is damaged.
-    static constexpr int iMaxPanels = 100;
-
-    // The fields of a stored section.
-    struct Record {
-        qint32 iNum = 0;
-        QString sName;
-        QList<Tool> lstTools;
-        QList<ToolEntry> lstEntries;
-    };
+    static constexpr int iMaxPanels = iMaxToolPanels;
 
     CMeasuringTool(int iNum, const QString& sName, const QList<Tool>& lstTools, QWidget* pParent);
 
@@ -53,11 +45,11 @@ public:
     // A line for every panel whose validity expired or is missing.
     QStringList validityProblems() const;
 
-    void writeRecord(QDataStream& out) const;
-    // Reads a record without applying it; false (and the stream not Ok) when
-    // it is cut short or its panel count is negative or absurd.
-    static bool parseRecord(QDataStream& in, Record& record);
-    void applyRecord(const Record& record);
+    // The record of what is shown: the complete entries join the
+    // instruments it carries, as saving takes them in.
+    ToolsRecord record() const;
+    // Shows the record's entries, a panel each; its instruments join the list.
+    void setRecord(const ToolsRecord& record);
 
 signals:
     void widgetHeightChanged();
@@ -85,5 +77,8 @@ private:
     QDate dtProtocol;
 };
 
+// The section's record in the document's layout: what record() gives, and
+// a record read whole shown with setRecord (one cut short or damaged is not
+// shown, and leaves the stream's status not Ok).
 QDataStream& operator<<(QDataStream& out, const CMeasuringTool& section);
 QDataStream& operator>>(QDataStream& in, CMeasuringTool& section);

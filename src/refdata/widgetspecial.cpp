@@ -617,25 +617,20 @@ bool CWidgetSpecial::eventFilter(QObject* pWatched, QEvent* pEvent) {
     return QWidget::eventFilter(pWatched, pEvent);
 }
 
-void CWidgetSpecial::writeRecord(QDataStream& out) const {
-    out << qint32(iNumber) << qint16(eRole) << bRoleLock << currentEntry();
-}
-
-bool CWidgetSpecial::readRecord(QDataStream& in, Record& record) {
-    in >> record.iNum >> record.iRole >> record.bRoleLock >> record.entry;
-    if (in.status() != QDataStream::Ok)
-        return false;
-    // a role or level the panel cannot show is damage
-    if (!isRankState(record.iRole) || !isLevel(record.entry.iLevel)) {
-        in.setStatus(QDataStream::ReadCorruptData);
-        return false;
-    }
-    return true;
-}
-
-void CWidgetSpecial::applyRecord(const Record& record) {
+void CWidgetSpecial::setRecord(const PanelRecord& record) {
     setNumber(record.iNum);
     setRole(ERankState(record.iRole));
     setRoleLock(record.bRoleLock);
     setEntry(record.entry);
+}
+
+QDataStream& operator<<(QDataStream& out, const CWidgetSpecial& panel) {
+    return out << panel.record();
+}
+
+QDataStream& operator>>(QDataStream& in, CWidgetSpecial& panel) {
+    PanelRecord record;
+    if (readRecord(in, record))
+        panel.setRecord(record);
+    return in;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "refdata/records.h"
+#include "document/sectionrecords.h"
 #include "refdata/validity.h"
 
 #include <QDialog>
@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class QDataStream;
 class CDateEditHeir;
 class QCheckBox;
 class QComboBox;
@@ -16,19 +17,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-
-// A specialist's role in the protocol.
-enum ERankState {
-    eControler = 1,          // performed the control
-    eAuthor = 2,             // issued the conclusion
-    eControlerAndAuthor = 3, // both
-    eBoss = 4,               // head of the laboratory
-};
-
-// Whether a stored role value names one of the four roles.
-inline bool isRankState(int iValue) {
-    return iValue >= eControler && iValue <= eBoss;
-}
 
 // The small window that asks what "Удалить данные" is to delete: the
 // current certificate or everything about the specialist.
@@ -61,14 +49,6 @@ private:
 class CWidgetSpecial : public QWidget {
     Q_OBJECT
 public:
-    // The fields of a stored panel.
-    struct Record {
-        qint32 iNum = 0;
-        qint16 iRole = eControlerAndAuthor;
-        bool bRoleLock = false;
-        SpecialistEntry entry;
-    };
-
     CWidgetSpecial(QWidget* pParent, const QList<Specialist>& lstSpecialists,
                    const QString& sMethod, ERankState eRole, bool bRoleLock, int iNum);
     ~CWidgetSpecial() override;
@@ -98,11 +78,8 @@ public:
     // The deletion dialog opened last and still open, if any.
     CAskDeleteSD* deleteDialog() const { return pAskDelete; }
 
-    void writeRecord(QDataStream& out) const;
-    // Reads a record without applying it; false (and the stream not Ok) when
-    // it is cut short or names no role.
-    static bool readRecord(QDataStream& in, Record& record);
-    void applyRecord(const Record& record);
+    PanelRecord record() const { return {iNumber, qint16(eRole), bRoleLock, currentEntry()}; }
+    void setRecord(const PanelRecord& record);
 
 signals:
     void specPositionChanged(CWidgetSpecial* pSender, ERankState ePos);
@@ -176,3 +153,9 @@ private:
     bool bSavable = false;
     QDate dtProtocol;
 };
+
+// The section's record in the document's layout: what record() gives, and
+// a record read whole shown with setRecord (one cut short or damaged is not
+// shown, and leaves the stream's status not Ok).
+QDataStream& operator<<(QDataStream& out, const CWidgetSpecial& panel);
+QDataStream& operator>>(QDataStream& in, CWidgetSpecial& panel);

@@ -1,6 +1,5 @@
 #include "results/conclusion.h"
 
-#include "base/streamutil.h"
 #include "items/fontfit.h"
 #include "items/report.h"
 #include "items/reportitemwidget.h"
@@ -14,9 +13,6 @@
 
 namespace {
 constexpr int g_iGap = 10;
-// Bytes of the smallest stored panel: number, role, lock, three empty
-// strings, date, level, empty string.
-constexpr quint64 g_iMinPanelBytes = 4 + 2 + 1 + 4 + 4 + 4 + 4 + 2 + 4;
 } // namespace
 
 CConclusion::CConclusion(QWidget* pParent, const QList<Specialist>& lstSpecialists)
@@ -243,52 +239,33 @@ QString CConclusion::toHtml(int iShift) const {
     return sHtml;
 }
 
-void CConclusion::writeRecord(QDataStream& out) const {
-    writeRecordList(out, lstTechnicians);
-    out << *wgt_table;
-    wgt_report->writeRecord(out);
-    out << qint32(lstPanels.size());
+ConclusionRecord CConclusion::record() const {
+    ConclusionRecord record{lstTechnicians, wgt_table->record(), wgt_report->record(), {}};
     for (const CWidgetSpecial* pPanel : lstPanels)
-        pPanel->writeRecord(out);
+        record.lstPanels.append(pPanel->record());
+    return record;
 }
 
-bool CConclusion::readRecord(QDataStream& in) {
-    QList<Specialist> lstRead;
-    CResultTable::Record table;
-    CReport::Record report;
-    if (!readRecordList(in, lstRead) || !CResultTable::parseRecord(in, table) ||
-        !CReport::readRecord(in, report))
-        return false;
-    qint32 n = 0;
-    in >> n;
-    if (in.status() != QDataStream::Ok)
-        return false;
-    if (n < 1 || n > iMaxPanels || !streamCanHold(in, quint64(n), g_iMinPanelBytes)) {
-        in.setStatus(QDataStream::ReadCorruptData);
-        return false;
-    }
-    QList<CWidgetSpecial::Record> lstPanelRecords;
-    for (qint32 i = 0; i < n; ++i) {
-        CWidgetSpecial::Record panel;
-        if (!CWidgetSpecial::readRecord(in, panel))
-            return false;
-        lstPanelRecords.append(panel);
-    }
-
-    // the panels keep their list here; the composer hands out the merged one
-    lstTechnicians = lstRead;
-    wgt_table->applyRecord(table);
-    wgt_report->applyRecord(report);
+void CConclusion::setRecord(const ConclusionRecord& record) {
+    lstTechnicians = record.lstSpecialists;
+    wgt_table->setRecord(record.results);
+    wgt_report->setRecord(record.report);
+    const int n = qBound(1, int(record.lstPanels.size()), int(iMaxPanels));
     while (lstPanels.size() < n)
         slot_addTechnician();
     while (lstPanels.size() > n)
         slot_deleteTechnician();
-    for (int i = 0; i < lstPanels.size(); ++i)
-        lstPanels[i]->applyRecord(lstPanelRecords[i]);
-    return true;
+    for (int i = 0; i < lstPanels.size() && i < record.lstPanels.size(); ++i)
+        lstPanels[i]->setRecord(record.lstPanels[i]);
 }
 
 QDataStream& operator<<(QDataStream& out, const CConclusion& conclusion) {
-    conclusion.writeRecord(out);
-    return out;
+    return out << conclusion.record();
+}
+
+QDataStream& operator>>(QDataStream& in, CConclusion& conclusion) {
+    ConclusionRecord record;
+    if (readRecord(in, record))
+        conclusion.setRecord(record);
+    return in;
 }

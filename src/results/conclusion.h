@@ -1,15 +1,15 @@
 #pragma once
 
-#include "refdata/records.h"
+#include "document/sectionrecords.h"
 #include "refdata/widgetspecial.h"
 
 #include <QList>
 #include <QStringList>
 #include <QWidget>
 
+class QDataStream;
 class CReport;
 class CResultTable;
-class QDataStream;
 class QPushButton;
 
 // The section of one control method: its numbered results block, its
@@ -20,7 +20,7 @@ class CConclusion : public QWidget {
     Q_OBJECT
 public:
     // The most panels a section holds; a stored section with more is damaged.
-    static constexpr int iMaxPanels = 100;
+    static constexpr int iMaxPanels = iMaxSpecialistPanels;
 
     CConclusion(QWidget* pParent, const QList<Specialist>& lstSpecialists);
 
@@ -55,11 +55,11 @@ public:
     // A line for every panel whose validity expired or is missing.
     QStringList validityProblems() const;
 
-    void writeRecord(QDataStream& out) const;
-    // Reads a section record and applies it; a damaged record (cut short, a
-    // panel count below 1 or above iMaxPanels, a role outside the four) is
-    // not applied and leaves the stream status not Ok.
-    bool readRecord(QDataStream& in);
+    ConclusionRecord record() const;
+    // Shows a record: its results, written conclusion and panels; the
+    // panels keep the record's specialists until the composer hands out
+    // the merged list.
+    void setRecord(const ConclusionRecord& record);
 
     // The method whose name the composer matches conclusions by.
     QString sDativeMethod;
@@ -100,4 +100,8 @@ private:
     QDate dtProtocol;
 };
 
+// The section's record in the document's layout: what record() gives, and
+// a record read whole shown with setRecord (one cut short or damaged is not
+// shown, and leaves the stream's status not Ok).
 QDataStream& operator<<(QDataStream& out, const CConclusion& conclusion);
+QDataStream& operator>>(QDataStream& in, CConclusion& conclusion);

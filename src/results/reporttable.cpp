@@ -1,7 +1,7 @@
 #include "results/reporttable.h"
 
-#include "base/streamutil.h"
 #include "base/userdialogs.h"
+#include "document/sectionrecords.h"
 #include "results/changetitle.h"
 #include "results/enternumber.h"
 #include "results/tablewidgetheir.h"
@@ -33,15 +33,6 @@ QTableWidgetItem* newTitleItem(const QString& sTitle) {
     font.setPointSize(12);
     pItem->setFont(font);
     return pItem;
-}
-
-// Texts go into the document as empty strings, never as null ones, so a
-// cell without item and an emptied cell are written alike.
-QStringList withoutNulls(QStringList lst) {
-    for (QString& s : lst)
-        if (s.isNull())
-            s = QString::fromLatin1("");
-    return lst;
 }
 
 // One row of the printed table.
@@ -164,20 +155,27 @@ void CReportTable::setCellTexts(const QStringList& list) {
     }
 }
 
+// Texts go into the document as empty strings, never as null ones, so a
+// cell without item and an emptied cell are written alike.
 void CReportTable::columnTitles(QStringList& list) const {
     list.clear();
+    const QString sEmpty = QStringLiteral("");
     for (int c = 0; c < columnCount(); ++c) {
         const QTableWidgetItem* pItem = tab_results->horizontalHeaderItem(c);
-        list.append(pItem ? pItem->text() : QString());
+        const QString sTitle = pItem ? pItem->text() : QString();
+        list.append(sTitle.isNull() ? sEmpty : sTitle);
     }
 }
 
 void CReportTable::cellTexts(QStringList& list) const {
     list.clear();
+    list.reserve(qsizetype(rowCount()) * columnCount());
+    const QString sEmpty = QStringLiteral("");
     for (int r = 0; r < rowCount(); ++r) {
         for (int c = 0; c < columnCount(); ++c) {
             const QTableWidgetItem* pItem = tab_results->item(r, c);
-            list.append(pItem ? pItem->text() : QString());
+            const QString sText = pItem ? pItem->text() : QString();
+            list.append(sText.isNull() ? sEmpty : sText);
         }
     }
 }
@@ -318,7 +316,7 @@ QMenu* CReportTable::buildHeaderMenu(const QPoint& pos) {
         if (rowCount() > 1 && iMenuRow != -1)
             pMenu->addAction(pDeleteRowAct);
         // a table stays within what a document holds
-        if (rowCount() < CTableWidgetHeir::iMaxRows) {
+        if (rowCount() < iMaxTableRows) {
             pMenu->addAction(pInsertRowAct);
             pMenu->addAction(pInsertNRowsAct);
         }
@@ -328,7 +326,7 @@ QMenu* CReportTable::buildHeaderMenu(const QPoint& pos) {
         iMenuColumn = tab_results->columnAt(x);
         if (columnCount() > 1 && iMenuColumn != -1)
             pMenu->addAction(pDeleteColumnAct);
-        if (columnCount() < CTableWidgetHeir::iMaxColumns)
+        if (columnCount() < iMaxTableColumns)
             pMenu->addAction(pInsertColumnAct);
         pMenu->addAction(pSetColumnTitleAct);
     }
@@ -374,7 +372,7 @@ void CReportTable::slot_deleteRowAct() {
 }
 
 void CReportTable::slot_insertRowAct() {
-    if (rowCount() >= CTableWidgetHeir::iMaxRows)
+    if (rowCount() >= iMaxTableRows)
         return;
     const int iRow = iMenuRow >= 0 ? qMin(iMenuRow + 1, rowCount()) : rowCount();
     insertEmptyRow(iRow);
@@ -402,7 +400,7 @@ void CReportTable::slot_insertNRowsAct() {
 
 void CReportTable::slot_insertNumberOfRows(int iRow, int N) {
     const int iAt = qBound(0, iRow, rowCount());
-    N = qMin(N, CTableWidgetHeir::iMaxRows - rowCount());
+    N = qMin(N, iMaxTableRows - rowCount());
     for (int i = 0; i < N; ++i)
         insertEmptyRow(iAt);
     sendPreferredHeight();
@@ -423,7 +421,7 @@ void CReportTable::insertEmptyColumn(int iColumn) {
 }
 
 void CReportTable::slot_insertColumnAct() {
-    if (columnCount() >= CTableWidgetHeir::iMaxColumns)
+    if (columnCount() >= iMaxTableColumns)
         return;
     // A new column goes before the one under the pointer (a new row goes
     // after its row).
@@ -474,68 +472,28 @@ void CReportTable::slot_sectionResized() {
         sendPreferredHeight();
 }
 
-bool CReportTable::isSoundRecord(qint64 iRows, qint64 iColumns, const QStringList& lstTitles,
-                                 const QStringList& lstCells) {
-    if (iRows < 0 || iColumns < 0)
-        return false;
-    if (lstTitles.size() != iColumns || lstCells.size() != iRows * iColumns)
-        return false;
-    // Rows without columns would have no cells to back their count.
-    return iColumns > 0 || iRows == 0;
+TableRecord CReportTable::record() const {
+    TableRecord record{rowCount(), columnCount(), {}, {}};
+    columnTitles(record.lstTitles);
+    cellTexts(record.lstCells);
+    return record;
 }
 
-bool CReportTable::readRecord(QDataStream& in, int& iRows, int& iColumns, QStringList& lstTitles,
-                              QStringList& lstCells) {
-    qint32 iR = 0;
-    qint32 iC = 0;
-    in >> iR >> iC;
-    // a table larger than the form makes one is damage, known before its
-    // texts take any memory
-    if (in.status() == QDataStream::Ok &&
-        (iR > CTableWidgetHeir::iMaxRows || iC > CTableWidgetHeir::iMaxColumns)) {
-        in.setStatus(QDataStream::ReadCorruptData);
-        return false;
-    }
-    if (in.status() == QDataStream::Ok)
-        readStringList(in, lstTitles);
-    if (in.status() == QDataStream::Ok)
-        readStringList(in, lstCells);
-    if (in.status() != QDataStream::Ok)
-        return false;
-    if (!isSoundRecord(iR, iC, lstTitles, lstCells)) {
-        in.setStatus(QDataStream::ReadCorruptData);
-        return false;
-    }
-    iRows = iR;
-    iColumns = iC;
-    return true;
-}
-
-void CReportTable::loadRecord(int iRows, int iColumns, const QStringList& lstTitles,
-                              const QStringList& lstCells) {
+void CReportTable::setRecord(const TableRecord& record) {
     iMenuColumn = -1;
-    setColumnCount(iColumns);
-    setRowCount(iRows);
-    setColumnTitles(lstTitles);
-    setCellTexts(lstCells);
+    setColumnCount(record.iColumns);
+    setRowCount(record.iRows);
+    setColumnTitles(record.lstTitles);
+    setCellTexts(record.lstCells);
 }
 
 QDataStream& operator<<(QDataStream& out, const CReportTable& table) {
-    QStringList lstTitles;
-    QStringList lstCells;
-    table.columnTitles(lstTitles);
-    table.cellTexts(lstCells);
-    out << qint32(table.rowCount()) << qint32(table.columnCount()) << withoutNulls(lstTitles)
-        << withoutNulls(lstCells);
-    return out;
+    return out << table.record();
 }
 
 QDataStream& operator>>(QDataStream& in, CReportTable& table) {
-    int iRows = 0;
-    int iColumns = 0;
-    QStringList lstTitles;
-    QStringList lstCells;
-    if (CReportTable::readRecord(in, iRows, iColumns, lstTitles, lstCells))
-        table.loadRecord(iRows, iColumns, lstTitles, lstCells);
+    TableRecord record;
+    if (readRecord(in, record))
+        table.setRecord(record);
     return in;
 }

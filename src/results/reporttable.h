@@ -1,13 +1,15 @@
 #pragma once
 
+#include "document/sectionrecords.h"
+
 #include <QStringList>
 #include <QWidget>
 
+class QDataStream;
 class CChangeTitle;
 class CEnterNumber;
 class CTableWidgetHeir;
 class QAction;
-class QDataStream;
 class QMenu;
 
 // The editable results table of one control method: a clipboard-aware
@@ -44,18 +46,8 @@ public:
     // caller owns the menu (it is parented to this widget).
     QMenu* buildHeaderMenu(const QPoint& pos);
 
-    // Whether a table record is sound: counts not negative, a title for
-    // every column, a text for every cell, and no rows without columns.
-    static bool isSoundRecord(qint64 iRows, qint64 iColumns, const QStringList& lstTitles,
-                              const QStringList& lstCells);
-    // Reads the four fields of a table record without applying them. A
-    // record that is cut short or unsound sets the stream status to
-    // ReadCorruptData (unless it already failed) and gives false.
-    static bool readRecord(QDataStream& in, int& iRows, int& iColumns, QStringList& lstTitles,
-                           QStringList& lstCells);
-    // Applies a record read by readRecord, as a document load does.
-    void loadRecord(int iRows, int iColumns, const QStringList& lstTitles,
-                    const QStringList& lstCells);
+    TableRecord record() const;
+    void setRecord(const TableRecord& record);
 
 signals:
     // The preferred height (an absolute height, clamped to 180..490).
@@ -104,7 +96,8 @@ private:
     bool bFitting = false;
 };
 
+// The section's record in the document's layout: what record() gives, and
+// a record read whole shown with setRecord (one cut short or damaged is not
+// shown, and leaves the stream's status not Ok).
 QDataStream& operator<<(QDataStream& out, const CReportTable& table);
-// Reads and applies a table record; an unsound one is not applied and
-// leaves the stream status at ReadCorruptData.
 QDataStream& operator>>(QDataStream& in, CReportTable& table);

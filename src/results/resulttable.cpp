@@ -1,6 +1,5 @@
 #include "results/resulttable.h"
 
-#include "base/streamutil.h"
 #include "items/fontfit.h"
 #include "items/reportitemwidget.h"
 #include "results/askformtable.h"
@@ -122,42 +121,26 @@ void CResultTable::resizeEvent(QResizeEvent* pEvent) {
     QWidget::resizeEvent(pEvent);
 }
 
-void CResultTable::writeRecord(QDataStream& out) const {
-    out << qint32(iNumber) << sMethod << lstMethods << *wgt_table;
+ResultsRecord CResultTable::record() const {
+    return {iNumber, sMethod, lstMethods, wgt_table->record()};
 }
 
-bool CResultTable::parseRecord(QDataStream& in, Record& record) {
-    in >> record.iNum >> record.sMethod;
-    if (in.status() == QDataStream::Ok)
-        readStringList(in, record.lstOffered);
-    return in.status() == QDataStream::Ok &&
-           CReportTable::readRecord(in, record.iRows, record.iColumns, record.lstTitles,
-                                    record.lstCells);
-}
-
-void CResultTable::applyRecord(const Record& record) {
+void CResultTable::setRecord(const ResultsRecord& record) {
     iNumber = record.iNum;
     if (iNumber != 0)
         lbl_num->setText(QString::number(iNumber));
     setMethod(record.sMethod);
     setMethodsList(record.lstOffered);
-    wgt_table->loadRecord(record.iRows, record.iColumns, record.lstTitles, record.lstCells);
-}
-
-bool CResultTable::readRecord(QDataStream& in) {
-    Record record;
-    if (!parseRecord(in, record))
-        return false;
-    applyRecord(record);
-    return true;
+    wgt_table->setRecord(record.table);
 }
 
 QDataStream& operator<<(QDataStream& out, const CResultTable& block) {
-    block.writeRecord(out);
-    return out;
+    return out << block.record();
 }
 
 QDataStream& operator>>(QDataStream& in, CResultTable& block) {
-    block.readRecord(in);
+    ResultsRecord record;
+    if (readRecord(in, record))
+        block.setRecord(record);
     return in;
 }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "document/sectionrecords.h"
+
 #include <QStringList>
 #include <QWidget>
 
+class QDataStream;
 class CAskFormTable;
 class CReportTable;
-class QDataStream;
 class QLabel;
 
 // The numbered block "Результаты %1 контроля" of one control method: its
@@ -14,17 +16,6 @@ class QLabel;
 class CResultTable : public QWidget {
     Q_OBJECT
 public:
-    // The fields of a stored results block.
-    struct Record {
-        qint32 iNum = 0;
-        QString sMethod;
-        QStringList lstOffered;
-        int iRows = 0;
-        int iColumns = 0;
-        QStringList lstTitles;
-        QStringList lstCells;
-    };
-
     explicit CResultTable(QWidget* pParent = nullptr, const QString& sMethod = QString(),
                           int iNum = 0);
 
@@ -43,14 +34,8 @@ public:
     // Whether a cell of the table holds text.
     bool hasText() const;
 
-    // Reads a block record; a record cut short or holding an unsound table
-    // is not applied and leaves the stream status at ReadCorruptData or
-    // ReadPastEnd.
-    bool readRecord(QDataStream& in);
-    // Reads a block record without applying it, with the same checks.
-    static bool parseRecord(QDataStream& in, Record& record);
-    void applyRecord(const Record& record);
-    void writeRecord(QDataStream& out) const;
+    ResultsRecord record() const;
+    void setRecord(const ResultsRecord& record);
 
 signals:
     // The block's new height and the change from its old height.
@@ -74,5 +59,8 @@ private:
     QStringList lstMethods;
 };
 
+// The section's record in the document's layout: what record() gives, and
+// a record read whole shown with setRecord (one cut short or damaged is not
+// shown, and leaves the stream's status not Ok).
 QDataStream& operator<<(QDataStream& out, const CResultTable& block);
 QDataStream& operator>>(QDataStream& in, CResultTable& block);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/sectionrecords.h"
+
 #include <QTableWidget>
 
 class QAction;
@@ -14,8 +16,8 @@ public:
     explicit CTableWidgetHeir(QWidget* pParent = nullptr);
 
     // The most rows and columns a paste grows the table to.
-    static constexpr int iMaxRows = 10000;
-    static constexpr int iMaxColumns = 100;
+    static constexpr int iMaxRows = iMaxTableRows;
+    static constexpr int iMaxColumns = iMaxTableColumns;
 
     // The menu shown over the cells: "Копировать" then "Вставить". The
     // caller owns the menu (it is parented to the table).

@@ -1,32 +1,29 @@
 #include "fuzztargets.h"
 
-#include "composer/fusionwidget.h"
-#include "refdata/referencefiles.h"
+#include "document/protocoldocument.h"
+#include "storage/referencefiles.h"
+#include "storage/referencestore.h"
 
-#include <QApplication>
-#include <QBuffer>
-#include <QDataStream>
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <cstdlib>
 
 namespace fuzz {
 namespace {
 
-// One application, one scratch directory and one composer for every input,
-// as in the program: a document read after a damaged one must come out right.
+// One application and one scratch directory for every input.
 struct CState {
     CState() {
         if (!QCoreApplication::instance()) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
             static int iArgc = 1;
             static char sName[] = "fuzz";
             static char* argv[] = {sName, nullptr};
-            new QApplication(iArgc, argv);
+            new QCoreApplication(iArgc, argv);
         }
-        pComposer = new CFusionWidget(dir.path());
     }
     QTemporaryDir dir;
-    CFusionWidget* pComposer = nullptr;
 };
 
 CState& state() {
@@ -34,13 +31,34 @@ CState& state() {
     return s_state;
 }
 
-// Puts the input where a reference file is looked for.
+// Puts the input where a reference file is looked for; the folder holding it.
 QString placeFile(const QString& sName, const uint8_t* pData, size_t iSize) {
     const QString sPath = CReferenceFiles::filePath(state().dir.path(), sName);
     QFile file(sPath);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(reinterpret_cast<const char*>(pData), qint64(iSize));
     return state().dir.path();
+}
+
+// The lists the store reads from a file are written back and read again
+// as they were.
+void checkStoreRoundTrip(const QString& sFile, const uint8_t* pData, size_t iSize) {
+    const QString sDir = placeFile(sFile, pData, iSize);
+    CReferenceStore store(sDir, sDir);
+    CReferenceStore::SLists lists = store.load();
+    const CReferenceStore::SLists read = lists;
+    store.writeTechnicians(lists.lstTechnicians);
+    store.writeTools(lists.lstTools);
+    store.writeOptional(lists);
+    CReferenceStore again(sDir, sDir);
+    const CReferenceStore::SLists written = again.load();
+    if (QFile::exists(CReferenceFiles::filePath(sDir, sFile) + QStringLiteral(".recovered")))
+        return; // damaged: kept as it was, the lists written beside it
+    if (!(written.lstTechnicians == read.lstTechnicians && written.lstTools == read.lstTools &&
+          written.lstOrganizations == read.lstOrganizations &&
+          written.lstStandards == read.lstStandards &&
+          written.lstAssessments == read.lstAssessments))
+        std::abort();
 }
 
 } // namespace
@@ -52,69 +70,43 @@ QString targetName(ETarget eTarget) {
 }
 
 int runDocument(const uint8_t* pData, size_t iSize) {
-    // the reference lists learn from every document read, as in a long day
-    // of work; a fresh composer now and then keeps a fuzzing run's memory
-    // bounded while documents still follow damaged ones
-    constexpr int iInputsPerComposer = 256;
-    static int s_iInputs = 0;
-    if (++s_iInputs % iInputsPerComposer == 0) {
-        delete state().pComposer;
-        state().pComposer = new CFusionWidget(state().dir.path());
-    }
-    CFusionWidget* pComposer = state().pComposer;
-    QByteArray bytes =
+    const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char*>(pData), qsizetype(iSize));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QDataStream in(&buffer);
-    pComposer->readDocument(in);
-    // what was read must write, print and judge as any protocol does
-    pComposer->buildProtocolHtml();
-    documentWrittenBack();
+    const SProtocolRead read = readProtocol(bytes);
+    // what was read writes back as it was read, and reads again whole
+    const QByteArray written = protocolBytes(read.document);
+    const SProtocolRead again = readProtocol(written);
+    if (read.bSound && written != bytes)
+        std::abort();
+    if (!again.bSound || again.document != read.document)
+        std::abort();
     return 0;
 }
 
-QByteArray documentWrittenBack() {
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    state().pComposer->writeDocument(out);
-    return bytes;
-}
-
-QString protocolHtml() {
-    return state().pComposer->buildProtocolHtml();
-}
-
 int runTechnicians(const uint8_t* pData, size_t iSize) {
-    QList<Specialist> lst;
-    CReferenceFiles::loadTechnicians(placeFile(CReferenceFiles::sTechniciansFile, pData, iSize),
-                                     lst);
-    CReferenceFiles::saveTechnicians(state().dir.path(), lst);
+    for (const QString& sFile : {CReferenceFiles::sTechniciansFile})
+        checkStoreRoundTrip(sFile, pData, iSize);
+    QFile::remove(CReferenceFiles::filePath(state().dir.path(), CReferenceFiles::sTechniciansFile));
     return 0;
 }
 
 int runTools(const uint8_t* pData, size_t iSize) {
-    QList<Tool> lst;
-    CReferenceFiles::loadTools(placeFile(CReferenceFiles::sToolsFile, pData, iSize), lst);
-    CReferenceFiles::saveTools(state().dir.path(), lst);
+    checkStoreRoundTrip(CReferenceFiles::sToolsFile, pData, iSize);
+    QFile::remove(CReferenceFiles::filePath(state().dir.path(), CReferenceFiles::sToolsFile));
     return 0;
 }
 
 int runOptional(const uint8_t* pData, size_t iSize) {
-    QList<Organization> lstOrganizations;
-    QStringList lstStandards;
-    QStringList lstAssessments;
-    CReferenceFiles::loadOptional(placeFile(CReferenceFiles::sOptionalFile, pData, iSize),
-                                  lstOrganizations, lstStandards, lstAssessments);
-    CReferenceFiles::saveOptional(state().dir.path(), lstOrganizations, lstStandards,
-                                  lstAssessments);
+    checkStoreRoundTrip(CReferenceFiles::sOptionalFile, pData, iSize);
+    QFile::remove(CReferenceFiles::filePath(state().dir.path(), CReferenceFiles::sOptionalFile));
     return 0;
 }
 
 int runWorkDir(const uint8_t* pData, size_t iSize) {
-    const QString sDir =
-        CReferenceFiles::loadWorkDir(placeFile(CReferenceFiles::sWorkDirFile, pData, iSize));
-    CReferenceFiles::saveWorkDir(state().dir.path(), sDir);
+    const QString sDir = placeFile(CReferenceFiles::sWorkDirFile, pData, iSize);
+    const QString sWorkDir = CReferenceFiles::readWorkDir(sDir);
+    if (!sWorkDir.isEmpty())
+        CReferenceFiles::saveWorkDir(sDir, sWorkDir);
     return 0;
 }
 

@@ -55,13 +55,11 @@ void addMethodRow(CFusionWidget& form) {
 }
 
 QByteArray documentOf(CFusionWidget& form) {
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    form.writeDocument(out);
-    return bytes;
+    return protocolBytes(form.document());
 }
 
 bool readInto(CFusionWidget& form, const QByteArray& bytes) {
-    QDataStream in(bytes);
-    return form.readDocument(in);
+    const SProtocolRead read = readProtocol(bytes);
+    form.setDocument(read.document);
+    return read.bSound;
 }

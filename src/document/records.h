@@ -124,6 +124,14 @@ struct ToolEntry {
     bool operator!=(const ToolEntry& other) const { return !(*this == other); }
 };
 
+// Whether an instrument entry is worth keeping in the reference list: named,
+// with a serial number, a certificate and a date after 2012.
+bool isCompleteEntry(const ToolEntry& entry);
+// The instruments with the complete entries of the panels taken in, the
+// first panel's prevailing: a new instrument or serial number is added, a
+// known device takes the entry's certificate.
+QList<Tool> withCompleteEntries(QList<Tool> lstTools, const QList<ToolEntry>& lstEntries);
+
 // Index of the instrument named sName, of its device with serial number
 // sNumber; -1 when there is none. Names and numbers compare exactly.
 int toolIndex(const QList<Tool>& lst, const QString& sName);

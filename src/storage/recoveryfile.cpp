@@ -1,4 +1,4 @@
-#include "composer/recoveryfile.h"
+#include "storage/recoveryfile.h"
 
 #include "base/savefile.h"
 
@@ -31,10 +31,13 @@ CRecoveryFile::~CRecoveryFile() {
         pLock->unlock();
 }
 
-bool CRecoveryFile::write(const QByteArray& document) {
-    if (!bHeld)
+bool CRecoveryFile::write(const QByteArray& document, QString* pError) {
+    if (!bHeld) {
+        if (pError)
+            *pError = QStringLiteral("копию держит другая программа");
         return false;
-    return saveFileBytes(sPath, document);
+    }
+    return saveFileBytes(sPath, document, pError);
 }
 
 void CRecoveryFile::remove() {
@@ -62,4 +65,10 @@ QStringList CRecoveryFile::orphans(const QString& sDir) {
 void CRecoveryFile::discard(const QString& sPath) {
     QFile::remove(sPath);
     QFile::remove(sPath + g_sLockSuffix);
+}
+
+QString CRecoveryFile::keep(const QString& sPath) {
+    const QString sKept = sPath + QStringLiteral(".unreadable");
+    QFile::remove(sPath + g_sLockSuffix);
+    return QFile::rename(sPath, sKept) ? sKept : sPath;
 }

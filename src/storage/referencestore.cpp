@@ -1,8 +1,8 @@
-#include "refdata/referencestore.h"
+#include "storage/referencestore.h"
 
 #include "base/constants.h"
 #include "base/savefile.h"
-#include "refdata/referencefiles.h"
+#include "storage/referencefiles.h"
 
 #include <QDataStream>
 #include <QDateTime>

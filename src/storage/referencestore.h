@@ -1,6 +1,6 @@
 #pragma once
 
-#include "refdata/referencemerge.h"
+#include "storage/referencemerge.h"
 
 #include <QFileSystemWatcher>
 #include <QHash>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "refdata/records.h"
+#include "document/records.h"
 
 #include <QList>
 #include <QString>

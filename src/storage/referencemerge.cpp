@@ -1,4 +1,4 @@
-#include "refdata/referencemerge.h"
+#include "storage/referencemerge.h"
 
 #include "base/streamutil.h"
 

@@ -1,4 +1,4 @@
-#include "refdata/referencefiles.h"
+#include "storage/referencefiles.h"
 
 #include "base/savefile.h"
 #include <QDataStream>

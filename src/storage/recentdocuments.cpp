@@ -1,4 +1,4 @@
-#include "composer/recentdocuments.h"
+#include "storage/recentdocuments.h"
 
 #include "base/settings.h"
 

@@ -1,4 +1,4 @@
-#include "refdata/records.h"
+#include "document/records.h"
 
 bool CertificateMethod::operator==(const CertificateMethod& other) const {
     return sMethod == other.sMethod && dtValidity == other.dtValidity && iLevel == other.iLevel;
@@ -56,6 +56,35 @@ Tool Tool::fromEntry(const ToolEntry& entry) {
 
 bool Tool::operator==(const Tool& other) const {
     return sName == other.sName && lstDevices == other.lstDevices;
+}
+
+bool isCompleteEntry(const ToolEntry& entry) {
+    return !entry.sToolName.isEmpty() && !entry.sNumber.isEmpty() && !entry.sCertNumber.isEmpty() &&
+           entry.dtValidity.isValid() && entry.dtValidity.year() > 2012;
+}
+
+QList<Tool> withCompleteEntries(QList<Tool> lstTools, const QList<ToolEntry>& lstEntries) {
+    // from the last panel to the first, so that the first panel prevails
+    QList<ToolEntry> lstComplete;
+    for (auto it = lstEntries.crbegin(); it != lstEntries.crend(); ++it) {
+        if (isCompleteEntry(*it) && !lstComplete.contains(*it))
+            lstComplete.append(*it);
+    }
+    for (const ToolEntry& entry : std::as_const(lstComplete)) {
+        const int iTool = toolIndex(lstTools, entry.sToolName);
+        if (iTool < 0) {
+            lstTools.append(Tool::fromEntry(entry));
+            continue;
+        }
+        Tool& tool = lstTools[iTool];
+        const int iDevice = deviceIndex(tool, entry.sNumber);
+        const Device device = Device::fromEntry(entry);
+        if (iDevice < 0)
+            tool.lstDevices.append(device);
+        else
+            tool.lstDevices[iDevice] = device;
+    }
+    return lstTools;
 }
 
 int toolIndex(const QList<Tool>& lst, const QString& sName) {

@@ -22,8 +22,9 @@ public:
     // Whether this instance holds its lock, so that its copy is its own.
     bool isHeld() const { return bHeld; }
     QString path() const { return sPath; }
-    // Replaces the copy with document, whole or not at all.
-    bool write(const QByteArray& document);
+    // Replaces the copy with document, whole or not at all; *pError says
+    // why it was not written.
+    bool write(const QByteArray& document, QString* pError = nullptr);
     // Removes the copy: nothing is unsaved any more.
     void remove();
 
@@ -32,6 +33,9 @@ public:
     static QStringList orphans(const QString& sDir);
     // Removes a copy left by an instance no longer running, with its lock.
     static void discard(const QString& sPath);
+    // Keeps a copy that could not be read under a name no start offers
+    // again; the name it has now.
+    static QString keep(const QString& sPath);
 
 private:
     QString sPath;

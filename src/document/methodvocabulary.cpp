@@ -1,4 +1,4 @@
-#include "composer/methodvocabulary.h"
+#include "document/methodvocabulary.h"
 
 QStringList methodsNominative() {
     return {QStringLiteral("ультразвуковой"),

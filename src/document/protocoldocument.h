@@ -1,0 +1,98 @@
+#pragma once
+
+#include "document/sectionrecords.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <variant>
+
+class QDataStream;
+
+// The tag before each record of a ".rpt" file: the index of its kind in
+// SectionRecord.
+enum ESectionTag : qint16 {
+    eTagHeader = 0,
+    eTagDate = 1,
+    eTagStdItem = 2,
+    eTagComboItem = 3,
+    eTagMethods = 4,
+    eTagEditableSet = 5,
+    eTagDateSet = 6,
+    eTagTools = 7,
+    eTagConclusions = 8,
+    eTagUserItems = 9,
+};
+
+// One record of a document, of the kind its tag names.
+using SectionRecord =
+    std::variant<HeaderRecord, DateRecord, StdItemRecord, ComboItemRecord, MethodsRecord,
+                 EditableSetRecord, DateSetRecord, ToolsRecord, ConclusionsRecord, UserItemsRecord>;
+
+// A protocol as its file holds it: the section records, in order. A form
+// writes them in one order (header, number, date, methods, the numbered
+// sections, the conclusions, the items of the user's own); a document
+// read may hold them in any.
+struct ProtocolDocument {
+    QList<SectionRecord> lstRecords;
+
+    bool operator==(const ProtocolDocument& other) const { return lstRecords == other.lstRecords; }
+    bool operator!=(const ProtocolDocument& other) const { return !(*this == other); }
+
+    // Whether the two are the same protocol, whatever reference lists their
+    // records carry (choices, instruments, specialists known): another
+    // program's new entries change no protocol.
+    bool isSameProtocolAs(const ProtocolDocument& other) const;
+    // The first record of a kind, or nullptr.
+    template <typename T> const T* first() const {
+        for (const SectionRecord& record : lstRecords) {
+            if (const T* p = std::get_if<T>(&record))
+                return p;
+        }
+        return nullptr;
+    }
+};
+
+// What reading a document found: the records read whole, and whether the
+// data held nothing else (no damage, nothing cut off). A record damaged on
+// the way that a form still takes in part (the conclusions, the items of
+// the user's own) is in the document too, but not counted.
+struct SProtocolRead {
+    ProtocolDocument document;
+    bool bSound = true;
+    int iRecords = 0;
+    // Where the last record read whole ends.
+    qint64 iBytes = 0;
+};
+
+// Reads records until the data ends, damage is found, or iMaxRecords are
+// read (all when negative).
+SProtocolRead readProtocol(QDataStream& in, int iMaxRecords = -1);
+SProtocolRead readProtocol(const QByteArray& data, int iMaxRecords = -1);
+void writeProtocol(QDataStream& out, const ProtocolDocument& document);
+QByteArray protocolBytes(const ProtocolDocument& document);
+
+// The captions by which the form and its documents know the standard
+// sections.
+namespace Caption {
+inline const QString sNumber = QStringLiteral("Номер протокола");
+inline const QString sMethods = QStringLiteral("Методы контроля");
+inline const QString sControlDates = QStringLiteral("Дата проведения контроля:");
+inline const QString sCustomer = QStringLiteral("Заказчик:");
+inline const QString sAddress = QStringLiteral("Адрес проведения контроля:");
+inline const QString sReason = QStringLiteral("Основание для проведения контроля:");
+inline const QString sObjectName = QStringLiteral("Наименование объекта:");
+inline const QString sObject = QStringLiteral("Объект контроля:");
+inline const QString sStage = QStringLiteral("Стадия контроля:");
+inline const QString sStandards = QStringLiteral("Контроль выполнен согласно:");
+inline const QString sAssessment = QStringLiteral("Оценка качества работ:");
+inline const QString sTools = QStringLiteral("Приборы и оборудование:");
+} // namespace Caption
+
+// The column titles of a new results table, 5 rows high.
+QStringList defaultTableTitles();
+constexpr int iDefaultTableRows = 5;
+
+// A new protocol dated dtDate under the laboratory header: one method
+// (ultrasonic) and its conclusion, every field empty, no reference list.
+ProtocolDocument blankProtocol(const HeaderRecord& header, const QDate& dtDate);
