@@ -33,7 +33,7 @@ QStringList recoveryFiles(const QString& sDir) {
 }
 // Leaves in sDir what a crashed program leaves: its copy, and its lock
 // naming a process that has just ended.
-void leaveCrashedCopy(const QString& sDir, const QString& sStage) {
+void leaveCrashedCopy(const QString& sDir, const QString& sStage, const QString& sSource = {}) {
     QByteArray document;
     {
         CFusionWidget form(sDir);
@@ -47,6 +47,8 @@ void leaveCrashedCopy(const QString& sDir, const QString& sStage) {
     const QString sPath = QDir(sDir).filePath("recovery-4242-deadbeef.rpt");
     writeFile(sPath, document);
     writeFile(sPath + ".lock", QByteArray::number(iPid) + "\nndt-protocol\n\n");
+    if (!sSource.isEmpty())
+        writeFile(sPath + ".source", sSource.toUtf8());
 }
 } // namespace
 
@@ -200,10 +202,22 @@ private slots:
         form.slot_recoveryTimeout(); // nothing unsaved: no copy
         QVERIFY(!QFile::exists(form.recoveryPath()));
         enterValue(form.sections()[eStage], QStringLiteral("монтаж"));
+        // typed and never entered, the field left or not: the copy holds it
+        typeText(valueEdit(form.sections()[eNumber]), QStringLiteral("118/26"));
+        typeText(valueEdit(form.sections()[eAddress]), QStringLiteral("г. Тверь"));
+        typeText(valueEdit(form.sections()[eObject]), QStringLiteral("Котёл"));
         form.slot_recoveryTimeout();
-        QCOMPARE(fileBytes(form.recoveryPath()), documentOf(form));
+        const QByteArray copy = fileBytes(form.recoveryPath());
+        QStringList lstValues;
+        for (const SectionRecord& record : readProtocol(copy).document.lstRecords) {
+            if (const auto* p = std::get_if<StdItemRecord>(&record))
+                lstValues << p->sValue;
+        }
+        QCOMPARE(lstValues, QStringList({"118/26", "г. Тверь", "", "Котёл", "монтаж"}));
+        // what a save writes, byte for byte; and a save removes the copy
         dialogs.lstFileNames << dir.filePath("p.rpt");
-        QVERIFY(form.saveReport() && !QFile::exists(form.recoveryPath())); // a save removes it
+        QVERIFY(form.saveReport() && !QFile::exists(form.recoveryPath()));
+        QCOMPARE(fileBytes(dir.filePath("p.rpt")), copy);
     }
 
     void recoveryOfferedAfterACrash() {
@@ -235,6 +249,20 @@ private slots:
         QVERIFY(recoveryFiles(dir.path()).isEmpty() &&
                 !QFile::exists(dir.filePath("recovery-4242-deadbeef.rpt.lock")));
         QVERIFY(!third.isChanged());
+        // a copy of a document goes back to that document, unsaved
+        writeFile(dir.filePath("a.rpt"), documentOf(third));
+        leaveCrashedCopy(dir.path(), QStringLiteral("y"), dir.filePath("a.rpt"));
+        dialogs.lstAnswers << QMessageBox::Yes;
+        third.offerRecovery(dir.path());
+        QVERIFY(third.currentFile() == dir.filePath("a.rpt") && third.isChanged());
+        // a copy that cannot be read stays on disk, named in the message
+        writeFile(dir.filePath("recovery-4243-cafe.rpt"), "not a protocol");
+        dialogs.lstAnswers << QMessageBox::Yes;
+        CFusionWidget fourth(dir.path());
+        fourth.offerRecovery(dir.path());
+        const QString sKept = dir.filePath("recovery-4243-cafe.rpt.unreadable");
+        QVERIFY(dialogs.texts().last().contains(sKept) && QFile::exists(sKept));
+        QVERIFY(!fourth.isChanged());
     }
 };
 

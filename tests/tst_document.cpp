@@ -406,7 +406,7 @@ private slots:
         const bool bSaved = form.saveReport();
         QProcess::execute("chattr", {"-a", local.path()});
         QVERIFY(!bSaved && form.isChanged());
-        QVERIFY(dialogs.texts().last().startsWith(sCannot.arg(sOld)));
+        QVERIFY(dialogs.texts().last().startsWith("Файл «" + sOld + "» не записан: "));
         QCOMPARE(fileBytes(sOld), QByteArray("old protocol"));
         // a reference file that cannot be written is reported; the document is saved
         QVERIFY(QDir(dir.path()).mkdir("tools.hmdb"));

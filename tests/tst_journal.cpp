@@ -6,9 +6,11 @@
 // reach loses no row; the next number follows the laboratory's pattern; the
 // window filters, opens, says when a file is gone and exports the bytes a
 // spreadsheet reads.
+#include "base/settings.h"
 #include "composer/fusionwidget.h"
 #include "composer/journalwindow.h"
 #include "storage/journal.h"
+#include "storage/settingskeys.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
 #include "support/postgresserver.h"
@@ -84,7 +86,11 @@ private slots:
         QSqlQuery(journal.database()).exec(QStringLiteral("DELETE FROM protocols"));
     }
 
-    void cleanup() { SJournalPlace().store(); } // the other tests keep a journal of their own
+    // the next test starts with the journal and folder of its own
+    void cleanup() {
+        SJournalPlace().store();
+        openSettings()->remove(SettingsKey::sReferenceFolder);
+    }
 
     void savesRegisterOneRowPerFile_data() { engines(); }
     void savesRegisterOneRowPerFile() {
@@ -351,7 +357,7 @@ private slots:
         click(child<QToolButton>(&form, "btn_settings"));
         QCOMPARE(dialogs.texts().value(0),
                  "Журнал протоколов теперь: " + CJournal::fileIn(other.path()) + " (был: " +
-                     CJournal::fileIn(dir.path()) + ").\nПеренести записей журнала: 2?");
+                     CJournal::fileIn(dir.path()) + ").\nПеренести записей журнала: 1?");
         QVERIFY(dialogs.texts().value(1).endsWith("2/26 (" + dir.filePath("2.rpt") + ")"));
         QCOMPARE(rows(target),
                  QStringList({"1/26 " + dir.filePath("1.rpt"), "2/26 " + other.filePath("x.rpt")}));

@@ -45,10 +45,7 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     pComposer->offerRecovery(sDataDir);
     pComposer->startRecovery(sDataDir);
     // once the window shows: a journal on a server may take a moment
-    QTimer::singleShot(0, pComposer, [pComposer = pComposer] {
-        if (pComposer->currentFile().isEmpty() && !pComposer->hasUnsavedChanges())
-            pComposer->offerNextNumber();
-    });
+    QTimer::singleShot(0, pComposer, &CFusionWidget::startJournal);
     fitMinimumSize();
     pTitleTimer = new QTimer(this);
     pTitleTimer->setSingleShot(true);

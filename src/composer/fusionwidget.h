@@ -166,6 +166,9 @@ public:
     void offerToCarryJournal(CJournal& before);
     // A new protocol without a number gets the next free one of the year.
     void offerNextNumber();
+    // At start: rows a previous run left waiting go as soon as the journal
+    // answers, and a new protocol is offered its number.
+    void startJournal();
     // Rows that could not reach the server are sent again this often.
     static inline int iJournalRetryMs = 60 * 1000;
 

@@ -171,8 +171,7 @@ bool CFusionWidget::writeProtocol(const QString& sFileName) {
     }
     if (!commitSaveFile(file)) {
         journal()->cancelRegistration();
-        CUserDialogs::warning(this, g_sSaveTitle,
-                              sCannotWrite.arg(sFileName) + QLatin1Char('\n') + writeFailure(file));
+        CUserDialogs::warning(this, g_sSaveTitle, writeFailure(file));
         return false;
     }
     finishRegistration(entry);
@@ -331,7 +330,7 @@ void CFusionWidget::slot_recoveryTimeout() {
     }
     // the records a save would write, what is still being typed included
     QString sError;
-    if (pRecovery->write(protocolBytes(document()), &sError)) {
+    if (pRecovery->write(protocolBytes(document()), sCurrentFile, &sError)) {
         bRecoveryReported = false;
         return;
     }
@@ -365,6 +364,7 @@ void CFusionWidget::offerRecovery(const QString& sDir) {
         file.close();
         if (sProblem.isEmpty() && read.iRecords == 0)
             sProblem = QStringLiteral("это не протокол");
+        const QString sSource = CRecoveryFile::sourceOf(sPath);
         if (!sProblem.isEmpty() || !read.bSound) {
             // what cannot be read whole stays on disk for the laboratory to look at
             const QString sKept = CRecoveryFile::keep(sPath);
@@ -380,11 +380,15 @@ void CFusionWidget::offerRecovery(const QString& sDir) {
             CRecoveryFile::discard(sPath);
         }
         setDocument(read.document);
-        // the protocol is unsaved, so closing asks; this instance's own copy takes over
+        // the protocol is unsaved, so closing asks; this instance's own copy
+        // takes over, and a save goes to the document it was made of
         takeSnapshot();
-        setOwnFiles.clear();
         bUnsaved = true;
-        emit documentStateChanged();
+        const bool bSourceThere = read.bSound && QFileInfo::exists(sSource);
+        setOwnFiles.clear();
+        if (bSourceThere)
+            setOwnFiles.insert(sSource);
+        setCurrentFile(bSourceThere ? sSource : QString());
         slot_recoveryTimeout();
         return;
     }

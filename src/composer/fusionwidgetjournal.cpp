@@ -169,6 +169,16 @@ void CFusionWidget::offerNextNumber() {
     takeSnapshot(); // an offered number alone is nothing to save
 }
 
+void CFusionWidget::startJournal() {
+    if (journal()->hasWaitingRows()) {
+        showStatus(QStringLiteral("Журнал недоступен: запись будет добавлена позже"));
+        pJournalTimer->start();
+        slot_flushJournal();
+    }
+    if (currentFile().isEmpty() && !hasUnsavedChanges())
+        offerNextNumber();
+}
+
 void CFusionWidget::slot_showJournal() {
     if (!pJournalWindow) {
         pJournalWindow = new CJournalWindow(*journal(), this);

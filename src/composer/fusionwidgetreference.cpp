@@ -135,6 +135,7 @@ bool CFusionWidget::saveReferenceFiles() {
     takeLists(lists); // with what the other programs wrote
     offerLists();
     lstProblems.removeAll(QString());
+    lstProblems.removeDuplicates(); // a folder that cannot be written, once
     if (lstProblems.isEmpty())
         return true;
     reportUnwrittenFiles(lstProblems);
@@ -194,7 +195,7 @@ void CFusionWidget::slot_showSettings() {
 }
 
 void CFusionWidget::offerToCarryJournal(CJournal& before) {
-    const int iRows = before.rowCount();
+    const int iRows = journal()->copyRowsFrom(before, nullptr, true);
     if (iRows <= 0)
         return;
     const QString sTitle = QStringLiteral("Журнал протоколов");

@@ -166,6 +166,12 @@ void CSettingsDialog::slot_btn_browse_clicked() {
 }
 
 void CSettingsDialog::accept() {
+    // a folder not there yet is made when the user wants it
+    if (!folder().isEmpty() && !QFileInfo::exists(folder()) &&
+        CUserDialogs::question(this, windowTitle(),
+                               QStringLiteral("Папки «%1» нет. Создать ее?")
+                                   .arg(QDir::toNativeSeparators(folder()))) == QMessageBox::Yes)
+        QDir().mkpath(folder());
     if (!folder().isEmpty() && !isUsableFolder(folder())) {
         CUserDialogs::warning(this, windowTitle(),
                               QStringLiteral("В папке «%1» нельзя читать и записывать файлы. "

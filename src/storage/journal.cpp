@@ -62,6 +62,17 @@ QString serverProblem(const SJournalPlace& place, const QString& sError) {
     return sError.trimmed();
 }
 
+// Why the journal's tables could not be made on a server that answered.
+QString schemaProblem(const SJournalPlace& place, const QString& sError) {
+    if (sError.contains(QLatin1String("permission denied"), Qt::CaseInsensitive))
+        return QStringLiteral("пользователю «%1» нельзя создавать таблицы в базе данных «%2»; "
+                              "администратору сервера: GRANT CREATE ON SCHEMA public TO %1")
+            .arg(place.sUser, place.sDatabase);
+    return QStringLiteral("таблицы журнала не созданы: %1")
+        .arg(sError.isEmpty() ? QStringLiteral("журнал создан более новой версией программы")
+                              : sError);
+}
+
 void closeConnection(const QString& sName) {
     if (!QSqlDatabase::contains(sName))
         return;
@@ -163,8 +174,7 @@ QSqlDatabase CJournal::database() {
     db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(g_iConnectSeconds));
     const bool bOpened = db.open();
     if (!bOpened || !ensureSchema(db)) {
-        sProblem = bOpened ? QStringLiteral("таблицы журнала не созданы: %1")
-                                 .arg(db.lastError().text().trimmed())
+        sProblem = bOpened ? schemaProblem(place, sSchemaError)
                            : serverProblem(place, db.lastError().text());
         db.close();
         unanswered.start();
@@ -184,6 +194,7 @@ bool CJournal::ensureSchema(QSqlDatabase& db) {
     const bool bServer = db.driverName() == QStringLiteral("QPSQL");
     const QString sId = bServer ? QStringLiteral("SERIAL PRIMARY KEY")
                                 : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    sSchemaError.clear();
     QSqlQuery query(db);
     auto versionFits = [&query] {
         // a journal a later version made is not written by this one
@@ -210,8 +221,10 @@ bool CJournal::ensureSchema(QSqlDatabase& db) {
         QStringLiteral("CREATE INDEX IF NOT EXISTS protocols_path ON protocols (path)")};
     for (const QString& sDdl : lstDdl) {
         // two workstations creating it at once: the second finds it made
-        if (!run(query, sDdl) && !run(query, sDdl))
+        if (!run(query, sDdl) && !run(query, sDdl)) {
+            sSchemaError = query.lastError().text().trimmed();
             return false;
+        }
     }
     // the first to come writes the version; the others' insert is refused
     run(query, QStringLiteral("INSERT INTO journal_schema (id, version) VALUES (1, ?)"),
@@ -398,58 +411,76 @@ QList<SQueuedEntry> CJournal::queuedRows() {
     return CJournalQueue(sQueueFile).rows();
 }
 
-int CJournal::rowCount() {
-    QSqlDatabase db = database();
-    QSqlQuery query(db);
-    if (!db.isValid() || !run(query, QStringLiteral("SELECT COUNT(*) FROM protocols")) ||
-        !query.next())
-        return -1;
-    return query.value(0).toInt();
+bool CJournal::hasWaitingRows() {
+    return QFileInfo::exists(sQueueFile) && !CJournalQueue(sQueueFile).waiting().isEmpty();
 }
 
-int CJournal::copyRowsFrom(CJournal& source, QStringList* pSkipped) {
+int CJournal::copyRowsFrom(CJournal& source, QStringList* pSkipped, bool bCount) {
     QSqlDatabase from = source.database();
     QSqlDatabase to = database();
     if (!from.isValid() || !to.isValid())
         return -1;
     const QString sColumns = sValueColumns + QStringLiteral(", first_saved");
+    constexpr int iNumber = 0, iYear = 1, iPath = 6, iSaved = 8, iColumns = 12;
     QSqlQuery rows(from);
     rows.setForwardOnly(true);
     if (!run(rows, QStringLiteral("SELECT %1 FROM protocols ORDER BY id").arg(sColumns)))
         return -1;
     QSqlQuery query(to);
-    if (!run(query, QStringLiteral("BEGIN")))
+    if (!bCount && !run(query, QStringLiteral("BEGIN")))
         return -1;
-    int iCopied = 0;
-    while (rows.next()) {
+    int iCarried = 0;
+    bool bFailed = false;
+    while (!bFailed && rows.next()) {
         QVariantList lstValues;
-        for (int i = 0; i < 12; ++i)
+        for (int i = 0; i < iColumns; ++i)
             lstValues << rows.value(i);
-        const QString sNumber = rows.value(0).toString();
-        const QString sPath = rows.value(6).toString();
-        if (!run(query,
-                 QStringLiteral("SELECT path FROM protocols WHERE path = ? OR (number = ? "
-                                "AND year = ?)"),
-                 {sPath, lstValues[0], lstValues[1]}))
+        const QString sPath = rows.value(iPath).toString();
+        // the file's row here, and the file that holds the number here
+        if (!run(query, QStringLiteral("SELECT id, saved FROM protocols WHERE path = ?"),
+                 {sPath})) {
+            bFailed = true;
             break;
-        if (query.next()) {
+        }
+        const bool bHere = query.next();
+        const QVariant idHere = bHere ? query.value(0) : QVariant();
+        const bool bNewer = !bHere || rows.value(iSaved).toString() > query.value(1).toString();
+        if (!bNewer)
+            continue; // this journal knows the file as well already
+        if (!run(query, QStringLiteral("SELECT path FROM protocols WHERE number = ? AND year = ?"),
+                 {lstValues[iNumber], lstValues[iYear]})) {
+            bFailed = true;
+            break;
+        }
+        if (query.next() && query.value(0).toString() != sPath) {
             // a number this journal holds for another file stays that file's
-            if (query.value(0).toString() != sPath && pSkipped)
-                pSkipped->append(QStringLiteral("%1 (%2)").arg(sNumber, sPath));
+            if (pSkipped)
+                pSkipped->append(
+                    QStringLiteral("%1 (%2)").arg(rows.value(iNumber).toString(), sPath));
             continue;
         }
-        if (!run(query,
-                 QStringLiteral("INSERT INTO protocols (%1) VALUES (%2)")
-                     .arg(sColumns, placeholders(12)),
-                 lstValues))
-            break;
-        ++iCopied;
+        ++iCarried;
+        if (bCount)
+            continue;
+        // a newer save of the file: its row follows, registered as it was here
+        bFailed = !(bHere ? run(query,
+                                QStringLiteral("UPDATE protocols SET number = ?, year = ?, "
+                                               "protocol_date = ?, customer = ?, object = ?, "
+                                               "methods = ?, path = ?, search = ?, saved = ?, "
+                                               "user_name = ?, host = ? WHERE id = ?"),
+                                lstValues.mid(0, iColumns - 1) << idHere)
+                          : run(query,
+                                QStringLiteral("INSERT INTO protocols (%1) VALUES (%2)")
+                                    .arg(sColumns, placeholders(iColumns)),
+                                lstValues));
     }
-    if (!run(query, QStringLiteral("COMMIT"))) {
+    if (bCount)
+        return bFailed ? -1 : iCarried;
+    if (bFailed || !run(query, QStringLiteral("COMMIT"))) {
         run(query, QStringLiteral("ROLLBACK"));
         return -1;
     }
-    return iCopied;
+    return iCarried;
 }
 
 QString CJournal::nextInPattern(const QString& sNumber, int iYear) {

@@ -142,6 +142,8 @@ public:
     QList<SQueuedEntry> takeRefused();
     // Every row of the queue, waiting or refused, oldest first.
     QList<SQueuedEntry> queuedRows();
+    // Whether rows wait in the queue to be sent.
+    bool hasWaitingRows();
 
     // The next free number of the year, in the pattern of the latest one:
     // its run of digits that is no year is counted on ("118/26" -> "119/26").
@@ -152,13 +154,12 @@ public:
     // iOffset, all when iLimit is 0. False when the journal cannot be read.
     bool readRows(const SJournalFilter& filter, int iOffset, int iLimit,
                   QList<SJournalEntry>& lstOut);
-    // The number of rows; -1 when the journal cannot be read.
-    int rowCount();
-    // Copies the rows of source that this journal lacks; a number of the
-    // year this journal already holds for another file is never overwritten
-    // and is appended to *pSkipped as "number (file)". The rows copied; -1
+    // Carries over the rows of source this journal lacks, or holds from an
+    // earlier save of their file; a number of the year this journal holds
+    // for another file is never overwritten and is appended to *pSkipped as
+    // "number (file)". The rows carried, or that would be when bCount; -1
     // when either journal cannot be reached.
-    int copyRowsFrom(CJournal& source, QStringList* pSkipped);
+    int copyRowsFrom(CJournal& source, QStringList* pSkipped, bool bCount = false);
 
     // The text a filter looks for in number, customer and object.
     static QString searchText(const QString& sText);
@@ -193,6 +194,7 @@ private:
     QString sServerConnection;
     QElapsedTimer unanswered;
     QString sProblem;
+    QString sSchemaError; // what the server said to the tables' creation
     SPending pending;
     QList<SQueuedEntry> lstRefused;
 };

@@ -12,6 +12,8 @@ namespace {
 const QString g_sPrefix = QStringLiteral("recovery-");
 const QString g_sSuffix = QStringLiteral(".rpt");
 const QString g_sLockSuffix = QStringLiteral(".lock");
+// Beside the copy: the path of the document it was made of, in UTF-8.
+const QString g_sSourceSuffix = QStringLiteral(".source");
 } // namespace
 
 CRecoveryFile::CRecoveryFile(const QString& sDir) {
@@ -31,18 +33,24 @@ CRecoveryFile::~CRecoveryFile() {
         pLock->unlock();
 }
 
-bool CRecoveryFile::write(const QByteArray& document, QString* pError) {
+bool CRecoveryFile::write(const QByteArray& document, const QString& sSource, QString* pError) {
     if (!bHeld) {
         if (pError)
             *pError = QStringLiteral("копию держит другая программа");
         return false;
     }
+    if (sSource.isEmpty())
+        QFile::remove(sPath + g_sSourceSuffix);
+    else if (!saveFileBytes(sPath + g_sSourceSuffix, sSource.toUtf8(), pError))
+        return false;
     return saveFileBytes(sPath, document, pError);
 }
 
 void CRecoveryFile::remove() {
-    if (bHeld)
-        QFile::remove(sPath);
+    if (!bHeld)
+        return;
+    QFile::remove(sPath);
+    QFile::remove(sPath + g_sSourceSuffix);
 }
 
 QStringList CRecoveryFile::orphans(const QString& sDir) {
@@ -64,11 +72,22 @@ QStringList CRecoveryFile::orphans(const QString& sDir) {
 
 void CRecoveryFile::discard(const QString& sPath) {
     QFile::remove(sPath);
+    QFile::remove(sPath + g_sSourceSuffix);
     QFile::remove(sPath + g_sLockSuffix);
+}
+
+QString CRecoveryFile::sourceOf(const QString& sPath) {
+    QFile file(sPath + g_sSourceSuffix);
+    // a path, not a document: a few kilobytes at most
+    constexpr qint64 iMaxPathBytes = 64 * 1024;
+    if (!file.open(QIODevice::ReadOnly) || file.size() > iMaxPathBytes)
+        return QString();
+    return QString::fromUtf8(file.readAll());
 }
 
 QString CRecoveryFile::keep(const QString& sPath) {
     const QString sKept = sPath + QStringLiteral(".unreadable");
     QFile::remove(sPath + g_sLockSuffix);
+    QFile::rename(sPath + g_sSourceSuffix, sKept + g_sSourceSuffix);
     return QFile::rename(sPath, sKept) ? sKept : sPath;
 }

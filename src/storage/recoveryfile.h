@@ -22,9 +22,10 @@ public:
     // Whether this instance holds its lock, so that its copy is its own.
     bool isHeld() const { return bHeld; }
     QString path() const { return sPath; }
-    // Replaces the copy with document, whole or not at all; *pError says
-    // why it was not written.
-    bool write(const QByteArray& document, QString* pError = nullptr);
+    // Replaces the copy with document, whole or not at all, and notes the
+    // file it was opened from or saved to (sSource, empty for none); *pError
+    // says why it was not written.
+    bool write(const QByteArray& document, const QString& sSource, QString* pError = nullptr);
     // Removes the copy: nothing is unsaved any more.
     void remove();
 
@@ -36,6 +37,8 @@ public:
     // Keeps a copy that could not be read under a name no start offers
     // again; the name it has now.
     static QString keep(const QString& sPath);
+    // The document the copy at sPath was made of; empty for a new one.
+    static QString sourceOf(const QString& sPath);
 
 private:
     QString sPath;
