@@ -47,11 +47,8 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     // once the window shows: a journal on a server may take a moment
     QTimer::singleShot(0, pComposer, &CFusionWidget::startJournal);
     fitMinimumSize();
-    pTitleTimer = new QTimer(this);
-    pTitleTimer->setSingleShot(true);
-    pTitleTimer->setInterval(iTitleDelayMs);
-    connect(pTitleTimer, &QTimer::timeout, this, &CVEKConclusion::updateTitle);
     connect(pComposer, &CFusionWidget::documentStateChanged, this, &CVEKConclusion::updateTitle);
+    connect(pComposer, &CFusionWidget::modificationChanged, this, &CVEKConclusion::updateTitle);
     qApp->installEventFilter(this);
     updateTitle();
     // the vertical scroll bar coming and going changes the room for the form
@@ -99,9 +96,9 @@ void CVEKConclusion::updateTitle() {
         return;
     const QString sFile = pComposer->currentFile();
     setWindowTitle(sFile.isEmpty()
-                       ? g_sAppTitle
+                       ? g_sAppTitle + QStringLiteral("[*]")
                        : QFileInfo(sFile).fileName() + QStringLiteral("[*] — ") + g_sAppTitle);
-    setWindowModified(!sFile.isEmpty() && pComposer->hasUnsavedChanges());
+    setWindowModified(pComposer->isModified());
 }
 
 bool CVEKConclusion::dropFiles(QEvent* pEvent) {
@@ -126,10 +123,6 @@ bool CVEKConclusion::eventFilter(QObject* pWatched, QEvent* pEvent) {
         static_cast<QWidget*>(pWatched)->window() != this)
         return QScrollArea::eventFilter(pWatched, pEvent);
     switch (pEvent->type()) {
-    case QEvent::KeyRelease:
-    case QEvent::MouseButtonRelease:
-        pTitleTimer->start();
-        break;
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop:

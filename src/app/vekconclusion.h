@@ -18,11 +18,8 @@ public:
     // The smallest window: 1024 wide, 768 high or what the screen leaves.
     static constexpr int iMinimumWidth = 1024;
     static constexpr int iMinimumHeight = 768;
-    // How long after a key or a click the title follows the protocol.
-    static constexpr int iTitleDelayMs = 300;
-
-    // "name.rpt — Подготовка отчета" with "*" while changed; the title
-    // alone for a new protocol.
+    // "name.rpt — Подготовка отчета", or the title alone for a protocol not
+    // saved yet, with "*" while changed.
     void updateTitle();
 
 protected:
@@ -34,10 +31,9 @@ protected:
 private:
     void fitMinimumSize();
     // A ".rpt" dropped anywhere on the window is opened; other files refused.
+    // The window watches the drops of its children: a field would take the
+    // file's name for text.
     bool dropFiles(QEvent* pEvent);
 
-    // Whether the protocol has unsaved changes is looked at shortly after
-    // the user types or clicks, not at every key.
-    QTimer* pTitleTimer = nullptr;
     CFusionWidget* pComposer = nullptr;
 };

@@ -22,9 +22,14 @@
 #include "storage/recoveryfile.h"
 #include "storage/referencefiles.h"
 
+#include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTextEdit>
 #include <QDataStream>
 #include <QDate>
 #include <QDir>
@@ -33,6 +38,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <new>
+#include <utility>
 
 CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent, const QString& sDataDir,
                              const QString& sReferenceDir)
@@ -212,6 +218,50 @@ void CFusionWidget::slot_innerWidgetHeightChanged() {
     setMinimumSize(1000, h);
     resize(width(), h);
     updateTabOrder();
+    slot_contentEdited(); // sections came or went, or grew
+}
+
+void CFusionWidget::slot_contentEdited() {
+    // many edits in one turn of the event loop are judged once, after it
+    if (std::exchange(bEditCheckQueued, true))
+        return;
+    QMetaObject::invokeMethod(this, &CFusionWidget::checkModified, Qt::QueuedConnection);
+}
+
+void CFusionWidget::checkModified() {
+    bEditCheckQueued = false;
+    const bool bModified = isChanged();
+    if (bModified != bShownModified) {
+        bShownModified = bModified;
+        emit modificationChanged(bModified);
+    }
+}
+
+void CFusionWidget::watchEdits(QWidget* pEditor) {
+    // every kind of editor the sections are made of announces its changes
+    const auto watch = [this](auto* pSender, auto pSignal) {
+        connect(pSender, pSignal, this, &CFusionWidget::slot_contentEdited, Qt::UniqueConnection);
+    };
+    if (auto p = qobject_cast<QLineEdit*>(pEditor)) {
+        watch(p, &QLineEdit::textChanged);
+    } else if (auto p = qobject_cast<QComboBox*>(pEditor)) {
+        watch(p, &QComboBox::currentTextChanged);
+        watch(p, qOverload<int>(&QComboBox::currentIndexChanged));
+    } else if (auto p = qobject_cast<QDateTimeEdit*>(pEditor)) {
+        watch(p, &QDateTimeEdit::dateTimeChanged);
+    } else if (auto p = qobject_cast<QTextEdit*>(pEditor)) {
+        watch(p, &QTextEdit::textChanged);
+    } else if (auto p = qobject_cast<QAbstractButton*>(pEditor)) {
+        watch(p, &QAbstractButton::toggled);
+    } else if (auto p = qobject_cast<QTableWidget*>(pEditor)) {
+        QAbstractItemModel* pModel = p->model();
+        watch(pModel, &QAbstractItemModel::dataChanged);
+        watch(pModel, &QAbstractItemModel::headerDataChanged);
+        watch(pModel, &QAbstractItemModel::rowsInserted);
+        watch(pModel, &QAbstractItemModel::rowsRemoved);
+        watch(pModel, &QAbstractItemModel::columnsInserted);
+        watch(pModel, &QAbstractItemModel::columnsRemoved);
+    }
 }
 
 namespace {
@@ -240,6 +290,7 @@ void CFusionWidget::updateTabOrder() {
         QList<QWidget*> lstStops;
         const auto lstChildren = pSection->findChildren<QWidget*>();
         for (QWidget* w : lstChildren) {
+            watchEdits(w);
             if (isTabStop(w, pSection))
                 lstStops.append(w);
         }

@@ -90,6 +90,8 @@ public:
     void takeSnapshot();
     bool isChanged() const;
     bool hasUnsavedChanges() const { return isChanged(); }
+    // Whether the protocol was changed, as last announced.
+    bool isModified() const { return bShownModified; }
     // Asks whether to save a changed protocol; false when the window must
     // stay open (Cancel, or the user wanted it saved but no document was
     // written).
@@ -169,6 +171,10 @@ public:
     // At start: rows a previous run left waiting go as soon as the journal
     // answers, and a new protocol is offered its number.
     void startJournal();
+    // An editor of a section changed: whether the protocol is changed is
+    // judged once the event loop turns.
+    void slot_contentEdited();
+
     // Rows that could not reach the server are sent again this often.
     static inline int iJournalRetryMs = 60 * 1000;
 
@@ -232,6 +238,9 @@ public slots:
 signals:
     // The protocol got another file, was saved, opened or started anew.
     void documentStateChanged();
+    // The protocol came to differ from its document, or no longer does;
+    // announced within one turn of the event loop.
+    void modificationChanged(bool bModified);
 
 protected:
     void resizeEvent(QResizeEvent* pEvent) override;
@@ -247,6 +256,9 @@ private:
     int organizationIndex(const QString& sName) const;
 
     void commitPendingInput();
+    // Connects an editor's changes to slot_contentEdited.
+    void watchEdits(QWidget* pEditor);
+    void checkModified();
     // Prints the protocol on the pages of pTarget; false when the user
     // cancelled it.
     bool renderProtocol(QPagedPaintDevice* pTarget);
@@ -360,6 +372,8 @@ private:
     bool bApplyingLists = false;
 
     ProtocolDocument savedDocument;
+    bool bEditCheckQueued = false;
+    bool bShownModified = false;
     // A protocol taken from a recovery copy, or read only partly, is unsaved
     // until it is saved.
     bool bUnsaved = false;

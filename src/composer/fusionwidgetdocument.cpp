@@ -55,6 +55,7 @@ enum ESectionTag : qint16 {
 void CFusionWidget::takeSnapshot() {
     savedDocument = document();
     bUnsaved = false;
+    checkModified();
 }
 
 void CFusionWidget::commitPendingInput() {
@@ -300,6 +301,7 @@ bool CFusionWidget::openDocument(const QString& sFileName) {
     takeSnapshot();
     setOwnFiles = {QFileInfo(sFileName).absoluteFilePath()};
     bUnsaved = !read.bSound; // what was lost is asked about on closing
+    checkModified();
     // a document read only partly is never overwritten in place by what was read of it
     setCurrentFile(read.bSound ? sFileName : QString());
     return read.bSound;
@@ -384,6 +386,7 @@ void CFusionWidget::offerRecovery(const QString& sDir) {
         // takes over, and a save goes to the document it was made of
         takeSnapshot();
         bUnsaved = true;
+        checkModified();
         const bool bSourceThere = read.bSound && QFileInfo::exists(sSource);
         setOwnFiles.clear();
         if (bSourceThere)
