@@ -7,6 +7,7 @@
 // typed value when a box is entered and left and when the section merges
 // its entries on save, and print and read their lines; validity marks.
 #include "refdata/measuringtool.h"
+#include "refdata/panelinput.h"
 #include "refdata/widgetspecial.h"
 #include "refdata/widgettool.h"
 #include "storage/referencefiles.h"
@@ -193,7 +194,7 @@ private slots:
         QCOMPARE(panel.specialists().last(),
                  Specialist(
                      {"Сидоров С.С.", {{"0007", "НАКС", {{sUltrasonic, QDate(2028, 3, 4), 2}}}}}));
-        QVERIFY(nameBox(&panel)->currentIndex() == 3 && !nameBox(&panel)->isEditable());
+        QVERIFY(nameBox(&panel)->currentIndex() == 3 && !isBoxEditable(nameBox(&panel)));
         QVERIFY(!child<QPushButton>(&panel, "btn_saveSpec")->isEnabled());
         // a stored specialist shows the first certificate covering the method
         CWidgetSpecial magnetic(nullptr, storedSpecialists(), sMagnetic, eControler, false, 0);

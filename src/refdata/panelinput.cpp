@@ -5,31 +5,52 @@
 
 #include <QComboBox>
 #include <QCompleter>
+#include <QCoreApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPointer>
 
 QDate normalisedValidity(const QDate& dt) {
     return (!dt.isValid() || dt.year() < 2002) ? g_dtDefault : dt;
 }
 
 namespace {
-// The editor of a panel's box. Its completer offers the box's entries as the
-// user types, but learns them only when the editor is first entered: a form
-// makes many panels, and Qt's own completer costs more than the rest of one.
+// The completer of every panel's editor: it offers the entries of the box
+// being typed in. A line edit listens to its completer only while it has
+// the focus, so one serves them all; a form makes many panels, and a
+// completer of each costs more than the rest of one.
+QCompleter* panelCompleter() {
+    static QPointer<QCompleter> s_pCompleter;
+    if (!s_pCompleter) {
+        s_pCompleter = new QCompleter(QCoreApplication::instance());
+        s_pCompleter->setCaseSensitivity(Qt::CaseSensitive);
+        s_pCompleter->setCompletionMode(QCompleter::InlineCompletion);
+    }
+    return s_pCompleter;
+}
+
+// The editor of a panel's box.
 class CPanelLineEdit : public QLineEdit {
 public:
     explicit CPanelLineEdit(QComboBox* pBox) : QLineEdit(pBox), pBox(pBox) {
-        auto pCompleter = new QCompleter(this);
-        pCompleter->setCaseSensitivity(Qt::CaseSensitive);
-        pCompleter->setCompletionMode(QCompleter::InlineCompletion);
-        setCompleter(pCompleter);
+        setCompleter(panelCompleter());
         keepOneLine(this);
     }
 
 protected:
     void focusInEvent(QFocusEvent* pEvent) override {
-        if (!completer()->model())
+        if (completer() && completer()->model() != pBox->model())
             completer()->setModel(pBox->model());
         QLineEdit::focusInEvent(pEvent);
+    }
+    // A box showing a stored entry takes no text: a click opens its list,
+    // as on a box without editor.
+    void mousePressEvent(QMouseEvent* pEvent) override {
+        if (isReadOnly()) {
+            pBox->showPopup();
+            return;
+        }
+        QLineEdit::mousePressEvent(pEvent);
     }
 
 private:
@@ -38,10 +59,15 @@ private:
 } // namespace
 
 void setBoxEditable(QComboBox* pBox, bool bEditable) {
-    if (!bEditable)
-        pBox->setEditable(false);
-    else if (!pBox->isEditable())
+    // the box keeps its editor: making and dropping one at every choice
+    // costs more than the rest of a panel
+    if (!pBox->isEditable())
         pBox->setLineEdit(new CPanelLineEdit(pBox));
+    pBox->lineEdit()->setReadOnly(!bEditable);
+}
+
+bool isBoxEditable(const QComboBox* pBox) {
+    return pBox->lineEdit() && !pBox->lineEdit()->isReadOnly();
 }
 
 void refillWithBlank(QComboBox* pBox, const QStringList& lstTexts) {

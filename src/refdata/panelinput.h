@@ -12,10 +12,12 @@ class QComboBox;
 // date 2000-01-01.
 QDate normalisedValidity(const QDate& dt);
 
-// Makes a box editable or not; an editable box compares typed texts with
-// its entries exactly, case included, as every list of the program does
-// (Qt's completer would match regardless of case on Enter and on leaving).
+// Makes a box take typed text or not (a stored entry chosen shows
+// read-only); a box that takes text compares typed texts with its entries
+// exactly, case included, as every list of the program does (Qt's completer
+// would match regardless of case on Enter and on leaving).
 void setBoxEditable(QComboBox* pBox, bool bEditable);
+bool isBoxEditable(const QComboBox* pBox);
 
 // Fills a box with its blank first entry (a new text typed by the user)
 // followed by the texts; the blank entry becomes current.

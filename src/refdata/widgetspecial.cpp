@@ -267,6 +267,8 @@ void CWidgetSpecial::setMethod(const QString& sNewMethod) {
 }
 
 void CWidgetSpecial::setSpecialists(const QList<Specialist>& lstNew) {
+    if (lstNew == lstSpecialists)
+        return; // the names offered and the entry shown stay as they are
     lstSpecialists = lstNew;
     const SpecialistEntry entry = currentEntry();
     refillNames();

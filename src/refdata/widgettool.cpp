@@ -137,6 +137,8 @@ void CWidgetTool::setIndexText(const QString& sIndex) {
 }
 
 void CWidgetTool::setTools(const QList<Tool>& lstNew) {
+    if (lstNew == lstTools)
+        return; // the names offered and the entry shown stay as they are
     lstTools = lstNew;
     const ToolEntry entry = currentEntry();
     refillTools();

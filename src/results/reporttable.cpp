@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QSignalBlocker>
 
 #include <new>
 
@@ -142,17 +143,26 @@ void CReportTable::setColumnTitles(const QStringList& list) {
 void CReportTable::setCellTexts(const QStringList& list) {
     const int iRows = rowCount();
     const int iColumns = columnCount();
+    if (iRows == 0 || iColumns == 0)
+        return;
     const qint64 iFilled = qMin(qint64(list.size()), qint64(iRows) * iColumns);
-    qint64 k = 0;
-    for (int r = 0; r < iRows; ++r) {
-        for (int c = 0; c < iColumns; ++c, ++k) {
-            const QString sText = k < iFilled ? list.at(k) : QString();
-            if (QTableWidgetItem* pItem = tab_results->item(r, c))
-                pItem->setText(sText);
-            else
-                tab_results->setItem(r, c, newCentredItem(sText));
+    QAbstractItemModel* pModel = tab_results->model();
+    {
+        // a table of a document changes as a whole: one announcement, not
+        // one a cell
+        const QSignalBlocker blocker(pModel);
+        qint64 k = 0;
+        for (int r = 0; r < iRows; ++r) {
+            for (int c = 0; c < iColumns; ++c, ++k) {
+                const QString sText = k < iFilled ? list.at(k) : QString();
+                if (QTableWidgetItem* pItem = tab_results->item(r, c))
+                    pItem->setText(sText);
+                else
+                    tab_results->setItem(r, c, newCentredItem(sText));
+            }
         }
     }
+    emit pModel->dataChanged(pModel->index(0, 0), pModel->index(iRows - 1, iColumns - 1));
 }
 
 // Texts go into the document as empty strings, never as null ones, so a
@@ -257,15 +267,8 @@ int CReportTable::rowHeaderWidth() const {
     const QHeaderView* pHeader = tab_results->verticalHeader();
     if (pHeader->isHidden())
         return 0;
-    // the row numbers are as wide as their digits: measured once for every
-    // table of the form, not over a long table's rows each time
-    static QHash<QString, int> s_widths;
-    const QString sKey = QString::number(QString::number(rowCount()).size()) + QLatin1Char('|') +
-                         pHeader->font().key();
-    auto it = s_widths.constFind(sKey);
-    if (it == s_widths.cend())
-        it = s_widths.insert(sKey, pHeader->sizeHint().width());
-    return qMin(qMax(pHeader->minimumWidth(), it.value()), pHeader->maximumWidth());
+    return qMin(qMax(pHeader->minimumWidth(), pHeader->sizeHint().width()),
+                pHeader->maximumWidth());
 }
 
 int CReportTable::preferredHeight() const {
@@ -279,7 +282,9 @@ int CReportTable::preferredHeight() const {
 }
 
 void CReportTable::sendPreferredHeight() {
-    emit preferredHeightChanged(preferredHeight());
+    // a table shown from a record changes its height once, when it is whole
+    if (!bLoading)
+        emit preferredHeightChanged(preferredHeight());
 }
 
 void CReportTable::fitColumnWidths() {
@@ -481,10 +486,13 @@ TableRecord CReportTable::record() const {
 
 void CReportTable::setRecord(const TableRecord& record) {
     iMenuColumn = -1;
+    bLoading = true;
     setColumnCount(record.iColumns);
     setRowCount(record.iRows);
     setColumnTitles(record.lstTitles);
     setCellTexts(record.lstCells);
+    bLoading = false;
+    sendPreferredHeight();
 }
 
 QDataStream& operator<<(QDataStream& out, const CReportTable& table) {

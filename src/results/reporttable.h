@@ -94,6 +94,7 @@ private:
     CEnterNumber* pNumberDialog;
     CChangeTitle* pTitleDialog;
     bool bFitting = false;
+    bool bLoading = false;
 };
 
 // The section's record in the document's layout: what record() gives, and

@@ -6,12 +6,37 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QHash>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+
+namespace {
+// The row numbers: as wide as their digits, measured once for every table
+// of the form and not over a long table's rows at each resize, as Qt's own
+// header does.
+class CRowHeader : public QHeaderView {
+public:
+    explicit CRowHeader(QWidget* pParent) : QHeaderView(Qt::Vertical, pParent) {}
+
+    QSize sizeHint() const override {
+        if (count() == 0)
+            return QHeaderView::sizeHint();
+        static QHash<QString, QSize> s_hints;
+        const QString sKey =
+            QString::number(QString::number(count()).size()) + QLatin1Char('|') + font().key();
+        auto it = s_hints.constFind(sKey);
+        if (it == s_hints.cend())
+            it = s_hints.insert(sKey, QHeaderView::sizeHint());
+        return it.value();
+    }
+};
+} // namespace
 
 CTableWidgetHeir::CTableWidgetHeir(QWidget* pParent)
     : QTableWidget(pParent), pCopyAct(new QAction(QStringLiteral("Копировать"), this)),
       pPasteAct(new QAction(QStringLiteral("Вставить"), this)) {
+    setVerticalHeader(new CRowHeader(this));
     connect(pCopyAct, &QAction::triggered, this, &CTableWidgetHeir::slot_copy);
     connect(pPasteAct, &QAction::triggered, this, &CTableWidgetHeir::slot_paste);
 }
