@@ -38,6 +38,7 @@ QMenu* contextMenuAt(QTextEdit* pEdit, const QString& sWord) {
 
 // Waits for the dictionary, however long a busy machine takes to read it.
 void waitForDictionary(CSpellChecker& checker) {
+    checker.ensureLoading();
     QSignalSpy spy(&checker, &CSpellChecker::dictionaryChanged);
     while (!checker.isReady())
         spy.wait(std::numeric_limits<int>::max());

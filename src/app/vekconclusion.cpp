@@ -44,8 +44,8 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     // what a crashed instance left unsaved is offered first; this one keeps its own copy
     pComposer->offerRecovery(sDataDir);
     pComposer->startRecovery(sDataDir);
-    // once the window shows: a journal on a server may take a moment
-    QTimer::singleShot(0, pComposer, &CFusionWidget::startJournal);
+    // once the window is shown: a journal on a server may take a moment
+    QTimer::singleShot(iJournalDelayMs, pComposer, &CFusionWidget::startJournal);
     fitMinimumSize();
     connect(pComposer, &CFusionWidget::documentStateChanged, this, &CVEKConclusion::updateTitle);
     connect(pComposer, &CFusionWidget::modificationChanged, this, &CVEKConclusion::updateTitle);

@@ -18,6 +18,9 @@ public:
     // The smallest window: 1024 wide, 768 high or what the screen leaves.
     static constexpr int iMinimumWidth = 1024;
     static constexpr int iMinimumHeight = 768;
+    // How long after start the journal is asked for the next number: the
+    // window is painted first.
+    static constexpr int iJournalDelayMs = 100;
     // "name.rpt — Подготовка отчета", or the title alone for a protocol not
     // saved yet, with "*" while changed.
     void updateTitle();

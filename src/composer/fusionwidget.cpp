@@ -26,15 +26,15 @@
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
 #include <QComboBox>
-#include <QDateTimeEdit>
-#include <QLineEdit>
-#include <QTableWidget>
-#include <QTextEdit>
 #include <QDataStream>
 #include <QDate>
+#include <QDateTimeEdit>
 #include <QDir>
+#include <QLineEdit>
 #include <QPrinter>
 #include <QResizeEvent>
+#include <QTableWidget>
+#include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
 #include <new>
@@ -61,8 +61,7 @@ CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent, const QSt
     pJournalTimer->setInterval(iJournalRetryMs);
     connect(pJournalTimer, &QTimer::timeout, this, &CFusionWidget::slot_flushJournal);
 
-    pAboutWindow = new (std::nothrow) CAboutWindow(this);
-    if (!pAboutWindow || !createSections()) {
+    if (!createSections()) {
         CUserDialogs::critical(this, g_sCriticalTitle, g_sMemoryExhausted);
         return;
     }
@@ -71,8 +70,6 @@ CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent, const QSt
         showStatus(QStringLiteral("Проверка орфографии отключена: нет русского словаря "
                                   "(пакет hunspell-ru)"));
     slot_innerWidgetHeightChanged();
-    pPrinter = new QPrinter(QPrinter::ScreenResolution);
-    pPrinter->setPageOrientation(QPageLayout::Landscape);
     setVisible(true);
     takeSnapshot();
 }
@@ -316,6 +313,9 @@ void CFusionWidget::resizeEvent(QResizeEvent* pEvent) {
 }
 
 void CFusionWidget::slot_showInfoAbout() {
+    // made when first asked for: most days nobody opens it
+    if (!pAboutWindow)
+        pAboutWindow = new (std::nothrow) CAboutWindow(this);
     if (pAboutWindow)
         pAboutWindow->show();
 }

@@ -100,7 +100,9 @@ public:
     // Yes saves, No goes on without saving, Cancel goes back to the form.
     // False when the protocol must stay.
     bool offerToSaveChanges();
-    QPrinter* printer() const { return pPrinter; }
+    // The printer of the protocol, landscape; made when first used, since
+    // Qt asks the system's printers then.
+    QPrinter* printer();
     // The expired or missing validities of specialists and instruments, a
     // line each; when there are any the user is asked whether to print all
     // the same. True when the print may go ahead.

@@ -25,6 +25,14 @@
 #include <QSaveFile>
 #include <QTextDocument>
 
+QPrinter* CFusionWidget::printer() {
+    if (!pPrinter) {
+        pPrinter = new QPrinter(QPrinter::ScreenResolution);
+        pPrinter->setPageOrientation(QPageLayout::Landscape);
+    }
+    return pPrinter;
+}
+
 QString CFusionWidget::buildProtocolHtml() {
     QString sHtml = pHeader ? pHeader->toHtml() : QString();
     sHtml += protocolHeading();
@@ -119,7 +127,7 @@ void CFusionWidget::slot_printReport() {
     if (!confirmValidity(QStringLiteral("Распечатать протокол"),
                          QStringLiteral("Печатать протокол все равно?")))
         return;
-    QPrintDialog dialog(pPrinter, this);
+    QPrintDialog dialog(printer(), this);
     if (CUserDialogs::get().execDialog(&dialog) != QDialog::Accepted)
         return;
     // a cancelled print into a file leaves no part of a PDF behind
@@ -131,7 +139,7 @@ void CFusionWidget::slot_previewReport() {
     if (!confirmValidity(QStringLiteral("Предварительный просмотр"),
                          QStringLiteral("Показать протокол все равно?")))
         return;
-    QPrintPreviewDialog dialog(pPrinter, this, Qt::Window);
+    QPrintPreviewDialog dialog(printer(), this, Qt::Window);
     dialog.resize(window()->size());
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, &CFusionWidget::printPreview);
     CUserDialogs::get().execDialog(&dialog);
@@ -164,8 +172,8 @@ bool CFusionWidget::exportPdf(const QString& sFileName) {
     {
         // the pages of the print: its page, margins and resolution
         QPdfWriter writer(&file);
-        writer.setPageLayout(pPrinter->pageLayout());
-        writer.setResolution(pPrinter->resolution());
+        writer.setPageLayout(printer()->pageLayout());
+        writer.setResolution(printer()->resolution());
         QString sNumber;
         if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(iProtocolNumberIndex)))
             sNumber = pNumber->valueText();

@@ -53,7 +53,10 @@ void CComboBoxEditableHeir::setItems(const QStringList& list) {
 }
 
 void CComboBoxEditableHeir::becomeEditable() {
-    setEditable(true); // a new editor each time the box was not editable
+    // a new editor each time the box was not editable; given directly, not
+    // through setEditable, which makes the box's list at once
+    if (!isEditable())
+        setLineEdit(new QLineEdit(this));
     keepOneLine(this);
 }
 

@@ -67,8 +67,15 @@ CSpellChecker::CSpellChecker(const QString& sDictionaryDir, QObject* pParent) : 
     const QString sAff = QDir(sDictionaryDir).filePath(QStringLiteral("ru_RU.aff"));
     const QString sDic = QDir(sDictionaryDir).filePath(QStringLiteral("ru_RU.dic"));
     bHasDictionary = QFile::exists(sAff) && QFile::exists(sDic);
-    if (!bHasDictionary)
+    sAffFile = sAff;
+    sDicFile = sDic;
+}
+
+void CSpellChecker::ensureLoading() {
+    if (!bHasDictionary || pHunspell || pLoader)
         return;
+    const QString sAff = sAffFile;
+    const QString sDic = sDicFile;
     pLoader = QThread::create([this, sAff, sDic] {
         pLoaded = std::make_unique<Hunspell>(QFile::encodeName(sAff).constData(),
                                              QFile::encodeName(sDic).constData());

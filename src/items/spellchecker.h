@@ -12,7 +12,8 @@ class QThread;
 
 // Russian spelling through Hunspell, with the laboratory's terms and the
 // words the users added. The dictionary is read in a thread of its own (it
-// takes a quarter of a second): until it is there, every word passes.
+// takes a quarter of a second and 17 MB) when a text first needs it: until
+// it is there, every word passes.
 class CSpellChecker : public QObject {
     Q_OBJECT
 public:
@@ -30,6 +31,8 @@ public:
     bool hasDictionary() const { return bHasDictionary; }
     // Whether the dictionary has been read and words are being checked.
     bool isReady() const { return pHunspell != nullptr; }
+    // Starts reading the dictionary, unless it is read or being read.
+    void ensureLoading();
 
     // Words the users added: read from sPath (UTF-8, one a line), and
     // written there by addWord.
@@ -59,6 +62,8 @@ private:
     void teach(const QString& sWord);
 
     bool bHasDictionary = false;
+    QString sAffFile;
+    QString sDicFile;
     std::unique_ptr<Hunspell> pHunspell;
     // Written by the loading thread, taken over once it has finished.
     std::unique_ptr<Hunspell> pLoaded;

@@ -45,8 +45,13 @@ CSpellHighlighter::CSpellHighlighter(QTextEdit* pEdit, CSpellChecker& checker)
 }
 
 void CSpellHighlighter::highlightBlock(const QString& sText) {
-    if (!checker.isReady())
+    if (!checker.isReady()) {
+        // a text to check: the dictionary is read now, and the text looked
+        // at again once it is there
+        if (!sText.isEmpty())
+            checker.ensureLoading();
         return;
+    }
     static const QTextCharFormat format = misspeltFormat();
     for (auto it = wordPattern().globalMatch(sText); it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
