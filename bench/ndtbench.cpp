@@ -13,6 +13,7 @@
 // quit) and as a bare Qt window, and compares the processor time each takes.
 #include "app/vekconclusion.h"
 #include "base/translations.h"
+#include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "composer/journalwindow.h"
 #include "composer/protocolprinter.h"
@@ -220,7 +221,7 @@ int main(int argc, char* argv[]) {
     window.show();
     CFusionWidget& form = *window.composer();
     fillProtocol(form, size.protocol);
-    form.takeSnapshot();
+    form.controller().takeSnapshot();
 
     lstLines.append({"add and remove a method",
                      timeStep(size.iRuns,
@@ -242,8 +243,8 @@ int main(int argc, char* argv[]) {
                      g_dInteractive});
     lstLines.append({"build the protocol HTML",
                      timeStep(size.iRuns, [&] { form.buildProtocolHtml(); }), g_dInteractive});
-    lstLines.append(
-        {"close-time check", timeStep(size.iRuns, [&] { form.isChanged(); }), g_dCloseCheck});
+    lstLines.append({"close-time check",
+                     timeStep(size.iRuns, [&] { form.controller().isChanged(); }), g_dCloseCheck});
 
     QByteArray document;
     lstLines.append({"write the document",
@@ -266,7 +267,7 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<CFusionWidget> pFresh;
     lstLines.append({"open in a new form",
                      timeStep(
-                         size.iRuns, [&] { pFresh->openDocument(sDocument); },
+                         size.iRuns, [&] { pFresh->controller().openDocument(sDocument); },
                          [&] { pFresh = std::make_unique<CFusionWidget>(dir.path()); }),
                      g_dOpen});
     pFresh.reset();

@@ -8,6 +8,7 @@
 #include "base/translations.h"
 #include "base/userdialogs.h"
 #include "commands/newitem.h"
+#include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "composer/reportheader.h"
 #include "items/stditem.h"
@@ -156,10 +157,10 @@ private slots:
             CReferenceFiles::saveTools(dir.filePath("app"), {{QStringLiteral("Толщиномер"), {}}}));
         {
             CFusionWidget form(dir.filePath("app"), nullptr, sUser);
-            QVERIFY(form.tools().size() == 1 && form.workDir().isEmpty());
+            QVERIFY(form.tools().size() == 1 && form.controller().workDir().isEmpty());
             child<QLineEdit>(form.sections()[eHeader], "edt_labName")->setText("ИЛ НК «Контроль»");
             dialogs.lstFileNames << dir.filePath("p.rpt");
-            QVERIFY(form.saveReport());
+            QVERIFY(form.controller().saveReport());
         }
         for (const char* pFile :
              {"program_wd", "technicians.hmdb", "tools.hmdb", "optional.hmdb", "laboratory.hmdb"})
@@ -170,7 +171,7 @@ private slots:
         QCOMPARE(next.tools().size(), 1); // read from the user's copy now
         QCOMPARE(qobject_cast<CReportHeader*>(next.sections()[eHeader])->labName(),
                  "ИЛ НК «Контроль»");
-        QVERIFY(!next.isChanged());
+        QVERIFY(!next.controller().isChanged());
     }
 
     void faultsFoundInUse() {
@@ -189,25 +190,25 @@ private slots:
                  QStringLiteral("Седьмой:"));
         // a name ending in a point gets "rpt" after it, not "..rpt"
         dialogs.lstFileNames << dir.filePath("protocol.");
-        QVERIFY(form.saveReport() && QFileInfo::exists(dir.filePath("protocol.rpt")));
+        QVERIFY(form.controller().saveReport() && QFileInfo::exists(dir.filePath("protocol.rpt")));
     }
 
     void recoveryCopyWhileUnsaved() {
         QTemporaryDir dir;
         CScriptedDialogs dialogs;
         CFusionWidget form(dir.path());
-        form.startRecovery(dir.filePath("data"));
+        form.controller().startRecovery(dir.filePath("data"));
         QVERIFY(child<QTimer>(&form, "recoveryTimer")->isActive());
         QCOMPARE(child<QTimer>(&form, "recoveryTimer")->interval(), 2 * 60 * 1000);
-        form.slot_recoveryTimeout(); // nothing unsaved: no copy
-        QVERIFY(!QFile::exists(form.recoveryPath()));
+        form.controller().writeRecoveryCopy(); // nothing unsaved: no copy
+        QVERIFY(!QFile::exists(form.controller().recoveryPath()));
         enterValue(form.sections()[eStage], QStringLiteral("монтаж"));
         // typed and never entered, the field left or not: the copy holds it
         typeText(valueEdit(form.sections()[eNumber]), QStringLiteral("118/26"));
         typeText(valueEdit(form.sections()[eAddress]), QStringLiteral("г. Тверь"));
         typeText(valueEdit(form.sections()[eObject]), QStringLiteral("Котёл"));
-        form.slot_recoveryTimeout();
-        const QByteArray copy = fileBytes(form.recoveryPath());
+        form.controller().writeRecoveryCopy();
+        const QByteArray copy = fileBytes(form.controller().recoveryPath());
         QStringList lstValues;
         for (const SectionRecord& record : readProtocol(copy).document.lstRecords) {
             if (const auto* p = std::get_if<StdItemRecord>(&record))
@@ -216,7 +217,7 @@ private slots:
         QCOMPARE(lstValues, QStringList({"118/26", "г. Тверь", "", "Котёл", "монтаж"}));
         // what a save writes, byte for byte; and a save removes the copy
         dialogs.lstFileNames << dir.filePath("p.rpt");
-        QVERIFY(form.saveReport() && !QFile::exists(form.recoveryPath()));
+        QVERIFY(form.controller().saveReport() && !QFile::exists(form.controller().recoveryPath()));
         QCOMPARE(fileBytes(dir.filePath("p.rpt")), copy);
     }
 
@@ -227,42 +228,44 @@ private slots:
         QDir().mkpath(sData);
         leaveCrashedCopy(sData, QStringLiteral("после сбоя"));
         CFusionWidget running(dir.path()); // a program still running keeps its copy to itself
-        running.startRecovery(sData);
+        running.controller().startRecovery(sData);
         enterValue(running.sections()[eStage], QStringLiteral("идёт работа"));
-        running.slot_recoveryTimeout();
+        running.controller().writeRecoveryCopy();
         CFusionWidget form(dir.path());
         dialogs.lstAnswers << QMessageBox::Yes;
-        form.offerRecovery(sData);
+        form.controller().offerRecovery(sData);
         QCOMPARE(dialogs.lstMessages.size(), 1);
         QVERIFY(dialogs.texts()[0].startsWith("Найден несохраненный протокол от ") &&
                 dialogs.texts()[0].endsWith(". Восстановить его?"));
         QCOMPARE(valueEdit(form.sections()[eStage])->text(), QStringLiteral("после сбоя"));
-        QVERIFY(form.isChanged()); // unsaved: closing asks
-        QCOMPARE(recoveryFiles(sData), QStringList({QFileInfo(running.recoveryPath()).fileName()}));
+        QVERIFY(form.controller().isChanged()); // unsaved: closing asks
+        QCOMPARE(recoveryFiles(sData),
+                 QStringList({QFileInfo(running.controller().recoveryPath()).fileName()}));
         CFusionWidget third(dir.path());
-        third.offerRecovery(sData);
+        third.controller().offerRecovery(sData);
         QCOMPARE(dialogs.lstMessages.size(), 1);
         // a copy refused is removed, lock and all
         leaveCrashedCopy(dir.path(), QStringLiteral("x"));
         dialogs.lstAnswers << QMessageBox::No;
-        third.offerRecovery(dir.path());
+        third.controller().offerRecovery(dir.path());
         QVERIFY(recoveryFiles(dir.path()).isEmpty() &&
                 !QFile::exists(dir.filePath("recovery-4242-deadbeef.rpt.lock")));
-        QVERIFY(!third.isChanged());
+        QVERIFY(!third.controller().isChanged());
         // a copy of a document goes back to that document, unsaved
         writeFile(dir.filePath("a.rpt"), documentOf(third));
         leaveCrashedCopy(dir.path(), QStringLiteral("y"), dir.filePath("a.rpt"));
         dialogs.lstAnswers << QMessageBox::Yes;
-        third.offerRecovery(dir.path());
-        QVERIFY(third.currentFile() == dir.filePath("a.rpt") && third.isChanged());
+        third.controller().offerRecovery(dir.path());
+        QVERIFY(third.controller().currentFile() == dir.filePath("a.rpt") &&
+                third.controller().isChanged());
         // a copy that cannot be read stays on disk, named in the message
         writeFile(dir.filePath("recovery-4243-cafe.rpt"), "not a protocol");
         dialogs.lstAnswers << QMessageBox::Yes;
         CFusionWidget fourth(dir.path());
-        fourth.offerRecovery(dir.path());
+        fourth.controller().offerRecovery(dir.path());
         const QString sKept = dir.filePath("recovery-4243-cafe.rpt.unreadable");
         QVERIFY(dialogs.texts().last().contains(sKept) && QFile::exists(sKept));
-        QVERIFY(!fourth.isChanged());
+        QVERIFY(!fourth.controller().isChanged());
     }
 };
 

@@ -7,6 +7,7 @@
 // through the instruments changing no byte; instruments learnt on save; a
 // save that cannot be written or committed reported, the old file kept.
 #include "app/vekconclusion.h"
+#include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "composer/reportheader.h"
 #include "items/extdatset.h"
@@ -138,7 +139,7 @@ private slots:
         writeFile(dir.filePath("empty.rpt"), {});
         writeFile(dir.filePath("noise.rpt"), CBytes().i16(8).i32(3).u32(7).data);
         for (const char* pName : {"empty.rpt", "noise.rpt"}) {
-            QVERIFY(!form.openDocument(dir.filePath(pName)));
+            QVERIFY(!form.controller().openDocument(dir.filePath(pName)));
             QCOMPARE(dialogs.texts().last(),
                      QStringLiteral("Файл «%1» не является протоколом.").arg(dir.filePath(pName)));
             QCOMPARE(form.buildProtocolHtml(), sBefore);
@@ -149,7 +150,7 @@ private slots:
                                .i16(2).i32(6).str("Объект контроля:").raw(QByteArray(3, 0));
         // clang-format on
         writeFile(dir.filePath("cut.rpt"), cut.data);
-        QVERIFY(!form.openDocument(dir.filePath("cut.rpt")));
+        QVERIFY(!form.controller().openDocument(dir.filePath("cut.rpt")));
         QCOMPARE(dialogs.texts().last(),
                  QStringLiteral("Документ \"%1\" поврежден и прочитан только "
                                 "частично!")
@@ -158,7 +159,7 @@ private slots:
         QVERIFY(valueEdit(form.sections()[eObject])->text().isEmpty());
         QVERIFY(form.conclusions().size() == 1 && form.userItems().isEmpty());
         QCOMPARE(numbersFrom(form), QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
-        QVERIFY(form.isChanged()); // read only partly: closing asks
+        QVERIFY(form.controller().isChanged()); // read only partly: closing asks
     }
 
     void atMostAThousandUserItems() {
@@ -195,8 +196,8 @@ private slots:
         form.slot_addNewStdItem(10, QStringLiteral("Десятый:"), QStringLiteral("d"));
         form.slot_addNewStdItem(4, QStringLiteral("Четвёртый:"), QStringLiteral("c"));
         dialogs.lstFileNames << dir.filePath("protocol"); // no extension: ".rpt" is added
-        QVERIFY(form.saveReport());
-        QVERIFY(dialogs.lstMessages.isEmpty() && !form.isChanged());
+        QVERIFY(form.controller().saveReport());
+        QVERIFY(dialogs.lstMessages.isEmpty() && !form.controller().isChanged());
         QCOMPARE(form.organizations().value(1), Organization({"Новый", {"Основание 2"}}));
         // user items are written last, in the order they were added
         // clang-format off
@@ -206,7 +207,7 @@ private slots:
         // a new form offers what was learnt; its own user item gives way to the document's
         CFusionWidget other(dir.path());
         QCOMPARE(other.organizations().size(), 2);
-        QCOMPARE(other.workDir(), dir.path());
+        QCOMPARE(other.controller().workDir(), dir.path());
         other.slot_addNewStdItem(2, QStringLiteral("Лишний:"), QString());
         dialogs.lstAnswers << QMessageBox::No;
         dialogs.lstFileNames << dir.filePath("protocol.rpt");
@@ -214,7 +215,7 @@ private slots:
         QCOMPARE(dialogs.lstMessages.size(), 1); // only the unsaved-change question
         QCOMPARE(numbersFrom(other), numbersFrom(form));
         QCOMPARE(documentOf(other), documentOf(form));
-        QVERIFY(!other.isChanged());
+        QVERIFY(!other.controller().isChanged());
     }
 
     void twoMethodDocumentWrittenByHand() {
@@ -300,7 +301,7 @@ private slots:
         QVERIFY(form.protocolHeading().contains(
             "ультразвуковым и магнитным методами №7-НК от 01.12.2026 г."));
         QCOMPARE(documentOf(form).toHex(), doc.data.toHex()); // written back byte for byte
-        QVERIFY(!form.isChanged());
+        QVERIFY(!form.controller().isChanged());
         // printed to PDF after the question on the expired and the missing validity
         form.printer()->setOutputFormat(QPrinter::PdfFormat);
         form.printer()->setOutputFileName(dir.filePath("two.pdf"));
@@ -357,7 +358,7 @@ private slots:
                 ->setChecked(true);
         }
         dialogs.lstFileNames << dir.filePath("p.rpt") << dir.filePath("p.rpt");
-        QVERIFY(form.saveReport());
+        QVERIFY(form.controller().saveReport());
         QCOMPARE(form.sections()[eTools]->findChildren<CWidgetTool*>().value(1)->currentEntry(),
                  lstEntries[1]);
         const QByteArray saved = fileBytes(dir.filePath("p.rpt"));
@@ -366,7 +367,7 @@ private slots:
         for (int i = 0; i < 20 && pTools->isAncestorOf(QApplication::focusWidget()); ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QVERIFY(!pTools->isAncestorOf(QApplication::focusWidget())); // every field was passed
-        QVERIFY(form.saveReport());
+        QVERIFY(form.controller().saveReport());
         QCOMPARE(fileBytes(dir.filePath("p.rpt")).toHex(), saved.toHex());
         // the complete entry was learnt; the other one is as typed
         // clang-format off
@@ -392,9 +393,9 @@ private slots:
         enterValue(form.sections()[eStage], QStringLiteral("x"));
         const QString sCannot = QStringLiteral("Не удалось открыть файл \"%1\"\nдля записи!");
         dialogs.lstFileNames << dir.filePath("no/such/dir/p.rpt");
-        QVERIFY(!form.saveReport());
+        QVERIFY(!form.controller().saveReport());
         QCOMPARE(dialogs.texts().last(), sCannot.arg(dir.filePath("no/such/dir/p.rpt")));
-        QVERIFY(form.isChanged() && !QFile::exists(dir.filePath("optional.hmdb")));
+        QVERIFY(form.controller().isChanged() && !QFile::exists(dir.filePath("optional.hmdb")));
         // the last step, replacing the old file, refused by a directory that
         // lets files be made but none renamed (append-only)
         QTemporaryDir local(QDir::current().filePath("commit-XXXXXX"));
@@ -403,15 +404,15 @@ private slots:
         if (QProcess::execute("chattr", {"+a", local.path()}) != 0)
             QSKIP("chattr +a is not supported on this file system");
         dialogs.lstFileNames << sOld;
-        const bool bSaved = form.saveReport();
+        const bool bSaved = form.controller().saveReport();
         QProcess::execute("chattr", {"-a", local.path()});
-        QVERIFY(!bSaved && form.isChanged());
+        QVERIFY(!bSaved && form.controller().isChanged());
         QVERIFY(dialogs.texts().last().startsWith("Файл «" + sOld + "» не записан: "));
         QCOMPARE(fileBytes(sOld), QByteArray("old protocol"));
         // a reference file that cannot be written is reported; the document is saved
         QVERIFY(QDir(dir.path()).mkdir("tools.hmdb"));
         dialogs.lstFileNames << dir.filePath("p.rpt");
-        QVERIFY(form.saveReport() && !form.isChanged());
+        QVERIFY(form.controller().saveReport() && !form.controller().isChanged());
         QVERIFY(dialogs.texts().last().contains(dir.filePath("tools.hmdb")));
     }
 
@@ -425,7 +426,7 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         CFusionWidget& form = *window.composer();
-        window.composer()->startRecovery(
+        window.composer()->controller().startRecovery(
             dir.path()); // recovery copies here: no place for documents
         // a protocol not saved yet: the title alone, "*" within a turn of the
         // event loop once anything is typed
@@ -477,7 +478,8 @@ private slots:
         QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(valueEdit(form.sections()[eStage])->text(), QStringLiteral("четвёртое"));
         QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
-        QVERIFY(valueEdit(form.sections()[eStage])->text().isEmpty() && !form.isChanged());
+        QVERIFY(valueEdit(form.sections()[eStage])->text().isEmpty() &&
+                !form.controller().isChanged());
         QCOMPARE(valueEdit(form.sections()[eNumber])->text(), QStringLiteral("119/26"));
         QCOMPARE(qobject_cast<CReportHeader*>(form.sections()[eHeader])->labName(), "ИЛ НК");
         QCOMPARE(window.windowTitle(), QStringLiteral("Подготовка отчета[*]"));
@@ -492,7 +494,7 @@ private slots:
             QApplication::sendEvent(valueEdit(form.sections()[eObject]), &drop);
             QVERIFY(valueEdit(form.sections()[eObject])->text().isEmpty());
         }
-        QTRY_COMPARE(form.currentFile(), sA);
+        QTRY_COMPARE(form.controller().currentFile(), sA);
         QCOMPARE(dialogs.texts().value(dialogs.texts().size() - 1),
                  QStringLiteral("Указан файл \"%1\"\nс неправильным расширением!")
                      .arg(dir.filePath("x.txt")));

@@ -7,6 +7,7 @@
 // window filters, opens, says when a file is gone and exports the bytes a
 // spreadsheet reads.
 #include "base/settings.h"
+#include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "composer/journalwindow.h"
 #include "storage/journal.h"
@@ -102,21 +103,21 @@ private slots:
         const QString a = dir.filePath("a.rpt"), b = dir.filePath("b.rpt"),
                       c = dir.filePath("c.rpt");
         typeNumber(form, "118/26");
-        QVERIFY(form.writeProtocol(a));
-        QVERIFY(form.writeProtocol(a));
+        QVERIFY(form.controller().writeProtocol(a));
+        QVERIFY(form.controller().writeProtocol(a));
         QCOMPARE(rows(journal), QStringList({"118/26 " + a}));
 
         // the number is a's: No writes nothing
         dialogs.lstAnswers << QMessageBox::No;
-        QVERIFY(!form.writeProtocol(b));
+        QVERIFY(!form.controller().writeProtocol(b));
         QVERIFY(!QFile::exists(b));
         QCOMPARE(dialogs.texts().last(),
                  "Протокол №118/26 уже зарегистрирован: " + a + ". Сохранить с этим номером?");
 
         typeNumber(form, "119/26");
-        QVERIFY(form.writeProtocol(b));
+        QVERIFY(form.controller().writeProtocol(b));
         QCOMPARE(rows(journal), QStringList({"118/26 " + a, "119/26 " + b}));
-        QVERIFY(form.newProtocol());
+        QVERIFY(form.controller().newProtocol());
         QCOMPARE(valueEdit(form.sections()[eNumber])->text(), QStringLiteral("120/26"));
 
         // reissued under its number: the row follows the new file, registered as before
@@ -125,7 +126,7 @@ private slots:
                   "'118/26'");
         typeNumber(form, "118/26");
         dialogs.lstAnswers << QMessageBox::Yes;
-        QVERIFY(form.writeProtocol(c));
+        QVERIFY(form.controller().writeProtocol(c));
         QCOMPARE(rows(journal), QStringList({"118/26 " + c, "119/26 " + b}));
         QSqlQuery first(journal.database());
         first.exec("SELECT first_saved FROM protocols WHERE number = '118/26'");
@@ -170,14 +171,14 @@ private slots:
         CFusionWidget form(dir.path());
         typeNumber(form, "200/26");
         QVERIFY(server.stop());
-        QVERIFY(form.writeProtocol(dir.filePath("a.rpt")));
+        QVERIFY(form.controller().writeProtocol(dir.filePath("a.rpt")));
         QVERIFY(dialogs.lstMessages.isEmpty());
         auto pStatus = child<QLabel>(&form, "lbl_status");
         QCOMPARE(pStatus->text(),
                  QStringLiteral("Журнал недоступен: запись будет добавлена позже"));
 
         QCOMPARE(server.start(), QString());
-        form.slot_flushJournal();
+        form.controller().flushJournal();
         QTRY_COMPARE(pStatus->text(), QString());
         CJournal journal(QString(), QString(), server.place());
         QCOMPARE(rows(journal), QStringList({"200/26 " + dir.filePath("a.rpt")}));
@@ -190,9 +191,9 @@ private slots:
         CFusionWidget form(dir.path());
         const QString sFirst = dir.filePath("1-26.rpt");
         typeNumber(form, "1/26");
-        QVERIFY(form.writeProtocol(sFirst));
+        QVERIFY(form.controller().writeProtocol(sFirst));
         const QByteArray first = fileBytes(sFirst);
-        CJournal& journal = *form.journal();
+        CJournal& journal = *form.controller().journal();
         click(child<QToolButton>(&form, "btn_new"));
         QCOMPARE(valueEdit(form.sections()[eNumber])->text(), QStringLiteral("2/26"));
         const QString sQuestion = "Файл «" + sFirst + "» — протокол №1/26 от " +
@@ -210,7 +211,7 @@ private slots:
         dialogs.lstFileNames << sFirst;
         click(child<QToolButton>(&form, "btn_save"));
         QCOMPARE(rows(journal), QStringList({"2/26 " + sFirst}));
-        QVERIFY(fileBytes(sFirst) != first && form.currentFile() == sFirst);
+        QVERIFY(fileBytes(sFirst) != first && form.controller().currentFile() == sFirst);
         QCOMPARE(dialogs.lstMessages.size(), 2);
     }
 
@@ -224,17 +225,17 @@ private slots:
         CFusionWidget form(dir.path());
         const QString a = dir.filePath("a.rpt"), b = dir.filePath("b.rpt");
         typeNumber(form, "6/26");
-        QVERIFY(form.writeProtocol(b));
-        QVERIFY(form.newProtocol());
+        QVERIFY(form.controller().writeProtocol(b));
+        QVERIFY(form.controller().newProtocol());
         typeNumber(form, "5/26");
-        QVERIFY(form.writeProtocol(a));
+        QVERIFY(form.controller().writeProtocol(a));
         const QByteArray before = fileBytes(b);
         if (QProcess::execute("chattr", {"+a", b}) != 0)
             QSKIP("chattr +a is not supported on this file system");
         // b.rpt replaced, 5/26 taken over, and the file cannot be committed
         dialogs.lstAnswers << QMessageBox::Yes << QMessageBox::Yes;
         dialogs.lstFileNames << b;
-        const bool bSaved = form.saveReportAs();
+        const bool bSaved = form.controller().saveReportAs();
         QProcess::execute("chattr", {"-a", b});
         QVERIFY(!bSaved);
         QVERIFY(dialogs.texts().last().contains(b));
@@ -253,20 +254,20 @@ private slots:
         typeNumber(a, "7/26");
         typeNumber(b, "7/26");
         QVERIFY(server.stop());
-        QVERIFY(a.writeProtocol(sA));
+        QVERIFY(a.controller().writeProtocol(sA));
         // the row waits in a's own folder, not in the one the workstations share
         QVERIFY(QFile::exists(homeA.filePath(CJournal::sQueueFileName)));
         QVERIFY(!QFile::exists(shared.filePath(CJournal::sQueueFileName)));
         QCOMPARE(server.start(), QString());
-        QVERIFY(b.writeProtocol(sB));
-        b.slot_flushJournal();
-        a.slot_flushJournal();
+        QVERIFY(b.controller().writeProtocol(sB));
+        b.controller().flushJournal();
+        a.controller().flushJournal();
         const QString sRefused = "Протокол «" + sA +
                                  "» не внесен в журнал: номер 7/26 уже зарегистрирован (" + sB +
                                  ").";
         QTRY_COMPARE(dialogs.texts(), QStringList({sRefused}));
         // kept, shown with its file, and told once
-        a.slot_flushJournal();
+        a.controller().flushJournal();
         click(child<QToolButton>(&a, "btn_journal"));
         auto pWindow = a.findChild<CJournalWindow*>();
         QTRY_VERIFY(pWindow && pWindow->model()->refusedCount() == 1);
@@ -274,16 +275,16 @@ private slots:
         QCOMPARE(dialogs.texts().size(), 1);
         // saved under another number, it is registered and leaves the queue
         typeNumber(a, "8/26");
-        QVERIFY(a.writeProtocol(sA));
-        QVERIFY(a.journal()->queuedRows().isEmpty());
-        QCOMPARE(rows(*a.journal()), QStringList({"7/26 " + sB, "8/26 " + sA}));
+        QVERIFY(a.controller().writeProtocol(sA));
+        QVERIFY(a.controller().journal()->queuedRows().isEmpty());
+        QCOMPARE(rows(*a.controller().journal()), QStringList({"7/26 " + sB, "8/26 " + sA}));
 
         // a queue that cannot be written is reported, the document still saved
         QVERIFY(QDir(homeC.path()).mkdir(CJournal::sQueueFileName));
         CFusionWidget c(homeC.path(), nullptr, homeC.path(), shared.path());
         typeNumber(c, "9/26");
         QVERIFY(server.stop());
-        QVERIFY(c.writeProtocol(shared.filePath("c.rpt")));
+        QVERIFY(c.controller().writeProtocol(shared.filePath("c.rpt")));
         QCOMPARE(server.start(), QString());
         QVERIFY(dialogs.texts().last().startsWith("Протокол «" + shared.filePath("c.rpt") +
                                                   "» сохранен, но не внесен в журнал: Очередь "
@@ -346,7 +347,8 @@ private slots:
         CFusionWidget form(dir.path());
         for (const char* pNumber : {"1/26", "2/26"}) {
             typeNumber(form, pNumber);
-            QVERIFY(form.writeProtocol(dir.filePath(QString(pNumber).left(1) + ".rpt")));
+            QVERIFY(
+                form.controller().writeProtocol(dir.filePath(QString(pNumber).left(1) + ".rpt")));
         }
         dialogs.lstDialogActions << [&](QDialog* pDialog) {
             child<QLineEdit>(pDialog, "edt_folder")->setText(other.path());
@@ -389,8 +391,8 @@ private slots:
         use(false);
         CFusionWidget form(dir.path());
         const QString sKept = dir.filePath("kept.rpt");
-        QVERIFY(form.writeProtocol(sKept));
-        CJournal& journal = *form.journal();
+        QVERIFY(form.controller().writeProtocol(sKept));
+        CJournal& journal = *form.controller().journal();
         const QDateTime dtSaved(QDate(2026, 3, 6), QTime(9, 30));
         journal.registerProtocol(entry("1/26", sKept, "ООО \"Ромашка\"; филиал", dtSaved), true);
         journal.registerProtocol(entry("2/26", "/нет/такого.rpt", "=1+2", dtSaved.addDays(1)),
@@ -429,9 +431,9 @@ private slots:
         QCOMPARE(pTable->model()->rowCount(), 2);
         typeText(child<QLineEdit>(pWindow, "edt_filter"), "ромашка");
         QCOMPARE(pTable->model()->rowCount(), 1);
-        form.newProtocol();
+        form.controller().newProtocol();
         doubleClickRow(0);
-        QCOMPARE(form.currentFile(), sKept);
+        QCOMPARE(form.controller().currentFile(), sKept);
     }
 };
 

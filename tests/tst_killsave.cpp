@@ -1,6 +1,7 @@
 // A save killed at any moment leaves the whole old or the whole new
 // document, and every reference file whole. The test runs itself as a child
 // that saves a large protocol again and again, and kills it at random.
+#include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "document/records.h"
 #include "results/conclusion.h"
@@ -48,7 +49,7 @@ int saveLoop(const QString& sDir) {
     fillLarge(form);
     for (int i = 0;; ++i) {
         setVariant(form, i % 2);
-        form.writeProtocol(QDir(sDir).filePath(g_sDocument));
+        form.controller().writeProtocol(QDir(sDir).filePath(g_sDocument));
     }
 }
 
@@ -88,7 +89,7 @@ private slots:
             fillLarge(form);
             for (int i = 0; i < 4; ++i) {
                 setVariant(form, i % 2);
-                QVERIFY(form.writeProtocol(scratch.filePath(g_sDocument)));
+                QVERIFY(form.controller().writeProtocol(scratch.filePath(g_sDocument)));
                 lstExpected[i % 2] = fileBytes(scratch.filePath(g_sDocument));
             }
         }

@@ -3,6 +3,7 @@
 // no page ends with a heading; one specialist's lines stay on one page; an
 // instrument's letter keeps its point; print and PDF give the same pages;
 // a print cancelled from its progress leaves no file.
+#include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "results/conclusion.h"
 #include "storage/referencefiles.h"
@@ -75,7 +76,7 @@ private slots:
         QVERIFY(CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(100)));
         CFusionWidget form(dir.path());
         fillProtocol(form, g_largeProtocol);
-        QVERIFY(form.exportPdf(dir.filePath("large.pdf")));
+        QVERIFY(form.controller().exportPdf(dir.filePath("large.pdf")));
         const QList<QStringList> lstPages = pdfPages(dir.filePath("large.pdf"));
         QVERIFY(lstPages.size() > 60);
         QCOMPARE(pageFaults(lstPages), QStringList());
@@ -100,7 +101,7 @@ private slots:
         for (int iRows = 1; iRows < 40; iRows += 2) {
             form.conclusions()[0]->setData(iRows, 3, {"Колонка 1", "Колонка 2", "Колонка 3"},
                                            QStringList(iRows * 3, QStringLiteral("Шов 1-1")));
-            QVERIFY(form.exportPdf(dir.filePath("two.pdf")));
+            QVERIFY(form.controller().exportPdf(dir.filePath("two.pdf")));
             QCOMPARE(pageFaults(pdfPages(dir.filePath("two.pdf"))), QStringList());
         }
     }

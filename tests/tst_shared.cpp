@@ -4,6 +4,7 @@
 // program blocks nobody; a file another program wrote reaches a running
 // form, whose chosen values stay; a damaged file is never overwritten; the
 // folder chosen in "Настройки" is used, an unusable one refused.
+#include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "composer/settingsdialog.h"
 #include "refdata/widgetspecial.h"
@@ -200,7 +201,7 @@ private slots:
         typeText(pOther->lineEdit(), "Прибор Б");
         QTest::keyClick(pOther->lineEdit(), Qt::Key_Return);
         valueEdit(b.sections()[eNumber])->setText("1");
-        QVERIFY(b.writeProtocol(dir.filePath("b.rpt")));
+        QVERIFY(b.controller().writeProtocol(dir.filePath("b.rpt")));
         QTRY_VERIFY(a.standards().contains("ГОСТ Б"));
         // A's panels keep what was typed, each with its entry's "-"
         const auto lstPanels = a.findChildren<CWidgetTool*>();
@@ -209,7 +210,7 @@ private slots:
             QVERIFY(child<QToolButton>(lstPanels[i], "btn_deleteItem")->isVisibleTo(lstPanels[i]));
         }
         valueEdit(a.sections()[eNumber])->setText("2");
-        QVERIFY(a.writeProtocol(dir.filePath("a.rpt")));
+        QVERIFY(a.controller().writeProtocol(dir.filePath("a.rpt")));
         CReferenceStore store(dir.path(), dir.path());
         const CReferenceStore::SLists written = store.load();
         QStringList lstTools;
@@ -258,8 +259,8 @@ private slots:
                  QStringList({QStringLiteral("В папке «%1» нельзя читать и записывать "
                                              "файлы. Выберите другую папку.")
                                   .arg(dir.filePath("file"))}));
-        QCOMPARE(form.referenceDir(), shared.path());
-        QCOMPARE(CFusionWidget::chosenReferenceDir(), shared.path());
+        QCOMPARE(form.controller().referenceDir(), shared.path());
+        QCOMPARE(CDocumentController::chosenReferenceDir(), shared.path());
         QCOMPARE(names(form.technicians()), QStringList({"Общий"}));
     }
 

@@ -1,5 +1,6 @@
-#include "base/translations.h"
 #include "app/vekconclusion.h"
+#include "base/translations.h"
+#include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 
 #include <QApplication>
@@ -15,6 +16,6 @@ int main(int argc, char* argv[]) {
     // a document given on the command line (a double-click on a ".rpt") is opened
     const QStringList lstArgs = QCoreApplication::arguments();
     if (lstArgs.size() > 1 && window.composer())
-        window.composer()->openDocument(lstArgs.at(1));
+        window.composer()->controller().openDocument(lstArgs.at(1));
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "base/constants.h"
 #include "base/userdialogs.h"
+#include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "composer/settingsdialog.h"
 #include "storage/referencefiles.h"
@@ -26,7 +27,7 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     const QString sDataDir = CReferenceFiles::dataDirFor(
         sDir, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     // the laboratory's shared folder, when it can be reached
-    QString sReferenceDir = CFusionWidget::chosenReferenceDir();
+    QString sReferenceDir = CDocumentController::chosenReferenceDir();
     const bool bUnreachable =
         !sReferenceDir.isEmpty() && !CSettingsDialog::isUsableFolder(sReferenceDir);
     if (bUnreachable)
@@ -35,20 +36,23 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     if (!pComposer)
         return;
     if (bUnreachable)
-        CUserDialogs::warning(
-            this, g_sAppTitle,
-            QStringLiteral("Папка справочников «%1» недоступна: справочники "
-                           "читаются из «%2».")
-                .arg(CFusionWidget::chosenReferenceDir(), pComposer->referenceDir()));
+        CUserDialogs::warning(this, g_sAppTitle,
+                              QStringLiteral("Папка справочников «%1» недоступна: справочники "
+                                             "читаются из «%2».")
+                                  .arg(CDocumentController::chosenReferenceDir(),
+                                       pComposer->controller().referenceDir()));
     setWidget(pComposer);
     // what a crashed instance left unsaved is offered first; this one keeps its own copy
-    pComposer->offerRecovery(sDataDir);
-    pComposer->startRecovery(sDataDir);
+    pComposer->controller().offerRecovery(sDataDir);
+    pComposer->controller().startRecovery(sDataDir);
     // once the window is shown: a journal on a server may take a moment
-    QTimer::singleShot(iJournalDelayMs, pComposer, &CFusionWidget::startJournal);
+    QTimer::singleShot(iJournalDelayMs, &pComposer->controller(),
+                       &CDocumentController::startJournal);
     fitMinimumSize();
-    connect(pComposer, &CFusionWidget::documentStateChanged, this, &CVEKConclusion::updateTitle);
-    connect(pComposer, &CFusionWidget::modificationChanged, this, &CVEKConclusion::updateTitle);
+    connect(&pComposer->controller(), &CDocumentController::documentStateChanged, this,
+            &CVEKConclusion::updateTitle);
+    connect(&pComposer->controller(), &CDocumentController::modificationChanged, this,
+            &CVEKConclusion::updateTitle);
     qApp->installEventFilter(this);
     updateTitle();
     // the vertical scroll bar coming and going changes the room for the form
@@ -94,11 +98,11 @@ bool CVEKConclusion::event(QEvent* pEvent) {
 void CVEKConclusion::updateTitle() {
     if (!pComposer)
         return;
-    const QString sFile = pComposer->currentFile();
+    const QString sFile = pComposer->controller().currentFile();
     setWindowTitle(sFile.isEmpty()
                        ? g_sAppTitle + QStringLiteral("[*]")
                        : QFileInfo(sFile).fileName() + QStringLiteral("[*] — ") + g_sAppTitle);
-    setWindowModified(pComposer->isModified());
+    setWindowModified(pComposer->controller().isModified());
 }
 
 bool CVEKConclusion::dropFiles(QEvent* pEvent) {
@@ -111,7 +115,7 @@ bool CVEKConclusion::dropFiles(QEvent* pEvent) {
         // the drop returns first: the questions may run their own loops
         QTimer::singleShot(0, pComposer,
                            [pComposer = pComposer, sFile = lstUrls.first().toLocalFile()] {
-                               pComposer->openWithQuestion(sFile);
+                               pComposer->controller().openWithQuestion(sFile);
                            });
     return true;
 }
@@ -143,7 +147,7 @@ void CVEKConclusion::resizeEvent(QResizeEvent* pEvent) {
 
 void CVEKConclusion::closeEvent(QCloseEvent* pEvent) {
     // a protocol the user wanted saved but that was not written keeps the window open
-    if (pComposer && !pComposer->askSaveOnClose()) {
+    if (pComposer && !pComposer->controller().offerToSaveChanges()) {
         pEvent->ignore();
         return;
     }

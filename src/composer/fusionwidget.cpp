@@ -4,6 +4,7 @@
 #include "base/userdialogs.h"
 #include "commands/createreport.h"
 #include "composer/aboutwindow.h"
+#include "composer/documentcontroller.h"
 #include "composer/journalwindow.h"
 #include "composer/reportheader.h"
 #include "document/methodvocabulary.h"
@@ -42,41 +43,35 @@
 
 CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent, const QString& sDataDir,
                              const QString& sReferenceDir)
-    : QWidget(pParent), sAppDir(sAppDir), sDataDir(sDataDir.isEmpty() ? sAppDir : sDataDir) {
-    sCustomerCaption = QStringLiteral("Заказчик:");
-    sReasonCaption = QStringLiteral("Основание для проведения контроля:");
-    sStandardsCaption = QStringLiteral("Контроль выполнен согласно:");
-    sAssessmentCaption = QStringLiteral("Оценка качества работ:");
+    : QWidget(pParent) {
+    sCustomerCaption = Caption::sCustomer;
+    sReasonCaption = Caption::sReason;
+    sStandardsCaption = Caption::sStandards;
+    sAssessmentCaption = Caption::sAssessment;
 
     lstMethodsNominative = methodsNominative();
     lstMethodsInstrumental = methodsInstrumental();
     lstMethodsGenitive = methodsGenitive();
     lstMethodsDative = methodsDative();
 
-    // the directory of the last document; none before the first one is saved
-    sWorkDir = CReferenceFiles::readWorkDir(readDir(CReferenceFiles::sWorkDirFile));
-    openReferenceStore(sReferenceDir.isEmpty() ? this->sDataDir : sReferenceDir);
-    takeLists(pStore->load());
-    pJournalTimer = new QTimer(this);
-    pJournalTimer->setInterval(iJournalRetryMs);
-    connect(pJournalTimer, &QTimer::timeout, this, &CFusionWidget::slot_flushJournal);
-
+    // the reference lists come first: the sections offer them
+    pController = new CDocumentController(*this, sAppDir, sDataDir, sReferenceDir);
     if (!createSections()) {
         CUserDialogs::critical(this, g_sCriticalTitle, g_sMemoryExhausted);
         return;
     }
-    loadLastHeader();
     if (!CSpellChecker::shared().hasDictionary())
         showStatus(QStringLiteral("Проверка орфографии отключена: нет русского словаря "
                                   "(пакет hunspell-ru)"));
     slot_innerWidgetHeightChanged();
     setVisible(true);
-    takeSnapshot();
+    pController->start();
 }
 
-// A clean end takes the recovery copy with it.
+// The controller goes first: it waits for the journal's queue and takes the
+// recovery copy with it, while the sections are still there.
 CFusionWidget::~CFusionWidget() {
-    waitForJournalFlush();
+    delete pController;
     delete pPrinter;
 }
 
@@ -222,16 +217,13 @@ void CFusionWidget::slot_contentEdited() {
     // many edits in one turn of the event loop are judged once, after it
     if (std::exchange(bEditCheckQueued, true))
         return;
-    QMetaObject::invokeMethod(this, &CFusionWidget::checkModified, Qt::QueuedConnection);
-}
-
-void CFusionWidget::checkModified() {
-    bEditCheckQueued = false;
-    const bool bModified = isChanged();
-    if (bModified != bShownModified) {
-        bShownModified = bModified;
-        emit modificationChanged(bModified);
-    }
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            bEditCheckQueued = false;
+            pController->checkModified();
+        },
+        Qt::QueuedConnection);
 }
 
 void CFusionWidget::watchEdits(QWidget* pEditor) {
@@ -414,10 +406,6 @@ void CFusionWidget::syncOrganizations() {
         lstOrganizations[i].lstGrounds = pReasonItem->choices();
     else
         lstOrganizations.append(Organization{sCustomer, pReasonItem->choices()});
-}
-
-QString CFusionWidget::readDir(const QString& sFile) const {
-    return CReferenceFiles::readDirFor(sAppDir, sDataDir, sFile);
 }
 
 void CFusionWidget::applyProtocolDate(const QDate& dt) {

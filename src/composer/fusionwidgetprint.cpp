@@ -79,11 +79,13 @@ QString CFusionWidget::protocolHeading() {
     return QStringLiteral("<H4 ALIGN=\"CENTER\">") + sHeading + QStringLiteral("<BR></H4>\n");
 }
 
-bool CFusionWidget::renderProtocol(QPagedPaintDevice* pTarget) {
+bool CFusionWidget::renderProtocol(QPagedPaintDevice* pTarget, int* pPages) {
     const QString sHtml = buildProtocolHtml();
     QGuiApplication::setOverrideCursor(Qt::BusyCursor);
     CProtocolPrinter pages(sHtml);
     const int n = pages.paginate(pTarget);
+    if (pPages)
+        *pPages = n;
     // a long print shows its progress and can be cancelled; the form
     // repaints meanwhile
     QProgressDialog progress(this);
@@ -147,43 +149,4 @@ void CFusionWidget::slot_previewReport() {
 
 void CFusionWidget::printPreview(QPrinter* pTarget) {
     renderProtocol(pTarget);
-}
-
-void CFusionWidget::slot_exportPdf() {
-    const QString sTitle = QStringLiteral("Сохранить в PDF");
-    if (!confirmValidity(sTitle, QStringLiteral("Сохранить протокол в PDF все равно?")))
-        return;
-    const QString sStart = QDir(documentDir()).filePath(proposedFileName(QStringLiteral(".pdf")));
-    const QString sChosen = CUserDialogs::get().saveFileName(
-        this, sTitle, sStart, QStringLiteral("Документы PDF (*.pdf)"));
-    if (sChosen.isEmpty())
-        return;
-    const QString sFileName = withSuffix(sChosen, QStringLiteral(".pdf"));
-    if (!exportPdf(sFileName))
-        CUserDialogs::warning(
-            this, sTitle,
-            QStringLiteral("Не удалось открыть файл \"%1\"\nдля записи!").arg(sFileName));
-}
-
-bool CFusionWidget::exportPdf(const QString& sFileName) {
-    QSaveFile file(sFileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    {
-        // the pages of the print: its page, margins and resolution
-        QPdfWriter writer(&file);
-        writer.setPageLayout(printer()->pageLayout());
-        writer.setResolution(printer()->resolution());
-        QString sNumber;
-        if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(iProtocolNumberIndex)))
-            sNumber = pNumber->valueText();
-        writer.setTitle(QStringLiteral("Протокол №%1 от %2")
-                            .arg(sNumber, pDateItem ? pDateItem->dateText() : QString()));
-        writer.setCreator(g_sAppTitle + QLatin1Char(' ') + g_sVersion);
-        if (!renderProtocol(&writer)) {
-            file.cancelWriting(); // cancelled: no PDF at all
-            return true;
-        }
-    }
-    return commitSaveFile(file);
 }

@@ -271,3 +271,30 @@ void CFusionWidget::mergeTechnicians(const QList<Specialist>& lstRead) {
         }
     }
 }
+
+void CFusionWidget::commitPendingInput() {
+    // text still being typed in the header or the protocol date counts as
+    // entered when the protocol is saved or printed
+    if (pHeader)
+        pHeader->commitTypedText();
+    if (pDateItem)
+        pDateItem->slot_updateDate();
+}
+
+void CFusionWidget::commitEdits() {
+    commitPendingInput();
+    if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(iProtocolNumberIndex)))
+        pNumber->commitValue();
+    for (int i = iFirstNumberedIndex; i < lstSections.size(); ++i) {
+        if (auto pItem = qobject_cast<CStdItem*>(lstSections[i]))
+            pItem->commitValue();
+    }
+    for (int i = iFirstNumberedIndex; i < lstSections.size(); ++i) {
+        if (auto pSet = qobject_cast<CEditableSet*>(lstSections[i]))
+            pSet->mergeTypedTexts();
+    }
+    if (pToolsSection)
+        pToolsSection->mergeIntoTools();
+    takeSectionLists();
+    syncOrganizations();
+}

@@ -1,14 +1,12 @@
-// The protocol journal: every save registered, the next number offered,
-// a number registered for another file asked about.
-#include "composer/fusionwidget.h"
+// The protocol journal: every save registered in the same unit of work as
+// its file, the next number offered, a number or a file another protocol
+// holds asked about, the queue of a journal out of reach sent.
+#include "composer/documentcontroller.h"
 
 #include "base/linevalidator.h"
 #include "base/userdialogs.h"
-#include "commands/createreport.h"
+#include "composer/fusionwidget.h"
 #include "composer/journalwindow.h"
-#include "items/stdcomboitem.h"
-#include "items/stddateitem.h"
-#include "items/stditem.h"
 #include "storage/journal.h"
 
 #include <QDir>
@@ -24,7 +22,7 @@
 
 namespace {
 const QString g_sJournalTitle = QStringLiteral("Журнал протоколов");
-const QString g_sObjectCaption = QStringLiteral("Наименование объекта:");
+const QString g_sWaiting = QStringLiteral("Журнал недоступен: запись будет добавлена позже");
 
 QString operatingSystemUser() {
     for (const char* pVariable : {"USER", "LOGNAME", "USERNAME"}) {
@@ -39,9 +37,19 @@ QString operatingSystemUser() {
 #endif
     return QString();
 }
+
+// The value of the first record of a kind with the caption; empty without.
+template <typename T> QString valueOf(const ProtocolDocument& doc, const QString& sCaption) {
+    for (const SectionRecord& record : doc.lstRecords) {
+        const T* p = std::get_if<T>(&record);
+        if (p && p->sName == sCaption)
+            return p->sValue;
+    }
+    return QString();
+}
 } // namespace
 
-CJournal* CFusionWidget::journal() {
+CJournal* CDocumentController::journal() {
     const QString sFile = CJournal::fileIn(referenceDir());
     if (!pJournal || pJournal->journalFile() != sFile) {
         delete pJournalWindow.data(); // it reads the journal it was opened on
@@ -52,33 +60,25 @@ CJournal* CFusionWidget::journal() {
     return pJournal.get();
 }
 
-void CFusionWidget::reopenJournal() {
+void CDocumentController::reopenJournal() {
     waitForJournalFlush();
     delete pJournalWindow.data();
     pJournal.reset();
 }
 
-CStdItem* CFusionWidget::numberItem() const {
-    return qobject_cast<CStdItem*>(lstSections.value(iProtocolNumberIndex));
-}
-
-SJournalEntry CFusionWidget::journalEntry(const QString& sFileName) const {
-    // a document may bring control characters the fields would not take
+SJournalEntry CDocumentController::journalEntry(const QString& sFileName) const {
+    // the protocol's own records say what it is; a document may bring
+    // control characters the fields would not take
+    const ProtocolDocument doc = form.document();
     SJournalEntry entry;
-    if (CStdItem* pNumber = numberItem())
-        entry.sNumber = CLineValidator::oneLine(pNumber->valueText()).trimmed();
-    entry.dtDate = pDateItem ? pDateItem->date() : QDate();
-    entry.sCustomer =
-        CLineValidator::oneLine(pCustomerItem ? pCustomerItem->valueText() : QString());
-    for (QWidget* pSection : lstSections) {
-        auto pItem = qobject_cast<CStdItem*>(pSection);
-        if (pItem && pItem->name() == g_sObjectCaption)
-            entry.sObject = CLineValidator::oneLine(pItem->valueText());
-    }
-    QStringList lstMethods;
-    for (int iMethod : chosenMethods())
-        lstMethods << lstMethodsNominative.value(iMethod);
-    entry.sMethods = lstMethods.join(QStringLiteral(", "));
+    entry.sNumber =
+        CLineValidator::oneLine(valueOf<StdItemRecord>(doc, Caption::sNumber)).trimmed();
+    if (const DateRecord* pDate = doc.first<DateRecord>())
+        entry.dtDate = pDate->dtDate;
+    entry.sCustomer = CLineValidator::oneLine(valueOf<ComboItemRecord>(doc, Caption::sCustomer));
+    entry.sObject = CLineValidator::oneLine(valueOf<StdItemRecord>(doc, Caption::sObjectName));
+    if (const MethodsRecord* pMethods = doc.first<MethodsRecord>())
+        entry.sMethods = pMethods->lstTexts.join(QStringLiteral(", "));
     entry.sPath = QFileInfo(sFileName).absoluteFilePath();
     entry.dtSaved = QDateTime::currentDateTime();
     entry.sUser = operatingSystemUser();
@@ -86,8 +86,8 @@ SJournalEntry CFusionWidget::journalEntry(const QString& sFileName) const {
     return entry;
 }
 
-bool CFusionWidget::mayReuseNumber(const QString& sNumber, const QString& sRegistered) {
-    return CUserDialogs::question(this, QStringLiteral("Сохранить документ"),
+bool CDocumentController::mayReuseNumber(const QString& sNumber, const QString& sRegistered) {
+    return CUserDialogs::question(&form, QStringLiteral("Сохранить документ"),
                                   QStringLiteral("Протокол №%1 уже зарегистрирован: %2. "
                                                  "Сохранить с этим номером?")
                                       .arg(sNumber, QDir::toNativeSeparators(sRegistered)),
@@ -95,20 +95,20 @@ bool CFusionWidget::mayReuseNumber(const QString& sNumber, const QString& sRegis
                                   QMessageBox::No) == QMessageBox::Yes;
 }
 
-bool CFusionWidget::mayTakeNumber(const SJournalEntry& entry, bool* pTakeOver) {
+bool CDocumentController::mayTakeNumber(const SJournalEntry& entry, bool* pTakeOver) {
     const QString sRegistered =
         journal()->registeredElsewhere(entry.sNumber, entry.year(), entry.sPath);
     *pTakeOver = !sRegistered.isEmpty();
     return sRegistered.isEmpty() || mayReuseNumber(entry.sNumber, sRegistered);
 }
 
-bool CFusionWidget::mayReplaceRegistered(const QString& sPath) {
+bool CDocumentController::mayReplaceRegistered(const QString& sPath) {
     SJournalEntry held;
     if (!QFileInfo::exists(sPath) || setOwnFiles.contains(sPath) ||
         !journal()->entryOf(sPath, &held))
         return true;
     return CUserDialogs::question(
-               this, QStringLiteral("Сохранить документ"),
+               &form, QStringLiteral("Сохранить документ"),
                QStringLiteral("Файл «%1» — протокол №%2 от %3, зарегистрированный в журнале. "
                               "Заменить его этим протоколом?")
                    .arg(QDir::toNativeSeparators(sPath), held.sNumber,
@@ -116,7 +116,7 @@ bool CFusionWidget::mayReplaceRegistered(const QString& sPath) {
                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
-bool CFusionWidget::beginRegistration(const SJournalEntry& entry, bool bTakeOver) {
+bool CDocumentController::beginRegistration(const SJournalEntry& entry, bool bTakeOver) {
     QString sRegistered;
     CJournal::EResult eResult = journal()->beginRegistration(entry, bTakeOver, &sRegistered);
     // another workstation took the number between the question and the save
@@ -128,20 +128,20 @@ bool CFusionWidget::beginRegistration(const SJournalEntry& entry, bool bTakeOver
     return eResult != CJournal::EResult::Duplicate;
 }
 
-void CFusionWidget::finishRegistration(const SJournalEntry& entry) {
+void CDocumentController::finishRegistration(const SJournalEntry& entry) {
     const CJournal::EResult eResult = journal()->commitRegistration();
     if (eResult == CJournal::EResult::Registered) {
         if (pJournalTimer->isActive())
-            slot_flushJournal(); // the queue went with this save
+            flushJournal(); // the queue went with this save
         else
-            showStatus(QString());
+            form.showStatus(QString());
     } else {
-        showStatus(QStringLiteral("Журнал недоступен: запись будет добавлена позже"));
+        form.showStatus(g_sWaiting);
         pJournalTimer->start();
     }
     if (eResult == CJournal::EResult::Failed)
         CUserDialogs::warning(
-            this, g_sJournalTitle,
+            &form, g_sJournalTitle,
             QStringLiteral("Протокол «%1» сохранен, но не внесен в журнал: %2")
                 .arg(QDir::toNativeSeparators(entry.sPath), journal()->problem()));
     announceRefused(journal()->takeRefused());
@@ -149,42 +149,41 @@ void CFusionWidget::finishRegistration(const SJournalEntry& entry) {
         pJournalWindow->refresh();
 }
 
-void CFusionWidget::announceRefused(const QList<SQueuedEntry>& lstRefused) {
+void CDocumentController::announceRefused(const QList<SQueuedEntry>& lstRefused) {
     for (const SQueuedEntry& refused : lstRefused)
         CUserDialogs::warning(
-            this, g_sJournalTitle,
+            &form, g_sJournalTitle,
             QStringLiteral("Протокол «%1» не внесен в журнал: номер %2 уже зарегистрирован (%3).")
                 .arg(QDir::toNativeSeparators(refused.entry.sPath), refused.entry.sNumber,
                      QDir::toNativeSeparators(refused.sRefusedFor)));
 }
 
-void CFusionWidget::offerNextNumber() {
-    CStdItem* pNumber = numberItem();
-    if (!pNumber || !pNumber->valueText().trimmed().isEmpty())
+void CDocumentController::startJournal() {
+    if (journal()->hasWaitingRows()) {
+        form.showStatus(g_sWaiting);
+        pJournalTimer->start();
+        flushJournal();
+    }
+    if (currentFile().isEmpty() && !isChanged())
+        offerNextNumber();
+}
+
+void CDocumentController::offerNextNumber() {
+    if (!form.protocolNumber().trimmed().isEmpty())
         return;
     const QString sNext = journal()->nextNumber(QDate::currentDate().year());
     if (sNext.isEmpty())
         return;
-    pNumber->setValue(sNext);
+    form.setProtocolNumber(sNext);
     takeSnapshot(); // an offered number alone is nothing to save
 }
 
-void CFusionWidget::startJournal() {
-    if (journal()->hasWaitingRows()) {
-        showStatus(QStringLiteral("Журнал недоступен: запись будет добавлена позже"));
-        pJournalTimer->start();
-        slot_flushJournal();
-    }
-    if (currentFile().isEmpty() && !hasUnsavedChanges())
-        offerNextNumber();
-}
-
-void CFusionWidget::slot_showJournal() {
+void CDocumentController::showJournal() {
     if (!pJournalWindow) {
-        pJournalWindow = new CJournalWindow(*journal(), this);
+        pJournalWindow = new CJournalWindow(*journal(), &form);
         pJournalWindow->setAttribute(Qt::WA_DeleteOnClose);
         connect(pJournalWindow, &CJournalWindow::openRequested, this,
-                &CFusionWidget::slot_openFromJournal);
+                &CDocumentController::openFromJournal);
     } else {
         pJournalWindow->refresh();
     }
@@ -193,24 +192,19 @@ void CFusionWidget::slot_showJournal() {
     pJournalWindow->activateWindow();
 }
 
-void CFusionWidget::slot_openFromJournal(const QString& sPath) {
+void CDocumentController::openFromJournal(const QString& sPath) {
     if (!QFileInfo::exists(sPath)) {
         CUserDialogs::warning(
             pJournalWindow, g_sJournalTitle,
             QStringLiteral("Файл «%1» не найден.").arg(QDir::toNativeSeparators(sPath)));
         return;
     }
-    window()->raise();
-    window()->activateWindow();
+    form.window()->raise();
+    form.window()->activateWindow();
     openWithQuestion(sPath);
 }
 
-void CFusionWidget::showStatus(const QString& sText) {
-    if (auto pBar = qobject_cast<CCreateReport*>(lstSections.value(0)))
-        pBar->showStatus(sText);
-}
-
-void CFusionWidget::slot_flushJournal() {
+void CDocumentController::flushJournal() {
     if (pFlushThread)
         return;
     // a server that does not answer must not hold the form: the queue is
@@ -229,19 +223,51 @@ void CFusionWidget::slot_flushJournal() {
     pFlushThread->start();
 }
 
-void CFusionWidget::journalFlushed(int iLeft, const QList<SQueuedEntry>& lstRefused) {
+void CDocumentController::journalFlushed(int iLeft, const QList<SQueuedEntry>& lstRefused) {
     pFlushThread = nullptr;
     if (iLeft == 0) {
         pJournalTimer->stop();
-        showStatus(QString());
+        form.showStatus(QString());
     }
     if (pJournalWindow)
         pJournalWindow->refresh();
     announceRefused(lstRefused);
 }
 
-void CFusionWidget::waitForJournalFlush() {
+void CDocumentController::waitForJournalFlush() {
     if (pFlushThread)
         pFlushThread->wait();
     pFlushThread = nullptr;
+}
+
+void CDocumentController::offerToCarryJournal(CJournal& before) {
+    const int iRows = journal()->copyRowsFrom(before, nullptr, true);
+    if (iRows <= 0)
+        return;
+    if (CUserDialogs::question(&form, g_sJournalTitle,
+                               QStringLiteral("Журнал протоколов теперь: %1 (был: %2).\n"
+                                              "Перенести записей журнала: %3?")
+                                   .arg(journal()->describe(), before.describe())
+                                   .arg(iRows),
+                               QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::Yes) != QMessageBox::Yes)
+        return;
+    QStringList lstSkipped;
+    const int iCopied = journal()->copyRowsFrom(before, &lstSkipped);
+    if (iCopied < 0) {
+        CUserDialogs::warning(
+            &form, g_sJournalTitle,
+            QStringLiteral("Записи журнала не перенесены: %1.")
+                .arg(journal()->problem().isEmpty() ? before.problem() : journal()->problem()));
+        return;
+    }
+    if (!lstSkipped.isEmpty())
+        CUserDialogs::warning(&form, g_sJournalTitle,
+                              QStringLiteral("Перенесено записей: %1. Не перенесены, эти номера в "
+                                             "новом журнале уже зарегистрированы за другими "
+                                             "файлами:\n%2")
+                                  .arg(iCopied)
+                                  .arg(lstSkipped.join(QLatin1Char('\n'))));
+    if (pJournalWindow)
+        pJournalWindow->refresh();
 }

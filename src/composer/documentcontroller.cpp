@@ -1,0 +1,400 @@
+// The protocol's document: new, open, save, PDF, the save question, whether
+// it changed, and the recovery copy.
+#include "composer/documentcontroller.h"
+
+#include "base/constants.h"
+#include "base/savefile.h"
+#include "base/userdialogs.h"
+#include "composer/fusionwidget.h"
+#include "storage/journal.h"
+#include "storage/recentdocuments.h"
+#include "storage/recoveryfile.h"
+#include "storage/referencefiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+
+#include <utility>
+
+namespace {
+const QString g_sSaveTitle = QStringLiteral("Сохранить документ");
+const QString g_sOpenTitle = QStringLiteral("Загрузить документ");
+const QString g_sFilter = QStringLiteral("Файлы заключений (*.rpt)");
+const QString g_sCannotWrite = QStringLiteral("Не удалось открыть файл \"%1\"\nдля записи!");
+} // namespace
+
+CDocumentController::CDocumentController(CFusionWidget& form, const QString& sAppDir,
+                                         const QString& sDataDir, const QString& sReferenceDir)
+    : QObject(&form), form(form), sAppDir(sAppDir),
+      sDataDir(sDataDir.isEmpty() ? sAppDir : sDataDir) {
+    // the directory of the last document; none before the first one is saved
+    sWorkDir = CReferenceFiles::readWorkDir(readDir(CReferenceFiles::sWorkDirFile));
+    openReferenceStore(sReferenceDir.isEmpty() ? this->sDataDir : sReferenceDir);
+    form.takeLists(pStore->load());
+    pJournalTimer = new QTimer(this);
+    pJournalTimer->setInterval(iJournalRetryMs);
+    connect(pJournalTimer, &QTimer::timeout, this, &CDocumentController::flushJournal);
+}
+
+// A clean end takes the recovery copy with it.
+CDocumentController::~CDocumentController() {
+    waitForJournalFlush();
+}
+
+void CDocumentController::start() {
+    loadLastHeader();
+    takeSnapshot();
+}
+
+QString CDocumentController::readDir(const QString& sFile) const {
+    return CReferenceFiles::readDirFor(sAppDir, sDataDir, sFile);
+}
+
+// Whether the protocol changed.
+
+void CDocumentController::takeSnapshot() {
+    savedDocument = form.document();
+    bUnsaved = false;
+    checkModified();
+}
+
+bool CDocumentController::isChanged() const {
+    return bUnsaved || !form.document().isSameProtocolAs(savedDocument);
+}
+
+void CDocumentController::checkModified() {
+    const bool bModified = isChanged();
+    if (bModified != bShownModified) {
+        bShownModified = bModified;
+        emit modificationChanged(bModified);
+    }
+}
+
+bool CDocumentController::offerToSaveChanges() {
+    if (!isChanged())
+        return true;
+    const auto eAnswer = CUserDialogs::question(
+        &form, g_sAppTitle,
+        QStringLiteral("Начальные данные были изменены. Желаете сохранить текущий протокол?"),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (eAnswer == QMessageBox::No)
+        return true;
+    // Cancel (Escape) goes back to the form; the protocol is not given up
+    // either when the user wanted it saved but no document was written
+    return eAnswer == QMessageBox::Yes && saveReport();
+}
+
+// Files.
+
+void CDocumentController::setCurrentFile(const QString& sFileName) {
+    sCurrentFile = sFileName.isEmpty() ? QString() : QFileInfo(sFileName).absoluteFilePath();
+    if (!sCurrentFile.isEmpty())
+        form.showRecentDocuments(CRecentDocuments::add(sCurrentFile));
+    emit documentStateChanged();
+}
+
+QString CDocumentController::withSuffix(QString sFileName, const QString& sSuffix) {
+    if (QFileInfo(sFileName).suffix().isEmpty())
+        sFileName += sFileName.endsWith(QLatin1Char('.')) ? sSuffix.mid(1) : sSuffix;
+    return sFileName;
+}
+
+QString CDocumentController::proposedFileName(const QString& sSuffix) const {
+    QString sName = form.protocolNumber().trimmed();
+    // what a file name cannot hold on the systems a protocol travels to
+    static const QString sForbidden = QStringLiteral("/\\:*?\"<>|");
+    for (QChar& ch : sName) {
+        if (sForbidden.contains(ch) || ch.unicode() < 0x20)
+            ch = QLatin1Char('-');
+    }
+    return sName.isEmpty() ? QString() : sName + sSuffix;
+}
+
+QString CDocumentController::documentDir() const {
+    if (!sCurrentFile.isEmpty())
+        return QFileInfo(sCurrentFile).absolutePath();
+    const bool bRecoveryPlace = !sRecoveryDir.isEmpty() && QDir(sWorkDir) == QDir(sRecoveryDir);
+    if (!sWorkDir.isEmpty() && QFileInfo(sWorkDir).isDir() && !bRecoveryPlace)
+        return sWorkDir;
+    const QString sDocuments = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(sDocuments).isDir() ? sDocuments : QDir::homePath();
+}
+
+bool CDocumentController::newProtocol() {
+    if (!offerToSaveChanges())
+        return false;
+    form.setDocument(form.blankDocument());
+    takeSnapshot();
+    if (pRecovery)
+        pRecovery->remove();
+    setOwnFiles.clear();
+    setCurrentFile(QString());
+    offerNextNumber();
+    return true;
+}
+
+void CDocumentController::openWithDialog() {
+    // unsaved changes are offered for saving before they are replaced
+    if (!offerToSaveChanges())
+        return;
+    const QString sFileName =
+        CUserDialogs::get().openFileName(&form, g_sOpenTitle, documentDir(), g_sFilter);
+    if (!sFileName.isEmpty())
+        openDocument(sFileName);
+}
+
+bool CDocumentController::openWithQuestion(const QString& sFileName) {
+    // a file of another kind is refused before anything is asked
+    if (sFileName.endsWith(QStringLiteral(".rpt")) && !offerToSaveChanges())
+        return false;
+    return openDocument(sFileName);
+}
+
+void CDocumentController::openRecent(const QString& sPath) {
+    if (!QFileInfo::exists(sPath)) {
+        form.showRecentDocuments(CRecentDocuments::remove(sPath));
+        CUserDialogs::warning(&form, g_sOpenTitle,
+                              QStringLiteral("Документ «%1» не найден и удален из списка "
+                                             "последних документов.")
+                                  .arg(QDir::toNativeSeparators(sPath)));
+        return;
+    }
+    openWithQuestion(sPath);
+}
+
+bool CDocumentController::openDocument(const QString& sFileName) {
+    if (!sFileName.endsWith(QStringLiteral(".rpt"))) {
+        CUserDialogs::warning(
+            &form, g_sOpenTitle,
+            QStringLiteral("Указан файл \"%1\"\nс неправильным расширением!").arg(sFileName));
+        return false;
+    }
+    sWorkDir = QFileInfo(sFileName).absolutePath();
+    const QString sTooLarge = sizeProblem(sFileName, g_iMaxDocumentBytes);
+    if (!sTooLarge.isEmpty()) {
+        CUserDialogs::warning(&form, g_sOpenTitle, sTooLarge);
+        return false;
+    }
+    QFile file(sFileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        CUserDialogs::warning(
+            &form, g_sOpenTitle,
+            QStringLiteral("Не удалось открыть файл \"%1\" для чтения!").arg(sFileName));
+        return false;
+    }
+    // the records first: a file that is no protocol leaves the form as it was
+    const SProtocolRead read = readProtocol(file.readAll());
+    file.close();
+    if (read.iRecords == 0) {
+        CUserDialogs::warning(&form, g_sOpenTitle,
+                              QStringLiteral("Файл «%1» не является протоколом.").arg(sFileName));
+        return false;
+    }
+    takeDocument(read, sFileName);
+    if (!read.bSound)
+        CUserDialogs::warning(
+            &form, g_sOpenTitle,
+            QStringLiteral("Документ \"%1\" поврежден и прочитан только частично!").arg(sFileName));
+    return read.bSound;
+}
+
+void CDocumentController::takeDocument(const SProtocolRead& read, const QString& sFileName) {
+    form.setDocument(read.document);
+    takeSnapshot();
+    setOwnFiles = {QFileInfo(sFileName).absoluteFilePath()};
+    bUnsaved = !read.bSound; // what was lost is asked about on closing
+    checkModified();
+    // a document read only partly is never overwritten in place by what was read of it
+    setCurrentFile(read.bSound ? sFileName : QString());
+}
+
+bool CDocumentController::saveReport() {
+    return sCurrentFile.isEmpty() ? saveReportAs() : writeProtocol(sCurrentFile);
+}
+
+bool CDocumentController::saveReportAs() {
+    const QString sStart =
+        sCurrentFile.isEmpty()
+            ? QDir(documentDir()).filePath(proposedFileName(QStringLiteral(".rpt")))
+            : sCurrentFile;
+    const QString sFileName =
+        CUserDialogs::get().saveFileName(&form, g_sSaveTitle, sStart, g_sFilter);
+    if (sFileName.isEmpty())
+        return false;
+    return writeProtocol(withSuffix(sFileName, QStringLiteral(".rpt")));
+}
+
+bool CDocumentController::writeProtocol(const QString& sFileName) {
+    sWorkDir = QFileInfo(sFileName).absolutePath();
+    QSaveFile file(sFileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        CUserDialogs::warning(&form, g_sSaveTitle, g_sCannotWrite.arg(sFileName));
+        return false;
+    }
+    form.commitEdits();
+    const SJournalEntry entry = journalEntry(sFileName);
+    bool bTakeOver = false;
+    if (!mayReplaceRegistered(entry.sPath) || !mayTakeNumber(entry, &bTakeOver)) {
+        file.cancelWriting();
+        return false;
+    }
+    QDataStream out(&file);
+    ::writeProtocol(out, form.document());
+    if (out.status() != QDataStream::Ok) {
+        file.cancelWriting();
+        CUserDialogs::warning(&form, g_sSaveTitle, g_sCannotWrite.arg(sFileName));
+        return false;
+    }
+    // the journal row and the file are one unit: the row is held until the
+    // file is committed, and undone when it is not
+    if (!beginRegistration(entry, bTakeOver)) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!commitSaveFile(file)) {
+        journal()->cancelRegistration();
+        CUserDialogs::warning(&form, g_sSaveTitle, writeFailure(file));
+        return false;
+    }
+    finishRegistration(entry);
+    setOwnFiles.insert(entry.sPath);
+    saveReferenceFiles();
+    takeSnapshot();
+    if (pRecovery)
+        pRecovery->remove(); // nothing is unsaved any more
+    setCurrentFile(sFileName);
+    return true;
+}
+
+void CDocumentController::exportPdfWithDialog() {
+    const QString sTitle = QStringLiteral("Сохранить в PDF");
+    if (!form.confirmValidity(sTitle, QStringLiteral("Сохранить протокол в PDF все равно?")))
+        return;
+    const QString sStart = QDir(documentDir()).filePath(proposedFileName(QStringLiteral(".pdf")));
+    const QString sChosen = CUserDialogs::get().saveFileName(
+        &form, sTitle, sStart, QStringLiteral("Документы PDF (*.pdf)"));
+    if (sChosen.isEmpty())
+        return;
+    const QString sFileName = withSuffix(sChosen, QStringLiteral(".pdf"));
+    if (!exportPdf(sFileName))
+        CUserDialogs::warning(&form, sTitle, g_sCannotWrite.arg(sFileName));
+}
+
+bool CDocumentController::exportPdf(const QString& sFileName) {
+    QSaveFile file(sFileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    {
+        // the pages of the print: its page, margins and resolution
+        QPdfWriter writer(&file);
+        writer.setPageLayout(form.printer()->pageLayout());
+        writer.setResolution(form.printer()->resolution());
+        writer.setTitle(QStringLiteral("Протокол №%1 от %2")
+                            .arg(form.protocolNumber(), form.protocolDateText()));
+        writer.setCreator(g_sAppTitle + QLatin1Char(' ') + g_sVersion);
+        if (!form.renderProtocol(&writer)) {
+            file.cancelWriting(); // cancelled: no PDF at all
+            return true;
+        }
+    }
+    return commitSaveFile(file);
+}
+
+// The recovery copy.
+
+void CDocumentController::startRecovery(const QString& sDir) {
+    sRecoveryDir = sDir;
+    pRecovery = std::make_unique<CRecoveryFile>(sDir);
+    if (!pRecoveryTimer) {
+        pRecoveryTimer = new QTimer(this);
+        pRecoveryTimer->setObjectName(QStringLiteral("recoveryTimer"));
+        pRecoveryTimer->setInterval(iRecoveryIntervalMs);
+        connect(pRecoveryTimer, &QTimer::timeout, this, &CDocumentController::writeRecoveryCopy);
+    }
+    pRecoveryTimer->start();
+}
+
+QString CDocumentController::recoveryPath() const {
+    return pRecovery ? pRecovery->path() : QString();
+}
+
+void CDocumentController::writeRecoveryCopy() {
+    if (!pRecovery)
+        return;
+    if (!isChanged()) {
+        pRecovery->remove();
+        return;
+    }
+    // the records a save would write, what is still being typed included
+    QString sError;
+    if (pRecovery->write(protocolBytes(form.document()), sCurrentFile, &sError)) {
+        bRecoveryReported = false;
+        return;
+    }
+    // told once, not every two minutes
+    form.showStatus(QStringLiteral("Копия для восстановления не записана"));
+    if (!std::exchange(bRecoveryReported, true))
+        CUserDialogs::warning(&form, g_sAppTitle,
+                              QStringLiteral("Копия несохраненного протокола для восстановления "
+                                             "после сбоя не записана: %1")
+                                  .arg(sError));
+}
+
+void CDocumentController::offerRecovery(const QString& sDir) {
+    for (const QString& sPath : CRecoveryFile::orphans(sDir)) {
+        const QString sWhen =
+            QFileInfo(sPath).lastModified().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
+        const auto eAnswer = CUserDialogs::question(
+            &form, g_sAppTitle,
+            QStringLiteral("Найден несохраненный протокол от %1. Восстановить его?").arg(sWhen));
+        if (eAnswer != QMessageBox::Yes) {
+            CRecoveryFile::discard(sPath);
+            continue;
+        }
+        QString sProblem = sizeProblem(sPath, g_iMaxDocumentBytes);
+        SProtocolRead read;
+        QFile file(sPath);
+        if (sProblem.isEmpty() && !file.open(QIODevice::ReadOnly))
+            sProblem = file.errorString();
+        else if (sProblem.isEmpty())
+            read = readProtocol(file.readAll());
+        file.close();
+        if (sProblem.isEmpty() && read.iRecords == 0)
+            sProblem = QStringLiteral("это не протокол");
+        const QString sSource = CRecoveryFile::sourceOf(sPath);
+        if (!sProblem.isEmpty() || !read.bSound) {
+            // what cannot be read whole stays on disk for the laboratory to look at
+            const QString sKept = CRecoveryFile::keep(sPath);
+            CUserDialogs::warning(
+                &form, g_sAppTitle,
+                QStringLiteral("Копия несохраненного протокола %1 прочитана не полностью (%2) и "
+                               "оставлена на диске: «%3».")
+                    .arg(sWhen, sProblem.isEmpty() ? QStringLiteral("повреждена") : sProblem,
+                         QDir::toNativeSeparators(sKept)));
+            if (read.iRecords == 0)
+                continue;
+        } else {
+            CRecoveryFile::discard(sPath);
+        }
+        // the protocol is unsaved, so closing asks; this instance's own copy
+        // takes over, and a save goes to the document it was made of
+        form.setDocument(read.document);
+        takeSnapshot();
+        bUnsaved = true;
+        checkModified();
+        const bool bSourceThere = read.bSound && QFileInfo::exists(sSource);
+        setOwnFiles.clear();
+        if (bSourceThere)
+            setOwnFiles.insert(sSource);
+        setCurrentFile(bSourceThere ? sSource : QString());
+        writeRecoveryCopy();
+        return;
+    }
+}

@@ -1,0 +1,214 @@
+#pragma once
+
+#include "document/protocoldocument.h"
+#include "storage/referencestore.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+
+#include <memory>
+
+class CFusionWidget;
+class CJournal;
+class CJournalWindow;
+class CRecoveryFile;
+class QThread;
+class QTimer;
+struct SJournalEntry;
+struct SQueuedEntry;
+
+// The protocol as a file of the laboratory's: new, open, save, save as and
+// PDF; the one question before a changed protocol is given up; whether it
+// is changed; the recovery copy; its row in the protocol journal; and the
+// reference files the form's lists are read from and written to. The form
+// shows the protocol; this keeps it.
+class CDocumentController : public QObject {
+    Q_OBJECT
+public:
+    // sAppDir is the program's directory; the user's own files ("program_wd",
+    // recovery copies, the journal's queue) are written to sDataDir (sAppDir
+    // when empty), the reference files to sReferenceDir (sDataDir when
+    // empty), a folder the laboratory may share. Files not there yet are read
+    // from sAppDir. The lists read go to the form.
+    CDocumentController(CFusionWidget& form, const QString& sAppDir, const QString& sDataDir,
+                        const QString& sReferenceDir);
+    ~CDocumentController() override;
+
+    // The form's sections are made: the header saved last starts the
+    // protocol, which is what a new protocol is.
+    void start();
+
+    // The document the protocol was last opened from or saved to; empty for
+    // a new protocol, or one read only partly.
+    const QString& currentFile() const { return sCurrentFile; }
+    // The directory of the last document.
+    const QString& workDir() const { return sWorkDir; }
+
+    // Whether the protocol differs from the document last opened or saved,
+    // or was read only partly.
+    bool isChanged() const;
+    // As last announced with modificationChanged.
+    bool isModified() const { return bShownModified; }
+    // The form's document is the one opened or saved now.
+    void takeSnapshot();
+    // Looks whether the protocol changed, and announces it when it did.
+    void checkModified();
+    // Offers to save a changed protocol before it is closed or replaced:
+    // Yes saves, No goes on without saving, Cancel (Escape) goes back to the
+    // form. False when the protocol must stay.
+    bool offerToSaveChanges();
+
+    // A new protocol in place of this one, after the save question: the
+    // laboratory header stays, every other section as at start.
+    bool newProtocol();
+    // Asks for a document after the save question, and opens it.
+    void openWithDialog();
+    // Opens a document after the save question (a name without ".rpt" is
+    // refused first).
+    bool openWithQuestion(const QString& sFileName);
+    // A recent document; one that is gone leaves the list, with a message.
+    void openRecent(const QString& sPath);
+    // Opens a document with the checks and warnings of the open button
+    // (extension, size, readable, damaged); true when it was read whole.
+    bool openDocument(const QString& sFileName);
+    // Saves in place once the protocol has a file, with the file dialog
+    // before; true when a document was written.
+    bool saveReport();
+    // Asks for a file, starting at the current one, and saves there.
+    bool saveReportAs();
+    // Writes the protocol to sFileName, registered in the journal in the
+    // same unit of work, with the reference files; warns and returns false
+    // when it was not written.
+    bool writeProtocol(const QString& sFileName);
+    // Asks for a file and writes the pages of the print into it as a PDF.
+    void exportPdfWithDialog();
+    // False when the PDF cannot be written; a print the user cancelled
+    // leaves no file.
+    bool exportPdf(const QString& sFileName);
+    // The protocol number as a file name: "118/26" gives "118-26" + sSuffix.
+    QString proposedFileName(const QString& sSuffix) const;
+
+    // Crash recovery: while the protocol has unsaved changes it is copied
+    // every iRecoveryIntervalMs into this instance's recovery document in
+    // sDir; a save or a clean end removes the copy.
+    static constexpr int iRecoveryIntervalMs = 2 * 60 * 1000;
+    void startRecovery(const QString& sDir);
+    // Offers the copies in sDir left by instances that are no longer
+    // running; a copy taken is shown, unsaved.
+    void offerRecovery(const QString& sDir);
+    QString recoveryPath() const;
+    // Copies the protocol to the recovery document when it has unsaved changes.
+    void writeRecoveryCopy();
+
+    // The protocol journal, in the folder of the reference files or on the
+    // laboratory's server as "Настройки" say.
+    CJournal* journal();
+    // The journal is opened again as the settings now say.
+    void reopenJournal();
+    // At start: rows a previous run left waiting go as soon as the journal
+    // answers, and a new protocol is offered its number.
+    void startJournal();
+    // A new protocol without a number gets the next free one of the year.
+    void offerNextNumber();
+    // "Журнал протоколов".
+    void showJournal();
+    // Sends what waits in the journal's queue.
+    void flushJournal();
+    // Rows that could not reach the server are sent again this often.
+    static inline int iJournalRetryMs = 60 * 1000;
+
+    // The folder of the reference files; another one is taken in with the
+    // lists it holds, this program's entries added to them at the next save.
+    QString referenceDir() const;
+    void setReferenceDir(const QString& sDir);
+    // The folder chosen in "Настройки"; empty for the program's own choice.
+    static QString chosenReferenceDir();
+    // Writes "program_wd" and the reference files, merged with what other
+    // programs wrote; warns and returns false when one cannot be written.
+    bool saveReferenceFiles();
+    // Writes the specialists at once: a panel saved or deleted one.
+    void saveSpecialists();
+    // "Настройки": the folder of the reference files and the journal.
+    void showSettings();
+    // Lists changed by other programs reach the form this long after the file.
+    static constexpr int iRefreshDelayMs = 200;
+
+signals:
+    // The protocol got another file, was saved, opened or started anew.
+    void documentStateChanged();
+    // The protocol came to differ from its document, or no longer does.
+    void modificationChanged(bool bModified);
+
+private:
+    // Where the file dialogs start: the current document's directory, the
+    // last one's, or the user's documents; never the recovery copies' place.
+    QString documentDir() const;
+    void setCurrentFile(const QString& sFileName);
+    // A name typed without an extension gets sSuffix (".rpt"), so that it
+    // can be opened again; a name ending in a point gets it without a second.
+    static QString withSuffix(QString sFileName, const QString& sSuffix);
+    // A document read in place of the protocol: the file it came from,
+    // whether it was read whole.
+    void takeDocument(const SProtocolRead& read, const QString& sFileName);
+
+    // The row the journal keeps for the protocol saved to sFileName.
+    SJournalEntry journalEntry(const QString& sFileName) const;
+    // sNumber is registered for sRegistered: may it be reissued? Default No.
+    bool mayReuseNumber(const QString& sNumber, const QString& sRegistered);
+    // False when the number is another file's and the user keeps it so.
+    bool mayTakeNumber(const SJournalEntry& entry, bool* pTakeOver);
+    // A file that is another registered protocol, neither opened nor saved
+    // by this one, is replaced only when the user agrees; default No.
+    bool mayReplaceRegistered(const QString& sPath);
+    // The journal row is held until the document is written; false when
+    // the user gave the number up after all.
+    bool beginRegistration(const SJournalEntry& entry, bool bTakeOver);
+    // The document is written: the row is kept, or waits in the queue.
+    void finishRegistration(const SJournalEntry& entry);
+    // Tells the user of rows the journal refused, each naming its file.
+    void announceRefused(const QList<SQueuedEntry>& lstRefused);
+    void openFromJournal(const QString& sPath);
+    void journalFlushed(int iLeft, const QList<SQueuedEntry>& lstRefused);
+    void waitForJournalFlush();
+    // The journal moved elsewhere: its rows are offered to be carried over.
+    void offerToCarryJournal(CJournal& before);
+
+    void openReferenceStore(const QString& sDir);
+    // Another program wrote a reference file: the lists offered follow.
+    void refreshLists();
+    // Starts a new protocol with the laboratory header saved last.
+    void loadLastHeader();
+    // Tells the user which reference files could not be written, and why.
+    void reportUnwrittenFiles(const QStringList& lstFailed);
+    QString readDir(const QString& sFile) const;
+
+    CFusionWidget& form;
+    QString sAppDir;
+    QString sDataDir;
+    QString sWorkDir;
+    QString sCurrentFile;
+    // The files this protocol was opened from or saved to.
+    QSet<QString> setOwnFiles;
+
+    ProtocolDocument savedDocument;
+    // A protocol taken from a recovery copy, or read only partly, is unsaved
+    // until it is saved.
+    bool bUnsaved = false;
+    bool bShownModified = false;
+
+    QString sRecoveryDir;
+    std::unique_ptr<CRecoveryFile> pRecovery;
+    QTimer* pRecoveryTimer = nullptr;
+    // A recovery copy that could not be written was reported.
+    bool bRecoveryReported = false;
+
+    std::unique_ptr<CJournal> pJournal;
+    QPointer<CJournalWindow> pJournalWindow;
+    QPointer<QThread> pFlushThread;
+    QTimer* pJournalTimer = nullptr;
+
+    CReferenceStore* pStore = nullptr;
+    QTimer* pRefreshTimer = nullptr;
+};
