@@ -106,6 +106,45 @@ private slots:
         }
     }
 
+    // The program run with no display converts a folder of protocols: the
+    // pages "Сохранить в PDF" gives, one line a file; a damaged file and a
+    // folder that cannot be made are named, the others still converted.
+    void pdfCommandWithoutAWindow() {
+        QTemporaryDir dir;
+        QVERIFY(CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(3)));
+        CFusionWidget form(dir.path());
+        fillProtocol(form, {2, 30, 3, 2, 2, 2, 3});
+        const QByteArray good = protocolBytes(form.document());
+        writeFile(dir.filePath("118-26.rpt"), good);
+        writeFile(dir.filePath("cut.rpt"), good.left(good.size() / 2));
+        QVERIFY(form.controller().exportPdf(dir.filePath("saved.pdf")));
+        writeFile(dir.filePath("file"), "not a folder");
+        auto run = [&](const QStringList& lstArgs, QString* pOut, QString* pErr) {
+            QProcess program;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            for (const char* pName : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+                env.remove(QString::fromLatin1(pName));
+            program.setProcessEnvironment(env);
+            program.setWorkingDirectory(dir.path());
+            program.start(QStringLiteral(NDT_PROGRAM), lstArgs);
+            program.waitForFinished(60000);
+            *pOut = QString::fromUtf8(program.readAllStandardOutput());
+            *pErr = QString::fromUtf8(program.readAllStandardError());
+            return program.exitCode();
+        };
+        QString sOut, sErr;
+        QCOMPARE(run({"--pdf", "archive", "118-26.rpt", "cut.rpt"}, &sOut, &sErr), 1);
+        const QList<QStringList> lstPages = pdfPages(dir.filePath("saved.pdf"));
+        QCOMPARE(pdfPages(dir.filePath("archive/118-26.pdf")), lstPages);
+        QCOMPARE(sOut, QStringLiteral("118-26.rpt → 118-26.pdf, %1 стр.\n").arg(lstPages.size()));
+        QVERIFY2(sErr.startsWith("cut.rpt: поврежден") && sErr.count('\n') == 1, qPrintable(sErr));
+        QVERIFY(!QFile::exists(dir.filePath("archive/cut.pdf")));
+        QCOMPARE(run({"--pdf", "file/archive", "118-26.rpt"}, &sOut, &sErr), 1);
+        QVERIFY2(sOut.isEmpty() && sErr.startsWith("118-26.rpt: Папка «"), qPrintable(sErr));
+        QCOMPARE(run({"--help"}, &sOut, &sErr), 0);
+        QVERIFY(sOut.contains("ndt-protocol --pdf ПАПКА ФАЙЛ.rpt..."));
+    }
+
     void cancelledPrintsLeaveNoFile() {
         QTemporaryDir dir;
         CScriptedDialogs dialogs;

@@ -287,10 +287,13 @@ void CDocumentController::exportPdfWithDialog() {
         CUserDialogs::warning(&form, sTitle, g_sCannotWrite.arg(sFileName));
 }
 
-bool CDocumentController::exportPdf(const QString& sFileName) {
+bool CDocumentController::exportPdf(const QString& sFileName, int* pPages, QString* pProblem) {
     QSaveFile file(sFileName);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (pProblem)
+            *pProblem = writeFailure(file);
         return false;
+    }
     {
         // the pages of the print: its page, margins and resolution
         QPdfWriter writer(&file);
@@ -299,12 +302,15 @@ bool CDocumentController::exportPdf(const QString& sFileName) {
         writer.setTitle(QStringLiteral("Протокол №%1 от %2")
                             .arg(form.protocolNumber(), form.protocolDateText()));
         writer.setCreator(g_sAppTitle + QLatin1Char(' ') + g_sVersion);
-        if (!form.renderProtocol(&writer)) {
+        if (!form.renderProtocol(&writer, pPages)) {
             file.cancelWriting(); // cancelled: no PDF at all
             return true;
         }
     }
-    return commitSaveFile(file);
+    const bool bWritten = commitSaveFile(file);
+    if (!bWritten && pProblem)
+        *pProblem = writeFailure(file);
+    return bWritten;
 }
 
 // The recovery copy.

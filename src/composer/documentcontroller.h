@@ -84,9 +84,9 @@ public:
     bool writeProtocol(const QString& sFileName);
     // Asks for a file and writes the pages of the print into it as a PDF.
     void exportPdfWithDialog();
-    // False when the PDF cannot be written; a print the user cancelled
-    // leaves no file.
-    bool exportPdf(const QString& sFileName);
+    // False when the PDF cannot be written (*pProblem says why); a print the
+    // user cancelled leaves no file. *pPages receives the number of pages.
+    bool exportPdf(const QString& sFileName, int* pPages = nullptr, QString* pProblem = nullptr);
     // The protocol number as a file name: "118/26" gives "118-26" + sSuffix.
     QString proposedFileName(const QString& sSuffix) const;
 

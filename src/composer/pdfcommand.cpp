@@ -1,0 +1,101 @@
+#include "composer/pdfcommand.h"
+
+#include "base/constants.h"
+#include "base/userdialogs.h"
+#include "composer/documentcontroller.h"
+#include "composer/fusionwidget.h"
+#include "document/protocoldocument.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+void printLine(FILE* pStream, const QString& sLine) {
+    std::fprintf(pStream, "%s\n", sLine.toUtf8().constData());
+    std::fflush(pStream);
+}
+
+// The records of a document whole; empty with *pProblem saying why not.
+SProtocolRead readWhole(const QString& sPath, QString* pProblem) {
+    *pProblem = sizeProblem(sPath, g_iMaxDocumentBytes);
+    if (!pProblem->isEmpty())
+        return {};
+    QFile file(sPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *pProblem = QStringLiteral("не читается: %1").arg(file.errorString());
+        return {};
+    }
+    const SProtocolRead read = readProtocol(file.readAll());
+    if (read.iRecords == 0)
+        *pProblem = QStringLiteral("не является протоколом");
+    else if (!read.bSound)
+        *pProblem = QStringLiteral("поврежден: прочитано %1 байт из %2")
+                        .arg(read.iBytes)
+                        .arg(file.size());
+    return read;
+}
+} // namespace
+
+QString CPdfCommand::usage() {
+    return QStringLiteral(
+        "Подготовка отчета: протоколы неразрушающего контроля.\n"
+        "\n"
+        "  ndt-protocol                          редактор с новым протоколом\n"
+        "  ndt-protocol ФАЙЛ.rpt                 редактор с этим протоколом\n"
+        "  ndt-protocol --pdf ПАПКА ФАЙЛ.rpt...  без окна: каждый протокол в ПАПКА/ИМЯ.pdf,\n"
+        "                                        как его записывает «Сохранить в PDF»\n"
+        "  ndt-protocol --help                   эта справка\n");
+}
+
+void CPdfCommand::keepQtQuiet() {
+    qInstallMessageHandler([](QtMsgType eType, const QMessageLogContext&, const QString& sText) {
+        if (eType == QtCriticalMsg || eType == QtFatalMsg)
+            printLine(stderr, sText);
+    });
+}
+
+int CPdfCommand::run(const QStringList& lstArgs) {
+    if (lstArgs.size() < 2) {
+        std::fprintf(stderr, "%s", usage().toUtf8().constData());
+        return 2;
+    }
+    // nothing is asked: messages go to the standard error
+    CConsoleDialogs dialogs;
+    CUserDialogs::install(&dialogs);
+    const QDir target(lstArgs.first());
+    QDir().mkpath(target.path());
+    // a form of its own, beside no reference file of the user's, in a
+    // window never shown
+    QTemporaryDir scratch;
+    QWidget host;
+    CFusionWidget form(scratch.path(), &host);
+    int iStatus = 0;
+    for (const QString& sPath : lstArgs.mid(1)) {
+        const QString sName = QFileInfo(sPath).fileName();
+        QString sProblem;
+        const SProtocolRead read = readWhole(sPath, &sProblem);
+        if (!sProblem.isEmpty()) {
+            printLine(stderr, QStringLiteral("%1: %2").arg(sPath, sProblem));
+            iStatus = 1;
+            continue;
+        }
+        form.setDocument(read.document);
+        const QString sPdf = target.filePath(QFileInfo(sPath).completeBaseName() +
+                                             QStringLiteral(".pdf"));
+        int iPages = 0;
+        if (!form.controller().exportPdf(sPdf, &iPages, &sProblem)) {
+            printLine(stderr, QStringLiteral("%1: %2").arg(sPath, sProblem));
+            iStatus = 1;
+            continue;
+        }
+        printLine(stdout, QStringLiteral("%1 → %2, %3 стр.")
+                              .arg(sName, QFileInfo(sPdf).fileName())
+                              .arg(iPages));
+    }
+    CUserDialogs::install(nullptr);
+    return iStatus;
+}

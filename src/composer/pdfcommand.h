@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QStringList>
+
+// "ndt-protocol --pdf DIR FILE.rpt...": the protocols of a laboratory's
+// archive turned into PDF files with no window, each as "Сохранить в PDF"
+// writes it, into DIR/NAME.pdf. One line a file on the standard output
+// ("118-26.rpt → 118-26.pdf, 4 стр."); a file that is damaged or cannot be
+// written is named on the standard error, and the others are converted.
+class CPdfCommand {
+public:
+    // The arguments after "--pdf"; the exit status: 0 when every file was
+    // converted, 1 when one was not, 2 when the arguments say nothing to do.
+    static int run(const QStringList& lstArgs);
+    // The modes of the program, in Russian, for "--help".
+    static QString usage();
+    // The standard error names the files not converted: Qt's own notes
+    // (warnings, debug lines) are left out, before the application starts.
+    static void keepQtQuiet();
+};
