@@ -3,10 +3,12 @@
 // terms are not; a suggestion from the context menu replaces the word as
 // one undo step; a word added is no longer marked and is known after a
 // restart; without a dictionary nothing is marked and nothing breaks.
+#include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "items/spellchecker.h"
 #include "items/spellhighlighter.h"
 #include "results/conclusion.h"
+#include "support/scripteddialogs.h"
 #include "support/typing.h"
 
 #include <QtTest>
@@ -57,9 +59,15 @@ class TestSpelling : public QObject {
 private slots:
     void conclusionTextIsChecked() {
         QTemporaryDir dir;
+        CScriptedDialogs dialogs;
         CFusionWidget form(dir.path());
         form.resize(1200, form.height());
         form.show();
+        // a new protocol and a document opened keep the laboratory's words
+        // where they were
+        QVERIFY(form.controller().writeProtocol(dir.filePath("a.rpt")));
+        QVERIFY(form.controller().newProtocol());
+        QVERIFY(form.controller().openDocument(dir.filePath("a.rpt")));
         auto pEdit = form.conclusions().first()->findChild<QTextEdit*>("tedt_description");
         waitForDictionary(CSpellChecker::shared());
         typeText(pEdit, "Обнаружен непровар и несплавления 12 мм, ошибкка в шве СС-3 стали 17Г1С "
@@ -90,6 +98,15 @@ private slots:
         restarted.setUserDictionary(dir.filePath("dictionary.txt"));
         waitForDictionary(restarted);
         QVERIFY(restarted.isCorrect("квазищуп") && !restarted.isCorrect("ошибкка"));
+        // a word that cannot be written is known for now, and the user is told
+        QVERIFY(words.remove() && QDir(dir.path()).mkdir("dictionary.txt"));
+        pMenu = contextMenuAt(pEdit, "ошибкка");
+        pMenu->actions().value(texts(pMenu).indexOf("Добавить в словарь"))->trigger();
+        pMenu->close();
+        QVERIFY(markedWords(pEdit).isEmpty());
+        QVERIFY(dialogs.texts().value(0).startsWith("Слово «ошибкка» известно до конца работы "
+                                                    "программы, но не записано в словарь: ") &&
+                dialogs.texts().value(0).contains(dir.filePath("dictionary.txt")));
     }
 
     // Which words are looked at, and how a compound is judged.
