@@ -63,15 +63,19 @@ fuzz: deps
 	@[ -f $(FUZZ_BUILD)/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNDT_FUZZ=ON
 	cmake --build $(FUZZ_BUILD)
-	@set -e; for t in $(FUZZ_TARGETS); do \
+	@set -e; rm -f $(FUZZ_BUILD)/rates; for t in $(FUZZ_TARGETS); do \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
 	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
 	  QT_QPA_PLATFORM=offscreen LSAN_OPTIONS=suppressions=$(CURDIR)/tests/fuzz/lsan.supp \
 	    ./$(FUZZ_BUILD)/tests/fuzz/fuzz_$$t \
 	    -max_total_time=$(FUZZ_SECONDS) -timeout=2 -rss_limit_mb=1024 -max_len=65536 \
-	    -artifact_prefix=$(FUZZ_BUILD)/fuzz_$$t- \
-	    $(FUZZ_BUILD)/corpus/$$t tests/fuzz/corpus/$$t; \
-	done
+	    -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/fuzz_$$t- \
+	    $(FUZZ_BUILD)/corpus/$$t tests/fuzz/corpus/$$t > $(FUZZ_BUILD)/fuzz_$$t.log 2>&1 || rc=$$?; \
+	  tail -n 25 $(FUZZ_BUILD)/fuzz_$$t.log; \
+	  rate=$$(sed -n 's/^stat::average_exec_per_sec: *//p' $(FUZZ_BUILD)/fuzz_$$t.log); \
+	  echo "fuzz_$$t: $${rate:-?} inputs/s" | tee -a $(FUZZ_BUILD)/rates; \
+	  [ -z "$$rc" ] || exit $$rc; \
+	done; echo "== inputs a second"; cat $(FUZZ_BUILD)/rates; rm -f $(FUZZ_BUILD)/rates
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD)
