@@ -19,6 +19,7 @@
 #include "storage/referencefiles.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
+#include "support/largeprotocol.h"
 #include "support/scripteddialogs.h"
 #include "support/typing.h"
 
@@ -84,6 +85,22 @@ private slots:
         CFusionWidget form(dir.path());
         header.sName.clear();
         QCOMPARE(form.document(), blankProtocol(header, QDate::currentDate()));
+    }
+
+    // The form gives the document it shows, and shows the document it is
+    // given, down to the last cell of a large protocol.
+    void largeProtocolShownAndGivenBackWhole() {
+        QTemporaryDir dir;
+        QVERIFY(CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(100)));
+        CFusionWidget form(dir.path());
+        fillProtocol(form, g_largeProtocol);
+        const ProtocolDocument doc = form.document();
+        CFusionWidget other(dir.path());
+        other.setDocument(doc);
+        QVERIFY(other.document() == doc);
+        QCOMPARE(other.buildProtocolHtml(), form.buildProtocolHtml());
+        form.setDocument(doc);
+        QVERIFY(form.document() == doc);
     }
 
     void recordsInAnyOrder() {
@@ -300,7 +317,9 @@ private slots:
         QVERIFY(form.buildProtocolHtml().endsWith(sExpected));
         QVERIFY(form.protocolHeading().contains(
             "ультразвуковым и магнитным методами №7-НК от 01.12.2026 г."));
-        QCOMPARE(documentOf(form).toHex(), doc.data.toHex()); // written back byte for byte
+        // written back byte for byte: by the records alone, and by the form showing them
+        QCOMPARE(protocolBytes(readProtocol(doc.data).document).toHex(), doc.data.toHex());
+        QCOMPARE(documentOf(form).toHex(), doc.data.toHex());
         QVERIFY(!form.controller().isChanged());
         // printed to PDF after the question on the expired and the missing validity
         form.printer()->setOutputFormat(QPrinter::PdfFormat);
