@@ -301,6 +301,12 @@ private slots:
         child<QDateEdit>(form.sections()[eDate], "dedt_date")->setDate(QDate(2026, 6, 10));
         form.printer()->setOutputFormat(QPrinter::PdfFormat);
         form.printer()->setOutputFileName(dir.filePath("p.pdf"));
+        // a method nobody signs is named; the default answer prints nothing
+        form.slot_printReport();
+        QCOMPARE(dialogs.texts(), QStringList({"Сроки действия истекли или не указаны:\n"
+                                               "не выбран специалист: ультразвуковой контроль\n\n"
+                                               "Печатать протокол все равно?"}));
+        dialogs.lstMessages.clear();
         CWidgetSpecial* pPanel = form.conclusions()[0]->panels()[0];
         nameSpecialist(pPanel, QStringLiteral("Иванов И.И."), "0001-123", QDate(2027, 5, 1));
         form.slot_printReport(); // a cancelled print dialog prints nothing
@@ -346,6 +352,17 @@ private slots:
         QVERIFY(iPages >= 1);
         QCOMPARE(previewSize, form.window()->size()); // as large as the main window
         QVERIFY(dialogs.texts().last().endsWith("\n\nПоказать протокол все равно?"));
+        // twelve gaps more: ten lines, then how many are left
+        for (int i = 0; i < 12; ++i) {
+            click(child<QPushButton>(form.conclusions()[0], "btn_addTechnician"));
+            nameSpecialist(form.conclusions()[0]->panels().last(), QString("Без даты %1").arg(i));
+        }
+        form.slot_previewReport();
+        const QStringList lstLines = dialogs.texts().last().split('\n');
+        QCOMPARE(lstLines.size(), 1 + 10 + 1 + 2);
+        QCOMPARE(lstLines.mid(10, 2), QStringList({"Специалист Без даты 9, удостоверение № : срок "
+                                                   "действия не указан",
+                                                   "и еще 3"}));
     }
 };
 

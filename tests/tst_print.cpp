@@ -46,6 +46,8 @@ QStringList pageFaults(const QList<QStringList>& lstPages) {
     QStringList lstFaults;
     for (int p = 0; p < lstPages.size(); ++p) {
         const QStringList& lst = lstPages[p];
+        if (lst.size() < 2)
+            lstFaults << QStringLiteral("page %1 holds only its number").arg(p + 1);
         // the last line is the page number
         const QString sLast = lst.size() > 1 ? lst[lst.size() - 2] : QString();
         if (g_reHeading.match(sLast).hasMatch())
@@ -102,8 +104,19 @@ private slots:
             form.conclusions()[0]->setData(iRows, 3, {"Колонка 1", "Колонка 2", "Колонка 3"},
                                            QStringList(iRows * 3, QStringLiteral("Шов 1-1")));
             QVERIFY(form.controller().exportPdf(dir.filePath("two.pdf")));
-            QCOMPARE(pageFaults(pdfPages(dir.filePath("two.pdf"))), QStringList());
+            const QStringList lstFaults = pageFaults(pdfPages(dir.filePath("two.pdf")));
+            QVERIFY2(lstFaults.isEmpty(),
+                     qPrintable(QStringLiteral("%1 rows: ").arg(iRows) + lstFaults.join(", ")));
         }
+        // two methods of 7 rows: the last page ends with the last signature
+        for (CConclusion* pConclusion : form.conclusions())
+            pConclusion->setData(7, 3, {"Колонка 1", "Колонка 2", "Колонка 3"},
+                                 QStringList(7 * 3, QStringLiteral("Шов 1-1")));
+        QVERIFY(form.controller().exportPdf(dir.filePath("two.pdf")));
+        const QList<QStringList> lstPages = pdfPages(dir.filePath("two.pdf"));
+        QCOMPARE(lstPages.size(), 4);
+        QCOMPARE(lstPages.last().mid(lstPages.last().size() - 2),
+                 QStringList({"____________________Специалист 2", "4"}));
     }
 
     // The program run with no display converts a folder of protocols: the
@@ -143,6 +156,22 @@ private slots:
         QVERIFY2(sOut.isEmpty() && sErr.startsWith("118-26.rpt: Папка «"), qPrintable(sErr));
         QCOMPARE(run({"--help"}, &sOut, &sErr), 0);
         QVERIFY(sOut.contains("ndt-protocol --pdf ПАПКА ФАЙЛ.rpt..."));
+    }
+
+    // A method nobody is chosen for prints blanks to fill in by hand, not
+    // the level and the date its empty panel holds.
+    void emptySpecialistPrintsBlanks() {
+        QTemporaryDir dir;
+        CFusionWidget form(dir.path());
+        QVERIFY(form.controller().exportPdf(dir.filePath("blank.pdf")));
+        QStringList lstLines;
+        for (const QStringList& lstPage : pdfPages(dir.filePath("blank.pdf")))
+            lstLines += lstPage;
+        const QString sText = lstLines.join(' '); // the long line wraps
+        QVERIFY2(sText.contains("Специалист ___ уровня НК, удостоверение №__________, выданное "
+                                "__________, действительно до __.__.____ ____________________ "),
+                 qPrintable(sText));
+        QVERIFY(!sText.contains("01.01.2000") && !sText.contains(QRegularExpression("\\d уровня")));
     }
 
     void cancelledPrintsLeaveNoFile() {

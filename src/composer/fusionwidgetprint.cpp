@@ -25,6 +25,11 @@
 #include <QSaveFile>
 #include <QTextDocument>
 
+namespace {
+// The most gaps the question before a print lists one per line.
+constexpr int iMaxProblemsShown = 10;
+} // namespace
+
 QPrinter* CFusionWidget::printer() {
     if (!pPrinter) {
         pPrinter = new QPrinter(QPrinter::ScreenResolution);
@@ -117,11 +122,15 @@ bool CFusionWidget::confirmValidity(const QString& sTitle, const QString& sQuest
     const QStringList lstProblems = validityProblems();
     if (lstProblems.isEmpty())
         return true;
-    // a protocol signed on an expired certificate has to be withdrawn
+    // a protocol signed on an expired certificate has to be withdrawn; the
+    // question stays on the screen however many dates are missing
+    QStringList lstShown = lstProblems.mid(0, iMaxProblemsShown);
+    if (lstProblems.size() > iMaxProblemsShown)
+        lstShown << QStringLiteral("и еще %1").arg(lstProblems.size() - iMaxProblemsShown);
     return CUserDialogs::get().message(
                QMessageBox::Warning, this, sTitle,
                QStringLiteral("Сроки действия истекли или не указаны:\n%1\n\n%2")
-                   .arg(lstProblems.join(QLatin1Char('\n')), sQuestion),
+                   .arg(lstShown.join(QLatin1Char('\n')), sQuestion),
                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 

@@ -114,8 +114,10 @@ void CProtocolPrinter::addBlock(const QTextBlock& block, bool bKeepAll) {
     const QRectF rect = document.documentLayout()->blockBoundingRect(block);
     const QTextLayout* pLayout = block.layout();
     const int n = pLayout ? pLayout->lineCount() : 0;
+    // a line break alone is laid out as two empty lines
+    const bool bBlank = block.text().trimmed().isEmpty();
     if (n <= 1) {
-        lstAtoms.append({rect.top(), rect.bottom(), bKeepAll, -1});
+        lstAtoms.append({rect.top(), rect.bottom(), bKeepAll, -1, bBlank});
         return;
     }
     // a paragraph is cut between its lines, never after its first line or
@@ -125,7 +127,7 @@ void CProtocolPrinter::addBlock(const QTextBlock& block, bool bKeepAll) {
         const QTextLine line = pLayout->lineAt(i);
         const qreal dTop = i == 0 ? y : y + line.y();
         const qreal dBottom = i == n - 1 ? rect.bottom() : y + line.y() + line.height();
-        lstAtoms.append({dTop, dBottom, bKeepAll || i == 0 || i == n - 2, -1});
+        lstAtoms.append({dTop, dBottom, bKeepAll || i == 0 || i == n - 2, -1, bBlank});
     }
 }
 
@@ -191,6 +193,24 @@ void CProtocolPrinter::breakPages(qreal dHeight) {
         page = startPage(iNext, dNextTop);
     };
     const int n = int(lstAtoms.size());
+    // a page is started only for content: the empty lines that would begin
+    // it are left at the end of the page before
+    auto content = [&](int i) {
+        while (i < n && lstAtoms[i].bBlank)
+            ++i;
+        return i;
+    };
+    auto breakBefore = [&](int i, int iEnd) {
+        const int iNext = content(i);
+        if (iNext == n) {
+            page.last().dBottom = lstAtoms[iEnd].dBottom;
+            lstPages.append(page);
+            page.clear();
+        } else {
+            close(lstAtoms[iEnd].dBottom, iNext, lstAtoms[iNext].dTop);
+        }
+        return iNext;
+    };
     for (int i = 0; i < n;) {
         int j = i;
         while (j + 1 < n && lstAtoms[j].bKeepWithNext)
@@ -200,7 +220,7 @@ void CProtocolPrinter::breakPages(qreal dHeight) {
             continue;
         }
         if (lstAtoms[i].dTop > page.last().dTop) {
-            close(lstAtoms[i - 1].dBottom, i, lstAtoms[i].dTop); // the group begins a page
+            i = breakBefore(i, i - 1); // the group begins a page
             continue;
         }
         // a group taller than a page is cut after the last stretch that fits,
@@ -209,8 +229,7 @@ void CProtocolPrinter::breakPages(qreal dHeight) {
         while (k <= j && used(lstAtoms[k].dBottom) <= dHeight)
             ++k;
         if (k > i) {
-            close(lstAtoms[k - 1].dBottom, k, lstAtoms[k].dTop);
-            i = k;
+            i = breakBefore(k, k - 1);
         } else {
             const qreal dCut = page.last().dTop + dHeight - page.last().dOnPage;
             close(dCut, n, dCut);
@@ -218,7 +237,8 @@ void CProtocolPrinter::breakPages(qreal dHeight) {
                 ++i;
         }
     }
-    close(lstAtoms.last().dBottom, n, 0);
+    if (!page.isEmpty())
+        close(lstAtoms.last().dBottom, n, 0);
 }
 
 bool CProtocolPrinter::paint(QPagedPaintDevice* pDevice,

@@ -40,6 +40,7 @@ private:
         qreal dBottom = 0;
         bool bKeepWithNext = false;
         int iTitleRow = -1;
+        bool bBlank = false; // an empty line: it never starts a page
     };
     // A band of the laid-out text and where its top goes on the page.
     struct SSlice {

@@ -211,8 +211,11 @@ void CWidgetSpecial::setProtocolDate(const QDate& dt) {
 }
 
 EValidity CWidgetSpecial::validity() const {
-    return validityAt(normalisedValidity(dedt_validity->date()), dtProtocol,
-                      !cmb_name->currentText().isEmpty());
+    return validityAt(normalisedValidity(dedt_validity->date()), dtProtocol, isNamed());
+}
+
+bool CWidgetSpecial::isNamed() const {
+    return !cmb_name->currentText().trimmed().isEmpty();
 }
 
 void CWidgetSpecial::updateValidityMark() {
@@ -599,14 +602,25 @@ void CWidgetSpecial::slot_chb_boss_clicked(bool checked) {
 
 QString CWidgetSpecial::toHtml() const {
     const SpecialistEntry e = currentEntry();
-    return roleHeading(eRole) +
-           QStringLiteral("<p>Специалист %1 уровня НК, удостоверение №%2, выданное %3, "
-                          "действительно до %4</p>\n")
-               .arg(QString::number(e.iLevel + 1), e.sLicenseNum.toHtmlEscaped(),
-                    e.sIssuedBy.toHtmlEscaped(),
-                    e.dtValidity.toString(QStringLiteral("dd.MM.yyyy"))) +
-           QStringLiteral("<p>____________________") + e.sName.toHtmlEscaped() +
-           QStringLiteral("</p>\n");
+    return roleHeading(eRole) + specialistLine(e) + QStringLiteral("<p>____________________") +
+           e.sName.toHtmlEscaped() + QStringLiteral("</p>\n");
+}
+
+// A panel naming nobody prints blanks to be filled in by hand: its level and
+// certificate belong to no one, and nothing may be printed that the user
+// did not choose. An unset validity prints as instruments print it.
+QString CWidgetSpecial::specialistLine(const SpecialistEntry& e) {
+    const QString sLine =
+        QStringLiteral("<p>Специалист %1 уровня НК, удостоверение №%2, выданное %3, "
+                       "действительно до %4</p>\n");
+    if (e.sName.trimmed().isEmpty())
+        return sLine.arg(QStringLiteral("___"), QStringLiteral("__________"),
+                         QStringLiteral("__________"), g_sUnsetDateText);
+    const QString sValidity = e.dtValidity == g_dtDefault
+                                  ? g_sUnsetDateText
+                                  : e.dtValidity.toString(QStringLiteral("dd.MM.yyyy"));
+    return sLine.arg(QString::number(e.iLevel + 1), e.sLicenseNum.toHtmlEscaped(),
+                     e.sIssuedBy.toHtmlEscaped(), sValidity);
 }
 
 bool CWidgetSpecial::eventFilter(QObject* pWatched, QEvent* pEvent) {

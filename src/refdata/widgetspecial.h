@@ -72,6 +72,8 @@ public:
     // The protocol's date, by which the validity shown is judged.
     void setProtocolDate(const QDate& dt);
     EValidity validity() const;
+    // Whether a specialist is named: a panel naming nobody prints blanks.
+    bool isNamed() const;
     // The line naming an expired or missing validity; empty when there is none.
     QString validityProblem() const;
 
@@ -124,6 +126,8 @@ private:
     // boxes require.
     void stepRole(int iStep, bool bChecked, int iBelow, int iAbove);
     void updateValidityMark();
+    // The printed line of the certificate of e.
+    static QString specialistLine(const SpecialistEntry& e);
 
     QGroupBox* grpb_specialist;
     QComboBox* cmb_name;

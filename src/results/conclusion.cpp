@@ -1,5 +1,7 @@
 #include "results/conclusion.h"
 
+#include "document/methodvocabulary.h"
+
 #include "items/fontfit.h"
 #include "items/report.h"
 #include "items/reportitemwidget.h"
@@ -112,7 +114,16 @@ void CConclusion::setProtocolDate(const QDate& dt) {
 }
 
 QStringList CConclusion::validityProblems() const {
+    const bool bAnyNamed = std::any_of(lstPanels.cbegin(), lstPanels.cend(),
+                                       [](const CWidgetSpecial* p) { return p->isNamed(); });
+    if (!bAnyNamed)
+        return {QStringLiteral("не выбран специалист: %1 контроль").arg(nominativeMethod())};
     return validityProblemsOf(lstPanels);
+}
+
+QString CConclusion::nominativeMethod() const {
+    const qsizetype i = methodsDative().indexOf(sDativeMethod);
+    return i < 0 ? sDativeMethod : methodsNominative().at(i);
 }
 
 void CConclusion::resizeBy(int iDelta) {

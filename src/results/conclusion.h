@@ -32,6 +32,8 @@ public:
 
     void setMethod(const QString& sGenitive, const QString& sDative);
     QString dativeMethod() const { return sDativeMethod; }
+    // The method as the validity question names it ("ультразвуковой").
+    QString nominativeMethod() const;
     void setMethodsList(const QStringList& list);
 
     void getData(int& iRows, int& iColumns, QStringList& lstTitles, QStringList& lstCells) const;
