@@ -1,11 +1,13 @@
 #include "app/vekconclusion.h"
 
 #include "base/constants.h"
+#include "base/settings.h"
 #include "base/userdialogs.h"
 #include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "composer/settingsdialog.h"
 #include "storage/referencefiles.h"
+#include "storage/settingskeys.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -49,6 +51,7 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     QTimer::singleShot(iJournalDelayMs, &pComposer->controller(),
                        &CDocumentController::startJournal);
     fitMinimumSize();
+    restoreWindowGeometry();
     connect(&pComposer->controller(), &CDocumentController::documentStateChanged, this,
             &CVEKConclusion::updateTitle);
     connect(&pComposer->controller(), &CDocumentController::modificationChanged, this,
@@ -57,6 +60,19 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     updateTitle();
     // the vertical scroll bar coming and going changes the room for the form
     viewport()->installEventFilter(this);
+}
+
+void CVEKConclusion::restoreWindowGeometry() {
+    // Qt brings a place on a screen since taken away back onto one that is there
+    const QByteArray geometry = openSettings()->value(SettingsKey::sWindowGeometry).toByteArray();
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
+}
+
+void CVEKConclusion::saveWindowGeometry() {
+    auto pSettings = openSettings();
+    pSettings->setValue(SettingsKey::sWindowGeometry, saveGeometry());
+    pSettings->sync();
 }
 
 void CVEKConclusion::fitMinimumSize() {
@@ -151,5 +167,6 @@ void CVEKConclusion::closeEvent(QCloseEvent* pEvent) {
         pEvent->ignore();
         return;
     }
+    saveWindowGeometry();
     pEvent->accept();
 }

@@ -33,6 +33,9 @@ protected:
 
 private:
     void fitMinimumSize();
+    // The size, place and state of the last window closed.
+    void restoreWindowGeometry();
+    void saveWindowGeometry();
     // A ".rpt" dropped anywhere on the window is opened; other files refused.
     // The window watches the drops of its children: a field would take the
     // file's name for text.
