@@ -91,6 +91,45 @@ private slots:
         QCOMPARE(window.horizontalScrollBar()->maximum(), 0);
     }
 
+    // Buttons showing no word say what they do; those deleting from a
+    // reference list name the entry, not "пункт".
+    void buttonsSayWhatTheyDo() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CVEKConclusion window(nullptr, dir.path());
+        CFusionWidget& form = *window.composer();
+        enterChoice(form.sections()[eCustomer], QStringLiteral("ООО Ромашка"));
+        enterChoice(form.sections()[eStandards], QStringLiteral("СП 70"));
+        auto pTool = form.sections()[eTools]->findChild<CWidgetTool*>();
+        typeText(child<QComboBox>(pTool, "cmb_tools")->lineEdit(), QStringLiteral("УД2-12"));
+        QTest::keyClick(child<QComboBox>(pTool, "cmb_tools")->lineEdit(), Qt::Key_Return);
+        CWidgetSpecial* pPanel = form.conclusions()[0]->panels()[0];
+        nameSpecialist(pPanel, QStringLiteral("Иванов"), "7");
+        QWidget* pStandards = form.sections()[eStandards]; // before the item moves it
+        form.slot_addNewStdItem(3, QStringLiteral("Примечание:"), QString());
+        const QList<std::pair<QWidget*, QString>> lstTips = {
+            {child(form.sections()[eCustomer], "btn_deleteItem"),
+             "Удалить «ООО Ромашка» из справочника"},
+            {child(pStandards, "btn_deleteItem"), "Удалить «СП 70» из справочника"},
+            {child(pTool, "btn_deleteItem"), "Удалить «УД2-12» из справочника"},
+            {child(pPanel, "btn_deleteData"), "Удалить «Иванов» из справочника"},
+            {child(form.sections()[eAddress], "btn_deleteItem"),
+             "Удалить пункт «Примечание:» из протокола"},
+        };
+        for (const auto& [pButton, sTip] : lstTips) {
+            QVERIFY2(pButton->isVisibleTo(&window), qPrintable(sTip));
+            QCOMPARE(pButton->toolTip(), sTip);
+        }
+        for (const QAbstractButton* pButton : window.findChildren<QAbstractButton*>()) {
+            const QString sText = pButton->text();
+            // a table's corner is a button to Qt, not to the user
+            if (pButton->inherits("QTableCornerButton"))
+                continue;
+            if (sText.isEmpty() || sText == "+" || sText == "-" || sText == "…")
+                QVERIFY2(!pButton->toolTip().isEmpty(), qPrintable(pButton->objectName()));
+        }
+    }
+
     void userItemsRenumberTheForm() {
         QTemporaryDir dir;
         CScriptedDialogs dialogs;

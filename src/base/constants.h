@@ -23,6 +23,8 @@ inline const QSize g_szEditorMax = QSize(750, 30);
 // The question before an entry of a reference list is deleted (%1 the entry).
 inline const QString g_sDeleteReferenceTitle = QStringLiteral("Удаление из справочника");
 inline const QString g_sDeleteReferenceQuestion = QStringLiteral("Удалить «%1» из справочника?");
+// The tooltip of a button that deletes the entry shown from a reference list.
+inline const QString g_sDeleteReferenceTip = QStringLiteral("Удалить «%1» из справочника");
 
 // Title of the messages about the reference files of the laboratory.
 inline const QString g_sReferenceTitle = QStringLiteral("Справочные файлы");

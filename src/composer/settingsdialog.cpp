@@ -54,6 +54,7 @@ CSettingsDialog::CSettingsDialog(const QString& sFolder, const SJournalPlace& pl
     auto btn_browse = new QToolButton(this);
     btn_browse->setObjectName(QStringLiteral("btn_browse"));
     btn_browse->setText(QStringLiteral("…"));
+    btn_browse->setToolTip(QStringLiteral("Выбрать папку"));
     pLayout->addWidget(btn_browse, 0, 2);
     auto btn_default = new QPushButton(QStringLiteral("По умолчанию"), this);
     btn_default->setObjectName(QStringLiteral("btn_default"));

@@ -61,9 +61,11 @@ void CEditableSet::refillSubItems() {
 void CEditableSet::updateDeleteButton(bool bForce) {
     if (lstSubItems.isEmpty())
         return;
-    const bool bShow = subCombo(lstSubItems.size() - 1)->currentIndex() > 0;
+    const QComboBox* pLast = subCombo(lstSubItems.size() - 1);
+    const bool bShow = pLast->currentIndex() > 0;
     const bool bChanged = btn_deleteItem->isHidden() == bShow;
     btn_deleteItem->setVisible(bShow);
+    btn_deleteItem->setToolTip(g_sDeleteReferenceTip.arg(pLast->currentText()));
     if (bChanged || bForce)
         updateHeight();
 }

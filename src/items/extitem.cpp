@@ -30,6 +30,7 @@ CExtItem::CExtItem(QWidget* pParent, int iNum, const QString& sName) : CReportIt
     btn_add->setFixedSize(15, 15);
     ::setPointSize(btn_add, 8);
     btn_add->setText(QStringLiteral("+"));
+    btn_add->setToolTip(QStringLiteral("Добавить строку"));
 
     btn_delete = new QToolButton(this);
     btn_delete->setObjectName(QStringLiteral("btn_delete"));
@@ -37,6 +38,7 @@ CExtItem::CExtItem(QWidget* pParent, int iNum, const QString& sName) : CReportIt
     btn_delete->setFixedSize(15, 15);
     ::setPointSize(btn_delete, 8);
     btn_delete->setText(QStringLiteral("-"));
+    btn_delete->setToolTip(QStringLiteral("Удалить последнюю строку"));
 
     btn_deleteItem = new QToolButton(this);
     btn_deleteItem->setObjectName(QStringLiteral("btn_deleteItem"));

@@ -51,7 +51,7 @@ CStdComboItem::CStdComboItem(QWidget* pParent, int iNum, const QString& sName,
             &CStdComboItem::slot_onIndexChanged);
     cmb_values->installEventFilter(this);
 
-    btn_deleteItem->setVisible(!sValue.isEmpty() && cmb_values->currentIndex() > 0);
+    updateDeleteButton();
 }
 
 CStdComboItem::~CStdComboItem() {
@@ -117,7 +117,13 @@ void CStdComboItem::setValue(const QString& sNewValue) {
         cmb_values->setCurrentIndex(i + 1);
     }
     sValue = sNewValue;
+    updateDeleteButton();
+}
+
+// The entry chosen from the list can be deleted from it, and the button says which.
+void CStdComboItem::updateDeleteButton() {
     btn_deleteItem->setVisible(!sValue.isEmpty() && cmb_values->currentIndex() > 0);
+    btn_deleteItem->setToolTip(g_sDeleteReferenceTip.arg(sValue));
 }
 
 void CStdComboItem::commitValue() {
@@ -161,7 +167,7 @@ void CStdComboItem::slot_onIndexChanged(int) {
     // slot runs. The owner is told the index that is current now.
     const int index = cmb_values->currentIndex();
     sValue = cmb_values->currentText();
-    btn_deleteItem->setVisible(!sValue.isEmpty() && index > 0);
+    updateDeleteButton();
     emit currentIndexChanged(index);
 }
 

@@ -75,6 +75,7 @@ protected:
 
 private:
     void updateValueWidth();
+    void updateDeleteButton();
     void layOut();
 
     QLabel* lbl_num;

@@ -53,6 +53,8 @@ void CStdItem::setName(const QString& sName) {
     sItemName = sName;
     lbl_name->setText(sName);
     iNameWidth = fitTextWidth(lbl_name, sName, lbl_name->minimumWidth());
+    // the item leaves the protocol, not a reference list
+    btn_deleteItem->setToolTip(QStringLiteral("Удалить пункт «%1» из протокола").arg(sName));
     layOut();
 }
 

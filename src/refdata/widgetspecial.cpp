@@ -367,6 +367,9 @@ void CWidgetSpecial::updateSaveState() {
     bSavable = isSavable();
     btn_saveSpec->setEnabled(bSavable);
     btn_deleteData->setEnabled(cmb_name->currentIndex() != 0);
+    btn_deleteData->setToolTip(cmb_name->currentIndex() != 0
+                                   ? g_sDeleteReferenceTip.arg(cmb_name->currentText())
+                                   : QString());
 }
 
 void CWidgetSpecial::updateSaveStateIfNamed() {

@@ -81,7 +81,6 @@ void CWidgetTool::buildForm() {
     place(btn_deleteItem, "btn_deleteItem", 730, 15, 20, 20);
     btn_deleteItem->setText(QStringLiteral("-"));
     btn_deleteItem->setFocusPolicy(Qt::ClickFocus);
-    btn_deleteItem->setToolTip(QStringLiteral("Удалить прибор из списка"));
     // fixed-width texts stay readable with wider fonts
     for (QWidget* pWidget :
          {static_cast<QWidget*>(lbl_title), static_cast<QWidget*>(lbl_validity),
@@ -236,6 +235,7 @@ void CWidgetTool::slot_cmb_tools_indexChanged(int index) {
         refillNumbers();
     }
     setBoxEditable(cmb_tools, false);
+    btn_deleteItem->setToolTip(g_sDeleteReferenceTip.arg(currentTool.sName));
     btn_deleteItem->show();
 }
 
