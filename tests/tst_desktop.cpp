@@ -84,6 +84,8 @@ private slots:
         QTest::keyClick(pEdit, Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(dialogs.lstFileRequests.value(0).sCaption, QStringLiteral("Сохранить документ"));
         QCOMPARE(dialogs.lstFileRequests.value(1).sCaption, QStringLiteral("Загрузить документ"));
+        // printed although no specialist is chosen
+        dialogs.lstAnswers << QMessageBox::Yes << QMessageBox::Yes << QMessageBox::Yes;
         QTest::keyClick(pEdit, Qt::Key_P, Qt::ControlModifier);
         QTest::keyClick(pEdit, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(dialogs.lstDialogClasses, QStringList({"QPrintDialog", "QPrintPreviewDialog"}));
@@ -100,6 +102,12 @@ private slots:
         QVERIFY(openForms().isEmpty());
         QCOMPARE(qobject_cast<CStdItem*>(pForm->sections()[eAddress])->name(),
                  QStringLiteral("Примечание:"));
+        // a new protocol is shown from its top
+        window.verticalScrollBar()->setValue(window.verticalScrollBar()->maximum());
+        QVERIFY(window.verticalScrollBar()->value() > 0);
+        dialogs.lstAnswers << QMessageBox::No; // the item added is not saved
+        QTest::keyClick(pEdit, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(window.verticalScrollBar()->value(), 0);
         auto keys = [](QKeySequence key) { return key.toString(QKeySequence::NativeText); };
         QWidget* pBar = pForm->sections()[eBar];
         QCOMPARE(child<QToolButton>(pBar, "btn_save")->toolTip(),

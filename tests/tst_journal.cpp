@@ -392,6 +392,7 @@ private slots:
         CFusionWidget form(dir.path());
         const QString sKept = dir.filePath("kept.rpt");
         QVERIFY(form.controller().writeProtocol(sKept));
+        QVERIFY(form.controller().openDocument(sKept)); // the folder the user works in
         CJournal& journal = *form.controller().journal();
         const QDateTime dtSaved(QDate(2026, 3, 6), QTime(9, 30));
         journal.registerProtocol(entry("1/26", sKept, "ООО \"Ромашка\"; филиал", dtSaved), true);
@@ -406,6 +407,7 @@ private slots:
         const QString sCsvPath = dir.filePath("journal.csv");
         dialogs.lstFileNames << sCsvPath;
         click(child<QPushButton>(pWindow, "btn_export"));
+        QCOMPARE(dialogs.lstFileRequests.last().sDir, dir.filePath("журнал.csv"));
         const QString sExpected =
             "\uFEFFНомер;Дата;Заказчик;Объект;Методы;Документ;Сохранен;Пользователь;Компьютер\r\n"
             "2/26;05.03.2026;'=1+2;Резервуар;ультразвуковой;/нет/такого.rpt;07.03.2026 "

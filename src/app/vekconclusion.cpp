@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QTimer>
@@ -56,6 +57,10 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
             &CVEKConclusion::updateTitle);
     connect(&pComposer->controller(), &CDocumentController::modificationChanged, this,
             &CVEKConclusion::updateTitle);
+    connect(&pComposer->controller(), &CDocumentController::documentReplaced, this, [this] {
+        verticalScrollBar()->setValue(0);
+        horizontalScrollBar()->setValue(0);
+    });
     qApp->installEventFilter(this);
     updateTitle();
     // the vertical scroll bar coming and going changes the room for the form

@@ -137,6 +137,7 @@ bool CDocumentController::newProtocol() {
     setOwnFiles.clear();
     setCurrentFile(QString());
     offerNextNumber();
+    emit documentReplaced();
     return true;
 }
 
@@ -207,6 +208,7 @@ bool CDocumentController::openDocument(const QString& sFileName) {
 
 void CDocumentController::takeDocument(const SProtocolRead& read, const QString& sFileName) {
     form.setDocument(read.document);
+    emit documentReplaced();
     takeSnapshot();
     setOwnFiles = {QFileInfo(sFileName).absoluteFilePath()};
     bUnsaved = !read.bSound; // what was lost is asked about on closing

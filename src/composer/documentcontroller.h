@@ -140,6 +140,9 @@ signals:
     void documentStateChanged();
     // The protocol came to differ from its document, or no longer does.
     void modificationChanged(bool bModified);
+    // Another protocol took the form: a new one, or one opened; it is read
+    // from its top.
+    void documentReplaced();
 
 private:
     // Where the file dialogs start: the current document's directory, the

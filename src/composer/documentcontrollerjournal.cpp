@@ -184,9 +184,12 @@ void CDocumentController::showJournal() {
         pJournalWindow->setAttribute(Qt::WA_DeleteOnClose);
         connect(pJournalWindow, &CJournalWindow::openRequested, this,
                 &CDocumentController::openFromJournal);
+        connect(this, &CDocumentController::documentStateChanged, pJournalWindow,
+                [this] { pJournalWindow->setExportDir(documentDir()); });
     } else {
         pJournalWindow->refresh();
     }
+    pJournalWindow->setExportDir(documentDir());
     pJournalWindow->show();
     pJournalWindow->raise();
     pJournalWindow->activateWindow();

@@ -6,6 +6,7 @@
 #include "storage/journal.h"
 
 #include <QColor>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -276,9 +277,9 @@ void CJournalWindow::slot_btn_export_clicked() {
                               QStringLiteral("Журнал недоступен: сервер не отвечает"));
         return;
     }
-    const QString sPath = CUserDialogs::get().saveFileName(this, QStringLiteral("Экспорт в CSV"),
-                                                           QStringLiteral("журнал.csv"),
-                                                           QStringLiteral("Таблицы CSV (*.csv)"));
+    const QString sPath = CUserDialogs::get().saveFileName(
+        this, QStringLiteral("Экспорт в CSV"), QDir(sExportDir).filePath(QStringLiteral("журнал.csv")),
+        QStringLiteral("Таблицы CSV (*.csv)"));
     if (!sPath.isEmpty() && !exportCsv(sPath))
         CUserDialogs::warning(
             this, QStringLiteral("Экспорт в CSV"),

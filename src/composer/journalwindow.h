@@ -62,6 +62,8 @@ public:
     // UTF-8 with a byte order mark, ";" between the fields, as spreadsheets
     // in Russian locales read them.
     bool exportCsv(const QString& sPath);
+    // Where "Экспорт в CSV" offers to write: the folder the user works in.
+    void setExportDir(const QString& sDir) { sExportDir = sDir; }
 
 signals:
     void openRequested(const QString& sPath);
@@ -77,4 +79,5 @@ private:
     CDateEditHeir* dedt_to;
     QTableView* tab_journal;
     QLabel* lbl_state;
+    QString sExportDir;
 };
