@@ -196,6 +196,15 @@ private slots:
                      {"Сидоров С.С.", {{"0007", "НАКС", {{sUltrasonic, QDate(2028, 3, 4), 2}}}}}));
         QVERIFY(nameBox(&panel)->currentIndex() == 3 && !isBoxEditable(nameBox(&panel)));
         QVERIFY(!child<QPushButton>(&panel, "btn_saveSpec")->isEnabled());
+        // a click on the name shown opens the list once the button is let go:
+        // opened on the press, the release would choose and close it at once
+        panel.show();
+        QLineEdit* pName = nameBox(&panel)->lineEdit();
+        QTest::mousePress(pName, Qt::LeftButton, {}, pName->rect().center());
+        QVERIFY(!nameBox(&panel)->view()->isVisible());
+        QTest::mouseRelease(pName, Qt::LeftButton, {}, pName->rect().center());
+        QTRY_VERIFY(nameBox(&panel)->view()->isVisible());
+        nameBox(&panel)->hidePopup();
         // a stored specialist shows the first certificate covering the method
         CWidgetSpecial magnetic(nullptr, storedSpecialists(), sMagnetic, eControler, false, 0);
         nameBox(&magnetic)->setCurrentIndex(1);

@@ -44,13 +44,23 @@ protected:
         QLineEdit::focusInEvent(pEvent);
     }
     // A box showing a stored entry takes no text: a click opens its list,
-    // as on a box without editor.
+    // as on a box without editor. The list opens on the release: opened on
+    // the press, it would take the release for a choice and close at once.
     void mousePressEvent(QMouseEvent* pEvent) override {
-        if (isReadOnly()) {
-            pBox->showPopup();
+        if (isReadOnly() && pEvent->button() == Qt::LeftButton) {
+            pEvent->accept();
             return;
         }
         QLineEdit::mousePressEvent(pEvent);
+    }
+    void mouseReleaseEvent(QMouseEvent* pEvent) override {
+        if (isReadOnly() && pEvent->button() == Qt::LeftButton) {
+            if (rect().contains(pEvent->position().toPoint()))
+                pBox->showPopup();
+            pEvent->accept();
+            return;
+        }
+        QLineEdit::mouseReleaseEvent(pEvent);
     }
 
 private:
