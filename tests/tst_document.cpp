@@ -426,7 +426,11 @@ private slots:
         const bool bSaved = form.controller().saveReport();
         QProcess::execute("chattr", {"-a", local.path()});
         QVERIFY(!bSaved && form.controller().isChanged());
-        QVERIFY(dialogs.texts().last().startsWith("Файл «" + sOld + "» не записан: "));
+        // the reason in Russian, whatever language the system's messages are in
+        QCOMPARE(dialogs.texts().last(),
+                 "Файл «" + sOld +
+                     "» не записан: прежний файл не удалось заменить: он защищен от изменения "
+                     "или открыт другой программой");
         QCOMPARE(fileBytes(sOld), QByteArray("old protocol"));
         // a reference file that cannot be written is reported; the document is saved
         QVERIFY(QDir(dir.path()).mkdir("tools.hmdb"));

@@ -23,6 +23,11 @@
 #include <QtWidgets>
 
 #include <atomic>
+#include <thread>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 const QString g_sJournalFile = QStringLiteral("journal.sqlite");
@@ -57,6 +62,38 @@ SJournalEntry entry(const QString& sNumber, const QString& sPath, const QString&
     e.sHost = QStringLiteral("ws1");
     return e;
 }
+// Something else than PostgreSQL on a port: it answers every connection
+// with one letter and hangs up, as a web server's error page begins.
+class CStrangeServer {
+public:
+    CStrangeServer() {
+        iSocket = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t iLength = sizeof address;
+        ::bind(iSocket, reinterpret_cast<sockaddr*>(&address), iLength);
+        ::listen(iSocket, 4);
+        ::getsockname(iSocket, reinterpret_cast<sockaddr*>(&address), &iLength);
+        iPort = ntohs(address.sin_port);
+        answering = std::thread([this] {
+            for (int iClient; (iClient = ::accept(iSocket, nullptr, nullptr)) >= 0;) {
+                (void)!::write(iClient, "H", 1);
+                ::close(iClient);
+            }
+        });
+    }
+    ~CStrangeServer() {
+        ::shutdown(iSocket, SHUT_RDWR);
+        ::close(iSocket);
+        answering.join();
+    }
+    int iPort = 0;
+
+private:
+    int iSocket = -1;
+    std::thread answering;
+};
 } // namespace
 
 class TestJournal : public QObject {
@@ -307,12 +344,19 @@ private slots:
                                         "порту 1";
         QTest::newRow("no database") << place.sHost << place.iPort << "nosuch"
                                      << "базы данных «nosuch» нет на сервере";
+        QTest::newRow("not PostgreSQL") << "127.0.0.1" << -1 << place.sDatabase
+                                        << "на порту %1 сервера «127.0.0.1» отвечает не PostgreSQL";
     }
     void settingsTellWhyAServerCannotBeUsed() {
         QFETCH(QString, sHost);
         QFETCH(int, iPort);
         QFETCH(QString, sDatabase);
         QFETCH(QString, sWhy);
+        CStrangeServer strange; // the port of the row without one
+        if (iPort < 0) {
+            iPort = strange.iPort;
+            sWhy = sWhy.arg(iPort);
+        }
         QTemporaryDir dir;
         CScriptedDialogs dialogs;
         use(false);

@@ -26,6 +26,26 @@ bool saveFileBytes(const QString& sPath, const QByteArray& bytes, QString* pErro
     return bWritten;
 }
 
+namespace {
+// Why a file begun was not written, in the user's words: the system's own
+// text is in the language of the system's messages, often English.
+QString failureReason(const QFileDevice& file) {
+    switch (file.error()) {
+    case QFileDevice::WriteError:
+    case QFileDevice::ResizeError:
+        return QStringLiteral("ошибка записи, возможно, на диске нет места");
+    case QFileDevice::RenameError:
+    case QFileDevice::CopyError:
+        return QStringLiteral("прежний файл не удалось заменить: он защищен от изменения "
+                              "или открыт другой программой");
+    case QFileDevice::PermissionsError:
+        return QStringLiteral("нет прав на запись");
+    default:
+        return file.errorString();
+    }
+}
+} // namespace
+
 QString writeFailure(const QFileDevice& file) {
     const QFileInfo info(file.fileName());
     // a save begins with a new file beside the old one
@@ -33,5 +53,5 @@ QString writeFailure(const QFileDevice& file) {
         return QStringLiteral("Папка «%1» недоступна для записи")
             .arg(QDir::toNativeSeparators(info.absolutePath()));
     return QStringLiteral("Файл «%1» не записан: %2")
-        .arg(QDir::toNativeSeparators(info.absoluteFilePath()), file.errorString());
+        .arg(QDir::toNativeSeparators(info.absoluteFilePath()), failureReason(file));
 }

@@ -285,8 +285,9 @@ void CDocumentController::exportPdfWithDialog() {
     if (sChosen.isEmpty())
         return;
     const QString sFileName = withSuffix(sChosen, QStringLiteral(".pdf"));
-    if (!exportPdf(sFileName))
-        CUserDialogs::warning(&form, sTitle, g_sCannotWrite.arg(sFileName));
+    QString sProblem;
+    if (!exportPdf(sFileName, nullptr, &sProblem))
+        CUserDialogs::warning(&form, sTitle, sProblem);
 }
 
 bool CDocumentController::exportPdf(const QString& sFileName, int* pPages, QString* pProblem) {

@@ -257,7 +257,7 @@ void CJournalWindow::slot_filterChanged() {
     lbl_state->setVisible(!lstState.isEmpty());
 }
 
-bool CJournalWindow::exportCsv(const QString& sPath) {
+bool CJournalWindow::exportCsv(const QString& sPath, QString* pProblem) {
     QByteArray csv("\xEF\xBB\xBF");
     QList<QStringList> lstRows = pModel->allRows();
     lstRows.prepend(g_lstColumns);
@@ -267,7 +267,7 @@ bool CJournalWindow::exportCsv(const QString& sPath) {
             lstFields << csvField(s);
         csv += lstFields.join(QLatin1Char(';')).toUtf8() + "\r\n";
     }
-    return saveFileBytes(sPath, csv);
+    return saveFileBytes(sPath, csv, pProblem);
 }
 
 void CJournalWindow::slot_btn_export_clicked() {
@@ -280,8 +280,7 @@ void CJournalWindow::slot_btn_export_clicked() {
     const QString sPath = CUserDialogs::get().saveFileName(
         this, QStringLiteral("Экспорт в CSV"), QDir(sExportDir).filePath(QStringLiteral("журнал.csv")),
         QStringLiteral("Таблицы CSV (*.csv)"));
-    if (!sPath.isEmpty() && !exportCsv(sPath))
-        CUserDialogs::warning(
-            this, QStringLiteral("Экспорт в CSV"),
-            QStringLiteral("Не удалось открыть файл \"%1\"\nдля записи!").arg(sPath));
+    QString sProblem;
+    if (!sPath.isEmpty() && !exportCsv(sPath, &sProblem))
+        CUserDialogs::warning(this, QStringLiteral("Экспорт в CSV"), sProblem);
 }

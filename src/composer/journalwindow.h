@@ -61,7 +61,8 @@ public:
     void refresh();
     // UTF-8 with a byte order mark, ";" between the fields, as spreadsheets
     // in Russian locales read them.
-    bool exportCsv(const QString& sPath);
+    // Why it was not written goes to pProblem.
+    bool exportCsv(const QString& sPath, QString* pProblem = nullptr);
     // Where "Экспорт в CSV" offers to write: the folder the user works in.
     void setExportDir(const QString& sDir) { sExportDir = sDir; }
 

@@ -59,7 +59,14 @@ QString serverProblem(const SJournalPlace& place, const QString& sError) {
             .arg(place.sDatabase);
     if (says("does not exist") && says("database"))
         return QStringLiteral("базы данных «%1» нет на сервере").arg(place.sDatabase);
-    return sError.trimmed();
+    if (says("invalid response to SSL negotiation") || says("server closed the connection") ||
+        says("received invalid response") || says("expected authentication request"))
+        return QStringLiteral("на порту %2 сервера «%1» отвечает не PostgreSQL")
+            .arg(place.sHost)
+            .arg(place.iPort);
+    // the driver's words, not asked for in the user's
+    return QStringLiteral("сервер «%1» не принял соединение (%2)")
+        .arg(place.sHost, sError.trimmed());
 }
 
 // Why the journal's tables could not be made on a server that answered.
