@@ -295,6 +295,13 @@ private slots:
         // the row waits in a's own folder, not in the one the workstations share
         QVERIFY(QFile::exists(homeA.filePath(CJournal::sQueueFileName)));
         QVERIFY(!QFile::exists(shared.filePath(CJournal::sQueueFileName)));
+        // the journal window says why it shows no journal
+        click(child<QToolButton>(&a, "btn_journal"));
+        QCOMPARE(
+            child<QLabel>(a.findChild<CJournalWindow*>(), "lbl_state")->text().section('\n', 0, 0),
+            QStringLiteral("Журнал недоступен: сервер «%1» не принимает соединений на порту %2")
+                .arg(server.place().sHost)
+                .arg(server.place().iPort));
         QCOMPARE(server.start(), QString());
         QVERIFY(b.controller().writeProtocol(sB));
         b.controller().flushJournal();

@@ -185,6 +185,12 @@ void CJournalModel::fetchMore(const QModelIndex& parent) {
     endInsertRows();
 }
 
+QString CJournalModel::unreadableText() const {
+    const QString sWhy = journal.problem();
+    return QStringLiteral("Журнал недоступен: %1")
+        .arg(sWhy.isEmpty() ? QStringLiteral("сервер не отвечает") : sWhy);
+}
+
 CJournalWindow::CJournalWindow(CJournal& journal, QWidget* pParent)
     : QWidget(pParent, Qt::Window), pModel(new CJournalModel(journal, this)) {
     setObjectName(QStringLiteral("CJournalWindow"));
@@ -245,7 +251,7 @@ void CJournalWindow::slot_filterChanged() {
                        dedt_to->isUnset() ? QDate() : dedt_to->date()});
     QStringList lstState;
     if (!pModel->isReadable())
-        lstState << QStringLiteral("Журнал недоступен: сервер не отвечает");
+        lstState << pModel->unreadableText();
     if (const int iRefused = pModel->refusedCount())
         lstState << QStringLiteral("Не внесены в журнал, номера уже зарегистрированы: %1 "
                                    "(выделены красным)")
@@ -274,7 +280,7 @@ void CJournalWindow::slot_btn_export_clicked() {
     refresh();
     if (!pModel->isReadable()) {
         CUserDialogs::warning(this, QStringLiteral("Экспорт в CSV"),
-                              QStringLiteral("Журнал недоступен: сервер не отвечает"));
+                              pModel->unreadableText());
         return;
     }
     const QString sPath = CUserDialogs::get().saveFileName(

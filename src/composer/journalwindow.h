@@ -25,6 +25,8 @@ public:
     QString pathAt(int iRow) const;
     // False when the journal could not be read (a server out of reach).
     bool isReadable() const { return bReadable; }
+    // Why it could not be read, for the user.
+    QString unreadableText() const;
     // Every row of the journal the filter lets through, as the view shows them.
     QList<QStringList> allRows();
     // The rows of the queue shown, and how many of them were refused.
