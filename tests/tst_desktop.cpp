@@ -12,6 +12,7 @@
 #include "composer/fusionwidget.h"
 #include "composer/reportheader.h"
 #include "items/stditem.h"
+#include "storage/journal.h"
 #include "storage/referencefiles.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
@@ -180,6 +181,13 @@ private slots:
         QCOMPARE(qobject_cast<CReportHeader*>(next.sections()[eHeader])->labName(),
                  "ИЛ НК «Контроль»");
         QVERIFY(!next.controller().isChanged());
+        // a program folder two workstations run from keeps neither's queue
+        // nor recovery copy: those are the user's own
+        CVEKConclusion window(nullptr, dir.filePath("app"));
+        const QString sOwn = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QCOMPARE(QFileInfo(window.composer()->controller().journal()->queueFile()).absolutePath(),
+                 sOwn);
+        QCOMPARE(QFileInfo(window.composer()->controller().recoveryPath()).absolutePath(), sOwn);
     }
 
     void faultsFoundInUse() {

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
@@ -45,9 +46,14 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
                                   .arg(CDocumentController::chosenReferenceDir(),
                                        pComposer->controller().referenceDir()));
     setWidget(pComposer);
+    // the queue and the recovery copies are this user's on this computer,
+    // even when the program runs from a folder others run it from too
+    const QString sUserDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString sOwnDir = QDir().mkpath(sUserDir) ? sUserDir : sDataDir;
+    pComposer->controller().setOwnDir(sOwnDir);
     // what a crashed instance left unsaved is offered first; this one keeps its own copy
-    pComposer->controller().offerRecovery(sDataDir);
-    pComposer->controller().startRecovery(sDataDir);
+    pComposer->controller().offerRecovery(sOwnDir);
+    pComposer->controller().startRecovery(sOwnDir);
     // once the window is shown: a journal on a server may take a moment
     QTimer::singleShot(iJournalDelayMs, &pComposer->controller(),
                        &CDocumentController::startJournal);

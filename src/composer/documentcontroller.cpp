@@ -33,7 +33,7 @@ const QString g_sCannotWrite = QStringLiteral("Не удалось открыт�
 CDocumentController::CDocumentController(CFusionWidget& form, const QString& sAppDir,
                                          const QString& sDataDir, const QString& sReferenceDir)
     : QObject(&form), form(form), sAppDir(sAppDir),
-      sDataDir(sDataDir.isEmpty() ? sAppDir : sDataDir) {
+      sDataDir(sDataDir.isEmpty() ? sAppDir : sDataDir), sOwnDir(this->sDataDir) {
     // the directory of the last document; none before the first one is saved
     sWorkDir = CReferenceFiles::readWorkDir(readDir(CReferenceFiles::sWorkDirFile));
     openReferenceStore(sReferenceDir.isEmpty() ? this->sDataDir : sReferenceDir);

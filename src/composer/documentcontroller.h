@@ -39,6 +39,10 @@ public:
     // The form's sections are made: the header saved last starts the
     // protocol, which is what a new protocol is.
     void start();
+    // The folder of this user on this computer alone, for the journal's
+    // queue (sDataDir until set): a program folder several workstations
+    // run from is no place for one workstation's rows.
+    void setOwnDir(const QString& sDir);
 
     // The document the protocol was last opened from or saved to; empty for
     // a new protocol, or one read only partly.
@@ -190,6 +194,7 @@ private:
     CFusionWidget& form;
     QString sAppDir;
     QString sDataDir;
+    QString sOwnDir;
     QString sWorkDir;
     QString sCurrentFile;
     // The files this protocol was opened from or saved to.

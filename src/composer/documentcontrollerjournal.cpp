@@ -53,11 +53,19 @@ CJournal* CDocumentController::journal() {
     const QString sFile = CJournal::fileIn(referenceDir());
     if (!pJournal || pJournal->journalFile() != sFile) {
         delete pJournalWindow.data(); // it reads the journal it was opened on
-        // each workstation queues its rows in its own data folder
+        // each workstation queues its rows in its own folder
         pJournal = std::make_unique<CJournal>(
-            sFile, QDir(sDataDir).filePath(CJournal::sQueueFileName), SJournalPlace::load());
+            sFile, QDir(sOwnDir).filePath(CJournal::sQueueFileName), SJournalPlace::load());
     }
     return pJournal.get();
+}
+
+void CDocumentController::setOwnDir(const QString& sDir) {
+    if (QDir(sDir) == QDir(sOwnDir))
+        return;
+    sOwnDir = sDir;
+    if (pJournal)
+        reopenJournal(); // its queue is elsewhere now
 }
 
 void CDocumentController::reopenJournal() {
