@@ -187,6 +187,7 @@ private slots:
         const QString sOwn = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         QCOMPARE(QFileInfo(window.composer()->controller().journal()->queueFile()).absolutePath(),
                  sOwn);
+        QTRY_VERIFY(!window.composer()->controller().recoveryPath().isEmpty()); // once shown
         QCOMPARE(QFileInfo(window.composer()->controller().recoveryPath()).absolutePath(), sOwn);
     }
 
@@ -251,7 +252,8 @@ private slots:
         dialogs.lstAnswers << QMessageBox::Yes;
         form.controller().offerRecovery(sData);
         QCOMPARE(dialogs.lstMessages.size(), 1);
-        QVERIFY(dialogs.texts()[0].startsWith("Найден несохраненный протокол от ") &&
+        QVERIFY(dialogs.texts()[0].startsWith("Найден несохраненный протокол (новый, еще не "
+                                              "сохранялся) от ") &&
                 dialogs.texts()[0].endsWith(". Восстановить его?"));
         QCOMPARE(valueEdit(form.sections()[eStage])->text(), QStringLiteral("после сбоя"));
         QVERIFY(form.controller().isChanged()); // unsaved: closing asks
@@ -270,8 +272,13 @@ private slots:
         // a copy of a document goes back to that document, unsaved
         writeFile(dir.filePath("a.rpt"), documentOf(third));
         leaveCrashedCopy(dir.path(), QStringLiteral("y"), dir.filePath("a.rpt"));
+        typeText(valueEdit(third.sections()[eNumber]), QStringLiteral("118/26"));
+        writeFile(dir.filePath("recovery-4242-deadbeef.rpt"), documentOf(third));
         dialogs.lstAnswers << QMessageBox::Yes;
         third.controller().offerRecovery(dir.path());
+        QVERIFY(
+            dialogs.texts().last().startsWith("Найден несохраненный протокол №118/26 (документ «" +
+                                              dir.filePath("a.rpt") + "») от "));
         QVERIFY(third.controller().currentFile() == dir.filePath("a.rpt") &&
                 third.controller().isChanged());
         // a copy that cannot be read stays on disk, named in the message

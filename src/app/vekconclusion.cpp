@@ -51,9 +51,13 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     const QString sUserDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     const QString sOwnDir = QDir().mkpath(sUserDir) ? sUserDir : sDataDir;
     pComposer->controller().setOwnDir(sOwnDir);
-    // what a crashed instance left unsaved is offered first; this one keeps its own copy
-    pComposer->controller().offerRecovery(sOwnDir);
-    pComposer->controller().startRecovery(sOwnDir);
+    // once the window is there to come back to: what a crashed instance
+    // left unsaved is offered first; this one keeps its own copy
+    QTimer::singleShot(0, &pComposer->controller(),
+                       [pController = &pComposer->controller(), sOwnDir] {
+                           pController->offerRecovery(sOwnDir);
+                           pController->startRecovery(sOwnDir);
+                       });
     // once the window is shown: a journal on a server may take a moment
     QTimer::singleShot(iJournalDelayMs, &pComposer->controller(),
                        &CDocumentController::startJournal);

@@ -356,17 +356,32 @@ void CDocumentController::writeRecoveryCopy() {
                                   .arg(sError));
 }
 
+// Which protocol a recovery copy holds, as the question names it: its
+// number, the document it was made of, when it was written.
+QString CDocumentController::recoveryQuestion(const ProtocolDocument& document,
+                                              const QString& sSource, const QString& sWhen) {
+    QString sNumber;
+    for (const SectionRecord& record : document.lstRecords) {
+        const auto* p = std::get_if<StdItemRecord>(&record);
+        if (p && p->sName == Caption::sNumber) {
+            sNumber = p->sValue.trimmed();
+            break;
+        }
+    }
+    const QString sWhat = sNumber.isEmpty() ? QStringLiteral("протокол")
+                                            : QStringLiteral("протокол №%1").arg(sNumber);
+    const QString sOf =
+        sSource.isEmpty() ? QStringLiteral("новый, еще не сохранялся")
+                          : QStringLiteral("документ «%1»").arg(QDir::toNativeSeparators(sSource));
+    return QStringLiteral("Найден несохраненный %1 (%2) от %3. Восстановить его?")
+        .arg(sWhat, sOf, sWhen);
+}
+
 void CDocumentController::offerRecovery(const QString& sDir) {
     for (const QString& sPath : CRecoveryFile::orphans(sDir)) {
         const QString sWhen =
             QFileInfo(sPath).lastModified().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
-        const auto eAnswer = CUserDialogs::question(
-            &form, g_sAppTitle,
-            QStringLiteral("Найден несохраненный протокол от %1. Восстановить его?").arg(sWhen));
-        if (eAnswer != QMessageBox::Yes) {
-            CRecoveryFile::discard(sPath);
-            continue;
-        }
+        // read first: the question names the protocol
         QString sProblem = sizeProblem(sPath, g_iMaxDocumentBytes);
         SProtocolRead read;
         QFile file(sPath);
@@ -378,6 +393,12 @@ void CDocumentController::offerRecovery(const QString& sDir) {
         if (sProblem.isEmpty() && read.iRecords == 0)
             sProblem = QStringLiteral("это не протокол");
         const QString sSource = CRecoveryFile::sourceOf(sPath);
+        const auto eAnswer = CUserDialogs::question(
+            &form, g_sAppTitle, recoveryQuestion(read.document, sSource, sWhen));
+        if (eAnswer != QMessageBox::Yes) {
+            CRecoveryFile::discard(sPath);
+            continue;
+        }
         if (!sProblem.isEmpty() || !read.bSound) {
             // what cannot be read whole stays on disk for the laboratory to look at
             const QString sKept = CRecoveryFile::keep(sPath);

@@ -102,6 +102,8 @@ public:
     // Offers the copies in sDir left by instances that are no longer
     // running; a copy taken is shown, unsaved.
     void offerRecovery(const QString& sDir);
+    static QString recoveryQuestion(const ProtocolDocument& document, const QString& sSource,
+                                    const QString& sWhen);
     QString recoveryPath() const;
     // Copies the protocol to the recovery document when it has unsaved changes.
     void writeRecoveryCopy();
