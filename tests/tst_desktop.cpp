@@ -33,6 +33,14 @@ QList<CNewItem*> openForms() {
 QStringList recoveryFiles(const QString& sDir) {
     return QDir(sDir).entryList({"recovery-*.rpt"}, QDir::Files);
 }
+// A lock naming a process that has just ended.
+QByteArray deadLock() {
+    QProcess process;
+    process.start(QStringLiteral("true"), {});
+    const qint64 iPid = process.processId();
+    process.waitForFinished();
+    return QByteArray::number(iPid) + "\nndt-protocol\n\n";
+}
 // Leaves in sDir what a crashed program leaves: its copy, and its lock
 // naming a process that has just ended.
 void leaveCrashedCopy(const QString& sDir, const QString& sStage, const QString& sSource = {}) {
@@ -42,13 +50,9 @@ void leaveCrashedCopy(const QString& sDir, const QString& sStage, const QString&
         enterValue(form.sections()[eStage], sStage);
         document = documentOf(form);
     }
-    QProcess process;
-    process.start(QStringLiteral("true"), {});
-    const qint64 iPid = process.processId();
-    process.waitForFinished();
     const QString sPath = QDir(sDir).filePath("recovery-4242-deadbeef.rpt");
     writeFile(sPath, document);
-    writeFile(sPath + ".lock", QByteArray::number(iPid) + "\nndt-protocol\n\n");
+    writeFile(sPath + ".lock", deadLock());
     if (!sSource.isEmpty())
         writeFile(sPath + ".source", sSource.toUtf8());
 }
@@ -260,8 +264,13 @@ private slots:
         QCOMPARE(recoveryFiles(sData),
                  QStringList({QFileInfo(running.controller().recoveryPath()).fileName()}));
         CFusionWidget third(dir.path());
+        // a program killed before its first copy leaves its lock alone
+        const QString sLeft = QDir(sData).filePath("recovery-4244-beef.rpt.lock");
+        writeFile(sLeft, deadLock());
         third.controller().offerRecovery(sData);
         QCOMPARE(dialogs.lstMessages.size(), 1);
+        QVERIFY(!QFile::exists(sLeft));
+        QVERIFY(QFile::exists(running.controller().recoveryPath() + ".lock"));
         // a copy refused is removed, lock and all
         leaveCrashedCopy(dir.path(), QStringLiteral("x"));
         dialogs.lstAnswers << QMessageBox::No;

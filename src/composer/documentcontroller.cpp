@@ -378,6 +378,7 @@ QString CDocumentController::recoveryQuestion(const ProtocolDocument& document,
 }
 
 void CDocumentController::offerRecovery(const QString& sDir) {
+    CRecoveryFile::removeLeftovers(sDir);
     for (const QString& sPath : CRecoveryFile::orphans(sDir)) {
         const QString sWhen =
             QFileInfo(sPath).lastModified().toString(QStringLiteral("dd.MM.yyyy hh:mm"));

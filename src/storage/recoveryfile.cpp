@@ -70,6 +70,25 @@ QStringList CRecoveryFile::orphans(const QString& sDir) {
     return lst;
 }
 
+void CRecoveryFile::removeLeftovers(const QString& sDir) {
+    QDir dir(sDir);
+    const QString sPattern = g_sPrefix + QLatin1Char('*') + g_sSuffix;
+    for (const QString& sSuffix : {g_sLockSuffix, g_sSourceSuffix}) {
+        for (const QFileInfo& info : dir.entryInfoList({sPattern + sSuffix}, QDir::Files)) {
+            const QString sCopy = info.absoluteFilePath().chopped(sSuffix.size());
+            if (QFile::exists(sCopy))
+                continue;
+            // a program killed before its first copy: a lock it no longer holds
+            QLockFile lock(sCopy + g_sLockSuffix);
+            lock.setStaleLockTime(0);
+            if (lock.tryLock(0)) {
+                lock.unlock();
+                QFile::remove(sCopy + g_sSourceSuffix);
+            }
+        }
+    }
+}
+
 void CRecoveryFile::discard(const QString& sPath) {
     QFile::remove(sPath);
     QFile::remove(sPath + g_sSourceSuffix);

@@ -32,6 +32,9 @@ public:
     // The copies in sDir left by instances that are no longer running,
     // newest first.
     static QStringList orphans(const QString& sDir);
+    // Removes the locks and notes in sDir of instances no longer running
+    // that left no copy.
+    static void removeLeftovers(const QString& sDir);
     // Removes a copy left by an instance no longer running, with its lock.
     static void discard(const QString& sPath);
     // Keeps a copy that could not be read under a name no start offers
