@@ -149,7 +149,8 @@ private slots:
         QVERIFY(!form.controller().writeProtocol(b));
         QVERIFY(!QFile::exists(b));
         QCOMPARE(dialogs.texts().last(),
-                 "Протокол №118/26 уже зарегистрирован: " + a + ". Сохранить с этим номером?");
+                 "Протокол №118/26 уже зарегистрирован: " + a +
+                     ". Следующий свободный номер: 119/26. Сохранить с этим номером?");
 
         typeNumber(form, "119/26");
         QVERIFY(form.controller().writeProtocol(b));

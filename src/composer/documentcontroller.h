@@ -165,7 +165,9 @@ private:
     // The row the journal keeps for the protocol saved to sFileName.
     SJournalEntry journalEntry(const QString& sFileName) const;
     // sNumber is registered for sRegistered: may it be reissued? Default No.
-    bool mayReuseNumber(const QString& sNumber, const QString& sRegistered);
+    // Asked when the entry's number is registered for sRegistered; the
+    // question names the next free number.
+    bool mayReuseNumber(const SJournalEntry& entry, const QString& sRegistered);
     // False when the number is another file's and the user keeps it so.
     bool mayTakeNumber(const SJournalEntry& entry, bool* pTakeOver);
     // A file that is another registered protocol, neither opened nor saved

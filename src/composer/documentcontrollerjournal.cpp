@@ -94,20 +94,23 @@ SJournalEntry CDocumentController::journalEntry(const QString& sFileName) const 
     return entry;
 }
 
-bool CDocumentController::mayReuseNumber(const QString& sNumber, const QString& sRegistered) {
-    return CUserDialogs::question(&form, QStringLiteral("Сохранить документ"),
-                                  QStringLiteral("Протокол №%1 уже зарегистрирован: %2. "
-                                                 "Сохранить с этим номером?")
-                                      .arg(sNumber, QDir::toNativeSeparators(sRegistered)),
-                                  QMessageBox::Yes | QMessageBox::No,
-                                  QMessageBox::No) == QMessageBox::Yes;
+bool CDocumentController::mayReuseNumber(const SJournalEntry& entry, const QString& sRegistered) {
+    const QString sFree = journal()->nextNumber(entry.year());
+    const QString sHint =
+        sFree.isEmpty() ? QString() : QStringLiteral(" Следующий свободный номер: %1.").arg(sFree);
+    return CUserDialogs::question(
+               &form, QStringLiteral("Сохранить документ"),
+               QStringLiteral("Протокол №%1 уже зарегистрирован: %2.%3 "
+                              "Сохранить с этим номером?")
+                   .arg(entry.sNumber, QDir::toNativeSeparators(sRegistered), sHint),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 bool CDocumentController::mayTakeNumber(const SJournalEntry& entry, bool* pTakeOver) {
     const QString sRegistered =
         journal()->registeredElsewhere(entry.sNumber, entry.year(), entry.sPath);
     *pTakeOver = !sRegistered.isEmpty();
-    return sRegistered.isEmpty() || mayReuseNumber(entry.sNumber, sRegistered);
+    return sRegistered.isEmpty() || mayReuseNumber(entry, sRegistered);
 }
 
 bool CDocumentController::mayReplaceRegistered(const QString& sPath) {
@@ -129,7 +132,7 @@ bool CDocumentController::beginRegistration(const SJournalEntry& entry, bool bTa
     CJournal::EResult eResult = journal()->beginRegistration(entry, bTakeOver, &sRegistered);
     // another workstation took the number between the question and the save
     if (eResult == CJournal::EResult::Duplicate) {
-        if (!mayReuseNumber(entry.sNumber, sRegistered))
+        if (!mayReuseNumber(entry, sRegistered))
             return false;
         eResult = journal()->beginRegistration(entry, true);
     }
