@@ -330,6 +330,11 @@ private slots:
         typeNumber(c, "9/26");
         QVERIFY(server.stop());
         QVERIFY(c.controller().writeProtocol(shared.filePath("c.rpt")));
+        // a new protocol without a number says why none was offered
+        QVERIFY(c.controller().newProtocol());
+        QVERIFY(child<QLabel>(&c, "lbl_status")
+                    ->text()
+                    .startsWith("Номер протокола не предложен: журнал недоступен (сервер «"));
         QCOMPARE(server.start(), QString());
         QVERIFY(dialogs.texts().last().startsWith("Протокол «" + shared.filePath("c.rpt") +
                                                   "» сохранен, но не внесен в журнал: Очередь "

@@ -183,8 +183,13 @@ void CDocumentController::offerNextNumber() {
     if (!form.protocolNumber().trimmed().isEmpty())
         return;
     const QString sNext = journal()->nextNumber(QDate::currentDate().year());
-    if (sNext.isEmpty())
+    if (sNext.isEmpty()) {
+        // an empty number is no surprise when the reason is in sight
+        if (!journal()->database().isValid())
+            form.showStatus(QStringLiteral("Номер протокола не предложен: журнал недоступен (%1)")
+                                .arg(journal()->problem()));
         return;
+    }
     form.setProtocolNumber(sNext);
     takeSnapshot(); // an offered number alone is nothing to save
 }
