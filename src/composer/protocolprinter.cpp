@@ -154,7 +154,8 @@ void CProtocolPrinter::addTable(QTextTable* pTable) {
         SAtom atom{dTop - dEdge, dBottom + dEdge, false, r > 0 ? iTitleRow : -1};
         if (r == 0) {
             atom.dTop -= format.border() + format.cellSpacing(); // the table's own border
-            atom.bKeepWithNext = true;                           // titles with the first row
+            // titles with the first row; a table of one row goes with nothing after it
+            atom.bKeepWithNext = pTable->rows() > 1;
         }
         if (r == pTable->rows() - 1)
             atom.dBottom += format.border() + format.cellSpacing();
