@@ -151,7 +151,9 @@ void CFusionWidget::slot_previewReport() {
                          QStringLiteral("Показать протокол все равно?")))
         return;
     QPrintPreviewDialog dialog(printer(), this, Qt::Window);
-    dialog.resize(window()->size());
+    // where the main window is, title bar and all: placed by its size alone
+    // a window manager may put its title above the screen
+    dialog.setGeometry(window()->geometry());
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, &CFusionWidget::printPreview);
     CUserDialogs::get().execDialog(&dialog);
 }
