@@ -244,6 +244,29 @@ private slots:
         QVERIFY(form.conclusions().size() == 2 && methodRows(form).size() == 2);
     }
 
+    // Every method's name is shown whole in the titles and the specialist's
+    // line; a short one takes the full size again.
+    void labelsShowTheWholeMethod() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        CConclusion* pConclusion = form.conclusions()[0];
+        // the results and the written conclusion's titles, the specialist's line
+        QList<QLabel*> lstLabels = pConclusion->findChildren<QLabel*>("lbl_title");
+        lstLabels << child<QLabel>(pConclusion->panels()[0], "lbl_methods");
+        QCOMPARE(lstLabels.size(), 3);
+        QList<int> lstFullSizes;
+        for (const QLabel* pLabel : lstLabels)
+            lstFullSizes << pLabel->font().pointSize();
+        for (int iMethod : {1, 2, 3, 4, 5, 6, 7, 8, 0}) {
+            methodRows(form)[0]->setCurrentIndex(iMethod);
+            for (const QLabel* pLabel : lstLabels)
+                QVERIFY2(pLabel->sizeHint().width() <= pLabel->width(), qPrintable(pLabel->text()));
+        }
+        for (int i = 0; i < lstLabels.size(); ++i)
+            QCOMPARE(lstLabels[i]->font().pointSize(), lstFullSizes[i]);
+    }
+
     void resultsTableFormedFromAnotherMethod() {
         QTemporaryDir dir;
         CScriptedDialogs dialogs;

@@ -1,5 +1,6 @@
 #include "items/fontfit.h"
 
+#include <QFont>
 #include <QHash>
 #include <QVariant>
 #include <QWidget>
@@ -8,6 +9,16 @@ namespace {
 // A text is never made smaller than this to fit.
 constexpr int g_iSmallestPoints = 7;
 } // namespace
+
+void fitFontToText(QWidget* pWidget, int iPoints) {
+    QFont f; // resolves nothing: the parent's font
+    if (iPoints > 0) {
+        f = pWidget->parentWidget() ? pWidget->parentWidget()->font() : pWidget->font();
+        f.setPointSize(iPoints);
+    }
+    pWidget->setFont(f);
+    shrinkFontToFit(pWidget);
+}
 
 void shrinkFontToFit(QWidget* pWidget) {
     // every panel of a kind shows the same texts at the same widths: the size

@@ -7,3 +7,6 @@ class QWidget;
 // of a fixed width keep their text readable on systems whose fonts run
 // wider than those the form was drawn for; their geometry stays as it is.
 void shrinkFontToFit(QWidget* pWidget);
+// For a text that changes: the font is first set back to iPoints points
+// (to the parent's font when 0), then shrunk to fit the new text.
+void fitFontToText(QWidget* pWidget, int iPoints = 0);

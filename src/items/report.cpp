@@ -69,6 +69,8 @@ void CReport::setNumber(int iNum) {
 void CReport::setMethod(const QString& sMethod) {
     sMethodText = sMethod.isEmpty() ? g_sNoMethod : sMethod;
     lbl_title->setText(QStringLiteral("Заключение по результатам %1 контроля").arg(sMethodText));
+    // a long method name gets a smaller font, not a cut title
+    fitFontToText(lbl_title, 12);
 }
 
 QString CReport::description() const {

@@ -267,6 +267,8 @@ void CWidgetSpecial::setMethod(const QString& sNewMethod) {
     }
     sMethod = sNewMethod;
     lbl_methods->setText(methodLine(sMethod));
+    // "по визуальному и измерительному методу контроля…" is cut without it
+    fitFontToText(lbl_methods);
 }
 
 void CWidgetSpecial::setSpecialists(const QList<Specialist>& lstNew) {

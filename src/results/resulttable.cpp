@@ -69,8 +69,7 @@ void CResultTable::setMethod(const QString& s) {
     sMethod = s.isEmpty() ? QStringLiteral("____________") : s;
     lbl_title->setText(QStringLiteral("Результаты %1 контроля").arg(sMethod));
     // a long method name gets a smaller font, not a cut title
-    setPointSize(lbl_title, 12);
-    shrinkFontToFit(lbl_title);
+    fitFontToText(lbl_title, 12);
 }
 
 void CResultTable::setMethodsList(const QStringList& list) {
