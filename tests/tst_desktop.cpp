@@ -113,6 +113,9 @@ private slots:
         dialogs.lstAnswers << QMessageBox::No; // the item added is not saved
         QTest::keyClick(pEdit, Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(window.verticalScrollBar()->value(), 0);
+        window.verticalScrollBar()->setValue(window.verticalScrollBar()->maximum());
+        QTest::keyClick(pEdit, Qt::Key_N, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(window.verticalScrollBar()->value(), 0); // the next one of the same work
         auto keys = [](QKeySequence key) { return key.toString(QKeySequence::NativeText); };
         QWidget* pBar = pForm->sections()[eBar];
         QCOMPARE(child<QToolButton>(pBar, "btn_save")->toolTip(),
@@ -120,6 +123,12 @@ private slots:
                      .arg(keys(QKeySequence::Save), keys(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
         QCOMPARE(child<QToolButton>(pBar, "btn_new")->toolTip(),
                  QStringLiteral("Новый протокол (%1)").arg(keys(QKeySequence::New)));
+        QCOMPARE(child<QToolButton>(pBar, "btn_newFromCurrent")->toolTip(),
+                 QStringLiteral("Новый на основе текущего (%1)")
+                     .arg(keys(Qt::CTRL | Qt::ALT | Qt::Key_N)));
+        QCOMPARE(child<QToolButton>(pBar, "btn_pdf")->toolTip(),
+                 QStringLiteral("Сохранить в PDF (%1); Сохранить в ODT (%2)")
+                     .arg(keys(Qt::CTRL | Qt::Key_E), keys(Qt::CTRL | Qt::SHIFT | Qt::Key_E)));
         QCOMPARE(child<QToolButton>(pBar, "btn_addItem")->toolTip(),
                  QStringLiteral("Добавить пункт (%1)").arg(keys(Qt::CTRL | Qt::SHIFT | Qt::Key_N)));
     }

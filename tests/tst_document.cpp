@@ -103,6 +103,65 @@ private slots:
         QVERIFY(form.document() == doc);
     }
 
+    // The next protocol of the same work, made from the one on screen: what
+    // they share kept, field by field; the rest empty; the next number.
+    void newFromCurrentKeepsTheWork() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        QVERIFY(CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(3)));
+        CFusionWidget form(dir.path());
+        fillProtocol(form, {2, 7, 3, 2, 2, 2, 3});
+        enterChoice(form.sections()[eCustomer], QStringLiteral("ООО Ромашка"));
+        for (int i : {eAddress, eObjectName, eObject, eStage})
+            enterValue(form.sections()[i], QStringLiteral("поле %1").arg(i));
+        enterChoice(form.sections()[eStandards], QStringLiteral("СП 70"));
+        form.sections()[eControlDates]->findChild<QDateEdit*>()->setDate(QDate(2026, 3, 2));
+        child<QDateEdit>(form.sections()[eDate], "dedt_date")->setDate(QDate(2026, 3, 3));
+        typeText(child<QTextEdit>(form.conclusions()[1], "tedt_description"), "Годен");
+        typeText(valueEdit(form.sections()[eNumber]), QStringLiteral("118/26"));
+        dialogs.lstFileNames << dir.filePath("118.rpt");
+        QVERIFY(form.controller().saveReport());
+        const ProtocolDocument before = form.document();
+
+        click(child<QToolButton>(&form, "btn_newFromCurrent"));
+        const ProtocolDocument after = form.document();
+        QCOMPARE(after.lstRecords.size(), before.lstRecords.size());
+        int iEmptied = 0;
+        for (int i = 0; i < after.lstRecords.size(); ++i) {
+            const SectionRecord& was = before.lstRecords[i];
+            const SectionRecord& is = after.lstRecords[i];
+            if (const auto* p = std::get_if<DateRecord>(&is)) {
+                QCOMPARE(p->dtDate, QDate::currentDate());
+            } else if (const auto* p = std::get_if<StdItemRecord>(&is);
+                       p && p->sName == Caption::sNumber) {
+                QCOMPARE(p->sValue, QStringLiteral("119/26"));
+            } else if (const auto* p = std::get_if<DateSetRecord>(&is)) {
+                QCOMPARE(p->lstDates, QList<QDate>({g_dtUnset}));
+            } else if (const auto* p = std::get_if<ConclusionsRecord>(&is)) {
+                const auto& lstWere = std::get<ConclusionsRecord>(was).lstConclusions;
+                QCOMPARE(p->lstConclusions.size(), 2);
+                for (int c = 0; c < 2; ++c) {
+                    const ConclusionRecord& now = p->lstConclusions[c];
+                    const ConclusionRecord& then = lstWere[c];
+                    const TableRecord& table = now.results.table;
+                    QCOMPARE(table.lstTitles, then.results.table.lstTitles);
+                    QVERIFY(table.iColumns == 3 && table.iRows == 7);
+                    QCOMPARE(table.lstCells, QStringList(21, QString("")));
+                    QVERIFY(now.report.sDescription.isEmpty() && now.report.bOn);
+                    QCOMPARE(now.lstPanels, then.lstPanels);
+                    QCOMPARE(now.results.sMethod, then.results.sMethod);
+                }
+                ++iEmptied;
+            } else {
+                QVERIFY2(is == was, qPrintable(QString::number(i))); // kept as it was
+            }
+        }
+        QCOMPARE(iEmptied, 1);
+        QVERIFY(form.controller().currentFile().isEmpty() && !form.controller().isModified());
+        QCOMPARE(fileBytes(dir.filePath("118.rpt")),
+                 protocolBytes(before)); // the old one untouched
+    }
+
     void recordsInAnyOrder() {
         QTemporaryDir dir;
         CScriptedDialogs dialogs;

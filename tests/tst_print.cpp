@@ -177,6 +177,32 @@ private slots:
         QVERIFY(!sText.contains("01.01.2000") && !sText.contains(QRegularExpression("\\d уровня")));
     }
 
+    // The editable copy for a customer: an OpenDocument text holding the
+    // print's heading and tables; a place it cannot go is told.
+    void odtHoldsThePrint() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        QVERIFY(CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(3)));
+        CFusionWidget form(dir.path());
+        fillProtocol(form, {2, 3, 3, 1, 0, 1, 3});
+        dialogs.lstAnswers << QMessageBox::Yes; // the certificates' dates are not given
+        dialogs.lstFileNames << dir.filePath("118-26");
+        form.controller().exportOdtWithDialog();
+        QProcess unzip;
+        unzip.start(QStringLiteral("unzip"), {"-p", dir.filePath("118-26.odt"), "content.xml"});
+        QVERIFY(unzip.waitForFinished(30000) && unzip.exitCode() == 0);
+        const QString sContent = QString::fromUtf8(unzip.readAllStandardOutput());
+        QVERIFY(sContent.contains("Протокол по проведению контроля ультразвуковым и "
+                                  "акустико-эмиссионным методами"));
+        QVERIFY(sContent.contains(">Шов 3-3<") && sContent.contains("<table:table "));
+        QVERIFY(sContent.contains("Провел контроль и выдал заключение:"));
+        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstFileNames << dir.filePath("no/such/dir/p.odt");
+        form.controller().exportOdtWithDialog();
+        QCOMPARE(dialogs.texts().last(),
+                 "Папка «" + dir.filePath("no/such/dir") + "» недоступна для записи");
+    }
+
     void cancelledPrintsLeaveNoFile() {
         QTemporaryDir dir;
         CScriptedDialogs dialogs;

@@ -31,6 +31,7 @@ namespace {
 // text is in the language of the system's messages, often English.
 QString failureReason(const QFileDevice& file) {
     switch (file.error()) {
+    case QFileDevice::NoError: // the writer gave up, the file did not
     case QFileDevice::WriteError:
     case QFileDevice::ResizeError:
         return QStringLiteral("ошибка записи, возможно, на диске нет места");

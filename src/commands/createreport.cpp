@@ -1,7 +1,7 @@
 #include "commands/createreport.h"
 
-#include "base/resources.h"
 #include "base/lastnumbersource.h"
+#include "base/resources.h"
 #include "commands/newitem.h"
 
 #include <QAction>
@@ -21,7 +21,7 @@ namespace {
 constexpr int g_iMaxWithoutComposer = 99;
 constexpr int g_iBarHeight = 30;
 // The status line begins right of the last command button.
-constexpr int g_iStatusX = 400;
+constexpr int g_iStatusX = 444;
 } // namespace
 
 namespace {
@@ -62,19 +62,22 @@ CCreateReport::CCreateReport(QWidget* pParent) : QWidget(pParent), pComposer(pPa
         QStringLiteral("btn_new"), 190,
         QIcon::fromTheme(QStringLiteral("document-new"), imageIcon(QStringLiteral("new_protocol"))),
         QStringLiteral("Новый протокол"), QKeySequence::New);
-    btn_pdf = createButton(QStringLiteral("btn_pdf"), 230, imageIcon(QStringLiteral("save_pdf")),
+    btn_newFromCurrent = createButton(
+        QStringLiteral("btn_newFromCurrent"), 230, imageIcon(QStringLiteral("new_from_current")),
+        QStringLiteral("Новый на основе текущего"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_N));
+    btn_pdf = createButton(QStringLiteral("btn_pdf"), 270, imageIcon(QStringLiteral("save_pdf")),
                            QStringLiteral("Сохранить в PDF"), QKeySequence(Qt::CTRL | Qt::Key_E));
     btn_journal =
-        createButton(QStringLiteral("btn_journal"), 270, imageIcon(QStringLiteral("journal")),
+        createButton(QStringLiteral("btn_journal"), 324, imageIcon(QStringLiteral("journal")),
                      QStringLiteral("Журнал протоколов"), QKeySequence(Qt::CTRL | Qt::Key_J));
-    btn_settings = createButton(QStringLiteral("btn_settings"), 350,
+    btn_settings = createButton(QStringLiteral("btn_settings"), 404,
                                 QIcon::fromTheme(QStringLiteral("preferences-system"),
                                                  imageIcon(QStringLiteral("settings"))),
                                 QStringLiteral("Настройки"), QKeySequence());
     btn_about = createButton(QStringLiteral("btn_about"), 960, imageIcon(QStringLiteral("info")),
                              QStringLiteral("О программе"), QKeySequence::HelpContents);
     btn_addItem = createButton(
-        QStringLiteral("btn_addItem"), 310, imageIcon(QStringLiteral("add_item")),
+        QStringLiteral("btn_addItem"), 364, imageIcon(QStringLiteral("add_item")),
         QStringLiteral("Добавить пункт"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
 
     lbl_status = new QLabel(this);
@@ -93,12 +96,17 @@ CCreateReport::CCreateReport(QWidget* pParent) : QWidget(pParent), pComposer(pPa
         btn_save, QStringLiteral("Сохранить как…"),
         standardKey(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
     connect(pSaveAs, &QAction::triggered, this, &CCreateReport::saveReportAs);
+    // the editable copy beside the PDF
+    QAction* pOdt = addMenuCommand(btn_pdf, QStringLiteral("Сохранить в ODT"),
+                                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    connect(pOdt, &QAction::triggered, this, &CCreateReport::exportOdt);
 
     connect(btn_open, &QToolButton::clicked, this, &CCreateReport::openReport);
     connect(btn_preview, &QToolButton::clicked, this, &CCreateReport::previewReport);
     connect(btn_print, &QToolButton::clicked, this, &CCreateReport::printReport);
     connect(btn_save, &QToolButton::clicked, this, &CCreateReport::saveReport);
     connect(btn_new, &QToolButton::clicked, this, &CCreateReport::newReport);
+    connect(btn_newFromCurrent, &QToolButton::clicked, this, &CCreateReport::newFromCurrent);
     connect(btn_pdf, &QToolButton::clicked, this, &CCreateReport::exportPdf);
     connect(btn_settings, &QToolButton::clicked, this, &CCreateReport::showSettings);
     connect(btn_journal, &QToolButton::clicked, this, &CCreateReport::showJournal);

@@ -42,6 +42,8 @@ signals:
     void saveReportAs();
     void printReport();
     void newReport();
+    void newFromCurrent();
+    void exportOdt();
     void exportPdf();
     void showSettings();
     void showJournal();
@@ -74,6 +76,7 @@ private:
     QToolButton* btn_about = nullptr;
     QToolButton* btn_addItem = nullptr;
     QToolButton* btn_new = nullptr;
+    QToolButton* btn_newFromCurrent = nullptr;
     QToolButton* btn_pdf = nullptr;
     QToolButton* btn_settings = nullptr;
     QToolButton* btn_journal = nullptr;

@@ -11,6 +11,7 @@
 #include "storage/recoveryfile.h"
 #include "storage/referencefiles.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,6 +19,8 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QTextDocument>
+#include <QTextDocumentWriter>
 #include <QThread>
 #include <QTimer>
 
@@ -130,7 +133,20 @@ QString CDocumentController::documentDir() const {
 bool CDocumentController::newProtocol() {
     if (!offerToSaveChanges())
         return false;
-    form.setDocument(form.blankDocument());
+    startNew(form.blankDocument());
+    return true;
+}
+
+bool CDocumentController::newFromCurrent() {
+    if (!offerToSaveChanges())
+        return false;
+    // what is shown, typed or not, saved or not
+    startNew(followingProtocol(form.document(), QDate::currentDate()));
+    return true;
+}
+
+void CDocumentController::startNew(const ProtocolDocument& document) {
+    form.setDocument(document);
     takeSnapshot();
     if (pRecovery)
         pRecovery->remove();
@@ -138,7 +154,6 @@ bool CDocumentController::newProtocol() {
     setCurrentFile(QString());
     offerNextNumber();
     emit documentReplaced();
-    return true;
 }
 
 void CDocumentController::openWithDialog() {
@@ -314,6 +329,39 @@ bool CDocumentController::exportPdf(const QString& sFileName, int* pPages, QStri
     if (!bWritten && pProblem)
         *pProblem = writeFailure(file);
     return bWritten;
+}
+
+void CDocumentController::exportOdtWithDialog() {
+    const QString sTitle = QStringLiteral("Сохранить в ODT");
+    if (!form.confirmValidity(sTitle, QStringLiteral("Сохранить протокол в ODT все равно?")))
+        return;
+    const QString sStart = QDir(documentDir()).filePath(proposedFileName(QStringLiteral(".odt")));
+    const QString sChosen = CUserDialogs::get().saveFileName(
+        &form, sTitle, sStart, QStringLiteral("Документы OpenDocument (*.odt)"));
+    if (sChosen.isEmpty())
+        return;
+    QString sProblem;
+    if (!exportOdt(withSuffix(sChosen, QStringLiteral(".odt")), &sProblem))
+        CUserDialogs::warning(&form, sTitle, sProblem);
+}
+
+bool CDocumentController::exportOdt(const QString& sFileName, QString* pProblem) {
+    // the HTML of the print, in the print's font
+    QTextDocument document;
+    document.setDefaultFont(QFont(QStringLiteral("Courier")));
+    document.setHtml(form.buildProtocolHtml());
+    // the writer closes its device when it is done, which a save file
+    // must not be: the file is made in memory first
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QTextDocumentWriter writer(&buffer, QByteArrayLiteral("odf"));
+    if (!writer.write(&document)) {
+        if (pProblem)
+            *pProblem = QStringLiteral("Файл «%1» не записан: документ ODT не создан")
+                            .arg(QDir::toNativeSeparators(sFileName));
+        return false;
+    }
+    return saveFileBytes(sFileName, buffer.data(), pProblem);
 }
 
 // The recovery copy.

@@ -67,6 +67,10 @@ public:
     // A new protocol in place of this one, after the save question: the
     // laboratory header stays, every other section as at start.
     bool newProtocol();
+    // The next protocol of the same work, after the save question: what the
+    // one on screen shares with it kept, the rest empty (followingProtocol),
+    // the next number offered; unsaved.
+    bool newFromCurrent();
     // Asks for a document after the save question, and opens it.
     void openWithDialog();
     // Opens a document after the save question (a name without ".rpt" is
@@ -91,6 +95,10 @@ public:
     // False when the PDF cannot be written (*pProblem says why); a print the
     // user cancelled leaves no file. *pPages receives the number of pages.
     bool exportPdf(const QString& sFileName, int* pPages = nullptr, QString* pProblem = nullptr);
+    // The print as an OpenDocument text, an editable copy for a customer:
+    // its headings, tables and texts, without the pages.
+    void exportOdtWithDialog();
+    bool exportOdt(const QString& sFileName, QString* pProblem = nullptr);
     // The protocol number as a file name: "118/26" gives "118-26" + sSuffix.
     QString proposedFileName(const QString& sSuffix) const;
 
@@ -155,6 +163,8 @@ private:
     // last one's, or the user's documents; never the recovery copies' place.
     QString documentDir() const;
     void setCurrentFile(const QString& sFileName);
+    // document takes the form as a new protocol, not saved anywhere yet.
+    void startNew(const ProtocolDocument& document);
     // A name typed without an extension gets sSuffix (".rpt"), so that it
     // can be opened again; a name ending in a point gets it without a second.
     static QString withSuffix(QString sFileName, const QString& sSuffix);

@@ -102,6 +102,8 @@ bool CFusionWidget::createSections() {
     connect(pBar, &CCreateReport::saveReportAs, this, &CFusionWidget::slot_saveReportAs);
     connect(pBar, &CCreateReport::newReport, this, &CFusionWidget::slot_newReport);
     connect(pBar, &CCreateReport::exportPdf, this, &CFusionWidget::slot_exportPdf);
+    connect(pBar, &CCreateReport::newFromCurrent, this, &CFusionWidget::slot_newFromCurrent);
+    connect(pBar, &CCreateReport::exportOdt, this, &CFusionWidget::slot_exportOdt);
     connect(pBar, &CCreateReport::openRecentReport, this, &CFusionWidget::slot_openRecentReport);
     connect(pBar, &CCreateReport::showSettings, this, &CFusionWidget::slot_showSettings);
     connect(pBar, &CCreateReport::showJournal, this, &CFusionWidget::slot_showJournal);

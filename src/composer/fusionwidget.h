@@ -144,6 +144,8 @@ public slots:
     void slot_saveReportAs();
     void slot_newReport();
     void slot_exportPdf();
+    void slot_newFromCurrent();
+    void slot_exportOdt();
     void slot_openRecentReport(const QString& sPath);
     // "Настройки": the folder of the reference files and the journal.
     void slot_showSettings();

@@ -126,6 +126,14 @@ void CFusionWidget::slot_exportPdf() {
     pController->exportPdfWithDialog();
 }
 
+void CFusionWidget::slot_newFromCurrent() {
+    pController->newFromCurrent();
+}
+
+void CFusionWidget::slot_exportOdt() {
+    pController->exportOdtWithDialog();
+}
+
 void CFusionWidget::slot_openRecentReport(const QString& sPath) {
     pController->openRecent(sPath);
 }

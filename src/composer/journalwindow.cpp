@@ -279,13 +279,13 @@ bool CJournalWindow::exportCsv(const QString& sPath, QString* pProblem) {
 void CJournalWindow::slot_btn_export_clicked() {
     refresh();
     if (!pModel->isReadable()) {
-        CUserDialogs::warning(this, QStringLiteral("Экспорт в CSV"),
-                              pModel->unreadableText());
+        CUserDialogs::warning(this, QStringLiteral("Экспорт в CSV"), pModel->unreadableText());
         return;
     }
-    const QString sPath = CUserDialogs::get().saveFileName(
-        this, QStringLiteral("Экспорт в CSV"), QDir(sExportDir).filePath(QStringLiteral("журнал.csv")),
-        QStringLiteral("Таблицы CSV (*.csv)"));
+    const QString sPath =
+        CUserDialogs::get().saveFileName(this, QStringLiteral("Экспорт в CSV"),
+                                         QDir(sExportDir).filePath(QStringLiteral("журнал.csv")),
+                                         QStringLiteral("Таблицы CSV (*.csv)"));
     QString sProblem;
     if (!sPath.isEmpty() && !exportCsv(sPath, &sProblem))
         CUserDialogs::warning(this, QStringLiteral("Экспорт в CSV"), sProblem);

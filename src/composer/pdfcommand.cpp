@@ -33,9 +33,8 @@ SProtocolRead readWhole(const QString& sPath, QString* pProblem) {
     if (read.iRecords == 0)
         *pProblem = QStringLiteral("не является протоколом");
     else if (!read.bSound)
-        *pProblem = QStringLiteral("поврежден: прочитано %1 байт из %2")
-                        .arg(read.iBytes)
-                        .arg(file.size());
+        *pProblem =
+            QStringLiteral("поврежден: прочитано %1 байт из %2").arg(read.iBytes).arg(file.size());
     return read;
 }
 } // namespace
@@ -84,17 +83,17 @@ int CPdfCommand::run(const QStringList& lstArgs) {
             continue;
         }
         form.setDocument(read.document);
-        const QString sPdf = target.filePath(QFileInfo(sPath).completeBaseName() +
-                                             QStringLiteral(".pdf"));
+        const QString sPdf =
+            target.filePath(QFileInfo(sPath).completeBaseName() + QStringLiteral(".pdf"));
         int iPages = 0;
         if (!form.controller().exportPdf(sPdf, &iPages, &sProblem)) {
             printLine(stderr, QStringLiteral("%1: %2").arg(sPath, sProblem));
             iStatus = 1;
             continue;
         }
-        printLine(stdout, QStringLiteral("%1 → %2, %3 стр.")
-                              .arg(sName, QFileInfo(sPdf).fileName())
-                              .arg(iPages));
+        printLine(
+            stdout,
+            QStringLiteral("%1 → %2, %3 стр.").arg(sName, QFileInfo(sPdf).fileName()).arg(iPages));
     }
     CUserDialogs::install(nullptr);
     return iStatus;

@@ -140,3 +140,35 @@ ProtocolDocument blankProtocol(const HeaderRecord& header, const QDate& dtDate) 
                            UserItemsRecord{}};
     return document;
 }
+
+namespace {
+// What a record of the protocol before becomes in the one after it; an
+// emptied text is empty, not null, as a form writes it.
+struct CFollowing {
+    QDate dtDate;
+    void operator()(DateRecord& r) const { r.dtDate = dtDate; }
+    void operator()(StdItemRecord& r) const {
+        if (r.sName == Caption::sNumber)
+            r.sValue = QStringLiteral("");
+    }
+    void operator()(DateSetRecord& r) const {
+        if (r.sName == Caption::sControlDates)
+            r.lstDates = {g_dtDefault};
+    }
+    void operator()(ConclusionsRecord& r) const {
+        for (ConclusionRecord& conclusion : r.lstConclusions) {
+            TableRecord& table = conclusion.results.table;
+            table.lstCells = QStringList(table.lstCells.size(), QStringLiteral(""));
+            conclusion.report.sDescription = QStringLiteral("");
+        }
+    }
+    template <typename T> void operator()(T&) const {}
+};
+} // namespace
+
+ProtocolDocument followingProtocol(const ProtocolDocument& current, const QDate& dtDate) {
+    ProtocolDocument next = current;
+    for (SectionRecord& record : next.lstRecords)
+        std::visit(CFollowing{dtDate}, record);
+    return next;
+}

@@ -96,3 +96,10 @@ constexpr int iDefaultTableRows = 5;
 // A new protocol dated dtDate under the laboratory header: one method
 // (ultrasonic) and its conclusion, every field empty, no reference list.
 ProtocolDocument blankProtocol(const HeaderRecord& header, const QDate& dtDate);
+
+// The next protocol of the same work, dated dtDate: the header, methods,
+// customer, grounds, address, object, stage, standards, assessment,
+// instruments, specialists and the user's own items as in current; no
+// number, no inspection date, every results table emptied (its titles and
+// columns kept) and every written conclusion empty.
+ProtocolDocument followingProtocol(const ProtocolDocument& current, const QDate& dtDate);
