@@ -53,6 +53,26 @@ CBytes& newProtocolItems(CBytes& b) {
 }
 } // namespace
 
+namespace {
+// The process's peak memory, VmHWM of /proc/self/status, in kB.
+qint64 peakMemoryKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+// Sets the peak back to the memory held now (Linux: "5" to clear_refs); that.
+qint64 resetPeakMemoryKb() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+    clear.close();
+    return peakMemoryKb();
+}
+} // namespace
+
 class TestDocument : public QObject {
     Q_OBJECT
 private slots:
@@ -236,6 +256,18 @@ private slots:
         QVERIFY(form.conclusions().size() == 1 && form.userItems().isEmpty());
         QCOMPARE(numbersFrom(form), QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
         QVERIFY(form.controller().isChanged()); // read only partly: closing asks
+        // 8 MB of empty cells for a table of 2,000,000 rows: damage, refused
+        // before the cells take any memory (they took 500 MB)
+        CBytes huge;
+        huge.i16(2).i32(7).str("Стадия контроля:").str("сварка");
+        huge.i16(8).i32(1).i32(0).i32(11).str("ультразвукового").strList({});
+        huge.i32(2000000).i32(1).strList({"Шов"}).i32(2000000).raw(QByteArray(8000000, 0));
+        writeFile(dir.filePath("huge.rpt"), huge.data);
+        const qint64 iBefore = resetPeakMemoryKb();
+        QVERIFY(!form.controller().openDocument(dir.filePath("huge.rpt")));
+        QVERIFY2(peakMemoryKb() - iBefore < 32 * 1024, qPrintable(QString::number(peakMemoryKb())));
+        QCOMPARE(valueEdit(form.sections()[eStage])->text(), QStringLiteral("сварка"));
+        QVERIFY(dialogs.texts().last().contains("поврежден"));
     }
 
     void atMostAThousandUserItems() {

@@ -442,6 +442,31 @@ private slots:
         QCOMPARE(CJournal::nextInPattern(sLatest, 2026), sNext);
     }
 
+    // A number or a name pasted from a spreadsheet cell brings its tab and
+    // line break: the fields drop them, so neither the journal nor the
+    // print holds them.
+    void pastedControlCharactersAreDropped() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        use(false);
+        CFusionWidget form(dir.path());
+        QLineEdit* pNumber = valueEdit(form.sections()[eNumber]);
+        QLineEdit* pCustomer = choiceBox(form.sections()[eCustomer])->lineEdit();
+        QGuiApplication::clipboard()->setText(QStringLiteral("118/26\t\r\n\x01"));
+        QTest::keyClick(pNumber, Qt::Key_V, Qt::ControlModifier);
+        QGuiApplication::clipboard()->setText(QStringLiteral("ООО Ромашка\n"));
+        QTest::keyClick(pCustomer, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(pCustomer, Qt::Key_Return);
+        QCOMPARE(pNumber->text(), QStringLiteral("118/26"));
+        const QString sPath = dir.filePath("a.rpt");
+        QVERIFY(form.controller().writeProtocol(sPath));
+        SJournalEntry entry;
+        QVERIFY(form.controller().journal()->entryOf(sPath, &entry));
+        QCOMPARE(entry.sNumber + '|' + entry.sCustomer, QStringLiteral("118/26|ООО Ромашка"));
+        QVERIFY(form.protocolHeading().contains("№118/26 от "));
+        QVERIFY(form.buildProtocolHtml().contains("<p>2. Заказчик: ООО Ромашка.</p>"));
+    }
+
     void windowFiltersOpensAndExports() {
         QTemporaryDir dir;
         CScriptedDialogs dialogs;
