@@ -196,6 +196,21 @@ private slots:
                                   "акустико-эмиссионным методами"));
         QVERIFY(sContent.contains(">Шов 3-3<") && sContent.contains("<table:table "));
         QVERIFY(sContent.contains("Провел контроль и выдал заключение:"));
+        // a word processor takes a column's width only as a length, and
+        // every table spans the 17 cm of text on an A4 page
+        const QRegularExpression column(
+            QStringLiteral("<table:table-column [^>]*style-name=\"([^\"]+)\""));
+        for (const QRegularExpressionMatch& match : column.globalMatch(sContent))
+            QVERIFY2(
+                sContent.contains(QRegularExpression(
+                    "style:name=\"" + QRegularExpression::escape(match.captured(1)) +
+                    "\"[^>]*>\\s*<style:table-column-properties style:column-width=\"[0-9.]+pt\"")),
+                qPrintable(match.captured(1)));
+        const QRegularExpression tableWidth(QStringLiteral("style:width=\"([0-9.]+)pt\""));
+        for (const QRegularExpressionMatch& match : tableWidth.globalMatch(sContent))
+            QVERIFY2(match.captured(1).toDouble() > 10 / 2.54 * 72 &&
+                         match.captured(1).toDouble() <= 17 / 2.54 * 72,
+                     qPrintable(match.captured()));
         dialogs.lstAnswers << QMessageBox::Yes;
         dialogs.lstFileNames << dir.filePath("no/such/dir/p.odt");
         form.controller().exportOdtWithDialog();
