@@ -69,7 +69,7 @@ QString CDocumentController::readDir(const QString& sFile) const {
 void CDocumentController::takeSnapshot() {
     savedDocument = form.document();
     bUnsaved = false;
-    checkModified();
+    showModified(false); // the form is the snapshot: nothing to compare
 }
 
 bool CDocumentController::isChanged() const {
@@ -77,7 +77,10 @@ bool CDocumentController::isChanged() const {
 }
 
 void CDocumentController::checkModified() {
-    const bool bModified = isChanged();
+    showModified(isChanged());
+}
+
+void CDocumentController::showModified(bool bModified) {
     if (bModified != bShownModified) {
         bShownModified = bModified;
         emit modificationChanged(bModified);
@@ -231,7 +234,7 @@ void CDocumentController::takeDocument(const SProtocolRead& read, const QString&
     takeSnapshot();
     setOwnFiles = {QFileInfo(sFileName).absoluteFilePath()};
     bUnsaved = !read.bSound; // what was lost is asked about on closing
-    checkModified();
+    showModified(bUnsaved);
     // a document read only partly is never overwritten in place by what was read of it
     setCurrentFile(read.bSound ? sFileName : QString());
 }
@@ -539,7 +542,7 @@ void CDocumentController::offerRecovery(const QString& sDir) {
         form.setDocument(read.document);
         takeSnapshot();
         bUnsaved = true;
-        checkModified();
+        showModified(true);
         const bool bSourceThere = read.bSound && QFileInfo::exists(sSource);
         setOwnFiles.clear();
         if (bSourceThere)

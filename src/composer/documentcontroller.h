@@ -159,6 +159,8 @@ signals:
     void documentReplaced();
 
 private:
+    // the title's "*" and whoever else follows the state
+    void showModified(bool bModified);
     // Where the file dialogs start: the current document's directory, the
     // last one's, or the user's documents; never the recovery copies' place.
     QString documentDir() const;
