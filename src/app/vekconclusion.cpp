@@ -154,19 +154,13 @@ bool CVEKConclusion::dropFiles(QEvent* pEvent) {
 bool CVEKConclusion::eventFilter(QObject* pWatched, QEvent* pEvent) {
     if (pComposer && pWatched == viewport() && pEvent->type() == QEvent::Resize)
         pComposer->resize(viewport()->width(), pComposer->minimumHeight());
-    if (!pComposer || !pWatched->isWidgetType() ||
-        static_cast<QWidget*>(pWatched)->window() != this)
-        return QScrollArea::eventFilter(pWatched, pEvent);
-    switch (pEvent->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop:
-        if (dropFiles(pEvent))
-            return true;
-        break;
-    default:
-        break;
-    }
+    // every event of the program passes here: its kind is looked at first
+    const QEvent::Type eType = pEvent->type();
+    const bool bDrop =
+        eType == QEvent::DragEnter || eType == QEvent::DragMove || eType == QEvent::Drop;
+    if (bDrop && pComposer && pWatched->isWidgetType() &&
+        static_cast<QWidget*>(pWatched)->window() == this && dropFiles(pEvent))
+        return true;
     return QScrollArea::eventFilter(pWatched, pEvent);
 }
 

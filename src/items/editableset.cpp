@@ -1,4 +1,5 @@
 #include "items/editableset.h"
+#include "items/fontfit.h"
 
 #include "base/constants.h"
 #include "base/userdialogs.h"
@@ -18,7 +19,7 @@ CEditableSet::CEditableSet(QWidget* pParent, int iNum, const QString& sName,
 
 void CEditableSet::addSubItem() {
     auto pCombo = new CComboBoxEditableHeir(this, lstChoices);
-    pCombo->setFont(lbl_name->font());
+    matchFont(pCombo, lbl_name);
     pCombo->setMinimumSize(g_szEditorMin);
     pCombo->setMaximumSize(g_szEditorMax);
     pCombo->setVisible(true);

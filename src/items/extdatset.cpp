@@ -1,4 +1,5 @@
 #include "items/extdatset.h"
+#include "items/fontfit.h"
 
 #include "base/constants.h"
 #include "items/dateeditheir.h"
@@ -14,7 +15,7 @@ CExtDatSet::CExtDatSet(QWidget* pParent, int iNum, const QString& sName)
 
 void CExtDatSet::addSubItem() {
     auto pEdit = new CDateEditHeir(this);
-    pEdit->setFont(lbl_name->font());
+    matchFont(pEdit, lbl_name);
     pEdit->setFixedSize(iSubItemWidth, iSubItemHeight);
     pEdit->setVisible(true);
     pEdit->installEventFilter(this);

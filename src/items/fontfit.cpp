@@ -49,3 +49,8 @@ void shrinkFontToFit(QWidget* pWidget) {
     }
     s_fitted.insert(sKey, f.pointSize());
 }
+
+void matchFont(QWidget* pWidget, const QWidget* pModel) {
+    if (pWidget->font() != pModel->font())
+        pWidget->setFont(pModel->font());
+}

@@ -10,3 +10,7 @@ void shrinkFontToFit(QWidget* pWidget);
 // For a text that changes: the font is first set back to iPoints points
 // (to the parent's font when 0), then shrunk to fit the new text.
 void fitFontToText(QWidget* pWidget, int iPoints = 0);
+
+// Gives pWidget the font of pModel, unless it shows that font already: a
+// font set on a combo box builds its drop-down list there and then.
+void matchFont(QWidget* pWidget, const QWidget* pModel);

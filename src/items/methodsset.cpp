@@ -1,4 +1,5 @@
 #include "items/methodsset.h"
+#include "items/fontfit.h"
 
 #include "base/constants.h"
 #include "items/comboboxheir.h"
@@ -17,7 +18,7 @@ CMethodsSet::CMethodsSet(QWidget* pParent, int iNum, const QString& sName, const
 void CMethodsSet::addSubItem() {
     const QString s = firstFreeChoice();
     auto pCombo = new CComboBoxClassicHeir(this, lstChoices, s);
-    pCombo->setFont(lbl_name->font());
+    matchFont(pCombo, lbl_name);
     pCombo->setMinimumSize(g_szEditorMin);
     pCombo->setMaximumSize(g_szEditorMax);
     pCombo->setVisible(true);
