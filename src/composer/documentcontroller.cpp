@@ -297,19 +297,27 @@ bool CDocumentController::writeProtocol(const QString& sFileName) {
     return true;
 }
 
+QString CDocumentController::askExportFile(const QString& sFormat, const QString& sFilter) {
+    const QString sTitle = exportTitle(sFormat);
+    if (!form.confirmValidity(sTitle,
+                              QStringLiteral("Сохранить протокол в %1 все равно?").arg(sFormat)))
+        return QString();
+    const QString sSuffix = QLatin1Char('.') + sFormat.toLower();
+    const QString sStart = QDir(documentDir()).filePath(proposedFileName(sSuffix));
+    const QString sChosen = CUserDialogs::get().saveFileName(&form, sTitle, sStart, sFilter);
+    return sChosen.isEmpty() ? QString() : withSuffix(sChosen, sSuffix);
+}
+
+QString CDocumentController::exportTitle(const QString& sFormat) {
+    return QStringLiteral("Сохранить в %1").arg(sFormat);
+}
+
 void CDocumentController::exportPdfWithDialog() {
-    const QString sTitle = QStringLiteral("Сохранить в PDF");
-    if (!form.confirmValidity(sTitle, QStringLiteral("Сохранить протокол в PDF все равно?")))
-        return;
-    const QString sStart = QDir(documentDir()).filePath(proposedFileName(QStringLiteral(".pdf")));
-    const QString sChosen = CUserDialogs::get().saveFileName(
-        &form, sTitle, sStart, QStringLiteral("Документы PDF (*.pdf)"));
-    if (sChosen.isEmpty())
-        return;
-    const QString sFileName = withSuffix(sChosen, QStringLiteral(".pdf"));
+    const QString sFileName =
+        askExportFile(QStringLiteral("PDF"), QStringLiteral("Документы PDF (*.pdf)"));
     QString sProblem;
-    if (!exportPdf(sFileName, nullptr, &sProblem))
-        CUserDialogs::warning(&form, sTitle, sProblem);
+    if (!sFileName.isEmpty() && !exportPdf(sFileName, nullptr, &sProblem))
+        CUserDialogs::warning(&form, exportTitle(QStringLiteral("PDF")), sProblem);
 }
 
 bool CDocumentController::exportPdf(const QString& sFileName, int* pPages, QString* pProblem) {
@@ -339,17 +347,11 @@ bool CDocumentController::exportPdf(const QString& sFileName, int* pPages, QStri
 }
 
 void CDocumentController::exportOdtWithDialog() {
-    const QString sTitle = QStringLiteral("Сохранить в ODT");
-    if (!form.confirmValidity(sTitle, QStringLiteral("Сохранить протокол в ODT все равно?")))
-        return;
-    const QString sStart = QDir(documentDir()).filePath(proposedFileName(QStringLiteral(".odt")));
-    const QString sChosen = CUserDialogs::get().saveFileName(
-        &form, sTitle, sStart, QStringLiteral("Документы OpenDocument (*.odt)"));
-    if (sChosen.isEmpty())
-        return;
+    const QString sFileName =
+        askExportFile(QStringLiteral("ODT"), QStringLiteral("Документы OpenDocument (*.odt)"));
     QString sProblem;
-    if (!exportOdt(withSuffix(sChosen, QStringLiteral(".odt")), &sProblem))
-        CUserDialogs::warning(&form, sTitle, sProblem);
+    if (!sFileName.isEmpty() && !exportOdt(sFileName, &sProblem))
+        CUserDialogs::warning(&form, exportTitle(QStringLiteral("ODT")), sProblem);
 }
 
 namespace {

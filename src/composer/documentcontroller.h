@@ -159,6 +159,10 @@ signals:
     void documentReplaced();
 
 private:
+    // The file an export in sFormat ("PDF") goes to, asked after the question
+    // on dates; empty when the user stops at either.
+    QString askExportFile(const QString& sFormat, const QString& sFilter);
+    static QString exportTitle(const QString& sFormat);
     // the title's "*" and whoever else follows the state
     void showModified(bool bModified);
     // Where the file dialogs start: the current document's directory, the

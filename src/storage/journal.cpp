@@ -80,12 +80,6 @@ QString schemaProblem(const SJournalPlace& place, const QString& sError) {
                               : sError);
 }
 
-void closeConnection(const QString& sName) {
-    if (!QSqlDatabase::contains(sName))
-        return;
-    QSqlDatabase::database(sName, false).close();
-    QSqlDatabase::removeDatabase(sName);
-}
 } // namespace
 
 SJournalPlace SJournalPlace::load() {

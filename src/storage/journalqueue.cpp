@@ -16,12 +16,6 @@ QString uniqueConnection(const QString& sKind) {
     return sKind + QUuid::createUuid().toString(QUuid::Id128);
 }
 
-void closeConnection(const QString& sName) {
-    if (!QSqlDatabase::contains(sName))
-        return;
-    QSqlDatabase::database(sName, false).close();
-    QSqlDatabase::removeDatabase(sName);
-}
 } // namespace
 
 CJournalQueue::CJournalQueue(const QString& sFile)

@@ -1,5 +1,7 @@
 #include "storage/journalrows.h"
 
+#include <QSqlDatabase>
+
 namespace JournalRows {
 
 bool run(QSqlQuery& query, const QString& sSql, const QVariantList& lstValues) {
@@ -51,4 +53,10 @@ SJournalEntry entryOf(const QSqlQuery& query) {
             query.value(8).toString()};
 }
 
+void closeConnection(const QString& sName) {
+    if (!QSqlDatabase::contains(sName))
+        return;
+    QSqlDatabase::database(sName, false).close();
+    QSqlDatabase::removeDatabase(sName);
+}
 } // namespace JournalRows

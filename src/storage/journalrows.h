@@ -31,4 +31,6 @@ QVariant text(const QString& s);
 QVariantList rowValues(const SJournalEntry& e);
 // The entry of a row selected with sEntryColumns first.
 SJournalEntry entryOf(const QSqlQuery& query);
+// Closes and forgets the connection sName, if there is one.
+void closeConnection(const QString& sName);
 } // namespace JournalRows
