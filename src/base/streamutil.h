@@ -6,6 +6,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <type_traits>
+
 // Reading of lists from documents and reference files that may be damaged:
 // the count is never trusted for an allocation, elements are read one by
 // one, and reading stops as soon as the stream is no longer sound.
@@ -13,6 +15,18 @@
 // True when the stream's device can still hold iCount records of at least
 // iMinBytes bytes each (always true for a sequential device).
 bool streamCanHold(const QDataStream& in, quint64 iCount, quint64 iMinBytes);
+
+// A string read as `in >> bounded(s)`: one whose length is more than the
+// stream still holds is damage, found before anything is taken for it (Qt's
+// own reader takes up to 2 MB first). The stream is then past its end and s
+// empty, as Qt leaves them.
+struct SBoundedString {
+    QString& s;
+};
+inline SBoundedString bounded(QString& s) {
+    return {s};
+}
+QDataStream& operator>>(QDataStream& in, SBoundedString target);
 
 // Reads a quint32 count and that many elements with operator>>. On a count
 // the remaining bytes cannot hold, or on a damaged element, marks the stream
@@ -30,7 +44,10 @@ template <typename T> bool readList(QDataStream& in, QList<T>& lst, quint64 iMin
     }
     for (quint32 i = 0; i < n; ++i) {
         T t;
-        in >> t;
+        if constexpr (std::is_same_v<T, QString>)
+            in >> bounded(t);
+        else
+            in >> t;
         if (in.status() != QDataStream::Ok)
             return false;
         lst.append(t);

@@ -1,5 +1,7 @@
 #include "document/records.h"
 
+#include "base/streamutil.h"
+
 bool CertificateMethod::operator==(const CertificateMethod& other) const {
     return sMethod == other.sMethod && dtValidity == other.dtValidity && iLevel == other.iLevel;
 }
@@ -125,7 +127,7 @@ QDataStream& operator<<(QDataStream& out, const CertificateMethod& method) {
 
 QDataStream& operator>>(QDataStream& in, CertificateMethod& method) {
     qint16 iLevel = 0;
-    in >> method.sMethod >> method.dtValidity >> iLevel;
+    in >> bounded(method.sMethod) >> method.dtValidity >> iLevel;
     if (in.status() == QDataStream::Ok && !isLevel(iLevel))
         in.setStatus(QDataStream::ReadCorruptData);
     method.iLevel = iLevel;
@@ -139,7 +141,7 @@ QDataStream& operator<<(QDataStream& out, const Certificate& certificate) {
 }
 
 bool readRecord(QDataStream& in, Certificate& certificate) {
-    in >> certificate.sNumber >> certificate.sIssuedBy;
+    in >> bounded(certificate.sNumber) >> bounded(certificate.sIssuedBy);
     if (in.status() != QDataStream::Ok)
         return false;
     readRecordList(in, certificate.lstMethods);
@@ -158,7 +160,7 @@ QDataStream& operator<<(QDataStream& out, const Specialist& specialist) {
 }
 
 bool readRecord(QDataStream& in, Specialist& specialist) {
-    in >> specialist.sName;
+    in >> bounded(specialist.sName);
     if (in.status() != QDataStream::Ok)
         return false;
     readRecordList(in, specialist.lstCertificates);
@@ -175,7 +177,8 @@ QDataStream& operator<<(QDataStream& out, const Device& device) {
 }
 
 QDataStream& operator>>(QDataStream& in, Device& device) {
-    return in >> device.sNumber >> device.sCertNumber >> device.dtValidity >> device.bVerification;
+    return in >> bounded(device.sNumber) >> bounded(device.sCertNumber) >> device.dtValidity >>
+           device.bVerification;
 }
 
 QDataStream& operator<<(QDataStream& out, const Tool& tool) {
@@ -185,7 +188,7 @@ QDataStream& operator<<(QDataStream& out, const Tool& tool) {
 }
 
 bool readRecord(QDataStream& in, Tool& tool) {
-    in >> tool.sName;
+    in >> bounded(tool.sName);
     if (in.status() != QDataStream::Ok)
         return false;
     readRecordList(in, tool.lstDevices);
@@ -204,7 +207,7 @@ QDataStream& operator<<(QDataStream& out, const Organization& organization) {
 }
 
 bool readRecord(QDataStream& in, Organization& organization) {
-    in >> organization.sName;
+    in >> bounded(organization.sName);
     if (in.status() != QDataStream::Ok)
         return false;
     readRecordList(in, organization.lstGrounds);
@@ -223,8 +226,8 @@ QDataStream& operator<<(QDataStream& out, const SpecialistEntry& entry) {
 
 QDataStream& operator>>(QDataStream& in, SpecialistEntry& entry) {
     qint16 iLevel = 0;
-    in >> entry.sName >> entry.sLicenseNum >> entry.sMethod >> entry.dtValidity >> iLevel >>
-        entry.sIssuedBy;
+    in >> bounded(entry.sName) >> bounded(entry.sLicenseNum) >> bounded(entry.sMethod) >>
+        entry.dtValidity >> iLevel >> entry.sIssuedBy;
     entry.iLevel = iLevel;
     return in;
 }
@@ -235,6 +238,6 @@ QDataStream& operator<<(QDataStream& out, const ToolEntry& entry) {
 }
 
 QDataStream& operator>>(QDataStream& in, ToolEntry& entry) {
-    return in >> entry.sToolName >> entry.sNumber >> entry.sCertNumber >> entry.dtValidity >>
-           entry.bVerification;
+    return in >> bounded(entry.sToolName) >> bounded(entry.sNumber) >> bounded(entry.sCertNumber) >>
+           entry.dtValidity >> entry.bVerification;
 }

@@ -173,7 +173,8 @@ QDataStream& operator<<(QDataStream& out, const UserItemsRecord& r) {
 }
 
 bool readRecord(QDataStream& in, HeaderRecord& r) {
-    in >> r.sName >> r.sAddress >> r.sPhone >> r.sLicence >> r.sIssuedBy;
+    in >> bounded(r.sName) >> bounded(r.sAddress) >> bounded(r.sPhone) >> bounded(r.sLicence) >>
+        bounded(r.sIssuedBy);
     return isOk(in);
 }
 
@@ -183,32 +184,32 @@ bool readRecord(QDataStream& in, DateRecord& r) {
 }
 
 bool readRecord(QDataStream& in, StdItemRecord& r) {
-    in >> r.iNum >> r.sName >> r.sValue;
+    in >> r.iNum >> bounded(r.sName) >> bounded(r.sValue);
     return isOk(in);
 }
 
 bool readRecord(QDataStream& in, ComboItemRecord& r) {
-    in >> r.iNum >> r.sName >> r.sValue;
+    in >> r.iNum >> bounded(r.sName) >> bounded(r.sValue);
     return isOk(in) && readStringList(in, r.lstChoices);
 }
 
 bool readRecord(QDataStream& in, MethodsRecord& r) {
-    in >> r.iNum >> r.sName;
+    in >> r.iNum >> bounded(r.sName);
     return isOk(in) && readStringList(in, r.lstTexts);
 }
 
 bool readRecord(QDataStream& in, EditableSetRecord& r) {
-    in >> r.iNum >> r.sName;
+    in >> r.iNum >> bounded(r.sName);
     return isOk(in) && readStringList(in, r.lstTexts) && readStringList(in, r.lstChoices);
 }
 
 bool readRecord(QDataStream& in, DateSetRecord& r) {
-    in >> r.iNum >> r.sName;
+    in >> r.iNum >> bounded(r.sName);
     return isOk(in) && readList(in, r.lstDates, 4);
 }
 
 bool readRecord(QDataStream& in, ToolsRecord& r) {
-    in >> r.iNum >> r.sName;
+    in >> r.iNum >> bounded(r.sName);
     if (!isOk(in) || !readRecordList(in, r.lstTools))
         return false;
     qint32 n = 0;
@@ -240,12 +241,12 @@ bool readRecord(QDataStream& in, TableRecord& r) {
 }
 
 bool readRecord(QDataStream& in, ResultsRecord& r) {
-    in >> r.iNum >> r.sMethod;
+    in >> r.iNum >> bounded(r.sMethod);
     return isOk(in) && readStringList(in, r.lstOffered) && readRecord(in, r.table);
 }
 
 bool readRecord(QDataStream& in, ReportRecord& r) {
-    in >> r.bOn >> r.iNum >> r.sMethod >> r.sDescription;
+    in >> r.bOn >> r.iNum >> bounded(r.sMethod) >> bounded(r.sDescription);
     return isOk(in);
 }
 
