@@ -29,3 +29,12 @@ QDataStream& operator>>(QDataStream& in, SBoundedString target) {
     }
     return in >> target.s;
 }
+
+QDataStream& operator>>(QDataStream& in, SStrictBool target) {
+    quint8 iByte = 0;
+    in >> iByte;
+    target.b = iByte != 0;
+    if (iByte > 1)
+        in.setStatus(QDataStream::ReadCorruptData);
+    return in;
+}

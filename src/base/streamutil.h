@@ -28,6 +28,16 @@ inline SBoundedString bounded(QString& s) {
 }
 QDataStream& operator>>(QDataStream& in, SBoundedString target);
 
+// A flag read as `in >> strictBool(b)`: the files hold 0 or 1, and any other
+// byte is damage (Qt would take it as true and write 1 back).
+struct SStrictBool {
+    bool& b;
+};
+inline SStrictBool strictBool(bool& b) {
+    return {b};
+}
+QDataStream& operator>>(QDataStream& in, SStrictBool target);
+
 // Reads a quint32 count and that many elements with operator>>. On a count
 // the remaining bytes cannot hold, or on a damaged element, marks the stream
 // ReadCorruptData / leaves it past its end and returns false; lst then holds

@@ -178,7 +178,7 @@ QDataStream& operator<<(QDataStream& out, const Device& device) {
 
 QDataStream& operator>>(QDataStream& in, Device& device) {
     return in >> bounded(device.sNumber) >> bounded(device.sCertNumber) >> device.dtValidity >>
-           device.bVerification;
+           strictBool(device.bVerification);
 }
 
 QDataStream& operator<<(QDataStream& out, const Tool& tool) {
@@ -239,5 +239,5 @@ QDataStream& operator<<(QDataStream& out, const ToolEntry& entry) {
 
 QDataStream& operator>>(QDataStream& in, ToolEntry& entry) {
     return in >> bounded(entry.sToolName) >> bounded(entry.sNumber) >> bounded(entry.sCertNumber) >>
-           entry.dtValidity >> entry.bVerification;
+           entry.dtValidity >> strictBool(entry.bVerification);
 }

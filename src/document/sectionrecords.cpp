@@ -246,12 +246,12 @@ bool readRecord(QDataStream& in, ResultsRecord& r) {
 }
 
 bool readRecord(QDataStream& in, ReportRecord& r) {
-    in >> r.bOn >> r.iNum >> bounded(r.sMethod) >> bounded(r.sDescription);
+    in >> strictBool(r.bOn) >> r.iNum >> bounded(r.sMethod) >> bounded(r.sDescription);
     return isOk(in);
 }
 
 bool readRecord(QDataStream& in, PanelRecord& r) {
-    in >> r.iNum >> r.iRole >> r.bRoleLock >> r.entry;
+    in >> r.iNum >> r.iRole >> strictBool(r.bRoleLock) >> r.entry;
     if (!isOk(in))
         return false;
     // a role or level a panel cannot show is damage
