@@ -154,6 +154,8 @@ template <typename T> bool readRecordList(QDataStream& in, QList<T>& lst) {
     lst.clear();
     qint32 iCount = 0;
     in >> iCount;
+    if (iCount < 0) // no list is written so
+        in.setStatus(QDataStream::ReadCorruptData);
     qint32 i = 0;
     for (; i < iCount && in.status() == QDataStream::Ok && !in.atEnd(); ++i) {
         T record;
