@@ -11,6 +11,7 @@
 #include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "composer/reportheader.h"
+#include "results/conclusion.h"
 #include "items/stditem.h"
 #include "storage/journal.h"
 #include "storage/referencefiles.h"
@@ -30,6 +31,23 @@ QList<CNewItem*> openForms() {
             lst.append(pForm);
     return lst;
 }
+// The editor open in pTable: one that was closed may wait for its deletion.
+QLineEdit* openEditor(QTableWidget* pTable) {
+    for (QLineEdit* pEditor : pTable->viewport()->findChildren<QLineEdit*>())
+        if (pEditor->isVisible())
+            return pEditor;
+    return nullptr;
+}
+
+// A double-click on cell (0, iColumn) and text typed into its editor, which
+// stays open.
+void typeIntoCell(QTableWidget* pTable, int iColumn, const QString& sText) {
+    const QRect cell = pTable->visualRect(pTable->model()->index(0, iColumn));
+    QTest::mouseClick(pTable->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(pTable->viewport(), Qt::LeftButton, {}, cell.center());
+    typeText(openEditor(pTable), sText);
+}
+
 QStringList recoveryFiles(const QString& sDir) {
     return QDir(sDir).entryList({"recovery-*.rpt"}, QDir::Files);
 }
@@ -237,18 +255,31 @@ private slots:
         typeText(valueEdit(form.sections()[eNumber]), QStringLiteral("118/26"));
         typeText(valueEdit(form.sections()[eAddress]), QStringLiteral("г. Тверь"));
         typeText(valueEdit(form.sections()[eObject]), QStringLiteral("Котёл"));
+        auto pCells = child<QTableWidget>(form.conclusions().first(), "tab_results");
+        typeIntoCell(pCells, 0, QStringLiteral("Шов 1"));
         form.controller().writeRecoveryCopy();
         const QByteArray copy = fileBytes(form.controller().recoveryPath());
         QStringList lstValues;
         for (const SectionRecord& record : readProtocol(copy).document.lstRecords) {
             if (const auto* p = std::get_if<StdItemRecord>(&record))
                 lstValues << p->sValue;
+            if (const auto* p = std::get_if<ConclusionsRecord>(&record))
+                lstValues << p->lstConclusions.first().results.table.lstCells.first();
         }
-        QCOMPARE(lstValues, QStringList({"118/26", "г. Тверь", "", "Котёл", "монтаж"}));
+        QCOMPARE(lstValues, QStringList({"118/26", "г. Тверь", "", "Котёл", "монтаж", "Шов 1"}));
         // what a save writes, byte for byte; and a save removes the copy
         dialogs.lstFileNames << dir.filePath("p.rpt");
         QVERIFY(form.controller().saveReport() && !QFile::exists(form.controller().recoveryPath()));
         QCOMPARE(fileBytes(dir.filePath("p.rpt")), copy);
+        QCoreApplication::processEvents();
+        QVERIFY(!form.controller().isModified());
+        // a cell being typed in is a change at once, and Escape takes it back
+        typeIntoCell(pCells, 1, QStringLiteral("годен"));
+        QCoreApplication::processEvents();
+        QVERIFY(form.controller().isModified());
+        QTest::keyClick(openEditor(pCells), Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        QVERIFY(!form.controller().isModified());
     }
 
     void recoveryOfferedAfterACrash() {

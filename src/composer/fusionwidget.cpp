@@ -18,6 +18,7 @@
 #include "items/wdtseparator.h"
 #include "refdata/measuringtool.h"
 #include "results/conclusion.h"
+#include "results/tablewidgetheir.h"
 #include "storage/journal.h"
 #include "storage/recentdocuments.h"
 #include "storage/recoveryfile.h"
@@ -252,6 +253,8 @@ void CFusionWidget::watchEdits(QWidget* pEditor) {
         watch(pModel, &QAbstractItemModel::rowsRemoved);
         watch(pModel, &QAbstractItemModel::columnsInserted);
         watch(pModel, &QAbstractItemModel::columnsRemoved);
+        if (auto pTable = qobject_cast<CTableWidgetHeir*>(p))
+            watch(pTable, &CTableWidgetHeir::pendingEditChanged);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "items/stditem.h"
 #include "refdata/measuringtool.h"
 #include "results/conclusion.h"
+#include "results/tablewidgetheir.h"
 
 #include <QSet>
 #include <algorithm>
@@ -283,6 +284,8 @@ void CFusionWidget::commitPendingInput() {
 
 void CFusionWidget::commitEdits() {
     commitPendingInput();
+    for (CTableWidgetHeir* pTable : findChildren<CTableWidgetHeir*>())
+        pTable->commitPendingEdit();
     if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(iProtocolNumberIndex)))
         pNumber->commitValue();
     for (int i = iFirstNumberedIndex; i < lstSections.size(); ++i) {

@@ -188,6 +188,11 @@ void CReportTable::cellTexts(QStringList& list) const {
             list.append(sText.isNull() ? sEmpty : sText);
         }
     }
+    // a cell being typed in holds what is typed, as a save would take it
+    int r = 0, c = 0;
+    QString sTyped;
+    if (tab_results->pendingEdit(&r, &c, &sTyped) && r < rowCount() && c < columnCount())
+        list[qsizetype(r) * columnCount() + c] = sTyped;
 }
 
 QString CReportTable::toHtml() const {

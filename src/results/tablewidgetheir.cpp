@@ -9,7 +9,9 @@
 #include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
+#include <QStyledItemDelegate>
 
 namespace {
 // The row numbers: as wide as their digits, measured once for every table
@@ -31,6 +33,24 @@ public:
         return it.value();
     }
 };
+
+// Qt's own editors, made known to the table while they are open.
+class CCellDelegate : public QStyledItemDelegate {
+public:
+    explicit CCellDelegate(CTableWidgetHeir* pTable)
+        : QStyledItemDelegate(pTable), pTable(pTable) {}
+
+    QWidget* createEditor(QWidget* pParent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* pEditor = QStyledItemDelegate::createEditor(pParent, option, index);
+        if (auto pLine = qobject_cast<QLineEdit*>(pEditor))
+            pTable->trackEditor(pLine, index);
+        return pEditor;
+    }
+
+private:
+    CTableWidgetHeir* pTable;
+};
 } // namespace
 
 CTableWidgetHeir::CTableWidgetHeir(QWidget* pParent)
@@ -39,6 +59,33 @@ CTableWidgetHeir::CTableWidgetHeir(QWidget* pParent)
     setVerticalHeader(new CRowHeader(this));
     connect(pCopyAct, &QAction::triggered, this, &CTableWidgetHeir::slot_copy);
     connect(pPasteAct, &QAction::triggered, this, &CTableWidgetHeir::slot_paste);
+    auto pDelegate = new CCellDelegate(this);
+    setItemDelegate(pDelegate);
+    // committed, or given up with Escape: the cell says what the table holds
+    connect(pDelegate, &QAbstractItemDelegate::closeEditor, this, [this] {
+        pOpenEditor = nullptr;
+        emit pendingEditChanged();
+    });
+}
+
+void CTableWidgetHeir::trackEditor(QLineEdit* pEditor, const QModelIndex& index) {
+    pOpenEditor = pEditor;
+    openIndex = index;
+    connect(pEditor, &QLineEdit::textEdited, this, &CTableWidgetHeir::pendingEditChanged);
+}
+
+void CTableWidgetHeir::commitPendingEdit() {
+    if (pOpenEditor)
+        commitData(pOpenEditor);
+}
+
+bool CTableWidgetHeir::pendingEdit(int* pRow, int* pColumn, QString* pText) const {
+    if (!pOpenEditor || !openIndex.isValid())
+        return false;
+    *pRow = openIndex.row();
+    *pColumn = openIndex.column();
+    *pText = pOpenEditor->text();
+    return true;
 }
 
 QMenu* CTableWidgetHeir::buildCellMenu() {

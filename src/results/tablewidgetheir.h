@@ -2,9 +2,12 @@
 
 #include "document/sectionrecords.h"
 
+#include <QPersistentModelIndex>
+#include <QPointer>
 #include <QTableWidget>
 
 class QAction;
+class QLineEdit;
 class QMenu;
 
 // The grid in which results are typed. Adds copying and pasting of
@@ -26,7 +29,19 @@ public:
     QAction* copyAction() const { return pCopyAct; }
     QAction* pasteAction() const { return pPasteAct; }
 
+    // The text typed into the cell being edited, not yet in the cell: true
+    // and the cell's place when an editor is open.
+    bool pendingEdit(int* pRow, int* pColumn, QString* pText) const;
+    // What the open editor holds goes into its cell, the editor staying open.
+    void commitPendingEdit();
+    // A cell's editor was opened (by the item delegate) on index.
+    void trackEditor(QLineEdit* pEditor, const QModelIndex& index);
+
 signals:
+    // What the open editor holds changed, or the editor closed: the
+    // protocol may differ from the one saved though no cell changed yet.
+    void pendingEditChanged();
+
     // A paste needs at least iRows rows and iColumns columns; the owner
     // appends them as its own commands do (the table grows itself when
     // nobody does).
@@ -49,4 +64,6 @@ private:
 
     QAction* pCopyAct;
     QAction* pPasteAct;
+    QPointer<QLineEdit> pOpenEditor;
+    QPersistentModelIndex openIndex;
 };
