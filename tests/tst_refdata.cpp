@@ -367,6 +367,8 @@ private slots:
         QCOMPARE(section.tools().size(), 2);
         click(child<QToolButton>(pFirst, "btn_deleteItem"));
         QVERIFY(section.tools().size() == 1 && toolBox(pSecond)->count() == 2);
+        // and the panel names no other instrument instead
+        QCOMPARE(pFirst->currentEntry(), ToolEntry({"", "", "", g_dtUnset, true}));
     }
 
     // Entering and leaving the name or the number, by mouse, changes nothing:

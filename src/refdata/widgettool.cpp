@@ -277,6 +277,9 @@ void CWidgetTool::slot_btn_deleteItem_clicked() {
     if (!CUserDialogs::confirm(this, g_sDeleteReferenceTitle,
                                g_sDeleteReferenceQuestion.arg(cmb_tools->itemText(k))))
         return;
+    // the blank entry first: no other instrument is ever chosen for the user
+    cmb_tools->setCurrentIndex(0);
+    cmb_tools->setEditText(QString());
     lstTools.removeAt(k - 1);
     cmb_tools->removeItem(k);
     emit listOfDevicesChanged(this);
