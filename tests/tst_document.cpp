@@ -504,7 +504,9 @@ private slots:
         const QString sCannot = QStringLiteral("Не удалось открыть файл \"%1\"\nдля записи!");
         dialogs.lstFileNames << dir.filePath("no/such/dir/p.rpt");
         QVERIFY(!form.controller().saveReport());
-        QCOMPARE(dialogs.texts().last(), sCannot.arg(dir.filePath("no/such/dir/p.rpt")));
+        QCOMPARE(dialogs.texts().last(), sCannot.arg(dir.filePath("no/such/dir/p.rpt")) +
+                                             "\n\nПапка «" + dir.filePath("no/such/dir") +
+                                             "» недоступна для записи");
         QVERIFY(form.controller().isChanged() && !QFile::exists(dir.filePath("optional.hmdb")));
         // the last step, replacing the old file, refused by a directory that
         // lets files be made but none renamed (append-only)
@@ -523,6 +525,17 @@ private slots:
                      "» не записан: прежний файл не удалось заменить: он защищен от изменения "
                      "или открыт другой программой");
         QCOMPARE(fileBytes(sOld), QByteArray("old protocol"));
+        // an old file that may not be written at all is named as such, not
+        // taken for a full disk
+        const QString sLocked = local.filePath("locked.rpt");
+        writeFile(sLocked, "locked");
+        QProcess::execute("chattr", {"+i", sLocked});
+        dialogs.lstFileNames << sLocked;
+        const bool bLockedSaved = form.controller().saveReport();
+        QProcess::execute("chattr", {"-i", sLocked});
+        QVERIFY(!bLockedSaved);
+        QCOMPARE(dialogs.texts().last(), sCannot.arg(sLocked) + "\n\nФайл «" + sLocked +
+                                             "» не записан: он защищен от записи");
         // a reference file that cannot be written is reported; the document is saved
         QVERIFY(QDir(dir.path()).mkdir("tools.hmdb"));
         dialogs.lstFileNames << dir.filePath("p.rpt");

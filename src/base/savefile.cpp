@@ -49,6 +49,10 @@ QString failureReason(const QFileDevice& file) {
 
 QString writeFailure(const QFileDevice& file) {
     const QFileInfo info(file.fileName());
+    // a save replaces the old file only when that one could be written
+    if (info.exists() && !info.isWritable())
+        return QStringLiteral("Файл «%1» не записан: он защищен от записи")
+            .arg(QDir::toNativeSeparators(info.absoluteFilePath()));
     // a save begins with a new file beside the old one
     if (file.error() == QFileDevice::OpenError)
         return QStringLiteral("Папка «%1» недоступна для записи")

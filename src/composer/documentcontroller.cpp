@@ -259,7 +259,9 @@ bool CDocumentController::writeProtocol(const QString& sFileName) {
     sWorkDir = QFileInfo(sFileName).absolutePath();
     QSaveFile file(sFileName);
     if (!file.open(QIODevice::WriteOnly)) {
-        CUserDialogs::warning(&form, g_sSaveTitle, g_sCannotWrite.arg(sFileName));
+        CUserDialogs::warning(&form, g_sSaveTitle,
+                              g_sCannotWrite.arg(sFileName) + QStringLiteral("\n\n") +
+                                  writeFailure(file));
         return false;
     }
     form.commitEdits();
