@@ -154,6 +154,14 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("archive/cut.pdf")));
         QCOMPARE(run({"--pdf", "file/archive", "118-26.rpt"}, &sOut, &sErr), 1);
         QVERIFY2(sOut.isEmpty() && sErr.startsWith("118-26.rpt: Папка «"), qPrintable(sErr));
+        QCOMPARE(run({"--pdf", "file", "118-26.rpt"}, &sOut, &sErr), 1);
+        QCOMPARE(sErr, QStringLiteral("file: это файл, а не папка\n"));
+        // one name from two folders: the first PDF is never replaced unsaid
+        QVERIFY(QDir(dir.path()).mkdir("copy"));
+        writeFile(dir.filePath("copy/118-26.rpt"), good);
+        QCOMPARE(run({"--pdf", "twice", "118-26.rpt", "copy/118-26.rpt"}, &sOut, &sErr), 1);
+        QVERIFY(sOut.count('\n') == 1 && QFile::exists(dir.filePath("twice/118-26.pdf")));
+        QCOMPARE(sErr, QStringLiteral("copy/118-26.rpt: 118-26.pdf уже записан из 118-26.rpt\n"));
         QCOMPARE(run({"--help"}, &sOut, &sErr), 0);
         QVERIFY(sOut.contains("ndt-protocol --pdf ПАПКА ФАЙЛ.rpt..."));
     }

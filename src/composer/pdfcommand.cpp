@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -66,6 +67,10 @@ int CPdfCommand::run(const QStringList& lstArgs) {
     CConsoleDialogs dialogs;
     CUserDialogs::install(&dialogs);
     const QDir target(lstArgs.first());
+    if (QFileInfo(target.path()).exists() && !QFileInfo(target.path()).isDir()) {
+        printLine(stderr, QStringLiteral("%1: это файл, а не папка").arg(target.path()));
+        return 1;
+    }
     QDir().mkpath(target.path());
     // a form of its own, beside no reference file of the user's, in a
     // window never shown
@@ -73,6 +78,9 @@ int CPdfCommand::run(const QStringList& lstArgs) {
     QWidget host;
     CFusionWidget form(scratch.path(), &host);
     int iStatus = 0;
+    // two documents of one name from different folders: the second would
+    // replace the first one's PDF
+    QHash<QString, QString> written;
     for (const QString& sPath : lstArgs.mid(1)) {
         const QString sName = QFileInfo(sPath).fileName();
         QString sProblem;
@@ -82,15 +90,22 @@ int CPdfCommand::run(const QStringList& lstArgs) {
             iStatus = 1;
             continue;
         }
-        form.setDocument(read.document);
         const QString sPdf =
             target.filePath(QFileInfo(sPath).completeBaseName() + QStringLiteral(".pdf"));
+        if (written.contains(sPdf)) {
+            printLine(stderr, QStringLiteral("%1: %2 уже записан из %3")
+                                  .arg(sPath, QFileInfo(sPdf).fileName(), written.value(sPdf)));
+            iStatus = 1;
+            continue;
+        }
+        form.setDocument(read.document);
         int iPages = 0;
         if (!form.controller().exportPdf(sPdf, &iPages, &sProblem)) {
             printLine(stderr, QStringLiteral("%1: %2").arg(sPath, sProblem));
             iStatus = 1;
             continue;
         }
+        written.insert(sPdf, sPath);
         printLine(
             stdout,
             QStringLiteral("%1 → %2, %3 стр.").arg(sName, QFileInfo(sPdf).fileName()).arg(iPages));
