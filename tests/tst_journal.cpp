@@ -214,10 +214,17 @@ private slots:
         auto pStatus = child<QLabel>(&form, "lbl_status");
         QCOMPARE(pStatus->text(),
                  QStringLiteral("Журнал недоступен: запись будет добавлена позже"));
+        // closing now says the row waits for the next start
+        form.controller().announceWaitingRows();
+        QCOMPARE(dialogs.texts(),
+                 QStringList({"Записей журнала ждут отправки на сервер: 1. Они будут отправлены "
+                              "при следующем запуске программы, когда сервер будет доступен."}));
 
         QCOMPARE(server.start(), QString());
         form.controller().flushJournal();
         QTRY_COMPARE(pStatus->text(), QString());
+        form.controller().announceWaitingRows(); // nothing waits: nothing said
+        QCOMPARE(dialogs.texts().size(), 1);
         CJournal journal(QString(), QString(), server.place());
         QCOMPARE(rows(journal), QStringList({"200/26 " + dir.filePath("a.rpt")}));
     }

@@ -176,6 +176,8 @@ void CVEKConclusion::closeEvent(QCloseEvent* pEvent) {
         pEvent->ignore();
         return;
     }
+    if (pComposer)
+        pComposer->controller().announceWaitingRows();
     saveWindowGeometry();
     pEvent->accept();
 }

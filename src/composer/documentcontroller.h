@@ -63,6 +63,9 @@ public:
     // Yes saves, No goes on without saving, Cancel (Escape) goes back to the
     // form. False when the protocol must stay.
     bool offerToSaveChanges();
+    // Said when the program closes with rows still waiting for the server:
+    // they go at the next start.
+    void announceWaitingRows();
 
     // A new protocol in place of this one, after the save question: the
     // laboratory header stays, every other section as at start.

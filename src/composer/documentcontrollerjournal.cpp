@@ -259,6 +259,21 @@ void CDocumentController::waitForJournalFlush() {
     pFlushThread = nullptr;
 }
 
+void CDocumentController::announceWaitingRows() {
+    waitForJournalFlush();
+    if (!pJournal)
+        return; // nothing was saved nor sent by this program
+    const QList<SQueuedEntry> lstRows = pJournal->queuedRows();
+    const auto iWaiting = std::count_if(lstRows.cbegin(), lstRows.cend(),
+                                        [](const SQueuedEntry& row) { return !row.isRefused(); });
+    if (iWaiting > 0)
+        CUserDialogs::information(
+            &form, g_sJournalTitle,
+            QStringLiteral("Записей журнала ждут отправки на сервер: %1. Они будут отправлены "
+                           "при следующем запуске программы, когда сервер будет доступен.")
+                .arg(iWaiting));
+}
+
 void CDocumentController::offerToCarryJournal(CJournal& before) {
     const int iRows = journal()->copyRowsFrom(before, nullptr, true);
     if (iRows <= 0)
