@@ -209,6 +209,15 @@ private slots:
         table.setRowCount(40);
         QCOMPARE(heights.first().at(0).toInt(), 180); // kept within 180..490
         QCOMPARE(heights.last().at(0).toInt(), 490);
+        // a wider table gives its columns the room, each keeping its share
+        table.setColumnCount(2);
+        table.show(); // at its least width, 1000
+        grid(&table)->setColumnWidth(0, 300);
+        grid(&table)->setColumnWidth(1, 600);
+        table.resize(2000, 300);
+        const int iFirst = grid(&table)->columnWidth(0);
+        QVERIFY2(iFirst > 550 && qAbs(grid(&table)->columnWidth(1) - 2 * iFirst) <= 2,
+                 qPrintable(QString::number(iFirst)));
 
         // clang-format off
         const QByteArray baRecord = CBytes().i32(3).i32(2).strList({"Т1", "A&B"})

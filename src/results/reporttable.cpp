@@ -292,12 +292,29 @@ void CReportTable::sendPreferredHeight() {
         emit preferredHeightChanged(preferredHeight());
 }
 
+int CReportTable::columnsRoom(int iTableWidth) const {
+    return iTableWidth - rowHeaderWidth() - tab_results->lineWidth() * (columnCount() - 1);
+}
+
+void CReportTable::scaleColumnWidths(int iOldWidth) {
+    const int n = columnCount();
+    const int iOldRoom = columnsRoom(iOldWidth);
+    if (n <= 0 || iOldRoom <= 0)
+        return;
+    // the columns keep their shares, the user's own widths included
+    const double dScale = double(columnsRoom(tab_results->width())) / iOldRoom;
+    bFitting = true;
+    for (int c = 0; c < n; ++c)
+        tab_results->setColumnWidth(c, qMax(1, qRound(tab_results->columnWidth(c) * dScale)));
+    bFitting = false;
+    sendPreferredHeight();
+}
+
 void CReportTable::fitColumnWidths() {
     const int n = columnCount();
     if (n <= 0)
         return;
-    const double dWidth =
-        double(tab_results->width() - rowHeaderWidth() - tab_results->lineWidth() * (n - 1)) / n;
+    const double dWidth = double(columnsRoom(tab_results->width())) / n;
     const int w = qRound(dWidth);
     // the widths change together: the height follows once, not per column
     bFitting = true;
@@ -372,6 +389,10 @@ void CReportTable::keyPressEvent(QKeyEvent* pEvent) {
 void CReportTable::resizeEvent(QResizeEvent* pEvent) {
     tab_results->resize(pEvent->size());
     QWidget::resizeEvent(pEvent);
+    // a wider window gives the columns the room, not a blank beside them
+    const int iOldWidth = pEvent->oldSize().width();
+    if (iOldWidth > 0 && iOldWidth != pEvent->size().width())
+        scaleColumnWidths(iOldWidth);
 }
 
 void CReportTable::slot_deleteRowAct() {

@@ -74,6 +74,10 @@ private slots:
 private:
     void sendPreferredHeight();
     void fitColumnWidths();
+    // The width the columns share in a table iTableWidth wide.
+    int columnsRoom(int iTableWidth) const;
+    // The columns grown or shrunk with the table, which was iOldWidth wide.
+    void scaleColumnWidths(int iOldWidth);
     void insertEmptyRow(int iRow);
     void insertEmptyColumn(int iColumn);
     // Asks before rows or columns holding text are deleted; true to go on.
