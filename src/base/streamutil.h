@@ -6,6 +6,7 @@
 #include <QList>
 #include <QStringList>
 
+#include <cstdint>
 #include <type_traits>
 
 // Reading of lists from documents and reference files that may be damaged:
@@ -39,16 +40,18 @@ inline SStrictBool strictBool(bool& b) {
 QDataStream& operator>>(QDataStream& in, SStrictBool target);
 
 // Reads a quint32 count and that many elements with operator>>. On a count
-// the remaining bytes cannot hold, or on a damaged element, marks the stream
-// ReadCorruptData / leaves it past its end and returns false; lst then holds
-// the elements read whole.
-template <typename T> bool readList(QDataStream& in, QList<T>& lst, quint64 iMinElementBytes = 4) {
+// over iMaxCount or more than the remaining bytes can hold, or on a damaged
+// element, marks the stream ReadCorruptData / leaves it past its end and
+// returns false; lst then holds the elements read whole.
+template <typename T>
+bool readList(QDataStream& in, QList<T>& lst, quint64 iMinElementBytes = 4,
+              quint64 iMaxCount = UINT32_MAX) {
     lst.clear();
     quint32 n = 0;
     in >> n;
     if (in.status() != QDataStream::Ok)
         return false;
-    if (!streamCanHold(in, n, iMinElementBytes)) {
+    if (n > iMaxCount || !streamCanHold(in, n, iMinElementBytes)) {
         in.setStatus(QDataStream::ReadCorruptData);
         return false;
     }
@@ -65,8 +68,8 @@ template <typename T> bool readList(QDataStream& in, QList<T>& lst, quint64 iMin
     return true;
 }
 
-inline bool readStringList(QDataStream& in, QStringList& lst) {
-    return readList(in, lst, 4);
+inline bool readStringList(QDataStream& in, QStringList& lst, quint64 iMaxCount = UINT32_MAX) {
+    return readList(in, lst, 4, iMaxCount);
 }
 
 // The bytes operator<< writes of a value in the layout of the documents and

@@ -227,7 +227,7 @@ QDataStream& operator<<(QDataStream& out, const SpecialistEntry& entry) {
 QDataStream& operator>>(QDataStream& in, SpecialistEntry& entry) {
     qint16 iLevel = 0;
     in >> bounded(entry.sName) >> bounded(entry.sLicenseNum) >> bounded(entry.sMethod) >>
-        entry.dtValidity >> iLevel >> entry.sIssuedBy;
+        entry.dtValidity >> iLevel >> bounded(entry.sIssuedBy);
     entry.iLevel = iLevel;
     return in;
 }

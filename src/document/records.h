@@ -1,10 +1,14 @@
 #pragma once
 
+#include "base/streamutil.h"
+
 #include <QDataStream>
 #include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <type_traits>
 
 // Records of the reference lists: specialists with their certificates,
 // instruments with their devices, customers with their grounds, and the flat
@@ -140,7 +144,10 @@ int deviceIndex(const Tool& tool, const QString& sNumber);
 // Reads one record. Returns whether it can be kept: its own fields were read
 // whole. A record whose nested list was cut keeps the elements read whole.
 template <typename T> bool readRecord(QDataStream& in, T& record) {
-    in >> record;
+    if constexpr (std::is_same_v<T, QString>)
+        in >> bounded(record);
+    else
+        in >> record;
     return in.status() == QDataStream::Ok;
 }
 bool readRecord(QDataStream& in, Certificate& certificate);

@@ -233,9 +233,12 @@ bool readRecord(QDataStream& in, TableRecord& r) {
     in >> r.iRows >> r.iColumns;
     // a table larger than a form makes is damage, known before its texts
     // take any memory
-    if (isOk(in) && (r.iRows > iMaxTableRows || r.iColumns > iMaxTableColumns))
+    if (isOk(in) &&
+        (r.iRows < 0 || r.iColumns < 0 || r.iRows > iMaxTableRows || r.iColumns > iMaxTableColumns))
         return damaged(in);
-    if (!isOk(in) || !readStringList(in, r.lstTitles) || !readStringList(in, r.lstCells))
+    // nor more texts than the table has places for
+    if (!isOk(in) || !readStringList(in, r.lstTitles, quint64(r.iColumns)) ||
+        !readStringList(in, r.lstCells, quint64(r.iRows) * quint64(r.iColumns)))
         return false;
     return isSoundTable(r) || damaged(in);
 }
@@ -300,8 +303,10 @@ bool readRecord(QDataStream& in, ConclusionsRecord& r) {
 bool readRecord(QDataStream& in, UserItemsRecord& r) {
     qint32 n = 0;
     in >> n;
-    if (!isOk(in) || n < 0 || !streamCanHold(in, quint64(n), g_iMinUserItemBytes))
+    if (!isOk(in))
         return false;
+    if (n < 0 || !streamCanHold(in, quint64(n), g_iMinUserItemBytes))
+        return damaged(in);
     bool bTooMany = false;
     for (qint32 k = 0; k < n; ++k) {
         StdItemRecord item;
@@ -313,5 +318,5 @@ bool readRecord(QDataStream& in, UserItemsRecord& r) {
         else
             r.lstItems.append(item);
     }
-    return !bTooMany;
+    return !bTooMany || damaged(in);
 }
