@@ -59,8 +59,9 @@ QString serverProblem(const SJournalPlace& place, const QString& sError) {
             .arg(place.sDatabase);
     if (says("does not exist") && says("database"))
         return QStringLiteral("базы данных «%1» нет на сервере").arg(place.sDatabase);
-    if (says("invalid response to SSL negotiation") || says("server closed the connection") ||
-        says("received invalid response") || says("expected authentication request"))
+    // (a PostgreSQL server that restarts closes the connection: not one of these)
+    if (says("invalid response to SSL negotiation") || says("received invalid response") ||
+        says("expected authentication request"))
         return QStringLiteral("на порту %2 сервера «%1» отвечает не PostgreSQL")
             .arg(place.sHost)
             .arg(place.iPort);
@@ -142,8 +143,10 @@ QSqlDatabase CJournal::journalFileDatabase() {
     db.setDatabaseName(sJournalFile);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     if (!db.open() || !ensureSchema(db)) {
+        const QString sWhy =
+            db.isOpen() ? schemaProblem(place, sSchemaError) : db.lastError().text();
         sProblem = QStringLiteral("файл журнала «%1» не открывается: %2")
-                       .arg(QDir::toNativeSeparators(sJournalFile), db.lastError().text());
+                       .arg(QDir::toNativeSeparators(sJournalFile), sWhy);
         db.close();
         return QSqlDatabase();
     }
@@ -230,8 +233,10 @@ bool CJournal::ensureSchema(QSqlDatabase& db) {
     // the first to come writes the version; the others' insert is refused
     run(query, QStringLiteral("INSERT INTO journal_schema (id, version) VALUES (1, ?)"),
         {g_iSchemaVersion});
-    if (!run(query, QStringLiteral("SELECT version FROM journal_schema")) || !query.next())
+    if (!run(query, QStringLiteral("SELECT version FROM journal_schema")) || !query.next()) {
+        sSchemaError = query.lastError().text().trimmed();
         return false;
+    }
     return versionFits();
 }
 
@@ -432,7 +437,7 @@ int CJournal::copyRowsFrom(CJournal& source, QStringList* pSkipped, bool bCount)
         return -1;
     int iCarried = 0;
     bool bFailed = false;
-    while (!bFailed && rows.next()) {
+    while (rows.next()) {
         QVariantList lstValues;
         for (int i = 0; i < iColumns; ++i)
             lstValues << rows.value(i);
@@ -474,14 +479,18 @@ int CJournal::copyRowsFrom(CJournal& source, QStringList* pSkipped, bool bCount)
                                 QStringLiteral("INSERT INTO protocols (%1) VALUES (%2)")
                                     .arg(sColumns, placeholders(iColumns)),
                                 lstValues));
+        if (bFailed)
+            break;
     }
-    if (bCount)
-        return bFailed ? -1 : iCarried;
-    if (bFailed || !run(query, QStringLiteral("COMMIT"))) {
+    // rows that stopped on an error are no end of the journal
+    if (rows.lastError().isValid())
+        bFailed = true;
+    if (!bFailed && (bCount || run(query, QStringLiteral("COMMIT"))))
+        return iCarried;
+    sProblem = (rows.lastError().isValid() ? rows.lastError() : query.lastError()).text().trimmed();
+    if (!bCount)
         run(query, QStringLiteral("ROLLBACK"));
-        return -1;
-    }
-    return iCarried;
+    return -1;
 }
 
 QString CJournal::nextInPattern(const QString& sNumber, int iYear) {
