@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 
+#include <type_traits>
 #include <variant>
 
 class QDataStream;
@@ -28,6 +29,18 @@ enum ESectionTag : qint16 {
 using SectionRecord =
     std::variant<HeaderRecord, DateRecord, StdItemRecord, ComboItemRecord, MethodsRecord,
                  EditableSetRecord, DateSetRecord, ToolsRecord, ConclusionsRecord, UserItemsRecord>;
+// The order of the kinds is the file's: a kind moved changes every document.
+static_assert(
+    std::is_same_v<std::variant_alternative_t<eTagHeader, SectionRecord>, HeaderRecord> &&
+    std::is_same_v<std::variant_alternative_t<eTagDate, SectionRecord>, DateRecord> &&
+    std::is_same_v<std::variant_alternative_t<eTagStdItem, SectionRecord>, StdItemRecord> &&
+    std::is_same_v<std::variant_alternative_t<eTagComboItem, SectionRecord>, ComboItemRecord> &&
+    std::is_same_v<std::variant_alternative_t<eTagMethods, SectionRecord>, MethodsRecord> &&
+    std::is_same_v<std::variant_alternative_t<eTagEditableSet, SectionRecord>, EditableSetRecord> &&
+    std::is_same_v<std::variant_alternative_t<eTagDateSet, SectionRecord>, DateSetRecord> &&
+    std::is_same_v<std::variant_alternative_t<eTagTools, SectionRecord>, ToolsRecord> &&
+    std::is_same_v<std::variant_alternative_t<eTagConclusions, SectionRecord>, ConclusionsRecord> &&
+    std::is_same_v<std::variant_alternative_t<eTagUserItems, SectionRecord>, UserItemsRecord>);
 
 // A protocol as its file holds it: the section records, in order. A form
 // writes them in one order (header, number, date, methods, the numbered

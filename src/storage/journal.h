@@ -181,16 +181,11 @@ private:
     // A file saved and registered at last leaves the queue, refused or not.
     void forgetQueued(const QString& sPath);
     QSqlDatabase journalFileDatabase();
-    QSqlDatabase queueDatabase();
-    // Rows an earlier version queued in the journal file beside a server
-    // journal move to this workstation's queue, those of its host only.
-    void takeOverOldQueue();
 
     QString sJournalFile;
     QString sQueueFile;
     SJournalPlace place;
     QString sJournalConnection;
-    QString sQueueConnection;
     QString sServerConnection;
     QElapsedTimer unanswered;
     QString sProblem;

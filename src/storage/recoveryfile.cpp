@@ -106,7 +106,10 @@ QString CRecoveryFile::sourceOf(const QString& sPath) {
 
 QString CRecoveryFile::keep(const QString& sPath) {
     const QString sKept = sPath + QStringLiteral(".unreadable");
+    // the copy first: one that stays where it is keeps its note and its lock
+    if (!QFile::rename(sPath, sKept))
+        return sPath;
     QFile::remove(sPath + g_sLockSuffix);
     QFile::rename(sPath + g_sSourceSuffix, sKept + g_sSourceSuffix);
-    return QFile::rename(sPath, sKept) ? sKept : sPath;
+    return sKept;
 }

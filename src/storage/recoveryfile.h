@@ -19,8 +19,6 @@ public:
     CRecoveryFile(const CRecoveryFile&) = delete;
     CRecoveryFile& operator=(const CRecoveryFile&) = delete;
 
-    // Whether this instance holds its lock, so that its copy is its own.
-    bool isHeld() const { return bHeld; }
     QString path() const { return sPath; }
     // Replaces the copy with document, whole or not at all, and notes the
     // file it was opened from or saved to (sSource, empty for none); *pError
