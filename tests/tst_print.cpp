@@ -252,6 +252,13 @@ private slots:
         CFusionWidget::iProgressDelayMs = 500;
         QVERIFY(dialogs.lstMessages.isEmpty());
         QCOMPARE(QDir(dir.path()).entryList({"*.pdf"}), QStringList());
+        // a print that cannot go out is said, not taken for a cancel
+        form.printer()->setOutputFileName(dir.filePath("no/such/dir/p.pdf"));
+        dialogs.lstDialogActions << [](QDialog*) { return int(QDialog::Accepted); };
+        form.slot_printReport();
+        QCOMPARE(dialogs.texts(),
+                 QStringList({"Протокол не напечатан: «" + dir.filePath("no/such/dir/p.pdf") +
+                              "» не принимает страницы."}));
     }
 };
 

@@ -337,9 +337,15 @@ bool CDocumentController::exportPdf(const QString& sFileName, int* pPages, QStri
         writer.setTitle(QStringLiteral("Протокол №%1 от %2")
                             .arg(form.protocolNumber(), form.protocolDateText()));
         writer.setCreator(g_sAppTitle + QLatin1Char(' ') + g_sVersion);
-        if (!form.renderProtocol(&writer, pPages)) {
-            file.cancelWriting(); // cancelled: no PDF at all
-            return true;
+        const CFusionWidget::ERender eRendered = form.renderProtocol(&writer, pPages);
+        if (eRendered != CFusionWidget::ERender::Done) {
+            file.cancelWriting(); // no PDF at all
+            if (eRendered == CFusionWidget::ERender::Cancelled)
+                return true;
+            if (pProblem)
+                *pProblem = QStringLiteral("Файл «%1» не записан: страницы не удалось вывести")
+                                .arg(QDir::toNativeSeparators(sFileName));
+            return false;
         }
     }
     const bool bWritten = commitSaveFile(file);

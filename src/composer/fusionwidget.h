@@ -86,9 +86,11 @@ public:
     // The printer of the protocol, landscape; made when first used, since
     // Qt asks the system's printers then.
     QPrinter* printer();
-    // Prints the protocol on the pages of pTarget; false when the user
-    // cancelled it. The number of pages is in *pPages when given.
-    bool renderProtocol(QPagedPaintDevice* pTarget, int* pPages = nullptr);
+    // Prints the protocol on the pages of pTarget, unless the user cancels
+    // or the target cannot be painted on. The number of pages is in *pPages
+    // when given.
+    enum class ERender { Done, Cancelled, Failed };
+    ERender renderProtocol(QPagedPaintDevice* pTarget, int* pPages = nullptr);
     // The expired or missing validities of specialists and instruments, a
     // line each; when there are any the user is asked whether to print all
     // the same. True when the print may go ahead.

@@ -84,7 +84,7 @@ QString CFusionWidget::protocolHeading() {
     return QStringLiteral("<H4 ALIGN=\"CENTER\">") + sHeading + QStringLiteral("<BR></H4>\n");
 }
 
-bool CFusionWidget::renderProtocol(QPagedPaintDevice* pTarget, int* pPages) {
+CFusionWidget::ERender CFusionWidget::renderProtocol(QPagedPaintDevice* pTarget, int* pPages) {
     const QString sHtml = buildProtocolHtml();
     QGuiApplication::setOverrideCursor(Qt::BusyCursor);
     CProtocolPrinter pages(sHtml);
@@ -104,9 +104,12 @@ bool CFusionWidget::renderProtocol(QPagedPaintDevice* pTarget, int* pPages) {
         progress.setValue(i);
         return !progress.wasCanceled();
     });
+    const bool bCancelled = progress.wasCanceled();
     progress.setValue(n);
     QGuiApplication::restoreOverrideCursor();
-    return bDone;
+    if (bDone)
+        return ERender::Done;
+    return bCancelled ? ERender::Cancelled : ERender::Failed;
 }
 
 QStringList CFusionWidget::validityProblems() const {
@@ -141,9 +144,17 @@ void CFusionWidget::slot_printReport() {
     QPrintDialog dialog(printer(), this);
     if (CUserDialogs::get().execDialog(&dialog) != QDialog::Accepted)
         return;
+    const bool bToFile = pPrinter->outputFormat() == QPrinter::PdfFormat;
+    const ERender eRendered = renderProtocol(pPrinter);
     // a cancelled print into a file leaves no part of a PDF behind
-    if (!renderProtocol(pPrinter) && pPrinter->outputFormat() == QPrinter::PdfFormat)
+    if (eRendered != ERender::Done && bToFile)
         QFile::remove(pPrinter->outputFileName());
+    if (eRendered == ERender::Failed)
+        CUserDialogs::warning(this, QStringLiteral("Распечатать протокол"),
+                              QStringLiteral("Протокол не напечатан: «%1» не принимает страницы.")
+                                  .arg(bToFile
+                                           ? QDir::toNativeSeparators(pPrinter->outputFileName())
+                                           : pPrinter->printerName()));
 }
 
 void CFusionWidget::slot_previewReport() {

@@ -63,14 +63,15 @@ int CPdfCommand::run(const QStringList& lstArgs) {
         std::fprintf(stderr, "%s", usage().toUtf8().constData());
         return 2;
     }
-    // nothing is asked: messages go to the standard error
-    CConsoleDialogs dialogs;
-    CUserDialogs::install(&dialogs);
     const QDir target(lstArgs.first());
     if (QFileInfo(target.path()).exists() && !QFileInfo(target.path()).isDir()) {
         printLine(stderr, QStringLiteral("%1: это файл, а не папка").arg(target.path()));
         return 1;
     }
+    // nothing is asked: messages go to the standard error (from here to the
+    // end, where the seam is given back)
+    CConsoleDialogs dialogs;
+    CUserDialogs::install(&dialogs);
     QDir().mkpath(target.path());
     // a form of its own, beside no reference file of the user's, in a
     // window never shown
