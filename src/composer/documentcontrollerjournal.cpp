@@ -242,8 +242,9 @@ void CDocumentController::flushJournal() {
     pFlushThread->start();
 }
 
+// The thread is forgotten when it is deleted (a guarded pointer), never by a
+// result that may come after a newer send began.
 void CDocumentController::journalFlushed(int iLeft, const QList<SQueuedEntry>& lstRefused) {
-    pFlushThread = nullptr;
     if (iLeft == 0) {
         pJournalTimer->stop();
         form.showStatus(QString());
@@ -256,7 +257,6 @@ void CDocumentController::journalFlushed(int iLeft, const QList<SQueuedEntry>& l
 void CDocumentController::waitForJournalFlush() {
     if (pFlushThread)
         pFlushThread->wait();
-    pFlushThread = nullptr;
 }
 
 void CDocumentController::announceWaitingRows() {
