@@ -218,6 +218,12 @@ private slots:
         const int iFirst = grid(&table)->columnWidth(0);
         QVERIFY2(iFirst > 550 && qAbs(grid(&table)->columnWidth(1) - 2 * iFirst) <= 2,
                  qPrintable(QString::number(iFirst)));
+        // an edge dragged back in many small steps comes back where it was
+        for (int w = 1997; w > 1000; w -= 3)
+            table.resize(w, 300);
+        table.resize(1000, 300);
+        QCOMPARE(grid(&table)->columnWidth(0), 300);
+        QCOMPARE(grid(&table)->columnWidth(1), 600);
 
         // clang-format off
         const QByteArray baRecord = CBytes().i32(3).i32(2).strList({"Т1", "A&B"})

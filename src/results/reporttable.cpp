@@ -296,16 +296,25 @@ int CReportTable::columnsRoom(int iTableWidth) const {
     return iTableWidth - rowHeaderWidth() - tab_results->lineWidth() * (columnCount() - 1);
 }
 
-void CReportTable::scaleColumnWidths(int iOldWidth) {
+void CReportTable::rememberShares() {
+    const int iRoom = columnsRoom(tab_results->width());
+    lstShares.clear();
+    for (int c = 0; c < columnCount() && iRoom > 0; ++c)
+        lstShares.append(double(tab_results->columnWidth(c)) / iRoom);
+}
+
+void CReportTable::applyShares() {
     const int n = columnCount();
-    const int iOldRoom = columnsRoom(iOldWidth);
-    if (n <= 0 || iOldRoom <= 0)
+    if (lstShares.size() != n) {
+        fitColumnWidths();
         return;
-    // the columns keep their shares, the user's own widths included
-    const double dScale = double(columnsRoom(tab_results->width())) / iOldRoom;
+    }
+    // each width from its share, never from the width before: many small
+    // resizes while a window edge is dragged add no rounding up
+    const int iRoom = columnsRoom(tab_results->width());
     bFitting = true;
     for (int c = 0; c < n; ++c)
-        tab_results->setColumnWidth(c, qMax(1, qRound(tab_results->columnWidth(c) * dScale)));
+        tab_results->setColumnWidth(c, qMax(1, qRound(lstShares[c] * iRoom)));
     bFitting = false;
     sendPreferredHeight();
 }
@@ -321,6 +330,7 @@ void CReportTable::fitColumnWidths() {
     for (int c = 0; c < n; ++c)
         tab_results->setColumnWidth(c, w - 2);
     bFitting = false;
+    rememberShares();
     sendPreferredHeight();
 }
 
@@ -392,7 +402,7 @@ void CReportTable::resizeEvent(QResizeEvent* pEvent) {
     // a wider window gives the columns the room, not a blank beside them
     const int iOldWidth = pEvent->oldSize().width();
     if (iOldWidth > 0 && iOldWidth != pEvent->size().width())
-        scaleColumnWidths(iOldWidth);
+        applyShares();
 }
 
 void CReportTable::slot_deleteRowAct() {
@@ -499,8 +509,10 @@ void CReportTable::slot_titleChanged(QString str) {
 }
 
 void CReportTable::slot_sectionResized() {
-    if (!bFitting)
-        sendPreferredHeight();
+    if (bFitting)
+        return;
+    rememberShares(); // a column the user made wider keeps its share
+    sendPreferredHeight();
 }
 
 TableRecord CReportTable::record() const {

@@ -76,8 +76,10 @@ private:
     void fitColumnWidths();
     // The width the columns share in a table iTableWidth wide.
     int columnsRoom(int iTableWidth) const;
-    // The columns grown or shrunk with the table, which was iOldWidth wide.
-    void scaleColumnWidths(int iOldWidth);
+    // The columns' shares of the table's width, as fitted or as the user
+    // made them; the widths given back from them when the table resizes.
+    void rememberShares();
+    void applyShares();
     void insertEmptyRow(int iRow);
     void insertEmptyColumn(int iColumn);
     // Asks before rows or columns holding text are deleted; true to go on.
@@ -98,6 +100,7 @@ private:
     CEnterNumber* pNumberDialog;
     CChangeTitle* pTitleDialog;
     bool bFitting = false;
+    QList<double> lstShares;
     bool bLoading = false;
 };
 
