@@ -31,7 +31,6 @@
 #include <utility>
 
 namespace {
-const QString g_sSaveTitle = QStringLiteral("Сохранить документ");
 const QString g_sOpenTitle = QStringLiteral("Загрузить документ");
 const QString g_sFilter = QStringLiteral("Файлы заключений (*.rpt)");
 const QString g_sCannotWrite = QStringLiteral("Не удалось открыть файл \"%1\"\nдля записи!");
@@ -50,7 +49,8 @@ CDocumentController::CDocumentController(CFusionWidget& form, const QString& sAp
     connect(pJournalTimer, &QTimer::timeout, this, &CDocumentController::flushJournal);
 }
 
-// A clean end takes the recovery copy with it.
+// A send of the journal's queue still running ends first; the recovery copy
+// goes with its own member.
 CDocumentController::~CDocumentController() {
     waitForJournalFlush();
 }
@@ -249,7 +249,7 @@ bool CDocumentController::saveReportAs() {
             ? QDir(documentDir()).filePath(proposedFileName(QStringLiteral(".rpt")))
             : sCurrentFile;
     const QString sFileName =
-        CUserDialogs::get().saveFileName(&form, g_sSaveTitle, sStart, g_sFilter);
+        CUserDialogs::get().saveFileName(&form, sSaveTitle, sStart, g_sFilter);
     if (sFileName.isEmpty())
         return false;
     return writeProtocol(withSuffix(sFileName, QStringLiteral(".rpt")));
@@ -259,7 +259,7 @@ bool CDocumentController::writeProtocol(const QString& sFileName) {
     sWorkDir = QFileInfo(sFileName).absolutePath();
     QSaveFile file(sFileName);
     if (!file.open(QIODevice::WriteOnly)) {
-        CUserDialogs::warning(&form, g_sSaveTitle,
+        CUserDialogs::warning(&form, sSaveTitle,
                               g_sCannotWrite.arg(sFileName) + QStringLiteral("\n\n") +
                                   writeFailure(file));
         return false;
@@ -275,7 +275,7 @@ bool CDocumentController::writeProtocol(const QString& sFileName) {
     ::writeProtocol(out, form.document());
     if (out.status() != QDataStream::Ok) {
         file.cancelWriting();
-        CUserDialogs::warning(&form, g_sSaveTitle, g_sCannotWrite.arg(sFileName));
+        CUserDialogs::warning(&form, sSaveTitle, g_sCannotWrite.arg(sFileName));
         return false;
     }
     // the journal row and the file are one unit: the row is held until the
@@ -286,7 +286,7 @@ bool CDocumentController::writeProtocol(const QString& sFileName) {
     }
     if (!commitSaveFile(file)) {
         journal()->cancelRegistration();
-        CUserDialogs::warning(&form, g_sSaveTitle, writeFailure(file));
+        CUserDialogs::warning(&form, sSaveTitle, writeFailure(file));
         return false;
     }
     finishRegistration(entry);

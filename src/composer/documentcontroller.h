@@ -27,9 +27,10 @@ struct SQueuedEntry;
 class CDocumentController : public QObject {
     Q_OBJECT
 public:
-    // sAppDir is the program's directory; the user's own files ("program_wd",
-    // recovery copies, the journal's queue) are written to sDataDir (sAppDir
-    // when empty), the reference files to sReferenceDir (sDataDir when
+    // sAppDir is the program's directory; "program_wd" is written to sDataDir
+    // (sAppDir when empty), and so are the recovery copies and the journal's
+    // queue until setOwnDir names the user's own folder; the reference files
+    // go to sReferenceDir (sDataDir when
     // empty), a folder the laboratory may share. Files not there yet are read
     // from sAppDir. The lists read go to the form.
     CDocumentController(CFusionWidget& form, const QString& sAppDir, const QString& sDataDir,
@@ -162,6 +163,8 @@ signals:
     void documentReplaced();
 
 private:
+    // The title of every message about saving a document.
+    static inline const QString sSaveTitle = QStringLiteral("Сохранить документ");
     // The file an export in sFormat ("PDF") goes to, asked after the question
     // on dates; empty when the user stops at either.
     QString askExportFile(const QString& sFormat, const QString& sFilter);

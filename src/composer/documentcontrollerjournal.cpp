@@ -99,7 +99,7 @@ bool CDocumentController::mayReuseNumber(const SJournalEntry& entry, const QStri
     const QString sHint =
         sFree.isEmpty() ? QString() : QStringLiteral(" Следующий свободный номер: %1.").arg(sFree);
     return CUserDialogs::question(
-               &form, QStringLiteral("Сохранить документ"),
+               &form, sSaveTitle,
                QStringLiteral("Протокол №%1 уже зарегистрирован: %2.%3 "
                               "Сохранить с этим номером?")
                    .arg(entry.sNumber, QDir::toNativeSeparators(sRegistered), sHint),
@@ -119,7 +119,7 @@ bool CDocumentController::mayReplaceRegistered(const QString& sPath) {
         !journal()->entryOf(sPath, &held))
         return true;
     return CUserDialogs::question(
-               &form, QStringLiteral("Сохранить документ"),
+               &form, sSaveTitle,
                QStringLiteral("Файл «%1» — протокол №%2 от %3, зарегистрированный в журнале. "
                               "Заменить его этим протоколом?")
                    .arg(QDir::toNativeSeparators(sPath), held.sNumber,

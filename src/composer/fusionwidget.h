@@ -39,9 +39,10 @@ public:
     // damaged, and the new-item form refuses another.
     static constexpr int iMaxUserItems = ::iMaxUserItems;
 
-    // sAppDir is the program's directory; the user's own files ("program_wd",
-    // recovery copies, the journal's queue) are written to sDataDir (sAppDir
-    // when empty), the reference files to sReferenceDir (sDataDir when
+    // sAppDir is the program's directory; "program_wd" is written to sDataDir
+    // (sAppDir when empty), and so are the recovery copies and the journal's
+    // queue until setOwnDir names the user's own folder; the reference files
+    // go to sReferenceDir (sDataDir when
     // empty), a folder the laboratory may share. Files not there yet are read
     // from sAppDir.
     explicit CFusionWidget(const QString& sAppDir, QWidget* pParent = nullptr,
@@ -196,8 +197,6 @@ private:
     // Takes the specialists a document's conclusion carries into the list.
     void mergeTechnicians(const QList<Specialist>& lstRead);
     void removeConclusion(CConclusion* pConclusion);
-    // The method a conclusion is for, as its row names it.
-    QString methodNameOf(const CConclusion* pConclusion) const;
     // "-" of the methods removes the last conclusion: asked first when it
     // holds anything.
     bool mayRemoveLastConclusion();

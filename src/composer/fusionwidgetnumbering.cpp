@@ -167,10 +167,6 @@ void CFusionWidget::removeConclusion(CConclusion* pConclusion) {
     delete pConclusion;
 }
 
-QString CFusionWidget::methodNameOf(const CConclusion* pConclusion) const {
-    return lstMethodsNominative.value(lstMethodsDative.indexOf(pConclusion->dativeMethod()));
-}
-
 bool CFusionWidget::mayRemoveLastConclusion() {
     if (lstConclusions.isEmpty() || !lstConclusions.last()->hasContent())
         return true;
@@ -178,7 +174,7 @@ bool CFusionWidget::mayRemoveLastConclusion() {
         this, QStringLiteral("Удаление раздела"),
         QStringLiteral("Удалить раздел «%1» вместе с таблицей результатов, заключением и "
                        "специалистами?")
-            .arg(methodNameOf(lstConclusions.last())));
+            .arg(lstConclusions.last()->nominativeMethod()));
 }
 
 bool CFusionWidget::mayChangeMethods(const QList<int>& lstChosen) {
@@ -191,7 +187,7 @@ bool CFusionWidget::mayChangeMethods(const QList<int>& lstChosen) {
         if (CUserDialogs::confirm(this, QStringLiteral("Смена метода контроля"),
                                   QStringLiteral("Специалисты раздела «%1» будут удалены из "
                                                  "заключения. Продолжить?")
-                                      .arg(methodNameOf(pConclusion))))
+                                      .arg(pConclusion->nominativeMethod())))
             continue;
         pMethodsSet->restoreRow(i, lstMethodsDative.indexOf(pConclusion->dativeMethod()));
         return false;

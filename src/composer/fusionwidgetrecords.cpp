@@ -286,7 +286,7 @@ void CFusionWidget::commitEdits() {
     commitPendingInput();
     for (CTableWidgetHeir* pTable : findChildren<CTableWidgetHeir*>())
         pTable->commitPendingEdit();
-    if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(iProtocolNumberIndex)))
+    if (CStdItem* pNumber = numberItem())
         pNumber->commitValue();
     for (int i = iFirstNumberedIndex; i < lstSections.size(); ++i) {
         if (auto pItem = qobject_cast<CStdItem*>(lstSections[i]))
