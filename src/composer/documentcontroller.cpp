@@ -550,6 +550,7 @@ void CDocumentController::offerRecovery(const QString& sDir) {
         // the protocol is unsaved, so closing asks; this instance's own copy
         // takes over, and a save goes to the document it was made of
         form.setDocument(read.document);
+        emit documentReplaced();
         takeSnapshot();
         bUnsaved = true;
         showModified(true);

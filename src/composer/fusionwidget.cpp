@@ -5,7 +5,6 @@
 #include "commands/createreport.h"
 #include "composer/aboutwindow.h"
 #include "composer/documentcontroller.h"
-#include "composer/journalwindow.h"
 #include "composer/reportheader.h"
 #include "document/methodvocabulary.h"
 #include "items/editableset.h"
@@ -19,19 +18,14 @@
 #include "refdata/measuringtool.h"
 #include "results/conclusion.h"
 #include "results/tablewidgetheir.h"
-#include "storage/journal.h"
 #include "storage/recentdocuments.h"
-#include "storage/recoveryfile.h"
-#include "storage/referencefiles.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
 #include <QComboBox>
-#include <QDataStream>
 #include <QDate>
 #include <QDateTimeEdit>
-#include <QDir>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QResizeEvent>

@@ -10,19 +10,15 @@
 #include "results/conclusion.h"
 
 #include "base/constants.h"
-#include "base/savefile.h"
 #include "composer/protocolprinter.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
-#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
-#include <QSaveFile>
 #include <QTextDocument>
 
 namespace {
