@@ -109,15 +109,14 @@ bool CFusionWidget::createSections() {
         return false;
     if (!addSection(new (std::nothrow) CWdtSeparator(this)))
         return false;
-    if (!addSection(new (std::nothrow)
-                        CStdItem(this, 0, QStringLiteral("Номер протокола"), QString(), false, 1)))
+    if (!addSection(new (std::nothrow) CStdItem(this, 0, Caption::sNumber, QString(), false, 1)))
         return false;
     if (!(pDateItem = addSection(new (std::nothrow) CStdDateItem(this, QDate::currentDate()))))
         return false;
     connect(pDateItem, &CStdDateItem::shownDateChanged, this, &CFusionWidget::applyProtocolDate);
 
-    pMethodsSet = addSection(new (std::nothrow) CMethodsSet(
-        this, 0, QStringLiteral("Методы контроля"), lstMethodsNominative));
+    pMethodsSet = addSection(new (std::nothrow)
+                                 CMethodsSet(this, 0, Caption::sMethods, lstMethodsNominative));
     if (!pMethodsSet)
         return false;
     connectHeight(pMethodsSet);
@@ -128,8 +127,7 @@ bool CFusionWidget::createSections() {
             &CFusionWidget::slot_listUsedMethodsChanged);
     pMethodsSet->setRemovalCheck([this] { return mayRemoveLastConclusion(); });
 
-    auto pDates = addSection(new (std::nothrow)
-                                 CExtDatSet(this, 1, QStringLiteral("Дата проведения контроля:")));
+    auto pDates = addSection(new (std::nothrow) CExtDatSet(this, 1, Caption::sControlDates));
     if (!pDates)
         return false;
     connectHeight(pDates);
@@ -145,8 +143,7 @@ bool CFusionWidget::createSections() {
     connect(pCustomerItem, &CStdComboItem::currentIndexChanged, this,
             &CFusionWidget::slot_orgChanged);
 
-    if (!addSection(new (std::nothrow) CStdItem(
-            this, 3, QStringLiteral("Адрес проведения контроля:"), QString(), false, 3)))
+    if (!addSection(new (std::nothrow) CStdItem(this, 3, Caption::sAddress, QString(), false, 3)))
         return false;
 
     if (!(pReasonItem =
@@ -158,12 +155,12 @@ bool CFusionWidget::createSections() {
             &CFusionWidget::slot_reasonsListItemDeleted);
 
     const struct {
-        const char* pCaption;
+        const QString& sCaption;
         int iNum;
-    } rows[] = {{"Наименование объекта:", 5}, {"Объект контроля:", 6}, {"Стадия контроля:", 7}};
+    } rows[] = {{Caption::sObjectName, 5}, {Caption::sObject, 6}, {Caption::sStage, 7}};
     for (const auto& row : rows) {
-        if (!addSection(new (std::nothrow) CStdItem(this, row.iNum, QString::fromUtf8(row.pCaption),
-                                                    QString(), false, 3)))
+        if (!addSection(new (std::nothrow)
+                            CStdItem(this, row.iNum, row.sCaption, QString(), false, 3)))
             return false;
     }
 
@@ -180,8 +177,8 @@ bool CFusionWidget::createSections() {
     connectHeight(pAssessments);
     connectRows(pAssessments);
 
-    pToolsSection = addSection(new (std::nothrow) CMeasuringTool(
-        10, QStringLiteral("Приборы и оборудование:"), lstTools, this));
+    pToolsSection =
+        addSection(new (std::nothrow) CMeasuringTool(10, Caption::sTools, lstTools, this));
     if (!pToolsSection)
         return false;
     connectHeight(pToolsSection);

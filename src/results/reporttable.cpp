@@ -1,6 +1,7 @@
 #include "results/reporttable.h"
 
 #include "base/userdialogs.h"
+#include "document/protocoldocument.h"
 #include "document/sectionrecords.h"
 #include "results/changetitle.h"
 #include "results/enternumber.h"
@@ -65,21 +66,19 @@ CReportTable::CReportTable(QWidget* pParent)
     font.setPointSize(12);
     tab_results->setFont(font);
     tab_results->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    tab_results->setRowCount(5);
-    tab_results->setColumnCount(5);
+    tab_results->setRowCount(iDefaultTableRows);
+    tab_results->setColumnCount(int(defaultTableTitles().size()));
     tab_results->horizontalHeader()->setMinimumSectionSize(180);
     tab_results->horizontalHeader()->setDefaultSectionSize(180);
     tab_results->verticalHeader()->setMinimumSectionSize(30);
     tab_results->verticalHeader()->setDefaultSectionSize(30);
     tab_results->verticalHeader()->setVisible(true);
 
-    const QStringList lstTitles = {QStringLiteral("Номер объекта"), QStringLiteral("Типоразмер"),
-                                   QStringLiteral("Результат контроля"),
-                                   QStringLiteral("Заключение"), QStringLiteral("Примечания")};
+    const QStringList lstTitles = defaultTableTitles();
     for (int c = 0; c < lstTitles.size(); ++c)
         tab_results->setHorizontalHeaderItem(c, newTitleItem(lstTitles.at(c)));
-    for (int r = 0; r < 5; ++r)
-        for (int c = 0; c < 5; ++c)
+    for (int r = 0; r < iDefaultTableRows; ++r)
+        for (int c = 0; c < lstTitles.size(); ++c)
             tab_results->setItem(r, c, newCentredItem());
 
     pDeleteRowAct = new QAction(QStringLiteral("Удалить строку"), this);
