@@ -2,8 +2,8 @@
 // button shows its picture and announces its command; the form offers
 // numbers up to one past the last, refuses a number 0 or no name, and goes
 // away once it has sent its item; About shows its logo and opens its link.
-#include "base/lastnumbersource.h"
 #include "commands/createreport.h"
+#include "commands/lastnumbersource.h"
 #include "commands/newitem.h"
 #include "composer/aboutwindow.h"
 #include "support/formaccess.h"

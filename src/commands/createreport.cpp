@@ -1,7 +1,7 @@
 #include "commands/createreport.h"
 
-#include "base/lastnumbersource.h"
 #include "base/resources.h"
+#include "commands/lastnumbersource.h"
 #include "commands/newitem.h"
 
 #include <QAction>

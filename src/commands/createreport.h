@@ -20,7 +20,7 @@ class QToolButton;
 // new-item form and passes its answer on with addStandardItem.
 //
 // The parent given to the constructor is the composer. When it implements
-// CLastNumberSource (base/lastnumbersource.h), the form offers numbers up
+// CLastNumberSource (commands/lastnumbersource.h), the form offers numbers up
 // to its last section number + 1; without one it offers up to 99.
 class CCreateReport : public QWidget {
     Q_OBJECT

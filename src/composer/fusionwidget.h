@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/lastnumbersource.h"
+#include "commands/lastnumbersource.h"
 #include "document/protocoldocument.h"
 #include "storage/referencestore.h"
 
