@@ -170,7 +170,7 @@ void CDocumentController::announceRefused(const QList<SQueuedEntry>& lstRefused)
 }
 
 void CDocumentController::startJournal() {
-    if (journal()->hasWaitingRows()) {
+    if (journal()->waitingCount() > 0) {
         form.showStatus(g_sWaiting);
         pJournalTimer->start();
         flushJournal();
@@ -263,9 +263,7 @@ void CDocumentController::announceWaitingRows() {
     waitForJournalFlush();
     if (!pJournal)
         return; // nothing was saved nor sent by this program
-    const QList<SQueuedEntry> lstRows = pJournal->queuedRows();
-    const auto iWaiting = std::count_if(lstRows.cbegin(), lstRows.cend(),
-                                        [](const SQueuedEntry& row) { return !row.isRefused(); });
+    const int iWaiting = pJournal->waitingCount();
     if (iWaiting > 0)
         CUserDialogs::information(
             &form, g_sJournalTitle,

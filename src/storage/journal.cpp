@@ -417,8 +417,8 @@ QList<SQueuedEntry> CJournal::queuedRows() {
     return CJournalQueue(sQueueFile).rows();
 }
 
-bool CJournal::hasWaitingRows() {
-    return QFileInfo::exists(sQueueFile) && !CJournalQueue(sQueueFile).waiting().isEmpty();
+int CJournal::waitingCount() {
+    return QFileInfo::exists(sQueueFile) ? int(CJournalQueue(sQueueFile).waiting().size()) : 0;
 }
 
 int CJournal::copyRowsFrom(CJournal& source, QStringList* pSkipped, bool bCount) {

@@ -142,8 +142,8 @@ public:
     QList<SQueuedEntry> takeRefused();
     // Every row of the queue, waiting or refused, oldest first.
     QList<SQueuedEntry> queuedRows();
-    // Whether rows wait in the queue to be sent.
-    bool hasWaitingRows();
+    // How many rows wait in the queue to be sent (refused ones wait no more).
+    int waitingCount();
 
     // The next free number of the year, in the pattern of the latest one:
     // its run of digits that is no year is counted on ("118/26" -> "119/26").
