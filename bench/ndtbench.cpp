@@ -212,7 +212,7 @@ int main(int argc, char* argv[]) {
     const SSize size = bSmall ? g_small : g_large;
 
     QTemporaryDir dir;
-    CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(size.protocol.iKnownSpecialists));
+    writeSpecialists(dir.path(), knownSpecialists(size.protocol.iKnownSpecialists));
 
     struct SLine {
         const char* pStep;

@@ -11,12 +11,14 @@
 #include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "composer/reportheader.h"
-#include "results/conclusion.h"
 #include "items/stditem.h"
+#include "results/conclusion.h"
 #include "storage/journal.h"
 #include "storage/referencefiles.h"
+#include "storage/referencelists.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
+#include "support/largeprotocol.h"
 #include "support/scripteddialogs.h"
 #include "support/typing.h"
 
@@ -193,11 +195,11 @@ private slots:
         QCOMPARE(CReferenceFiles::dataDirFor("/usr/bin", sUser), sUser); // installed, even for root
         // the program's directory offers what it holds until the user's own copy exists
         QDir().mkpath(dir.filePath("app"));
-        QVERIFY(
-            CReferenceFiles::saveTools(dir.filePath("app"), {{QStringLiteral("Толщиномер"), {}}}));
+        writeListFiles(dir.filePath("app"), {{}, {{QStringLiteral("Толщиномер"), {}}}, {}, {}, {}},
+                       eToolsFile);
         {
             CFusionWidget form(dir.filePath("app"), nullptr, sUser);
-            QVERIFY(form.tools().size() == 1 && form.controller().workDir().isEmpty());
+            QVERIFY(form.lists().tools().size() == 1 && form.controller().workDir().isEmpty());
             child<QLineEdit>(form.sections()[eHeader], "edt_labName")->setText("ИЛ НК «Контроль»");
             dialogs.lstFileNames << dir.filePath("p.rpt");
             QVERIFY(form.controller().saveReport());
@@ -206,9 +208,9 @@ private slots:
              {"program_wd", "technicians.hmdb", "tools.hmdb", "optional.hmdb", "laboratory.hmdb"})
             QVERIFY2(QFileInfo::exists(QDir(sUser).filePath(pFile)), pFile);
         QVERIFY(!QFileInfo::exists(dir.filePath("app/optional.hmdb")));
-        QVERIFY(CReferenceFiles::saveTools(dir.filePath("app"), {}));
+        writeListFiles(dir.filePath("app"), {}, eToolsFile);
         CFusionWidget next(dir.filePath("app"), nullptr, sUser);
-        QCOMPARE(next.tools().size(), 1); // read from the user's copy now
+        QCOMPARE(next.lists().tools().size(), 1); // read from the user's copy now
         QCOMPARE(qobject_cast<CReportHeader*>(next.sections()[eHeader])->labName(),
                  "ИЛ НК «Контроль»");
         QVERIFY(!next.controller().isChanged());

@@ -17,6 +17,7 @@
 #include "results/conclusion.h"
 #include "storage/recentdocuments.h"
 #include "storage/referencefiles.h"
+#include "storage/referencelists.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
 #include "support/largeprotocol.h"
@@ -111,7 +112,7 @@ private slots:
     // given, down to the last cell of a large protocol.
     void largeProtocolShownAndGivenBackWhole() {
         QTemporaryDir dir;
-        QVERIFY(CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(100)));
+        writeSpecialists(dir.path(), knownSpecialists(100));
         CFusionWidget form(dir.path());
         fillProtocol(form, g_largeProtocol);
         const ProtocolDocument doc = form.document();
@@ -128,7 +129,7 @@ private slots:
     void newFromCurrentKeepsTheWork() {
         QTemporaryDir dir;
         CScriptedDialogs dialogs;
-        QVERIFY(CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(3)));
+        writeSpecialists(dir.path(), knownSpecialists(3));
         CFusionWidget form(dir.path());
         fillProtocol(form, {2, 7, 3, 2, 2, 2, 3});
         enterChoice(form.sections()[eCustomer], QStringLiteral("ООО Ромашка"));
@@ -203,8 +204,9 @@ private slots:
         const auto& s = form.sections();
         QCOMPARE(qobject_cast<CStdItem*>(s[eReason + 1])->name(), QStringLiteral("Примечание:"));
         // the customer and its ground became an organisation; the standards joined the list
-        QCOMPARE(form.organizations(), QList<Organization>({{"ООО Ромашка", {"Договор 1"}}}));
-        QCOMPARE(form.standards(), QStringList({"ГОСТ 1", "ГОСТ 2"}));
+        QCOMPARE(form.lists().organizations(),
+                 QList<Organization>({{"ООО Ромашка", {"Договор 1"}}}));
+        QCOMPARE(form.lists().standards(), QStringList({"ГОСТ 1", "ГОСТ 2"}));
         QList<QDate> lstDates;
         qobject_cast<CExtDatSet*>(s[eControlDates])->collectDates(lstDates);
         QCOMPARE(lstDates, QList<QDate>({QDate(2012, 5, 6), g_dtUnset}));
@@ -309,7 +311,7 @@ private slots:
         dialogs.lstFileNames << dir.filePath("protocol"); // no extension: ".rpt" is added
         QVERIFY(form.controller().saveReport());
         QVERIFY(dialogs.lstMessages.isEmpty() && !form.controller().isChanged());
-        QCOMPARE(form.organizations().value(1), Organization({"Новый", {"Основание 2"}}));
+        QCOMPARE(form.lists().organizations().value(1), Organization({"Новый", {"Основание 2"}}));
         // user items are written last, in the order they were added
         // clang-format off
         QVERIFY(fileBytes(dir.filePath("protocol.rpt")).endsWith(CBytes().i16(9).i32(2)
@@ -317,7 +319,7 @@ private slots:
         // clang-format on
         // a new form offers what was learnt; its own user item gives way to the document's
         CFusionWidget other(dir.path());
-        QCOMPARE(other.organizations().size(), 2);
+        QCOMPARE(other.lists().organizations().size(), 2);
         QCOMPARE(other.controller().workDir(), dir.path());
         other.slot_addNewStdItem(2, QStringLiteral("Лишний:"), QString());
         dialogs.lstAnswers << QMessageBox::No;
@@ -448,7 +450,8 @@ private slots:
     void tabWalkThroughInstrumentsChangesNothing() {
         QTemporaryDir dir;
         CScriptedDialogs dialogs;
-        QVERIFY(CReferenceFiles::saveTools(dir.path(), {{QStringLiteral("Толщиномер"), {}}}));
+        writeListFiles(dir.path(), {{}, {{QStringLiteral("Толщиномер"), {}}}, {}, {}, {}},
+                       eToolsFile);
         CVEKConclusion window(nullptr, dir.path());
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -539,11 +542,19 @@ private slots:
         QVERIFY(!bLockedSaved);
         QCOMPARE(dialogs.texts().last(), sCannot.arg(sLocked) + "\n\nФайл «" + sLocked +
                                              "» не записан: он защищен от записи");
-        // a reference file that cannot be written is reported; the document is saved
+        // an instrument the list cannot take yet waits, named on the status line; the
+        // document is saved
         QVERIFY(QDir(dir.path()).mkdir("tools.hmdb"));
+        CWidgetTool* pTool = form.findChildren<CWidgetTool*>().first();
+        typeText(child<QComboBox>(pTool, "cmb_tools")->lineEdit(), "УД2-12");
+        typeText(child<QComboBox>(pTool, "cmb_numbers")->lineEdit(), "5");
+        typeText(child<QLineEdit>(pTool, "edt_certNumber"), "С-1");
+        child<QDateEdit>(pTool, "dedt_validity")->setDate(QDate(2027, 1, 1));
         dialogs.lstFileNames << dir.filePath("p.rpt");
         QVERIFY(form.controller().saveReport() && !form.controller().isChanged());
-        QVERIFY(dialogs.texts().last().contains(dir.filePath("tools.hmdb")));
+        QVERIFY(child<QLabel>(form.sections()[eBar], "lbl_status")
+                    ->text()
+                    .contains(dir.filePath("tools.hmdb")));
     }
 
     // What every document editor does: save in place, the file in the title,

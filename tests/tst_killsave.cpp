@@ -6,6 +6,7 @@
 #include "document/records.h"
 #include "results/conclusion.h"
 #include "storage/referencefiles.h"
+#include "storage/referencestore.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
 #include "support/scripteddialogs.h"
@@ -56,24 +57,15 @@ int saveLoop(const QString& sDir) {
 // Whether every reference file in sDir is whole: what the program reads from
 // it, written again, gives the same bytes (a cut file reads as less).
 bool referenceFilesWhole(const QString& sDir) {
-    QTemporaryDir again;
-    QList<Specialist> lstSpecialists;
-    QList<Tool> lstTools;
-    QList<Organization> lstOrganizations;
-    QStringList lstStandards, lstAssessments;
-    CReferenceFiles::loadTechnicians(sDir, lstSpecialists);
-    CReferenceFiles::loadTools(sDir, lstTools);
-    CReferenceFiles::loadOptional(sDir, lstOrganizations, lstStandards, lstAssessments);
-    CReferenceFiles::saveReferenceFiles(again.path(), sDir, lstSpecialists, lstTools,
-                                        lstOrganizations, lstStandards, lstAssessments);
-    for (const QString& sFile : {CReferenceFiles::sWorkDirFile, CReferenceFiles::sTechniciansFile,
-                                 CReferenceFiles::sToolsFile, CReferenceFiles::sOptionalFile}) {
-        const QString sPath = CReferenceFiles::filePath(sDir, sFile);
-        if (QFileInfo::exists(sPath) &&
-            fileBytes(sPath) != fileBytes(CReferenceFiles::filePath(again.path(), sFile)))
+    for (EListFile eFile : g_aListFiles) {
+        const QString sPath = QDir(sDir).filePath(CReferenceStore::fileName(eFile));
+        SReferenceLists lists;
+        if (QFileInfo::exists(sPath) && (!readListFile(eFile, fileBytes(sPath), lists) ||
+                                         listFileBytes(eFile, lists) != fileBytes(sPath)))
             return false;
     }
-    return true;
+    const QString sWorkDir = CReferenceFiles::filePath(sDir, CReferenceFiles::sWorkDirFile);
+    return !QFileInfo::exists(sWorkDir) || !CReferenceFiles::readWorkDir(sDir).isEmpty();
 }
 } // namespace
 

@@ -75,7 +75,7 @@ private slots:
     void largeProtocolPagesBreakWell() {
         QTemporaryDir dir;
         CScriptedDialogs dialogs;
-        QVERIFY(CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(100)));
+        writeSpecialists(dir.path(), knownSpecialists(100));
         CFusionWidget form(dir.path());
         fillProtocol(form, g_largeProtocol);
         QVERIFY(form.controller().exportPdf(dir.filePath("large.pdf")));
@@ -97,7 +97,7 @@ private slots:
     // Tables of every length push the specialists over every page end.
     void signatureBlocksAtPageEnds() {
         QTemporaryDir dir;
-        QVERIFY(CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(3)));
+        writeSpecialists(dir.path(), knownSpecialists(3));
         CFusionWidget form(dir.path());
         fillProtocol(form, {2, 1, 3, 3, 0, 1, 3});
         for (int iRows = 1; iRows < 40; iRows += 2) {
@@ -124,7 +124,7 @@ private slots:
     // folder that cannot be made are named, the others still converted.
     void pdfCommandWithoutAWindow() {
         QTemporaryDir dir;
-        QVERIFY(CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(3)));
+        writeSpecialists(dir.path(), knownSpecialists(3));
         CFusionWidget form(dir.path());
         fillProtocol(form, {2, 30, 3, 2, 2, 2, 3});
         const QByteArray good = protocolBytes(form.document());
@@ -190,7 +190,7 @@ private slots:
     void odtHoldsThePrint() {
         QTemporaryDir dir;
         CScriptedDialogs dialogs;
-        QVERIFY(CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(3)));
+        writeSpecialists(dir.path(), knownSpecialists(3));
         CFusionWidget form(dir.path());
         fillProtocol(form, {2, 3, 3, 1, 0, 1, 3});
         dialogs.lstAnswers << QMessageBox::Yes; // the certificates' dates are not given
@@ -229,7 +229,7 @@ private slots:
     void cancelledPrintsLeaveNoFile() {
         QTemporaryDir dir;
         CScriptedDialogs dialogs;
-        QVERIFY(CReferenceFiles::saveTechnicians(dir.path(), knownSpecialists(1)));
+        writeSpecialists(dir.path(), knownSpecialists(1));
         CFusionWidget form(dir.path());
         fillProtocol(form, {1, 90, 3, 1, 0, 1, 1}); // a few pages
         CFusionWidget::iProgressDelayMs = 0;

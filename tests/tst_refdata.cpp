@@ -6,13 +6,16 @@
 // the instrument panels letter themselves, share new names, keep every
 // typed value when a box is entered and left and when the section merges
 // its entries on save, and print and read their lines; validity marks.
+#include "document/protocoldocument.h"
 #include "refdata/measuringtool.h"
 #include "refdata/panelinput.h"
 #include "refdata/widgetspecial.h"
 #include "refdata/widgettool.h"
 #include "storage/referencefiles.h"
+#include "storage/referencelists.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
+#include "support/largeprotocol.h"
 #include "support/scripteddialogs.h"
 #include "support/typing.h"
 
@@ -72,6 +75,11 @@ QLineEdit* certEdit(QWidget* p) {
     return child<QLineEdit>(p, "edt_certNumber");
 }
 
+// A protocol of today holding the instruments record.
+ProtocolDocument savedWith(const ToolsRecord& record) {
+    return {{DateRecord{QDate::currentDate()}, record}};
+}
+
 // Types a text into an editable box's blank entry and presses Enter.
 void enter(QComboBox* pBox, const QString& sText) {
     pBox->setCurrentIndex(0);
@@ -92,17 +100,14 @@ class TestRefData : public QObject {
     Q_OBJECT
 private slots:
     void referenceFilesAgainstHandWrittenBytes() {
-        QTemporaryDir dir, outDir;
-        QList<Specialist> lstTech;
-        writeFile(dir.filePath("technicians.hmdb"), techniciansBytes());
-        QVERIFY(CReferenceFiles::loadTechnicians(dir.path(), lstTech));
-        QVERIFY(CReferenceFiles::saveTechnicians(outDir.path(), lstTech));
-        QCOMPARE(fileBytes(outDir.filePath("technicians.hmdb")), techniciansBytes());
+        SReferenceLists lists;
+        QVERIFY(readListFile(eTechniciansFile, techniciansBytes(), lists));
+        QCOMPARE(listFileBytes(eTechniciansFile, lists), techniciansBytes());
         // a level outside I-III, or a cut, ends the list; what came before stays
         const int iCut = techniciansBytes().indexOf(CBytes().str("77").data) + 6;
         for (const QByteArray& damaged : {techniciansBytes(3), techniciansBytes().left(iCut)}) {
-            writeFile(dir.filePath("technicians.hmdb"), damaged);
-            QVERIFY(CReferenceFiles::loadTechnicians(dir.path(), lstTech));
+            QVERIFY(!readListFile(eTechniciansFile, damaged, lists));
+            const QList<Specialist>& lstTech = lists.lstTechnicians;
             QVERIFY(lstTech.size() == 1 && lstTech[0].lstCertificates[0].lstMethods.size() == 2);
             QVERIFY(lstTech[0].lstCertificates.value(1).lstMethods.isEmpty());
         }
@@ -112,47 +117,50 @@ private slots:
                                      .date(QDate(2015, 2, 3)).u8(1).str("1022").str("к-7")
                                      .date(g_dtUnset).u8(0).str("Линейка").i32(0).data;
         // clang-format on
-        writeFile(dir.filePath("tools.hmdb"), tools);
-        QList<Tool> lstTools;
-        QVERIFY(CReferenceFiles::loadTools(dir.path(), lstTools));
-        QCOMPARE(lstTools[0].lstDevices.value(1), Device({"1022", "к-7", g_dtUnset, false}));
-        QVERIFY(CReferenceFiles::saveTools(outDir.path(), lstTools));
-        QCOMPARE(fileBytes(outDir.filePath("tools.hmdb")), tools);
-        writeFile(dir.filePath("tools.hmdb"),
-                  CBytes().i32(0x7FFFFFFF).str("X").i32(0x7FFFFFFF).data);
-        QVERIFY(CReferenceFiles::loadTools(dir.path(), lstTools));
-        QCOMPARE(lstTools, QList<Tool>({{"X", {}}}));
+        QVERIFY(readListFile(eToolsFile, tools, lists));
+        QCOMPARE(lists.lstTools[0].lstDevices.value(1), Device({"1022", "к-7", g_dtUnset, false}));
+        QCOMPARE(listFileBytes(eToolsFile, lists), tools);
+        QVERIFY(!readListFile(eToolsFile, CBytes().i32(0x7FFFFFFF).str("X").i32(0x7FFFFFFF).data,
+                              lists));
+        QCOMPARE(lists.lstTools, QList<Tool>({{"X", {}}}));
 
         // clang-format off
         const QByteArray orgs = CBytes().i32(2).str("ООО «Газ»").strList({"договор 5", "письмо"})
                                     .str("Завод").i32(0).data;
         // clang-format on
-        writeFile(dir.filePath("optional.hmdb"),
-                  orgs + CBytes().strList({"ГОСТ"}).strList({"да"}).data);
-        QList<Organization> lstOrgs;
-        QStringList lstStandards, lstAssessments;
-        QVERIFY(CReferenceFiles::loadOptional(dir.path(), lstOrgs, lstStandards, lstAssessments));
-        QCOMPARE(lstOrgs.value(0).lstGrounds + lstStandards + lstAssessments,
+        const QByteArray optional = orgs + CBytes().strList({"ГОСТ"}).strList({"да"}).data;
+        QVERIFY(readListFile(eOptionalFile, optional, lists));
+        QCOMPARE(lists.lstOrganizations.value(0).lstGrounds + lists.lstStandards +
+                     lists.lstAssessments,
                  QStringList({"договор 5", "письмо", "ГОСТ", "да"}));
-        QVERIFY(
-            CReferenceFiles::saveOptional(outDir.path(), lstOrgs, lstStandards, lstAssessments));
-        QCOMPARE(fileBytes(outDir.filePath("optional.hmdb")),
-                 fileBytes(dir.filePath("optional.hmdb")));
-        writeFile(dir.filePath("optional.hmdb"), orgs); // ends after the customers: no choices
-        QVERIFY(CReferenceFiles::loadOptional(dir.path(), lstOrgs, lstStandards, lstAssessments));
-        QVERIFY(lstOrgs.size() == 2 && lstStandards.isEmpty());
+        QCOMPARE(listFileBytes(eOptionalFile, lists), optional);
+        readListFile(eOptionalFile, orgs, lists); // ends after the customers: no choices
+        QVERIFY(lists.lstOrganizations.size() == 2 && lists.lstStandards.isEmpty());
+        // the actions beside a list: kind, entry, time in ms (UTC) and whether deleted
+        const QDateTime dt(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC);
+        const QByteArray actions = CBytes()
+                                       .i32(1)
+                                       .i16(SEntryAction::eCertificate)
+                                       .str("Иванов")
+                                       .str("А-123")
+                                       .raw(bytesOf(qint64(dt.toMSecsSinceEpoch())))
+                                       .u8(1)
+                                       .data;
+        CEntryActions lstActions;
+        QVERIFY(readEntryActions(actions, lstActions));
+        QCOMPARE(lstActions,
+                 CEntryActions({{SEntryAction::eCertificate, "Иванов", "А-123", dt, true}}));
+        QCOMPARE(entryActionsBytes(lstActions), actions);
     }
 
-    // "program_wd" in Windows-1251; a write failing on the size limit, while
-    // writing or on the final flush, leaves the old file and no other.
+    // "program_wd" in Windows-1251; a list write failing on the size limit,
+    // while writing or on the final flush, leaves the old file and no other.
     void workDirAndFailedWrites() {
         QTemporaryDir dir;
-        QList<Specialist> lstTech = {{"keep", {}}};
-        QVERIFY(!CReferenceFiles::loadTechnicians(dir.path(), lstTech) && lstTech.size() == 1);
         QCOMPARE(CReferenceFiles::loadWorkDir(dir.path()), dir.path());
         const QString sProtocols = dir.filePath(QStringLiteral("Протоколы"));
         QVERIFY(QDir().mkpath(sProtocols));
-        QVERIFY(CReferenceFiles::saveReferenceFiles(dir.path(), sProtocols, {}, {}, {}, {}, {}));
+        QVERIFY(CReferenceFiles::saveWorkDir(dir.path(), sProtocols));
         const QByteArray baDir = dir.path().toUtf8() + "/\xCF\xF0\xEE\xF2\xEE\xEA\xEE\xEB\xFB";
         QCOMPARE(fileBytes(dir.filePath("program_wd")), baDir + "\n");
         for (const QByteArray& wd :
@@ -161,24 +169,38 @@ private slots:
             QCOMPARE(CReferenceFiles::loadWorkDir(dir.path()),
                      wd.contains('\r') ? sProtocols : dir.path());
         }
+        writeFile(dir.filePath("technicians.hmdb"), QByteArray(4, '\0'));
+        CReferenceStore store(dir.path(), QString());
+        SReferenceLists lists = store.load();
         std::signal(SIGXFSZ, SIG_IGN); // a write over the limit fails instead
         rlimit limit;
         getrlimit(RLIMIT_FSIZE, &limit);
-        const rlimit small = {16, limit.rlim_max};
-        for (const auto& lst :
-             {QList<Specialist>(2000, storedSpecialists()[0]), storedSpecialists()}) {
+        // room for the lock beside the file, none for the lists
+        const rlimit small = {256, limit.rlim_max};
+        for (const auto& lst : {QList<Specialist>(2000, storedSpecialists()[0]),
+                                QList<Specialist>(3, storedSpecialists()[0])}) {
             setrlimit(RLIMIT_FSIZE, &small);
-            const bool bSaved = CReferenceFiles::saveTechnicians(dir.path(), lst);
+            const auto eWrite = store.change(
+                eTechniciansFile,
+                [&](SReferenceLists& l, CEntryActions&) {
+                    l.lstTechnicians = lst;
+                    return EApplied::Changed;
+                },
+                lists);
             setrlimit(RLIMIT_FSIZE, &limit);
-            QVERIFY(!bSaved && fileBytes(dir.filePath("technicians.hmdb")) == QByteArray(4, '\0'));
-            QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 4);
+            QVERIFY(eWrite == CReferenceStore::EWrite::Failed &&
+                    fileBytes(dir.filePath("technicians.hmdb")) == QByteArray(4, '\0'));
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                     QStringList({"program_wd", "technicians.hmdb"}));
+            QVERIFY(store.problem("technicians.hmdb").contains(dir.filePath("technicians.hmdb")));
         }
     }
 
     void specialistSavedChosenAndMatchedExactly() {
-        CWidgetSpecial panel(nullptr, storedSpecialists(), sUltrasonic, eControlerAndAuthor, true,
-                             13);
-        QSignalSpy spy(&panel, &CWidgetSpecial::specListEdited);
+        SLabLists lab({storedSpecialists(), {}, {}, {}, {}});
+        const CReferenceLists& lists = *lab.pLists;
+        CWidgetSpecial panel(nullptr, lab.pLists, sUltrasonic, eControlerAndAuthor, true, 13);
+        QSignalSpy spy(lab.pLists, &CReferenceLists::listsChanged);
         // a name typed in another case is no stored name, even with Enter
         typeText(nameBox(&panel)->lineEdit(), QStringLiteral("иванов и.и.\r"));
         QCOMPARE(nameBox(&panel)->currentIndex(), 0);
@@ -191,7 +213,7 @@ private slots:
         typeText(child<QLineEdit>(&panel, "edt_certlab"), QStringLiteral("НАКС"));
         click(child<QPushButton>(&panel, "btn_saveSpec"));
         QCOMPARE(spy.size(), 1);
-        QCOMPARE(panel.specialists().last(),
+        QCOMPARE(lists.technicians().last(),
                  Specialist(
                      {"Сидоров С.С.", {{"0007", "НАКС", {{sUltrasonic, QDate(2028, 3, 4), 2}}}}}));
         QVERIFY(nameBox(&panel)->currentIndex() == 3 && !isBoxEditable(nameBox(&panel)));
@@ -206,7 +228,7 @@ private slots:
         QTRY_VERIFY(nameBox(&panel)->view()->isVisible());
         nameBox(&panel)->hidePopup();
         // a stored specialist shows the first certificate covering the method
-        CWidgetSpecial magnetic(nullptr, storedSpecialists(), sMagnetic, eControler, false, 0);
+        CWidgetSpecial magnetic(nullptr, lab.pLists, sMagnetic, eControler, false, 0);
         nameBox(&magnetic)->setCurrentIndex(1);
         QCOMPARE(licenseBox(&magnetic)->currentText(), QStringLiteral("0002"));
         QVERIFY(magnetic.currentEntry().iLevel == 2 &&
@@ -218,39 +240,43 @@ private slots:
 
     void storedCertificateOverwrittenAfterAWarning() {
         CScriptedDialogs dialogs;
-        CWidgetSpecial panel(nullptr, storedSpecialists(), sMagnetic, eControler, false, 0);
-        QSignalSpy spy(&panel, &CWidgetSpecial::specListEdited);
+        SLabLists lab({storedSpecialists(), {}, {}, {}, {}});
+        const CReferenceLists& lists = *lab.pLists;
+        CWidgetSpecial panel(nullptr, lab.pLists, sMagnetic, eControler, false, 0);
+        QSignalSpy spy(lab.pLists, &CReferenceLists::listsChanged);
         nameBox(&panel)->setCurrentIndex(1);
         licenseBox(&panel)->setCurrentIndex(1); // 0001 does not cover the method: gains it silently
         validityEdit(&panel)->setDate(QDate(2029, 1, 1));
         click(child<QPushButton>(&panel, "btn_saveSpec"));
         QVERIFY(dialogs.lstMessages.isEmpty() && spy.size() == 1);
-        QCOMPARE(panel.specialists()[0].lstCertificates[0].lstMethods.last(),
+        QCOMPARE(lists.technicians()[0].lstCertificates[0].lstMethods.last(),
                  CertificateMethod({sMagnetic, QDate(2029, 1, 1), 1}));
         // a changed date of a covered method asks, with a warning; No changes nothing
         validityEdit(&panel)->setDate(QDate(2030, 6, 1));
         dialogs.lstAnswers << QMessageBox::No << QMessageBox::Yes;
-        const QList<Specialist> lstBefore = panel.specialists();
+        const QList<Specialist> lstBefore = lists.technicians();
         click(child<QPushButton>(&panel, "btn_saveSpec"));
         QCOMPARE(dialogs.lstMessages.value(0).eIcon, QMessageBox::Warning);
         QCOMPARE(dialogs.texts().value(0),
                  QStringLiteral("В существующей базе данных присутствует специалист Иванов И.И. с "
                                 "удостоверением № 0001,\nпо методу контроля \"магнитному\"!\n"
                                 "Желаете переписать его данные?"));
-        QVERIFY(panel.specialists() == lstBefore && spy.size() == 1);
+        QVERIFY(lists.technicians() == lstBefore && spy.size() == 1);
         click(child<QPushButton>(&panel, "btn_saveSpec"));
-        QCOMPARE(panel.specialists()[0].lstCertificates[0].lstMethods.last().dtValidity,
+        QCOMPARE(lists.technicians()[0].lstCertificates[0].lstMethods.last().dtValidity,
                  QDate(2030, 6, 1));
         // a new number of a stored specialist is appended to him
         licenseBox(&panel)->setCurrentIndex(0);
         typeText(licenseBox(&panel)->lineEdit(), QStringLiteral("0003"));
         click(child<QPushButton>(&panel, "btn_saveSpec"));
-        QVERIFY(panel.specialists()[0].lstCertificates.size() == 3 && spy.size() == 3);
+        QVERIFY(lists.technicians()[0].lstCertificates.size() == 3 && spy.size() == 3);
     }
 
     void deletingThroughTheSmallDialog() {
         CScriptedDialogs dialogs;
-        CWidgetSpecial panel(nullptr, storedSpecialists(), sUltrasonic, eControler, false, 0);
+        SLabLists lab({storedSpecialists(), {}, {}, {}, {}});
+        const CReferenceLists& lists = *lab.pLists;
+        CWidgetSpecial panel(nullptr, lab.pLists, sUltrasonic, eControler, false, 0);
         nameBox(&panel)->setCurrentIndex(1);
         licenseBox(&panel)->setCurrentIndex(2); // covers two methods
         click(child<QPushButton>(&panel, "btn_deleteData"));
@@ -258,24 +284,24 @@ private slots:
         QVERIFY(pAsk && pAsk->isVisible() && !pAsk->parent());
         click(child<QPushButton>(pAsk, "btn_delete")); // the current certificate, whole
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!pAsk && panel.specialists()[0].lstCertificates.size() == 1);
+        QVERIFY(!pAsk && lists.technicians()[0].lstCertificates.size() == 1);
         QVERIFY(nameBox(&panel)->currentText().isEmpty());
         // a certificate of another method asks, with a warning; No leaves everything
-        CWidgetSpecial other(nullptr, storedSpecialists(), sMagnetic, eControler, false, 0);
+        const QList<Specialist> lstBefore = lists.technicians();
+        CWidgetSpecial other(nullptr, lab.pLists, sMagnetic, eControler, false, 0);
         nameBox(&other)->setCurrentIndex(1);
         licenseBox(&other)->setCurrentIndex(1);
         click(child<QPushButton>(&other, "btn_deleteData"));
         dialogs.lstAnswers << QMessageBox::No;
         click(child<QPushButton>(other.deleteDialog(), "btn_delete"));
         QCOMPARE(dialogs.lstMessages.value(0).eIcon, QMessageBox::Warning);
-        QCOMPARE(other.specialists(), storedSpecialists());
+        QCOMPARE(lists.technicians(), lstBefore);
         // "Всю информацию о специалисте" removes him; a dialog still open dies with its panel
         click(child<QPushButton>(&other, "btn_deleteData"));
         child<QRadioButton>(other.deleteDialog(), "rb_delSpec")->setChecked(true);
         click(child<QPushButton>(other.deleteDialog(), "btn_delete"));
-        QCOMPARE(other.specialists().value(0).sName, QStringLiteral("Петров П.П."));
-        auto pPanel =
-            new CWidgetSpecial(nullptr, storedSpecialists(), sMagnetic, eControler, false, 0);
+        QCOMPARE(lists.technicians().value(0).sName, QStringLiteral("Петров П.П."));
+        auto pPanel = new CWidgetSpecial(nullptr, lab.pLists, sMagnetic, eControler, false, 0);
         nameBox(pPanel)->setCurrentIndex(1);
         click(child<QPushButton>(pPanel, "btn_deleteData"));
         QPointer<CAskDeleteSD> pOpen = pPanel->deleteDialog();
@@ -284,7 +310,7 @@ private slots:
     }
 
     void rolesFollowTheBoxes() {
-        CWidgetSpecial panel(nullptr, {}, sUltrasonic, eControler, false, 0);
+        CWidgetSpecial panel(nullptr, nullptr, sUltrasonic, eControler, false, 0);
         const QList<std::pair<const char*, ERankState>> lstClicks = {
             {"chb_controler", eAuthor}, // unticking the only role passes to the other
             {"chb_controler", eControlerAndAuthor},
@@ -317,7 +343,7 @@ private slots:
     }
 
     void instrumentLettersAndButtons() {
-        CMeasuringTool section(10, sCaption, {}, nullptr);
+        CMeasuringTool section(10, sCaption, nullptr, nullptr);
         QSignalSpy spy(&section, &CMeasuringTool::widgetHeightChanged);
         auto pAdd = child<QPushButton>(&section, "btn_addDevice");
         auto pDelete = child<QPushButton>(&section, "btn_delDevice");
@@ -339,17 +365,21 @@ private slots:
 
     void instrumentNamesAndNumbers() {
         CScriptedDialogs dialogs;
-        CMeasuringTool section(10, sCaption, storedTools(), nullptr);
+        SLabLists lab({{}, storedTools(), {}, {}, {}});
+        const CReferenceLists& lists = *lab.pLists;
+        CMeasuringTool section(10, sCaption, lab.pLists, nullptr);
         section.findChild<QPushButton*>("btn_addDevice")->click();
         CWidgetTool* pFirst = section.panels()[0];
         CWidgetTool* pSecond = section.panels()[1];
-        enter(toolBox(pFirst), sGauge); // a new name reaches every panel
-        QVERIFY(toolBox(pFirst)->currentIndex() == 2 && toolBox(pSecond)->count() == 3);
-        // a new serial number of a stored instrument stays in this panel
+        enter(toolBox(pFirst), sGauge); // a new name joins the list, offered by every panel
+        QTRY_VERIFY(toolBox(pFirst)->currentIndex() == 2 && toolBox(pSecond)->count() == 3);
+        QCOMPARE(lists.tools().size(), 2);
+        // a new serial number of a stored instrument stays typed in this panel
         toolBox(pSecond)->setCurrentIndex(1);
+        typeText(certEdit(pSecond), QStringLiteral("Н-5"));
         enter(numberBox(pSecond), QStringLiteral("9999"));
-        QVERIFY(pSecond->tools()[0].lstDevices.size() == 3 &&
-                section.tools()[0].lstDevices.size() == 2);
+        QVERIFY(lists.tools()[0].lstDevices.size() == 2 && numberBox(pSecond)->count() == 3);
+        QCOMPARE(pSecond->currentEntry(), ToolEntry({sFlaw, "9999", "Н-5", g_dtUnset, true}));
         numberBox(pSecond)->setCurrentIndex(2); // a stored device shows its certificate
         QVERIFY(child<QRadioButton>(pSecond, "rbtn_calibration")->isChecked());
         QCOMPARE(certEdit(pSecond)->text(), QStringLiteral("К-2"));
@@ -364,9 +394,9 @@ private slots:
         dialogs.lstAnswers << QMessageBox::No << QMessageBox::Yes;
         click(child<QToolButton>(pFirst, "btn_deleteItem"));
         QCOMPARE(dialogs.texts().value(0), QStringLiteral("Удалить «Толщиномер» из справочника?"));
-        QCOMPARE(section.tools().size(), 2);
+        QCOMPARE(lists.tools().size(), 2);
         click(child<QToolButton>(pFirst, "btn_deleteItem"));
-        QVERIFY(section.tools().size() == 1 && toolBox(pSecond)->count() == 2);
+        QVERIFY(lists.tools().size() == 1 && toolBox(pSecond)->count() == 2);
         // and the panel names no other instrument instead
         QCOMPARE(pFirst->currentEntry(), ToolEntry({"", "", "", g_dtUnset, true}));
     }
@@ -375,7 +405,8 @@ private slots:
     // Qt would choose the stored instrument the text names and blank the rest.
     void instrumentBoxesEnteredAndLeft() {
         QWidget window;
-        CMeasuringTool section(10, sCaption, storedTools(), &window);
+        SLabLists lab({{}, storedTools(), {}, {}, {}});
+        CMeasuringTool section(10, sCaption, lab.pLists, &window);
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         CWidgetTool* pPanel = section.panels()[0];
@@ -391,8 +422,10 @@ private slots:
         }
     }
 
-    void instrumentsMergedOnSaveKeepWhatWasTyped() {
-        CMeasuringTool section(10, sCaption, storedTools(), nullptr);
+    void instrumentsLearntOnSaveKeepWhatWasTyped() {
+        SLabLists lab({{}, storedTools(), {}, {}, {}});
+        const CReferenceLists& lists = *lab.pLists;
+        CMeasuringTool section(10, sCaption, lab.pLists, nullptr);
         for (int i = 0; i < 3; ++i)
             section.findChild<QPushButton*>("btn_addDevice")->click();
         fill(section.panels()[0], sGauge, "1", "С-1", QDate(2015, 3, 1));
@@ -403,9 +436,9 @@ private slots:
         enter(numberBox(section.panels()[3]), QStringLiteral("8888"));
         typeText(certEdit(section.panels()[3]), QStringLiteral("Н-1"));
         const QList<ToolEntry> lstTyped = section.collectEntries();
-        section.mergeIntoTools();
+        lab.pLists->learn(savedWith(section.record()), false);
         QCOMPARE(section.collectEntries(), lstTyped); // nothing typed is lost
-        QCOMPARE(section.tools(),
+        QCOMPARE(lists.tools(),
                  storedTools() +
                      QList<Tool>({{sGauge, {Device{"1", "С-1", QDate(2015, 3, 1), true}}}}));
         // complete entries are shown chosen
@@ -413,17 +446,19 @@ private slots:
                 numberBox(section.panels()[0])->currentIndex() == 1);
         QCOMPARE(numberBox(section.panels()[2])->currentIndex(), 1);
         // two panels with one device: the first prevails
-        CMeasuringTool other(10, sCaption, {}, nullptr);
+        SLabLists empty;
+        CMeasuringTool other(10, sCaption, empty.pLists, nullptr);
         other.findChild<QPushButton*>("btn_addDevice")->click();
         fill(other.panels()[0], sGauge, "1", "новое", QDate(2020, 1, 1));
         fill(other.panels()[1], sGauge, "1", "старое", QDate(2020, 1, 1));
-        other.mergeIntoTools();
-        QCOMPARE(other.tools(),
+        empty.pLists->learn(savedWith(other.record()), false);
+        QCOMPARE(empty.pLists->tools(),
                  QList<Tool>({{sGauge, {Device{"1", "новое", QDate(2020, 1, 1), true}}}}));
     }
 
     void instrumentLinesAndRecord() {
-        CMeasuringTool section(10, sCaption, storedTools(), nullptr);
+        SLabLists lab({{}, storedTools(), {}, {}, {}});
+        CMeasuringTool section(10, sCaption, lab.pLists, nullptr);
         section.findChild<QPushButton*>("btn_addDevice")->click();
         fill(section.panels()[0], QStringLiteral("Прибор <А>"), "1&2", "К-7", g_dtUnset);
         child<QRadioButton>(section.panels()[0], "rbtn_calibration")->setChecked(true);
@@ -440,7 +475,7 @@ private slots:
                 sRow.arg("b.", "Толщиномер №55, свидетельство о поверке №С-9, действительно "
                                "до 31.12.2026.") +
                 "</TABLE>\n");
-        // read: known devices keep their data, new numbers join
+        // opened: known devices keep their data, new numbers join
         // clang-format off
         const QByteArray record = CBytes().i32(12).str(sCaption).i32(1).str(sFlaw).i32(2)
             .str("1234").str("другой").date(QDate(2030, 1, 1)).u8(0)
@@ -448,9 +483,14 @@ private slots:
             .i32(1).str(sFlaw).str("4321").str("С-4").date(QDate(2026, 5, 5)).u8(1).data;
         // clang-format on
         QVERIFY(readFrom(section, record));
+        ToolsRecord read;
+        QDataStream in(record);
+        in.setVersion(QDataStream::Qt_4_6);
+        QVERIFY(readRecord(in, read));
+        lab.pLists->learn(savedWith(read), true);
         QVERIFY(section.number() == 12 && section.panels().size() == 1);
-        QCOMPARE(section.tools()[0].lstDevices[0], storedTools()[0].lstDevices[0]);
-        QCOMPARE(section.tools()[0].lstDevices.size(), 3);
+        QCOMPARE(lab.pLists->tools()[0].lstDevices[0], storedTools()[0].lstDevices[0]);
+        QCOMPARE(lab.pLists->tools()[0].lstDevices.size(), 3);
         QCOMPARE(section.panels()[0]->currentEntry(),
                  ToolEntry({sFlaw, "4321", "С-4", QDate(2026, 5, 5), true}));
         // a negative count, or one the bytes cannot hold, creates nothing
@@ -481,7 +521,7 @@ private slots:
 
     void validityMarks() {
         const QDate dtProtocol(2026, 6, 10);
-        CWidgetSpecial panel(nullptr, {}, sUltrasonic, eControler, false, 0);
+        CWidgetSpecial panel(nullptr, nullptr, sUltrasonic, eControler, false, 0);
         panel.setProtocolDate(dtProtocol);
         QCOMPARE(panel.validity(), EValidity::Valid); // no fault until someone is named
         typeText(nameBox(&panel)->lineEdit(), QStringLiteral("Иванов"));

@@ -14,6 +14,7 @@
 #include "results/tablewidgetheir.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
+#include "support/largeprotocol.h"
 #include "support/scripteddialogs.h"
 
 #include <QtTest>
@@ -335,7 +336,8 @@ private slots:
     }
 
     void conclusionRecords() {
-        CConclusion c(nullptr, {});
+        SLabLists lab({{{QStringLiteral("Иванов И.И."), {}}}, {}, {}, {}, {}});
+        CConclusion c(nullptr, lab.pLists);
         CBytes b;
         b.i32(1).str(QStringLiteral("Иванов И.И.")).i32(0); // specialists: one, no certificates
         tableAndReport(b, 11, false).i32(3);

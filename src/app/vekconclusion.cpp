@@ -30,21 +30,13 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     // location keeps the reference files then
     const QString sDataDir = CReferenceFiles::dataDirFor(
         sDir, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    // the laboratory's shared folder, when it can be reached
-    QString sReferenceDir = CDocumentController::chosenReferenceDir();
-    const bool bUnreachable =
-        !sReferenceDir.isEmpty() && !CSettingsDialog::isUsableFolder(sReferenceDir);
-    if (bUnreachable)
-        sReferenceDir.clear();
+    // the laboratory's shared folder, even when it cannot be reached now: its
+    // lists come from the last good copy meanwhile, and what changes waits
+    // for it, never going to a private folder of this program's
+    const QString sReferenceDir = CDocumentController::chosenReferenceDir();
     pComposer = new (std::nothrow) CFusionWidget(sDir, nullptr, sDataDir, sReferenceDir);
     if (!pComposer)
         return;
-    if (bUnreachable)
-        CUserDialogs::warning(this, g_sAppTitle,
-                              QStringLiteral("Папка справочников «%1» недоступна: справочники "
-                                             "читаются из «%2».")
-                                  .arg(CDocumentController::chosenReferenceDir(),
-                                       pComposer->controller().referenceDir()));
     setWidget(pComposer);
     // the queue and the recovery copies are this user's on this computer,
     // even when the program runs from a folder others run it from too

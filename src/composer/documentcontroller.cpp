@@ -10,6 +10,7 @@
 #include "storage/recentdocuments.h"
 #include "storage/recoveryfile.h"
 #include "storage/referencefiles.h"
+#include "storage/referencelists.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
@@ -42,8 +43,7 @@ CDocumentController::CDocumentController(CFusionWidget& form, const QString& sAp
       sDataDir(sDataDir.isEmpty() ? sAppDir : sDataDir), sOwnDir(this->sDataDir) {
     // the directory of the last document; none before the first one is saved
     sWorkDir = CReferenceFiles::readWorkDir(readDir(CReferenceFiles::sWorkDirFile));
-    openReferenceStore(sReferenceDir.isEmpty() ? this->sDataDir : sReferenceDir);
-    form.takeLists(pStore->load());
+    openLists(sReferenceDir.isEmpty() ? this->sDataDir : sReferenceDir);
     pJournalTimer = new QTimer(this);
     pJournalTimer->setInterval(iJournalRetryMs);
     connect(pJournalTimer, &QTimer::timeout, this, &CDocumentController::flushJournal);
@@ -56,6 +56,7 @@ CDocumentController::~CDocumentController() {
 }
 
 void CDocumentController::start() {
+    announceListProblems();
     loadLastHeader();
     takeSnapshot();
 }
@@ -230,6 +231,8 @@ bool CDocumentController::openDocument(const QString& sFileName) {
 
 void CDocumentController::takeDocument(const SProtocolRead& read, const QString& sFileName) {
     form.setDocument(read.document);
+    // the laboratory's lists learn what the protocol names and they lack
+    pLists->learn(read.document, true);
     emit documentReplaced();
     takeSnapshot();
     setOwnFiles = {QFileInfo(sFileName).absoluteFilePath()};

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "document/protocoldocument.h"
-#include "storage/referencestore.h"
 
 #include <QObject>
 #include <QPointer>
@@ -14,6 +13,7 @@ class CFusionWidget;
 class CJournal;
 class CJournalWindow;
 class CRecoveryFile;
+class CReferenceLists;
 class QThread;
 class QTimer;
 struct SJournalEntry;
@@ -143,15 +143,14 @@ public:
     void setReferenceDir(const QString& sDir);
     // The folder chosen in "Настройки"; empty for the program's own choice.
     static QString chosenReferenceDir();
-    // Writes "program_wd" and the reference files, merged with what other
-    // programs wrote; warns and returns false when one cannot be written.
+    // Writes "program_wd" and the laboratory header; the reference lists
+    // learn what the protocol names. Warns and returns false when a file
+    // cannot be written.
     bool saveReferenceFiles();
-    // Writes the specialists at once: a panel saved or deleted one.
-    void saveSpecialists();
+    // The laboratory's reference lists.
+    CReferenceLists& lists() const { return *pLists; }
     // "Настройки": the folder of the reference files and the journal.
     void showSettings();
-    // Lists changed by other programs reach the form this long after the file.
-    static constexpr int iRefreshDelayMs = 200;
 
 signals:
     // The protocol got another file, was saved, opened or started anew.
@@ -208,9 +207,11 @@ private:
     // The journal moved elsewhere: its rows are offered to be carried over.
     void offerToCarryJournal(CJournal& before);
 
-    void openReferenceStore(const QString& sDir);
-    // Another program wrote a reference file: the lists offered follow.
-    void refreshLists();
+    // The lists of the folder sDir.
+    void openLists(const QString& sDir);
+    // What is wrong with the lists' files is named at start, before anything
+    // is written to them.
+    void announceListProblems();
     // Starts a new protocol with the laboratory header saved last.
     void loadLastHeader();
     // Tells the user which reference files could not be written, and why.
@@ -243,6 +244,5 @@ private:
     QPointer<QThread> pFlushThread;
     QTimer* pJournalTimer = nullptr;
 
-    CReferenceStore* pStore = nullptr;
-    QTimer* pRefreshTimer = nullptr;
+    CReferenceLists* pLists = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "composer/fusionwidget.h"
 #include "composer/journalwindow.h"
 #include "storage/journal.h"
+#include "storage/referencelists.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -64,6 +65,7 @@ void CDocumentController::setOwnDir(const QString& sDir) {
     if (QDir(sDir) == QDir(sOwnDir))
         return;
     sOwnDir = sDir;
+    pLists->setOwnDir(sDir);
     if (pJournal)
         reopenJournal(); // its queue is elsewhere now
 }

@@ -12,54 +12,45 @@
 #include "items/spellchecker.h"
 #include "storage/journal.h"
 #include "storage/referencefiles.h"
+#include "storage/referencelists.h"
 #include "storage/settingskeys.h"
 
 #include <QDataStream>
 #include <QDir>
 #include <QTimer>
 
-void CDocumentController::openReferenceStore(const QString& sDir) {
-    delete pStore;
-    pStore = new CReferenceStore(sDir, sAppDir, this);
+void CDocumentController::openLists(const QString& sDir) {
+    if (!pLists) {
+        pLists = new CReferenceLists(sDir, sAppDir, this);
+        connect(pLists, &CReferenceLists::problemFound, this, [this](const QString& sText) {
+            CUserDialogs::warning(&form, g_sReferenceTitle, sText);
+        });
+        connect(pLists, &CReferenceLists::statusChanged, &form, &CFusionWidget::showStatus);
+    } else {
+        pLists->setFolder(sDir);
+    }
     // the words the laboratory added to the spelling dictionary live with its lists
     CSpellChecker& checker = CSpellChecker::shared();
     checker.setUserDictionary(QDir(sDir).filePath(QStringLiteral("dictionary.txt")));
     if (!checker.problem().isEmpty())
         CUserDialogs::warning(&form, g_sReferenceTitle, checker.problem());
-    if (!pRefreshTimer) {
-        // a replace comes as several changes: the lists follow once
-        pRefreshTimer = new QTimer(this);
-        pRefreshTimer->setSingleShot(true);
-        pRefreshTimer->setInterval(iRefreshDelayMs);
-        connect(pRefreshTimer, &QTimer::timeout, this, &CDocumentController::refreshLists);
-    }
-    connect(pStore, &CReferenceStore::filesChanged, pRefreshTimer, qOverload<>(&QTimer::start));
 }
 
 QString CDocumentController::referenceDir() const {
-    return pStore ? pStore->dir() : sDataDir;
+    return pLists ? pLists->dir() : sDataDir;
 }
 
 void CDocumentController::setReferenceDir(const QString& sDir) {
-    const CReferenceStore::SLists mine = form.currentLists();
-    openReferenceStore(sDir.isEmpty() ? sDataDir : sDir);
     // the folder's lists, with this program's entries joining them
-    CReferenceStore::SLists lists = pStore->load();
-    lists.lstTechnicians = joinReferences(lists.lstTechnicians, mine.lstTechnicians);
-    lists.lstTools = joinReferences(lists.lstTools, mine.lstTools);
-    lists.lstOrganizations = joinReferences(lists.lstOrganizations, mine.lstOrganizations);
-    lists.lstStandards = joinReferences(lists.lstStandards, mine.lstStandards);
-    lists.lstAssessments = joinReferences(lists.lstAssessments, mine.lstAssessments);
-    form.takeLists(lists);
-    form.offerLists();
+    const SReferenceLists mine = pLists->lists();
+    openLists(sDir.isEmpty() ? sDataDir : sDir);
+    pLists->join(mine);
 }
 
-void CDocumentController::refreshLists() {
-    CReferenceStore::SLists lists = form.currentLists();
-    if (!pStore || !pStore->refresh(lists))
-        return;
-    form.takeLists(lists);
-    form.offerLists();
+void CDocumentController::announceListProblems() {
+    const QStringList lstProblems = pLists->problems();
+    if (!lstProblems.isEmpty())
+        CUserDialogs::warning(&form, g_sReferenceTitle, lstProblems.join(QLatin1Char('\n')));
 }
 
 bool CDocumentController::saveReferenceFiles() {
@@ -67,38 +58,23 @@ bool CDocumentController::saveReferenceFiles() {
     QString sError;
     if (!CReferenceFiles::saveWorkDir(sDataDir, sWorkDir, &sError))
         lstProblems << sError;
-    CReferenceStore::SLists lists = form.currentLists();
-    pStore->writeTechnicians(lists.lstTechnicians);
-    pStore->writeTools(lists.lstTools);
-    pStore->writeOptional(lists);
-    // the laboratory issues its next protocol under the same header
+    // what the protocol names joins the laboratory's lists
     const ProtocolDocument doc = form.document();
+    pLists->learn(doc, false);
+    // the laboratory issues its next protocol under the same header
     if (const HeaderRecord* pHeader = doc.first<HeaderRecord>())
-        pStore->writeHeader(bytesOf(*pHeader));
-    for (const QString& sFile : {CReferenceFiles::sTechniciansFile, CReferenceFiles::sToolsFile,
-                                 CReferenceFiles::sOptionalFile, CReferenceFiles::sHeaderFile})
-        lstProblems << pStore->problem(sFile);
-    form.takeLists(lists); // with what the other programs wrote
-    form.offerLists();
+        pLists->files().writeHeader(bytesOf(*pHeader));
+    lstProblems << pLists->files().problem(CReferenceFiles::sHeaderFile);
     lstProblems.removeAll(QString());
-    lstProblems.removeDuplicates(); // a folder that cannot be written, once
     if (lstProblems.isEmpty())
         return true;
     reportUnwrittenFiles(lstProblems);
     return false;
 }
 
-void CDocumentController::saveSpecialists() {
-    CReferenceStore::SLists lists = form.currentLists();
-    pStore->writeTechnicians(lists.lstTechnicians);
-    const QString sProblem = pStore->problem(CReferenceFiles::sTechniciansFile);
-    if (!sProblem.isEmpty())
-        reportUnwrittenFiles({sProblem});
-}
-
 void CDocumentController::loadLastHeader() {
     QString sProblem;
-    QDataStream in(pStore->loadHeader(&sProblem));
+    QDataStream in(pLists->files().loadHeader(&sProblem));
     if (!sProblem.isEmpty())
         CUserDialogs::warning(&form, g_sReferenceTitle, sProblem);
     in.setVersion(QDataStream::Qt_4_6);

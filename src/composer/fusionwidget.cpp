@@ -19,6 +19,7 @@
 #include "results/conclusion.h"
 #include "results/tablewidgetheir.h"
 #include "storage/recentdocuments.h"
+#include "storage/referencelists.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
@@ -51,6 +52,8 @@ CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent, const QSt
 
     // the reference lists come first: the sections offer them
     pController = new CDocumentController(*this, sAppDir, sDataDir, sReferenceDir);
+    pLists = &pController->lists();
+    connect(pLists, &CReferenceLists::listsChanged, this, &CFusionWidget::showLists);
     if (!createSections()) {
         CUserDialogs::critical(this, g_sCriticalTitle, g_sMemoryExhausted);
         return;
@@ -164,21 +167,25 @@ bool CFusionWidget::createSections() {
             return false;
     }
 
-    auto pStandards =
-        addSection(new (std::nothrow) CEditableSet(this, 8, sStandardsCaption, lstStandards));
+    auto pStandards = addSection(new (std::nothrow)
+                                     CEditableSet(this, 8, sStandardsCaption, pLists->standards()));
     if (!pStandards)
         return false;
     connectHeight(pStandards);
     connectRows(pStandards);
-    auto pAssessments =
-        addSection(new (std::nothrow) CEditableSet(this, 9, sAssessmentCaption, lstAssessments));
+    connect(pStandards, &CEditableSet::choiceAdded, pLists, &CReferenceLists::addStandard);
+    connect(pStandards, &CEditableSet::choiceDeleted, pLists, &CReferenceLists::deleteStandard);
+    auto pAssessments = addSection(
+        new (std::nothrow) CEditableSet(this, 9, sAssessmentCaption, pLists->assessments()));
     if (!pAssessments)
         return false;
     connectHeight(pAssessments);
     connectRows(pAssessments);
+    connect(pAssessments, &CEditableSet::choiceAdded, pLists, &CReferenceLists::addAssessment);
+    connect(pAssessments, &CEditableSet::choiceDeleted, pLists, &CReferenceLists::deleteAssessment);
 
     pToolsSection =
-        addSection(new (std::nothrow) CMeasuringTool(10, Caption::sTools, lstTools, this));
+        addSection(new (std::nothrow) CMeasuringTool(10, Caption::sTools, pLists, this));
     if (!pToolsSection)
         return false;
     connectHeight(pToolsSection);
@@ -319,89 +326,58 @@ QList<int> CFusionWidget::chosenMethods() const {
 // grounds of the chosen one.
 
 QStringList CFusionWidget::organizationNames() const {
-    QStringList lst;
-    for (const Organization& org : lstOrganizations)
-        lst.append(org.sName);
-    return lst;
-}
-
-int CFusionWidget::organizationIndex(const QString& sName) const {
-    for (int i = 0; i < lstOrganizations.size(); ++i) {
-        if (lstOrganizations[i].sName == sName)
-            return i;
-    }
-    return -1;
+    return pLists->organizationNames();
 }
 
 void CFusionWidget::slot_orgListItemAdded(const QString& s) {
-    lstOrganizations.append(Organization{s, QStringList()});
+    pLists->addOrganization(s);
 }
 
-void CFusionWidget::slot_orgListItemDeleted(const QString& s, int index) {
-    const int i = organizationIndex(s);
-    if (i >= 0)
-        lstOrganizations.removeAt(i);
+void CFusionWidget::slot_orgListItemDeleted(const QString& s, int) {
+    pLists->deleteOrganization(s);
     if (!pReasonItem)
         return;
-    QStringList lstGrounds;
-    if (index >= 0 && index < lstOrganizations.size() && iCurrentOrg >= 0 &&
-        iCurrentOrg < lstOrganizations.size())
-        lstGrounds = lstOrganizations[iCurrentOrg].lstGrounds;
-    pReasonItem->setChoices(lstGrounds);
+    pReasonItem->setChoices(groundsOffered());
     pReasonItem->setValue(QString());
 }
 
-void CFusionWidget::slot_orgChanged(int index) {
+void CFusionWidget::slot_orgChanged(int) {
     if (bApplyingLists)
         return; // the lists offered change, not the customer chosen
-    QStringList lstGrounds;
-    if (index > 0) {
-        iCurrentOrg = index - 1;
-        if (iCurrentOrg < lstOrganizations.size())
-            lstGrounds = lstOrganizations[iCurrentOrg].lstGrounds;
-    } else {
-        iCurrentOrg = -1;
-    }
     if (!pReasonItem)
         return; // the grounds item is created after the customer item
-    pReasonItem->setChoices(lstGrounds);
+    pReasonItem->setChoices(groundsOffered());
     pReasonItem->setValue(QString());
 }
 
 void CFusionWidget::slot_reasonsListItemAdded(const QString& s) {
-    // grounds exist only under an organisation
-    if (iCurrentOrg < 0) {
+    // grounds exist only under a customer of the list
+    const Organization* pOrganization = shownOrganization();
+    if (!pOrganization) {
         pReasonItem->deleteCurrentChoice();
         return;
     }
-    if (iCurrentOrg < lstOrganizations.size())
-        lstOrganizations[iCurrentOrg].lstGrounds.append(s);
+    pLists->addGround(pOrganization->sName, s);
 }
 
 void CFusionWidget::slot_reasonsListItemDeleted(const QString& s, int) {
-    if (iCurrentOrg >= 0 && iCurrentOrg < lstOrganizations.size())
-        lstOrganizations[iCurrentOrg].lstGrounds.removeOne(s);
+    if (const Organization* pOrganization = shownOrganization())
+        pLists->deleteGround(pOrganization->sName, s);
 }
 
-void CFusionWidget::syncOrganizations() {
+void CFusionWidget::commitChoices() {
     if (!pCustomerItem || !pReasonItem)
         return;
     pReasonItem->commitValue();
-    // committing a customer typed without Enter refills the customer list,
-    // which switches the grounds list; the ground the user typed is kept
+    // committing a customer typed without Enter refills the customer box,
+    // which switches the grounds offered; the ground the user typed is kept
     const QStringList lstGrounds = pReasonItem->choices();
     const QString sGround = pReasonItem->value();
+    bApplyingLists = true;
     pCustomerItem->commitValue();
+    bApplyingLists = false;
     pReasonItem->setChoices(lstGrounds);
     pReasonItem->setValue(sGround);
-    const QString sCustomer = pCustomerItem->value();
-    if (sCustomer.isEmpty())
-        return;
-    const int i = organizationIndex(sCustomer);
-    if (i >= 0)
-        lstOrganizations[i].lstGrounds = pReasonItem->choices();
-    else
-        lstOrganizations.append(Organization{sCustomer, pReasonItem->choices()});
 }
 
 void CFusionWidget::applyProtocolDate(const QDate& dt) {

@@ -2,7 +2,6 @@
 
 #include "commands/lastnumbersource.h"
 #include "document/protocoldocument.h"
-#include "storage/referencestore.h"
 
 #include <QList>
 #include <QString>
@@ -14,6 +13,7 @@ class CConclusion;
 class CDocumentController;
 class CMeasuringTool;
 class CMethodsSet;
+class CReferenceLists;
 class CReportHeader;
 class CStdComboItem;
 class CStdDateItem;
@@ -22,9 +22,9 @@ class QPagedPaintDevice;
 class QPrinter;
 
 // The form of one protocol: creates its sections in a fixed order, stacks
-// them at full width, numbers them, keeps the reference lists it offers in
-// step with what the user types, shows a document and gives the one shown,
-// prints and previews it. Its document controller keeps the protocol as a
+// them at full width, numbers them, offers the laboratory's reference lists
+// and takes the user's changes of them to their holder, shows a document and
+// gives the one shown, prints and previews it. Its document controller keeps the protocol as a
 // file: the command bar's file commands go there.
 class CFusionWidget : public QWidget, public CLastNumberSource {
     Q_OBJECT
@@ -69,10 +69,8 @@ public:
     void setDocument(const ProtocolDocument& doc);
     // A new protocol under the laboratory header shown, dated today.
     ProtocolDocument blankDocument() const;
-    // Commits what is being typed, as a save does: texts typed join the
-    // reference lists they belong to.
+    // Commits what is being typed, as a save does.
     void commitEdits();
-    void syncOrganizations();
     void removeUserItems();
 
     // The protocol number and date as shown.
@@ -101,17 +99,8 @@ public:
     // A print or PDF taking longer than this shows its progress.
     static inline int iProgressDelayMs = 500;
 
-    // The reference lists the sections offer, with what the sections learnt.
-    CReferenceStore::SLists currentLists();
-    void takeLists(const CReferenceStore::SLists& lists);
-    // The lists offered by every section follow the reference lists; what is
-    // chosen or typed stays.
-    void offerLists();
-    const QList<Organization>& organizations() const { return lstOrganizations; }
-    const QStringList& standards() const { return lstStandards; }
-    const QList<Specialist>& technicians() const { return lstTechnicians; }
-    const QList<Tool>& tools() const { return lstTools; }
-    int currentOrganization() const { return iCurrentOrg; }
+    // The laboratory's reference lists the sections offer.
+    CReferenceLists& lists() const;
 
     // The command bar's line: what the user should know, not asked.
     void showStatus(const QString& sText);
@@ -137,7 +126,6 @@ public slots:
     virtual void slot_deleteNewItemAdded(CStdItem* pSender);
     virtual void slot_usedMethodsChanged();
     virtual void slot_listUsedMethodsChanged(int iSize);
-    virtual void slot_specListEdited(CConclusion* pSender);
     virtual void slot_formResultsTable(CConclusion* pSender, const QString& s);
     virtual void slot_openSavedReport();
     virtual void slot_saveReport();
@@ -175,8 +163,17 @@ private:
     static int firstNumberOf(const QWidget* pSection);
     static bool isNumbered(const QWidget* pSection);
     int numberBefore(int index) const;
-    int organizationIndex(const QString& sName) const;
     CStdItem* numberItem() const;
+    // The customer shown, as the lists hold it; nullptr for one typed.
+    const Organization* shownOrganization() const;
+    // The grounds the lists hold for the customer shown.
+    QStringList groundsOffered() const;
+    // The boxes of customers, grounds, standards and assessments follow the
+    // lists (EListFile flags of those that changed); what is chosen or typed
+    // stays.
+    void showLists(int iFiles);
+    // The customer and ground typed count as entered: each joins its box.
+    void commitChoices();
 
     void commitPendingInput();
     // Connects an editor's changes to slot_contentEdited.
@@ -194,8 +191,6 @@ private:
     void applyTools(const ToolsRecord& record, int N);
     void applyConclusions(const ConclusionsRecord& record);
     void applyUserItems(const UserItemsRecord& record);
-    // Takes the specialists a document's conclusion carries into the list.
-    void mergeTechnicians(const QList<Specialist>& lstRead);
     void removeConclusion(CConclusion* pConclusion);
     // "-" of the methods removes the last conclusion: asked first when it
     // holds anything.
@@ -206,8 +201,6 @@ private:
     // A written conclusion switched on or off: the sections after its
     // conclusion follow its new last number.
     void slot_conclusionNumbersChanged(CConclusion* pSender);
-    // The lists the sections hold now, as this program's.
-    void takeSectionLists();
     // Every panel judges its validity by the protocol date shown.
     void applyProtocolDate(const QDate& dt);
 
@@ -233,12 +226,7 @@ private:
     QStringList lstMethodsGenitive;
     QStringList lstMethodsDative;
 
-    QList<Specialist> lstTechnicians;
-    QList<Tool> lstTools;
-    QList<Organization> lstOrganizations;
-    QStringList lstStandards;
-    QStringList lstAssessments;
-    int iCurrentOrg = -1;
+    CReferenceLists* pLists = nullptr;
     bool bApplyingLists = false;
 
     // Captions by which the composer recognises sections.

@@ -11,67 +11,39 @@
 #include "items/stditem.h"
 #include "refdata/measuringtool.h"
 #include "results/conclusion.h"
+#include "storage/referencelists.h"
 
-void CFusionWidget::takeSectionLists() {
-    // the instruments section and the standards and assessments learn new
-    // entries as the user enters them; what they learnt is this program's
-    // to write, and must not give way to what another program wrote
-    if (pToolsSection)
-        lstTools = pToolsSection->tools();
-    for (int i = iFirstNumberedIndex; i < lstSections.size(); ++i) {
-        auto pSet = qobject_cast<CEditableSet*>(lstSections[i]);
-        if (pSet && pSet->name() == sStandardsCaption)
-            lstStandards = pSet->choices();
-        else if (pSet && pSet->name() == sAssessmentCaption)
-            lstAssessments = pSet->choices();
-    }
+CReferenceLists& CFusionWidget::lists() const {
+    return *pLists;
 }
 
-CReferenceStore::SLists CFusionWidget::currentLists() {
-    takeSectionLists();
-    return {lstTechnicians, lstTools, lstOrganizations, lstStandards, lstAssessments};
-}
-
-void CFusionWidget::takeLists(const CReferenceStore::SLists& lists) {
-    lstTechnicians = lists.lstTechnicians;
-    lstTools = lists.lstTools;
-    lstOrganizations = lists.lstOrganizations;
-    lstStandards = lists.lstStandards;
-    lstAssessments = lists.lstAssessments;
-}
-
-void CFusionWidget::offerLists() {
-    if (!pCustomerItem || !pReasonItem)
-        return; // still being built
+void CFusionWidget::showLists(int iFiles) {
+    if (!(iFiles & eOptionalFile) || !pCustomerItem || !pReasonItem)
+        return; // still being built, or nothing these boxes offer
     bApplyingLists = true;
-    for (CConclusion* pConclusion : std::as_const(lstConclusions))
-        pConclusion->setSpecialists(lstTechnicians);
-    if (pToolsSection)
-        pToolsSection->setTools(lstTools);
     const QString sGround = pReasonItem->valueText();
-    pCustomerItem->setChoices(organizationNames());
-    iCurrentOrg = organizationIndex(pCustomerItem->valueText());
-    pReasonItem->setChoices(iCurrentOrg >= 0 ? lstOrganizations[iCurrentOrg].lstGrounds
-                                             : QStringList());
+    pCustomerItem->setChoices(pLists->organizationNames());
+    pReasonItem->setChoices(groundsOffered());
     if (!sGround.isEmpty())
         pReasonItem->setValue(sGround);
     for (int i = iFirstNumberedIndex; i < lstSections.size(); ++i) {
         auto pSet = qobject_cast<CEditableSet*>(lstSections[i]);
         if (pSet && pSet->name() == sStandardsCaption)
-            pSet->setChoices(lstStandards);
+            pSet->setChoices(pLists->standards());
         else if (pSet && pSet->name() == sAssessmentCaption)
-            pSet->setChoices(lstAssessments);
+            pSet->setChoices(pLists->assessments());
     }
     bApplyingLists = false;
 }
 
-// A panel saved or deleted a specialist: every conclusion offers the new
-// list at once, and it is written without waiting for a protocol save.
-void CFusionWidget::slot_specListEdited(CConclusion* pSender) {
-    lstTechnicians = pSender->specialists();
-    for (CConclusion* pConclusion : std::as_const(lstConclusions))
-        pConclusion->setSpecialists(lstTechnicians);
-    pController->saveSpecialists();
+const Organization* CFusionWidget::shownOrganization() const {
+    const QString sCustomer = pCustomerItem ? pCustomerItem->valueText() : QString();
+    return sCustomer.isEmpty() ? nullptr : pLists->organization(sCustomer);
+}
+
+QStringList CFusionWidget::groundsOffered() const {
+    const Organization* pOrganization = shownOrganization();
+    return pOrganization ? pOrganization->lstGrounds : QStringList();
 }
 
 void CFusionWidget::showStatus(const QString& sText) {

@@ -139,7 +139,7 @@ void CFusionWidget::slot_deleteNewItemAdded(CStdItem* pSender) {
 // Conclusions: exactly one per chosen method, each told its method.
 
 bool CFusionWidget::addConclusion(int iNum, int methodIndex) {
-    auto pConclusion = new (std::nothrow) CConclusion(this, lstTechnicians);
+    auto pConclusion = new (std::nothrow) CConclusion(this, pLists);
     if (!pConclusion)
         return false;
     pConclusion->setNumber(iNum);
@@ -149,7 +149,6 @@ bool CFusionWidget::addConclusion(int iNum, int methodIndex) {
                            lstMethodsDative.value(methodIndex));
     connect(pConclusion, &CConclusion::widgetHeightChanged, this,
             &CFusionWidget::slot_innerWidgetHeightChanged);
-    connect(pConclusion, &CConclusion::specListEdited, this, &CFusionWidget::slot_specListEdited);
     connect(pConclusion, &CConclusion::loadResultsTable, this,
             &CFusionWidget::slot_formResultsTable);
     connect(pConclusion, &CConclusion::lastNumberChanged, this,

@@ -14,6 +14,7 @@
 #include "refdata/measuringtool.h"
 #include "results/conclusion.h"
 #include "results/tablewidgetheir.h"
+#include "storage/referencelists.h"
 
 #include <QSet>
 #include <algorithm>
@@ -89,7 +90,7 @@ void CFusionWidget::removeUserItems() {
 
 // Each record goes to the section it names: a standard section by its
 // caption among the sections there were when the document began, as far as
-// they are still there; the reference lists take in what the document names.
+// they are still there.
 void CFusionWidget::applyRecords(const ProtocolDocument& doc) {
     removeUserItems();
     bReadingDocument = true;
@@ -142,62 +143,34 @@ void CFusionWidget::applyUserItems(const UserItemsRecord& record) {
     }
 }
 
+// A customer or ground read is shown among the entries the lists offer;
+// what the lists lack of it they learn when the document is taken in.
 void CFusionWidget::applyCombo(const ComboItemRecord& record, int N) {
-    const QString& sText = record.sValue;
-    QStringList L;
-    CStdComboItem* pTarget = nullptr;
-    if (record.sName == sCustomerCaption) {
-        L = organizationNames();
-        if (!sText.isEmpty() && !L.contains(sText)) {
-            L.append(sText);
-            lstOrganizations.append(Organization{sText, QStringList()});
-        }
-        pTarget = pCustomerItem;
-    } else if (record.sName == sReasonCaption) {
-        const QString c = pCustomerItem ? pCustomerItem->value() : QString();
-        const int iOrg = c.isEmpty() ? -1 : organizationIndex(c);
-        if (iOrg >= 0) {
-            L = lstOrganizations[iOrg].lstGrounds;
-            if (!sText.isEmpty() && !L.contains(sText)) {
-                L.append(sText);
-                lstOrganizations[iOrg].lstGrounds.append(sText);
-            }
-        } else {
-            if (!sText.isEmpty())
-                L.append(sText);
-            if (!c.isEmpty() && !sText.isEmpty())
-                lstOrganizations.append(Organization{c, L});
-        }
-        pTarget = pReasonItem;
-    }
+    CStdComboItem* pTarget = record.sName == sCustomerCaption ? pCustomerItem
+                             : record.sName == sReasonCaption ? pReasonItem
+                                                              : nullptr;
     const int iTarget = lstSections.indexOf(pTarget);
     if (!pTarget || iTarget < iFirstNumberedIndex || iTarget >= N)
         return;
     pTarget->setNumber(record.iNum);
-    pTarget->setChoices(L);
-    pTarget->setValue(sText);
+    pTarget->setChoices(pTarget == pCustomerItem ? pLists->organizationNames() : groundsOffered());
+    pTarget->setValue(record.sValue);
 }
 
 void CFusionWidget::applyEditableSet(const EditableSetRecord& record, int N) {
-    QStringList* pReference = nullptr;
-    if (record.sName == sStandardsCaption)
-        pReference = &lstStandards;
-    else if (record.sName == sAssessmentCaption)
-        pReference = &lstAssessments;
+    QStringList lstChoices = record.sName == sStandardsCaption    ? pLists->standards()
+                             : record.sName == sAssessmentCaption ? pLists->assessments()
+                                                                  : QStringList();
+    for (const QString& sText : record.lstTexts) {
+        if (!sText.isEmpty() && !lstChoices.contains(sText))
+            lstChoices.append(sText);
+    }
     for (int i = iFirstNumberedIndex; i < sectionsBefore(N); ++i) {
         auto pSet = qobject_cast<CEditableSet*>(lstSections[i]);
         if (!pSet || pSet->name() != record.sName)
             continue;
         pSet->setNumber(record.iNum);
-        if (pReference) {
-            for (const QString& sText : record.lstTexts) {
-                if (!sText.isEmpty() && !pReference->contains(sText))
-                    pReference->append(sText);
-            }
-            pSet->setChoices(*pReference);
-        } else {
-            pSet->setChoices(record.lstTexts);
-        }
+        pSet->setChoices(lstChoices);
         pSet->setSelectedTexts(record.lstTexts);
         return;
     }
@@ -245,32 +218,8 @@ void CFusionWidget::applyConclusions(const ConclusionsRecord& record) {
     }
     while (lstConclusions.size() > n)
         removeConclusion(lstConclusions.last());
-    for (int i = 0; i < record.lstConclusions.size() && i < lstConclusions.size(); ++i) {
+    for (int i = 0; i < record.lstConclusions.size() && i < lstConclusions.size(); ++i)
         lstConclusions[i]->setRecord(record.lstConclusions[i]);
-        mergeTechnicians(record.lstConclusions[i].lstSpecialists);
-    }
-    // every conclusion offers the merged list, not the copy its document held
-    for (CConclusion* pConclusion : std::as_const(lstConclusions))
-        pConclusion->setSpecialists(lstTechnicians);
-}
-
-void CFusionWidget::mergeTechnicians(const QList<Specialist>& lstRead) {
-    for (const Specialist& specialist : lstRead) {
-        auto it = std::find_if(lstTechnicians.begin(), lstTechnicians.end(),
-                               [&](const Specialist& s) { return s.sName == specialist.sName; });
-        if (it == lstTechnicians.end()) {
-            lstTechnicians.append(specialist);
-            continue;
-        }
-        // a known specialist gains only certificates it lacks
-        for (const Certificate& certificate : specialist.lstCertificates) {
-            const bool bKnown =
-                std::any_of(it->lstCertificates.cbegin(), it->lstCertificates.cend(),
-                            [&](const Certificate& c) { return c.sNumber == certificate.sNumber; });
-            if (!bKnown)
-                it->lstCertificates.append(certificate);
-        }
-    }
 }
 
 void CFusionWidget::commitPendingInput() {
@@ -292,12 +241,5 @@ void CFusionWidget::commitEdits() {
         if (auto pItem = qobject_cast<CStdItem*>(lstSections[i]))
             pItem->commitValue();
     }
-    for (int i = iFirstNumberedIndex; i < lstSections.size(); ++i) {
-        if (auto pSet = qobject_cast<CEditableSet*>(lstSections[i]))
-            pSet->mergeTypedTexts();
-    }
-    if (pToolsSection)
-        pToolsSection->mergeIntoTools();
-    takeSectionLists();
-    syncOrganizations();
+    commitChoices();
 }

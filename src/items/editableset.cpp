@@ -77,8 +77,10 @@ void CEditableSet::slot_comboBoxIndexChanged(int) {
 }
 
 void CEditableSet::slot_newItemAdded(const QString& s) {
-    if (!lstChoices.contains(s))
-        setChoices(lstChoices + QStringList{s});
+    if (lstChoices.contains(s))
+        return;
+    setChoices(lstChoices + QStringList{s});
+    emit choiceAdded(s);
 }
 
 void CEditableSet::slot_comboBoxItemDeleted() {
@@ -87,18 +89,22 @@ void CEditableSet::slot_comboBoxItemDeleted() {
     const int index = subCombo(lstSubItems.size() - 1)->currentIndex();
     if (index <= 0 || index > lstChoices.size())
         return;
+    // the entry asked about, by name: the choices may change while the
+    // question is open, and the answer is about this one
+    const QString sName = lstChoices.at(index - 1);
     if (!CUserDialogs::confirm(this, g_sDeleteReferenceTitle,
-                               g_sDeleteReferenceQuestion.arg(lstChoices.at(index - 1))))
+                               g_sDeleteReferenceQuestion.arg(sName)))
         return;
     for (int i = 0; i < lstSubItems.size(); ++i) {
         QComboBox* pCombo = subCombo(i);
-        if (pCombo->currentIndex() != index)
+        if (pCombo->currentIndex() <= 0 || pCombo->currentText() != sName)
             continue;
         pCombo->setCurrentIndex(0);
         pCombo->setEditText(QString());
     }
-    lstChoices.removeAt(index - 1);
+    lstChoices.removeAll(sName);
     refillSubItems(); // the others find their text again
+    emit choiceDeleted(sName);
 }
 
 namespace {
@@ -112,12 +118,6 @@ QStringList withTexts(const QStringList& lstChoices, const QStringList& lstTexts
     return lst;
 }
 } // namespace
-
-void CEditableSet::mergeTypedTexts() {
-    const QStringList lst = withTexts(lstChoices, currentTexts());
-    if (lst.size() != lstChoices.size())
-        setChoices(lst);
-}
 
 EditableSetRecord CEditableSet::record() const {
     const QStringList lstTexts = currentTexts();

@@ -14,13 +14,15 @@ class CEditableSet : public CExtStrSet {
 public:
     CEditableSet(QWidget* pParent, int iNum, const QString& sName, const QStringList& list);
 
-    // Texts typed but not entered join the choices (in order, once each).
-    void mergeTypedTexts();
-
     // The record of what is shown; texts typed but not entered join its
     // choices, as merging them would.
     EditableSetRecord record() const;
     void setRecord(const EditableSetRecord& record);
+
+signals:
+    // An entry was entered into a sub-item, or deleted from the choices.
+    void choiceAdded(const QString& s);
+    void choiceDeleted(const QString& s);
 
 public slots:
     virtual void slot_newItemAdded(const QString& s);

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QThread>
@@ -162,8 +163,20 @@ bool CSpellChecker::addWord(const QString& sWord) {
         sProblem = QStringLiteral("словарь слов пользователя не выбран");
         return false;
     }
-    // another workstation may have added words to a shared file meanwhile;
-    // a file that cannot be read is never written over
+    // another workstation may be adding a word to the shared file: one at a
+    // time, each adding to what the file holds then; a file that cannot be
+    // read is never written over
+    QLockFile lock(sUserDictionary + QStringLiteral(".lock"));
+    lock.setStaleLockTime(iStaleLockMs);
+    if (!lock.tryLock(iLockWaitMs)) {
+        sProblem =
+            lock.error() == QLockFile::LockFailedError
+                ? QStringLiteral("Файл «%1» занят другой программой")
+                      .arg(QDir::toNativeSeparators(sUserDictionary))
+                : QStringLiteral("Папка «%1» недоступна для записи")
+                      .arg(QDir::toNativeSeparators(QFileInfo(sUserDictionary).absolutePath()));
+        return false;
+    }
     QStringList lstWords = readWords(sUserDictionary, &sProblem);
     if (!sProblem.isEmpty())
         return false;

@@ -19,6 +19,10 @@ class CSpellChecker : public QObject {
 public:
     // Where Debian's hunspell-ru keeps ru_RU.aff and ru_RU.dic.
     static inline const QString sSystemDictionaryDir = QStringLiteral("/usr/share/hunspell");
+    // Adding a word waits this long for another program adding one to the
+    // shared file; a lock older than iStaleLockMs is a dead program's.
+    static constexpr int iLockWaitMs = 2000;
+    static constexpr int iStaleLockMs = 30000;
     static constexpr int iMaxSuggestions = 5;
 
     explicit CSpellChecker(const QString& sDictionaryDir, QObject* pParent = nullptr);

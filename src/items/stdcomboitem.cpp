@@ -136,22 +136,28 @@ void CStdComboItem::slot_btn_deleteItem_clicked() {
     const int index = cmb_values->currentIndex();
     if (index <= 0 || index > lstChoices.size())
         return;
-    if (CUserDialogs::confirm(this, g_sDeleteReferenceTitle,
-                              g_sDeleteReferenceQuestion.arg(lstChoices.at(index - 1))))
-        deleteCurrentChoice();
+    // the entry asked about, by name: the list may change while the
+    // question is open, and the answer is about this one
+    const QString sName = lstChoices.at(index - 1);
+    if (CUserDialogs::confirm(this, g_sDeleteReferenceTitle, g_sDeleteReferenceQuestion.arg(sName)))
+        deleteChoice(sName);
 }
 
 void CStdComboItem::deleteCurrentChoice() {
     const int index = cmb_values->currentIndex();
     if (index <= 0 || index >= cmb_values->count() || index > lstChoices.size())
         return;
-    const QString sRemoved = lstChoices.at(index - 1);
+    deleteChoice(lstChoices.at(index - 1));
+}
+
+void CStdComboItem::deleteChoice(const QString& sName) {
     // the blank entry first: the owner never sees another entry chosen
-    setValue(QString());
+    if (cmb_values->currentIndex() > 0 && cmb_values->currentText() == sName)
+        setValue(QString());
     QStringList lstNew = lstChoices;
-    lstNew.removeAt(index - 1);
+    lstNew.removeAll(sName);
     setChoices(lstNew);
-    emit stringListItemDeleted(sRemoved, -1);
+    emit stringListItemDeleted(sName, -1);
 }
 
 void CStdComboItem::slot_newItemAdded(const QString& s) {

@@ -53,6 +53,9 @@ public:
     // shows its blank entry, never another one (nothing when the blank
     // entry is current).
     void deleteCurrentChoice();
+    // Deletes the entry sName from the list; the item shows its blank entry
+    // when it was the one chosen.
+    void deleteChoice(const QString& sName);
 
 signals:
     void stringListItemAdded(const QString& s);

@@ -2,6 +2,7 @@
 
 #include "base/constants.h"
 #include "refdata/widgettool.h"
+#include "storage/referencelists.h"
 
 #include <QDataStream>
 #include <QLabel>
@@ -12,9 +13,9 @@ namespace {
 constexpr int g_iGap = 10;
 } // namespace
 
-CMeasuringTool::CMeasuringTool(int iNum, const QString& sName, const QList<Tool>& lstNew,
+CMeasuringTool::CMeasuringTool(int iNum, const QString& sName, CReferenceLists* pLists,
                                QWidget* pParent)
-    : CReportItemWidget(pParent) {
+    : CReportItemWidget(pParent), pLists(pLists) {
     setObjectName(QStringLiteral("CMeasuringTool"));
     setWindowTitle(QStringLiteral("Form"));
     resize(1000, 180);
@@ -30,18 +31,15 @@ CMeasuringTool::CMeasuringTool(int iNum, const QString& sName, const QList<Tool>
     placeFixed(btn_delDevice, QStringLiteral("btn_delDevice"), 220, 140, 200, 30);
     btn_addDevice = new QPushButton(QStringLiteral("Добавить прибор"), this);
     placeFixed(btn_addDevice, QStringLiteral("btn_addDevice"), 10, 140, 200, 30);
-    wgt_tool = new CWidgetTool(this, QString(), QList<Tool>());
+    wgt_tool = new CWidgetTool(this, QString(), pLists);
     wgt_tool->setObjectName(QStringLiteral("wgt_tool"));
     wgt_tool->setGeometry(0, 40, 1000, 90);
 
     connect(btn_addDevice, &QPushButton::clicked, this, &CMeasuringTool::slot_addDevice);
     connect(btn_delDevice, &QPushButton::clicked, this, &CMeasuringTool::slot_deleteDevice);
-    connect(wgt_tool, &CWidgetTool::listOfDevicesChanged, this,
-            &CMeasuringTool::slot_listDeviceInfoChanged);
     lstPanels.append(wgt_tool);
     setNumber(iNum);
     setName(sName);
-    setTools(lstNew);
     iLetter = 0;
     wgt_tool->setIndexText(nextLetter());
     updateButtons();
@@ -55,12 +53,6 @@ void CMeasuringTool::setNumber(int iNum) {
 void CMeasuringTool::setName(const QString& sName) {
     sItemName = sName;
     lbl_title->setText(sName);
-}
-
-void CMeasuringTool::setTools(const QList<Tool>& lstNew) {
-    lstTools = lstNew;
-    for (CWidgetTool* pPanel : std::as_const(lstPanels))
-        pPanel->setTools(lstTools);
 }
 
 QString CMeasuringTool::nextLetter() {
@@ -83,11 +75,9 @@ void CMeasuringTool::slot_addDevice() {
     if (lstPanels.size() >= iMaxPanels)
         return;
     const QRect last = lstPanels.last()->geometry();
-    auto pPanel = new (std::nothrow) CWidgetTool(this, nextLetter(), lstTools);
+    auto pPanel = new (std::nothrow) CWidgetTool(this, nextLetter(), pLists);
     if (!pPanel)
         return;
-    connect(pPanel, &CWidgetTool::listOfDevicesChanged, this,
-            &CMeasuringTool::slot_listDeviceInfoChanged);
     pPanel->setProtocolDate(dtProtocol);
     resize(width(), height() + last.height() + g_iGap);
     emit widgetHeightChanged();
@@ -113,14 +103,6 @@ void CMeasuringTool::slot_deleteDevice() {
     updateButtons();
 }
 
-void CMeasuringTool::slot_listDeviceInfoChanged(CWidgetTool* pWidget) {
-    lstTools = pWidget->tools();
-    for (CWidgetTool* pPanel : std::as_const(lstPanels)) {
-        if (pPanel != pWidget)
-            pPanel->setTools(lstTools);
-    }
-}
-
 void CMeasuringTool::setProtocolDate(const QDate& dt) {
     dtProtocol = dt;
     for (CWidgetTool* pPanel : std::as_const(lstPanels))
@@ -136,36 +118,6 @@ QList<ToolEntry> CMeasuringTool::collectEntries() const {
     for (const CWidgetTool* pPanel : lstPanels)
         lst.append(pPanel->currentEntry());
     return lst;
-}
-
-void CMeasuringTool::mergeIntoTools() {
-    const QList<Tool> lstMerged = withCompleteEntries(lstTools, collectEntries());
-    if (lstMerged == lstTools)
-        return;
-    lstTools = lstMerged;
-    // every panel takes the merged list and shows the stored entries
-    for (CWidgetTool* pPanel : std::as_const(lstPanels)) {
-        pPanel->setTools(lstTools);
-        pPanel->selectStored();
-    }
-}
-
-void CMeasuringTool::mergeTools(const QList<Tool>& lstRead) {
-    for (const Tool& tool : lstRead) {
-        if (tool.sName.isEmpty())
-            continue;
-        const int iTool = toolIndex(lstTools, tool.sName);
-        if (iTool < 0) {
-            lstTools.append(tool);
-            continue;
-        }
-        for (const Device& device : tool.lstDevices) {
-            if (!device.sNumber.isEmpty() && deviceIndex(lstTools[iTool], device.sNumber) < 0)
-                lstTools[iTool].lstDevices.append(device);
-        }
-    }
-    for (CWidgetTool* pPanel : std::as_const(lstPanels))
-        pPanel->setTools(lstTools);
 }
 
 QString CMeasuringTool::toHtml(int iShift) {
@@ -185,23 +137,21 @@ QString CMeasuringTool::toHtml(int iShift) {
 
 ToolsRecord CMeasuringTool::record() const {
     const QList<ToolEntry> lstEntries = collectEntries();
-    return {iNumber, sItemName, withCompleteEntries(lstTools, lstEntries), lstEntries};
+    return {iNumber, sItemName,
+            withCompleteEntries(pLists ? pLists->tools() : QList<Tool>(), lstEntries), lstEntries};
 }
 
 void CMeasuringTool::setRecord(const ToolsRecord& record) {
     setNumber(record.iNum);
     setName(record.sName);
-    mergeTools(record.lstTools);
     if (record.lstEntries.isEmpty())
         return;
     while (lstPanels.size() < record.lstEntries.size())
         slot_addDevice();
     while (lstPanels.size() > record.lstEntries.size())
         slot_deleteDevice();
-    for (int i = 0; i < lstPanels.size(); ++i) {
-        lstPanels[i]->setTools(lstTools);
+    for (int i = 0; i < lstPanels.size(); ++i)
         lstPanels[i]->setEntry(record.lstEntries[i]);
-    }
 }
 
 QDataStream& operator<<(QDataStream& out, const CMeasuringTool& section) {

@@ -6,39 +6,31 @@
 #include <QList>
 
 class QDataStream;
+class CReferenceLists;
 class CWidgetTool;
 class QLabel;
 class QPushButton;
 
 // The numbered section "Приборы и оборудование:": one lettered instrument
 // panel per instrument used, grown and shrunk with "Добавить прибор" and
-// "Удалить прибор". It keeps its own copy of the instruments list, which
-// follows the panels' new and deleted instrument names at once and takes
-// their complete entries when the protocol is saved.
+// "Удалить прибор". Its panels offer the laboratory's instruments list;
+// the complete entries join it when the protocol is saved.
 class CMeasuringTool : public CReportItemWidget {
     Q_OBJECT
 public:
     // The most panels the section holds; a stored section with more is damaged.
     static constexpr int iMaxPanels = iMaxToolPanels;
 
-    CMeasuringTool(int iNum, const QString& sName, const QList<Tool>& lstTools, QWidget* pParent);
+    CMeasuringTool(int iNum, const QString& sName, CReferenceLists* pLists, QWidget* pParent);
 
     void setNumber(int iNum) override;
     void setName(const QString& sName) override;
     QString toHtml(int iShift) override;
 
-    void setTools(const QList<Tool>& lstNew);
-    QList<Tool> tools() const { return lstTools; }
     const QList<CWidgetTool*>& panels() const { return lstPanels; }
 
     // Every panel's entry, in order.
     QList<ToolEntry> collectEntries() const;
-    // Takes the panels' complete entries into the list (the first panel's
-    // prevailing); every panel then shows what is stored.
-    void mergeIntoTools();
-    // Adds a document's instruments and serial numbers not known yet; known
-    // devices keep their data.
-    void mergeTools(const QList<Tool>& lstRead);
 
     // The protocol's date, by which every panel judges its validity.
     void setProtocolDate(const QDate& dt);
@@ -48,7 +40,7 @@ public:
     // The record of what is shown: the complete entries join the
     // instruments it carries, as saving takes them in.
     ToolsRecord record() const;
-    // Shows the record's entries, a panel each; its instruments join the list.
+    // Shows the record's entries, a panel each.
     void setRecord(const ToolsRecord& record);
 
 signals:
@@ -57,7 +49,6 @@ signals:
 protected slots:
     virtual void slot_addDevice();
     virtual void slot_deleteDevice();
-    virtual void slot_listDeviceInfoChanged(CWidgetTool* pWidget);
 
 private:
     // The letter label of the next panel: "a.", "b.", …, again "a." after "z.".
@@ -72,7 +63,7 @@ private:
     CWidgetTool* wgt_tool;
 
     int iLetter = 0;
-    QList<Tool> lstTools;
+    CReferenceLists* pLists;
     QList<CWidgetTool*> lstPanels;
     QDate dtProtocol;
 };

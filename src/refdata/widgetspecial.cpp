@@ -7,6 +7,7 @@
 #include "items/fontfit.h"
 #include "items/reportitemwidget.h"
 #include "refdata/panelinput.h"
+#include "storage/referencelists.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,6 +18,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include <algorithm>
 
 namespace {
 // Qualification levels, shown by their index 0, 1, 2.
@@ -74,10 +77,12 @@ void CAskDeleteSD::slot_deleteClicked() {
     emit deleteData(rb_delSpec->isChecked());
 }
 
-CWidgetSpecial::CWidgetSpecial(QWidget* pParent, const QList<Specialist>& lstSpecialists,
-                               const QString& sMethod, ERankState eRole, bool bRoleLock, int iNum)
-    : QWidget(pParent), lstSpecialists(lstSpecialists), eRole(eRole) {
+CWidgetSpecial::CWidgetSpecial(QWidget* pParent, CReferenceLists* pLists, const QString& sMethod,
+                               ERankState eRole, bool bRoleLock, int iNum)
+    : QWidget(pParent), eRole(eRole), pLists(pLists) {
     buildForm();
+    if (pLists)
+        connect(pLists, &CReferenceLists::listsChanged, this, &CWidgetSpecial::listsChanged);
     setNumber(iNum);
     setMethod(sMethod);
     setRole(eRole);
@@ -271,13 +276,19 @@ void CWidgetSpecial::setMethod(const QString& sNewMethod) {
     fitFontToText(lbl_methods);
 }
 
-void CWidgetSpecial::setSpecialists(const QList<Specialist>& lstNew) {
-    if (lstNew == lstSpecialists)
-        return; // the names offered and the entry shown stay as they are
-    lstSpecialists = lstNew;
+void CWidgetSpecial::listsChanged(int iFiles) {
+    if (!(iFiles & eTechniciansFile))
+        return;
     const SpecialistEntry entry = currentEntry();
     refillNames();
     setEntry(entry);
+}
+
+Specialist CWidgetSpecial::chosenSpecialist() const {
+    const Specialist* p = pLists && cmb_name->currentIndex() > 0
+                              ? pLists->specialist(cmb_name->currentText())
+                              : nullptr;
+    return p ? *p : Specialist();
 }
 
 SpecialistEntry CWidgetSpecial::currentEntry() const {
@@ -304,6 +315,9 @@ void CWidgetSpecial::setEntry(const SpecialistEntry& entry) {
         pBox->setEditText(sText);
     };
     show(cmb_name, entry.sName);
+    // the certificates offered are the chosen specialist's as the lists hold
+    // him now, even when the same name stayed chosen
+    refillLicenses();
     show(cmb_licenseNum, entry.sLicenseNum);
     setDateAndLevel(entry.dtValidity.isValid() ? entry.dtValidity : g_dtDefault, entry.iLevel);
     edt_certlab->setText(entry.sIssuedBy);
@@ -317,14 +331,16 @@ void CWidgetSpecial::setDateAndLevel(const QDate& dt, int iLevel) {
 
 void CWidgetSpecial::refillNames() {
     QStringList lstNames;
-    for (const Specialist& specialist : std::as_const(lstSpecialists))
-        lstNames.append(specialist.sName);
+    if (pLists) {
+        for (const Specialist& specialist : pLists->technicians())
+            lstNames.append(specialist.sName);
+    }
     refillWithBlank(cmb_name, lstNames);
 }
 
 void CWidgetSpecial::refillLicenses() {
     QStringList lstNumbers;
-    for (const Certificate& certificate : std::as_const(currentSpecialist.lstCertificates))
+    for (const Certificate& certificate : chosenSpecialist().lstCertificates)
         lstNumbers.append(certificate.sNumber);
     refillWithBlank(cmb_licenseNum, lstNumbers);
 }
@@ -341,14 +357,6 @@ void CWidgetSpecial::clearName() {
     cmb_name->setCurrentIndex(0);
 }
 
-int CWidgetSpecial::certificateIndex(const QString& sNumber) const {
-    for (int i = 0; i < currentSpecialist.lstCertificates.size(); ++i) {
-        if (currentSpecialist.lstCertificates[i].sNumber == sNumber)
-            return i;
-    }
-    return -1;
-}
-
 bool CWidgetSpecial::isSavable() const {
     const int iName = cmb_name->currentIndex();
     if (iName == 0)
@@ -356,10 +364,11 @@ bool CWidgetSpecial::isSavable() const {
     if (iName < 0)
         return false;
     const int iLicense = cmb_licenseNum->currentIndex();
-    if (iLicense <= 0 || iLicense > currentSpecialist.lstCertificates.size())
+    const Specialist chosen = chosenSpecialist();
+    if (iLicense <= 0 || iLicense > chosen.lstCertificates.size())
         return !cmb_licenseNum->currentText().isEmpty();
     // a stored certificate: savable when the panel shows other data
-    const Certificate& certificate = currentSpecialist.lstCertificates[iLicense - 1];
+    const Certificate& certificate = chosen.lstCertificates[iLicense - 1];
     const SpecialistEntry entry = currentEntry();
     const CertificateMethod shown{entry.sMethod, entry.dtValidity, entry.iLevel};
     return entry.sIssuedBy != certificate.sIssuedBy || !certificate.lstMethods.contains(shown);
@@ -385,18 +394,17 @@ void CWidgetSpecial::slot_cmb_name_indexChanged(int index) {
     if (index == 0) {
         setBoxEditable(cmb_name, true);
         cmb_name->setInsertPolicy(QComboBox::NoInsert);
-        currentSpecialist = Specialist();
         refillLicenses();
         cmb_licenseNum->setCurrentIndex(0);
     } else {
         setBoxEditable(cmb_name, false);
-        currentSpecialist = lstSpecialists.value(index - 1);
         refillLicenses();
         // the first certificate that covers this panel's method
+        const Specialist chosen = chosenSpecialist();
         int iFound = 0;
-        for (int i = 0; i < currentSpecialist.lstCertificates.size() && iFound == 0; ++i) {
+        for (int i = 0; i < chosen.lstCertificates.size() && iFound == 0; ++i) {
             for (const CertificateMethod& method :
-                 std::as_const(currentSpecialist.lstCertificates[i].lstMethods)) {
+                 std::as_const(chosen.lstCertificates[i].lstMethods)) {
                 if (method.sMethod == sMethod) {
                     iFound = i + 1;
                     break;
@@ -416,7 +424,7 @@ void CWidgetSpecial::slot_cmb_name_editTextChanged(const QString& text) {
 }
 
 void CWidgetSpecial::showCertificate(int iCertificate) {
-    const Certificate certificate = currentSpecialist.lstCertificates.value(iCertificate);
+    const Certificate certificate = chosenSpecialist().lstCertificates.value(iCertificate);
     for (const CertificateMethod& method : certificate.lstMethods) {
         if (method.sMethod == sMethod) {
             edt_certlab->setText(certificate.sIssuedBy);
@@ -466,63 +474,25 @@ void CWidgetSpecial::slot_cmb_qual_indexChanged(int) {
 
 void CWidgetSpecial::slot_btn_saveSpec_clicked() {
     const SpecialistEntry e = currentEntry();
-    int iSpecialist = -1;
-    for (int i = 0; i < lstSpecialists.size() && iSpecialist < 0; ++i) {
-        if (lstSpecialists[i].sName == e.sName)
-            iSpecialist = i;
-    }
-    if (iSpecialist < 0) {
-        lstSpecialists.append(Specialist::fromEntry(e));
-        refillNames();
-        cmb_name->setCurrentIndex(cmb_name->count() - 1);
-        emit specListEdited(this);
+    if (!pLists)
         return;
-    }
-
-    Specialist& stored = lstSpecialists[iSpecialist];
-    int iCertificate = -1;
-    for (int i = 0; i < stored.lstCertificates.size() && iCertificate < 0; ++i) {
-        if (stored.lstCertificates[i].sNumber == e.sLicenseNum)
-            iCertificate = i;
-    }
-    if (iCertificate < 0) {
-        stored.lstCertificates.append(Certificate::fromEntry(e));
-        currentSpecialist = stored;
-        refillLicenses();
-        cmb_licenseNum->setCurrentIndex(cmb_licenseNum->count() - 1);
-        emit specListEdited(this);
-        return;
-    }
-
-    Certificate& certificate = stored.lstCertificates[iCertificate];
-    int iMethod = -1;
-    for (int i = 0; i < certificate.lstMethods.size() && iMethod < 0; ++i) {
-        if (certificate.lstMethods[i].sMethod == e.sMethod)
-            iMethod = i;
-    }
-    if (iMethod >= 0) {
-        const auto eAnswer = CUserDialogs::get().message(
+    if (pLists->holdsMethod(e) &&
+        CUserDialogs::get().message(
             QMessageBox::Warning, this, QStringLiteral("Редактирование данных специалиста"),
             QStringLiteral("В существующей базе данных присутствует специалист %1 с "
                            "удостоверением № %2,\nпо методу контроля \"%3\"!\nЖелаете "
                            "переписать его данные?")
                 .arg(e.sName, e.sLicenseNum, e.sMethod),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-        if (eAnswer != QMessageBox::Yes)
-            return;
-        certificate.lstMethods[iMethod].dtValidity = e.dtValidity;
-        certificate.lstMethods[iMethod].iLevel = e.iLevel;
-    } else {
-        certificate.lstMethods.append(CertificateMethod{e.sMethod, e.dtValidity, e.iLevel});
-    }
-    certificate.sIssuedBy = e.sIssuedBy;
-    currentSpecialist = stored;
-    refillLicenses();
-    cmb_licenseNum->setCurrentIndex(iCertificate + 1);
-    emit specListEdited(this);
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
+        return;
+    // the entry as it was when the button was clicked, whatever the lists
+    // became while the question was open
+    pLists->saveSpecialist(e);
+    setEntry(e); // the stored specialist and certificate chosen
 }
 
 void CWidgetSpecial::slot_btn_deleteSpec_clicked() {
+    entryToDelete = currentEntry();
     delete pAskDelete;
     pAskDelete = new CAskDeleteSD;
     connect(pAskDelete, &CAskDeleteSD::deleteData, this, &CWidgetSpecial::slot_deleteData);
@@ -536,46 +506,30 @@ void CWidgetSpecial::slot_deleteData(bool bAll) {
         pAskDelete->deleteLater();
         pAskDelete = nullptr;
     }
-    if (bAll) {
-        const QString sName = cmb_name->currentText();
-        for (int i = 0; i < lstSpecialists.size(); ++i) {
-            if (lstSpecialists[i].sName != sName)
-                continue;
-            lstSpecialists.removeAt(i);
-            refillNames();
-            emit specListEdited(this);
-            break;
-        }
-    } else {
-        const SpecialistEntry e = currentEntry();
-        bool bDone = false;
-        for (int i = 0; i < lstSpecialists.size() && !bDone; ++i) {
-            Specialist& specialist = lstSpecialists[i];
-            if (specialist.sName != e.sName)
-                continue;
-            for (int c = 0; c < specialist.lstCertificates.size(); ++c) {
-                const Certificate& certificate = specialist.lstCertificates[c];
-                if (certificate.sNumber != e.sLicenseNum)
-                    continue;
-                bool bCovers = false;
-                for (const CertificateMethod& method : certificate.lstMethods)
-                    bCovers = bCovers || method.sMethod == e.sMethod;
-                if (!bCovers &&
-                    CUserDialogs::get().message(
-                        QMessageBox::Warning, this, QStringLiteral("Удаление данных специалиста"),
-                        QStringLiteral("В существующей базе данных присутствует специалист "
-                                       "%1 с удостоверением № %2,\nно по другому методу "
-                                       "контроля! Желаете удалить данные о текущем "
-                                       "удостоверении?")
-                            .arg(e.sName, e.sLicenseNum),
-                        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
-                    return;
-                // the whole certificate goes, with every method it covers
-                specialist.lstCertificates.removeAt(c);
-                emit specListEdited(this);
-                bDone = true;
-                break;
-            }
+    const SpecialistEntry e = entryToDelete;
+    const Specialist* pStored = pLists ? pLists->specialist(e.sName) : nullptr;
+    if (bAll && pStored) {
+        pLists->deleteSpecialist(e.sName);
+    } else if (pStored) {
+        const auto it =
+            std::find_if(pStored->lstCertificates.cbegin(), pStored->lstCertificates.cend(),
+                         [&](const Certificate& c) { return c.sNumber == e.sLicenseNum; });
+        if (it != pStored->lstCertificates.cend()) {
+            const bool bCovers =
+                std::any_of(it->lstMethods.cbegin(), it->lstMethods.cend(),
+                            [&](const CertificateMethod& m) { return m.sMethod == e.sMethod; });
+            if (!bCovers &&
+                CUserDialogs::get().message(
+                    QMessageBox::Warning, this, QStringLiteral("Удаление данных специалиста"),
+                    QStringLiteral("В существующей базе данных присутствует специалист "
+                                   "%1 с удостоверением № %2,\nно по другому методу "
+                                   "контроля! Желаете удалить данные о текущем "
+                                   "удостоверении?")
+                        .arg(e.sName, e.sLicenseNum),
+                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
+                return;
+            // the whole certificate goes, with every method it covers
+            pLists->deleteCertificate(e.sName, e.sLicenseNum);
         }
     }
     clearName();

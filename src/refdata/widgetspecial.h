@@ -10,6 +10,7 @@
 
 class QDataStream;
 class CDateEditHeir;
+class CReferenceLists;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -44,13 +45,14 @@ private:
 // certificate from the reference list or takes new ones, shows the
 // certificate's issuing body, validity and level for the conclusion's
 // method, and marks the specialist's role. "Сохранить данные" and "Удалить
-// данные" edit the panel's copy of the reference list; every edit is
-// announced with specListEdited().
+// данные" are operations on the laboratory's lists, named by the specialist
+// and certificate shown; the panel shows the lists as they then are and
+// keeps what its user typed.
 class CWidgetSpecial : public QWidget {
     Q_OBJECT
 public:
-    CWidgetSpecial(QWidget* pParent, const QList<Specialist>& lstSpecialists,
-                   const QString& sMethod, ERankState eRole, bool bRoleLock, int iNum);
+    CWidgetSpecial(QWidget* pParent, CReferenceLists* pLists, const QString& sMethod,
+                   ERankState eRole, bool bRoleLock, int iNum);
     ~CWidgetSpecial() override;
 
     void setNumber(int iNum);
@@ -61,8 +63,6 @@ public:
     bool isRoleLocked() const { return bRoleLock; }
     void setMethod(const QString& sMethod);
     QString method() const { return sMethod; }
-    void setSpecialists(const QList<Specialist>& lstSpecialists);
-    QList<Specialist> specialists() const { return lstSpecialists; }
 
     SpecialistEntry currentEntry() const;
     void setEntry(const SpecialistEntry& entry);
@@ -85,7 +85,6 @@ public:
 
 signals:
     void specPositionChanged(CWidgetSpecial* pSender, ERankState ePos);
-    void specListEdited(CWidgetSpecial* pSender);
 
 protected slots:
     virtual void slot_btn_saveSpec_clicked();
@@ -107,6 +106,10 @@ protected:
 
 private:
     void buildForm();
+    // The lists changed: the names offered follow, the entry shown stays.
+    void listsChanged(int iFiles);
+    // The specialist chosen in the name box, as the lists hold him.
+    Specialist chosenSpecialist() const;
     void refillNames();
     void refillLicenses();
     void clearCertificateFields();
@@ -119,8 +122,6 @@ private:
     // Shows the stored data of the current specialist's certificate
     // iCertificate for this panel's method (blank fields without it).
     void showCertificate(int iCertificate);
-    // Index of the certificate sNumber of the current specialist, -1 without.
-    int certificateIndex(const QString& sNumber) const;
     void setDateAndLevel(const QDate& dt, int iLevel);
     // Role reached by ticking or unticking a box worth iStep, bounded as the
     // boxes require.
@@ -148,8 +149,10 @@ private:
     QLabel* lbl_num;
 
     QPointer<CAskDeleteSD> pAskDelete;
-    QList<Specialist> lstSpecialists;
-    Specialist currentSpecialist;
+    // What "Удалить данные" was clicked for: the answer acts on it, whatever
+    // the lists became meanwhile.
+    SpecialistEntry entryToDelete;
+    CReferenceLists* pLists;
     QString sMethod;
     ERankState eRole = eControlerAndAuthor;
     bool bRoleLock = false;

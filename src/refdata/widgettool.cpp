@@ -7,6 +7,7 @@
 #include "items/fontfit.h"
 #include "items/reportitemwidget.h"
 #include "refdata/panelinput.h"
+#include "storage/referencelists.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -15,14 +16,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTimer>
 #include <QToolButton>
 
-CWidgetTool::CWidgetTool(QWidget* pParent, const QString& sIndex, const QList<Tool>& lstNew)
-    : QWidget(pParent) {
+CWidgetTool::CWidgetTool(QWidget* pParent, const QString& sIndex, CReferenceLists* pLists)
+    : QWidget(pParent), pLists(pLists) {
     buildForm();
-    setTools(lstNew);
     setIndexText(sIndex);
     refillTools();
+    if (pLists)
+        connect(pLists, &CReferenceLists::listsChanged, this, &CWidgetTool::listsChanged);
     for (QWidget* pWidget : {static_cast<QWidget*>(cmb_tools), static_cast<QWidget*>(cmb_numbers),
                              static_cast<QWidget*>(dedt_validity)})
         pWidget->installEventFilter(this);
@@ -135,25 +138,32 @@ void CWidgetTool::setIndexText(const QString& sIndex) {
     lbl_index->setText(sIndex);
 }
 
-void CWidgetTool::setTools(const QList<Tool>& lstNew) {
-    if (lstNew == lstTools)
-        return; // the names offered and the entry shown stay as they are
-    lstTools = lstNew;
+void CWidgetTool::listsChanged(int iFiles) {
+    if (!(iFiles & eToolsFile))
+        return;
     const ToolEntry entry = currentEntry();
     refillTools();
     setEntry(entry);
 }
 
+Tool CWidgetTool::chosenTool() const {
+    const Tool* p =
+        pLists && cmb_tools->currentIndex() > 0 ? pLists->tool(cmb_tools->currentText()) : nullptr;
+    return p ? *p : Tool();
+}
+
 void CWidgetTool::refillTools() {
     QStringList lstNames;
-    for (const Tool& tool : std::as_const(lstTools))
-        lstNames.append(tool.sName);
+    if (pLists) {
+        for (const Tool& tool : pLists->tools())
+            lstNames.append(tool.sName);
+    }
     refillWithBlank(cmb_tools, lstNames);
 }
 
 void CWidgetTool::refillNumbers() {
     QStringList lstNumbers;
-    for (const Device& device : std::as_const(currentTool.lstDevices))
+    for (const Device& device : chosenTool().lstDevices)
         lstNumbers.append(device.sNumber);
     refillWithBlank(cmb_numbers, lstNumbers);
 }
@@ -169,20 +179,20 @@ ToolEntry CWidgetTool::currentEntry() const {
 }
 
 void CWidgetTool::setEntry(const ToolEntry& entry) {
-    const int iTool = entry.sToolName.isEmpty() ? -1 : toolIndex(lstTools, entry.sToolName);
+    const int iTool =
+        entry.sToolName.isEmpty() || !pLists ? -1 : toolIndex(pLists->tools(), entry.sToolName);
     if (iTool < 0) {
         cmb_tools->setCurrentIndex(0);
-        currentTool = Tool::fromEntry(entry);
         cmb_tools->setEditText(entry.sToolName);
         showTypedDevice(entry);
         return;
     }
     if (cmb_tools->currentIndex() != iTool + 1)
         cmb_tools->setCurrentIndex(iTool + 1); // refills the serial numbers
-    currentTool = lstTools[iTool];
+    const Tool tool = chosenTool();
     refillNumbers();
-    const int iDevice = deviceIndex(currentTool, entry.sNumber);
-    if (iDevice >= 0 && currentTool.lstDevices[iDevice] == Device::fromEntry(entry))
+    const int iDevice = deviceIndex(tool, entry.sNumber);
+    if (iDevice >= 0 && tool.lstDevices[iDevice] == Device::fromEntry(entry))
         cmb_numbers->setCurrentIndex(iDevice + 1);
     else
         showTypedDevice(entry);
@@ -216,26 +226,29 @@ void CWidgetTool::slot_cmb_tools_indexChanged(int index) {
     if (index < 0)
         return;
     if (index == 0) {
-        currentTool = Tool();
         refillNumbers();
         cmb_numbers->setCurrentIndex(0);
         setBoxEditable(cmb_tools, true);
         btn_deleteItem->hide();
         return;
     }
-    if (index + 1 == cmb_tools->count() && lstTools.size() < cmb_tools->count() - 1) {
-        // a new instrument name was just entered
+    const int iStored = pLists ? int(pLists->tools().size()) : 0;
+    if (index + 1 == cmb_tools->count() && iStored < cmb_tools->count() - 1) {
+        // a new instrument name was just entered: it joins the laboratory's
+        // list once the box is done with the Enter, and the panel shows it
+        // chosen from there
         ToolEntry entry = currentEntry();
         entry.sToolName = cmb_tools->itemText(index);
-        currentTool = Tool::fromEntry(entry);
-        lstTools.append(currentTool);
-        emit listOfDevicesChanged(this);
+        QTimer::singleShot(0, this, [this, entry] {
+            if (pLists)
+                pLists->addTool(Tool::fromEntry(entry));
+            setEntry(entry);
+        });
     } else {
-        currentTool = lstTools.value(index - 1);
         refillNumbers();
     }
     setBoxEditable(cmb_tools, false);
-    btn_deleteItem->setToolTip(g_sDeleteReferenceTip.arg(currentTool.sName));
+    btn_deleteItem->setToolTip(g_sDeleteReferenceTip.arg(cmb_tools->itemText(index)));
     btn_deleteItem->show();
 }
 
@@ -247,42 +260,35 @@ void CWidgetTool::slot_cmb_numbers_indexChanged(int index) {
         resetCertificate();
         return;
     }
-    const int iTool = cmb_tools->currentIndex();
-    if (iTool == 0) {
-        // no serial number is stored under an instrument name not yet
-        // entered: the number stays typed, with its certificate
-        const ToolEntry entry = currentEntry();
+    const Tool tool = chosenTool();
+    if (cmb_tools->currentIndex() == 0 ||
+        (index + 1 == cmb_numbers->count() && tool.lstDevices.size() < cmb_numbers->count() - 1)) {
+        // a serial number not stored, or just entered: it stays typed, with
+        // its certificate, until a save takes the complete entry in
+        ToolEntry entry = currentEntry();
+        entry.sNumber = cmb_numbers->itemText(index);
         refillNumbers();
         showTypedDevice(entry);
         return;
     }
-    if (index + 1 == cmb_numbers->count() &&
-        currentTool.lstDevices.size() < cmb_numbers->count() - 1) {
-        // a new serial number was just entered: it stays in this panel's list
-        ToolEntry entry = currentEntry();
-        entry.sNumber = cmb_numbers->itemText(index);
-        currentTool.lstDevices.append(Device::fromEntry(entry));
-        if (iTool - 1 < lstTools.size())
-            lstTools[iTool - 1] = currentTool;
-    } else {
-        showDevice(currentTool.lstDevices.value(index - 1));
-    }
+    showDevice(tool.lstDevices.value(index - 1));
     setBoxEditable(cmb_numbers, false);
 }
 
 void CWidgetTool::slot_btn_deleteItem_clicked() {
     const int k = cmb_tools->currentIndex();
-    if (k <= 0 || k >= cmb_tools->count())
+    if (k <= 0 || k >= cmb_tools->count() || !pLists)
         return;
+    // the instrument asked about, named: the lists may change while the
+    // question is open, and the answer is about this one
+    const QString sName = cmb_tools->itemText(k);
     if (!CUserDialogs::confirm(this, g_sDeleteReferenceTitle,
-                               g_sDeleteReferenceQuestion.arg(cmb_tools->itemText(k))))
+                               g_sDeleteReferenceQuestion.arg(sName)))
         return;
     // the blank entry first: no other instrument is ever chosen for the user
     cmb_tools->setCurrentIndex(0);
     cmb_tools->setEditText(QString());
-    lstTools.removeAt(k - 1);
-    cmb_tools->removeItem(k);
-    emit listOfDevicesChanged(this);
+    pLists->deleteTool(sName);
 }
 
 QString CWidgetTool::toHtml() const {

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class CDateEditHeir;
+class CReferenceLists;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -15,18 +16,16 @@ class QRadioButton;
 class QToolButton;
 
 // The panel of one instrument in the instruments section: instrument name
-// and serial number chosen from the reference list or typed, and the
+// and serial number chosen from the laboratory's list or typed, and the
 // verification or calibration certificate with its validity. A new
-// instrument name entered joins the panel's list and is announced with
-// listOfDevicesChanged(); a new serial number entered stays in this panel's
-// copy of the list until the protocol is saved.
+// instrument name entered joins the list at once, "-" deletes the one
+// chosen; a new serial number entered stays typed until the protocol's save
+// takes it into the list. The panel keeps no list of its own.
 class CWidgetTool : public QWidget {
     Q_OBJECT
 public:
-    CWidgetTool(QWidget* pParent, const QString& sIndex, const QList<Tool>& lstTools);
+    CWidgetTool(QWidget* pParent, const QString& sIndex, CReferenceLists* pLists);
 
-    void setTools(const QList<Tool>& lstNew);
-    QList<Tool> tools() const { return lstTools; }
     ToolEntry currentEntry() const;
     // Shows the entry: the stored instrument, and its device, chosen where
     // the list holds them exactly as given; typed text otherwise. Nothing
@@ -46,9 +45,6 @@ public:
     // The line naming an expired or missing validity; empty when there is none.
     QString validityProblem() const;
 
-signals:
-    void listOfDevicesChanged(CWidgetTool* pWidget);
-
 protected slots:
     virtual void slot_cmb_tools_indexChanged(int index);
     virtual void slot_cmb_numbers_indexChanged(int index);
@@ -59,6 +55,10 @@ protected:
 
 private:
     void buildForm();
+    // The lists changed: the names offered follow, the entry shown stays.
+    void listsChanged(int iFiles);
+    // The instrument chosen in the name box, as the lists hold it.
+    Tool chosenTool() const;
     void refillTools();
     void refillNumbers();
     // Blank certificate fields for a new serial number.
@@ -87,8 +87,7 @@ private:
     QLabel* lbl_index;
     QToolButton* btn_deleteItem;
 
-    QList<Tool> lstTools;
-    Tool currentTool;
+    CReferenceLists* pLists;
     QString sIndexText;
     QDate dtProtocol;
     ToolEntry entryOnEnter;

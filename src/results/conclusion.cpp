@@ -6,6 +6,7 @@
 #include "items/report.h"
 #include "items/reportitemwidget.h"
 #include "results/resulttable.h"
+#include "storage/referencelists.h"
 
 #include <QDataStream>
 #include <QPushButton>
@@ -17,8 +18,8 @@ namespace {
 constexpr int g_iGap = 10;
 } // namespace
 
-CConclusion::CConclusion(QWidget* pParent, const QList<Specialist>& lstSpecialists)
-    : QWidget(pParent) {
+CConclusion::CConclusion(QWidget* pParent, CReferenceLists* pLists)
+    : QWidget(pParent), pLists(pLists) {
     setObjectName(QStringLiteral("CConclusion"));
     resize(1000, 590);
     setMinimumSize(1000, 590);
@@ -30,8 +31,7 @@ CConclusion::CConclusion(QWidget* pParent, const QList<Specialist>& lstSpecialis
     wgt_report = new CReport(this, QString(), 0);
     wgt_report->setObjectName(QStringLiteral("wgt_report"));
     wgt_report->setGeometry(0, 230, 1000, 160);
-    wgt_specialist =
-        new CWidgetSpecial(this, QList<Specialist>(), QString(), eControlerAndAuthor, true, 0);
+    wgt_specialist = new CWidgetSpecial(this, pLists, QString(), eControlerAndAuthor, true, 0);
     wgt_specialist->setObjectName(QStringLiteral("wgt_specialist"));
     wgt_specialist->setGeometry(0, 400, 1000, 140);
 
@@ -43,8 +43,6 @@ CConclusion::CConclusion(QWidget* pParent, const QList<Specialist>& lstSpecialis
     shrinkFontToFit(btn_addTechnician);
     shrinkFontToFit(btn_delTechnician);
 
-    lstTechnicians = lstSpecialists;
-    wgt_specialist->setSpecialists(lstTechnicians);
     lstPanels.append(wgt_specialist);
     connectPanel(wgt_specialist);
     connect(wgt_table, &CResultTable::tableHeightChanged, this,
@@ -58,7 +56,6 @@ CConclusion::CConclusion(QWidget* pParent, const QList<Specialist>& lstSpecialis
 void CConclusion::connectPanel(CWidgetSpecial* pPanel) {
     connect(pPanel, &CWidgetSpecial::specPositionChanged, this,
             &CConclusion::slot_specPositionChanged);
-    connect(pPanel, &CWidgetSpecial::specListEdited, this, &CConclusion::slot_specListEdited);
 }
 
 void CConclusion::setNumber(int n) {
@@ -101,12 +98,6 @@ void CConclusion::setData(int iRows, int iColumns, const QStringList& lstTitles,
     wgt_table->setData(iRows, iColumns, lstTitles, lstCells);
 }
 
-void CConclusion::setSpecialists(const QList<Specialist>& lstSpecialists) {
-    lstTechnicians = lstSpecialists;
-    for (CWidgetSpecial* pPanel : std::as_const(lstPanels))
-        pPanel->setSpecialists(lstTechnicians);
-}
-
 void CConclusion::setProtocolDate(const QDate& dt) {
     dtProtocol = dt;
     for (CWidgetSpecial* pPanel : std::as_const(lstPanels))
@@ -146,8 +137,8 @@ void CConclusion::slot_addTechnician() {
         return;
     const CWidgetSpecial* pLast = lstPanels.last();
     const QRect last = pLast->geometry();
-    auto pPanel = new (std::nothrow)
-        CWidgetSpecial(this, lstTechnicians, sDativeMethod, eControler, false, 0);
+    auto pPanel =
+        new (std::nothrow) CWidgetSpecial(this, pLists, sDativeMethod, eControler, false, 0);
     if (!pPanel)
         return;
     if (wgt_specialist->isRoleLocked())
@@ -200,15 +191,6 @@ void CConclusion::slot_tableHeightChanged(int iTabHeight, int iDelta) {
     moveButtonsTo(y);
 }
 
-void CConclusion::slot_specListEdited(CWidgetSpecial* pSender) {
-    lstTechnicians = pSender->specialists();
-    for (CWidgetSpecial* pPanel : std::as_const(lstPanels)) {
-        if (pPanel != pSender)
-            pPanel->setSpecialists(lstTechnicians);
-    }
-    emit specListEdited(this);
-}
-
 void CConclusion::slot_loadResultsTable(const QString& sMethod) {
     emit loadResultsTable(this, sMethod);
 }
@@ -251,14 +233,16 @@ QString CConclusion::toHtml(int iShift) const {
 }
 
 ConclusionRecord CConclusion::record() const {
-    ConclusionRecord record{lstTechnicians, wgt_table->record(), wgt_report->record(), {}};
+    ConclusionRecord record{pLists ? pLists->technicians() : QList<Specialist>(),
+                            wgt_table->record(),
+                            wgt_report->record(),
+                            {}};
     for (const CWidgetSpecial* pPanel : lstPanels)
         record.lstPanels.append(pPanel->record());
     return record;
 }
 
 void CConclusion::setRecord(const ConclusionRecord& record) {
-    lstTechnicians = record.lstSpecialists;
     wgt_table->setRecord(record.results);
     wgt_report->setRecord(record.report);
     const int n = qBound(1, int(record.lstPanels.size()), int(iMaxPanels));

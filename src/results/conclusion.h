@@ -8,6 +8,7 @@
 #include <QWidget>
 
 class QDataStream;
+class CReferenceLists;
 class CReport;
 class CResultTable;
 class QPushButton;
@@ -22,7 +23,8 @@ public:
     // The most panels a section holds; a stored section with more is damaged.
     static constexpr int iMaxPanels = iMaxSpecialistPanels;
 
-    CConclusion(QWidget* pParent, const QList<Specialist>& lstSpecialists);
+    // The panels offer the specialists of pLists.
+    CConclusion(QWidget* pParent, CReferenceLists* pLists);
 
     // Numbers the results block n, the written conclusion n + 1 and the
     // first panel after it (n + 2, or n + 1 while the text is switched off).
@@ -40,8 +42,6 @@ public:
     void setData(int iRows, int iColumns, const QStringList& lstTitles,
                  const QStringList& lstCells);
 
-    void setSpecialists(const QList<Specialist>& lstSpecialists);
-    QList<Specialist> specialists() const { return lstTechnicians; }
     const QList<CWidgetSpecial*>& panels() const { return lstPanels; }
 
     QString toHtml(int iShift) const;
@@ -57,10 +57,9 @@ public:
     // A line for every panel whose validity expired or is missing.
     QStringList validityProblems() const;
 
+    // The record of what is shown; it carries the specialists the lists hold.
     ConclusionRecord record() const;
-    // Shows a record: its results, written conclusion and panels; the
-    // panels keep the record's specialists until the composer hands out
-    // the merged list.
+    // Shows a record: its results, written conclusion and panels.
     void setRecord(const ConclusionRecord& record);
 
     // The method whose name the composer matches conclusions by.
@@ -68,7 +67,6 @@ public:
 
 signals:
     void widgetHeightChanged();
-    void specListEdited(CConclusion* pSender);
     void loadResultsTable(CConclusion* pSender, QString sMethod);
     // Switching the written conclusion on or off moved the last number.
     void lastNumberChanged(CConclusion* pSender);
@@ -78,7 +76,6 @@ public slots:
     virtual void slot_deleteTechnician();
     virtual void slot_specPositionChanged(CWidgetSpecial* pSender, ERankState ePos);
     virtual void slot_tableHeightChanged(int iTabHeight, int iDelta);
-    virtual void slot_specListEdited(CWidgetSpecial* pSender);
     virtual void slot_loadResultsTable(const QString& sMethod);
     virtual void slot_itemNumbersChanged(int iNum);
 
@@ -97,7 +94,7 @@ private:
     QPushButton* btn_addTechnician;
     QPushButton* btn_delTechnician;
 
-    QList<Specialist> lstTechnicians;
+    CReferenceLists* pLists;
     QList<CWidgetSpecial*> lstPanels;
     QDate dtProtocol;
 };

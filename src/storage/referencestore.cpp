@@ -4,7 +4,6 @@
 #include "base/savefile.h"
 #include "storage/referencefiles.h"
 
-#include <QDataStream>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -12,100 +11,245 @@
 #include <QLockFile>
 #include <QSysInfo>
 
-#include <functional>
-
-// One reference file: its name and the lists it holds, in order.
-struct CReferenceStore::SKind {
-    QString sFile;
-    std::function<bool(QDataStream&, CFileLists&)> read;
-    std::function<void(QDataStream&, const CFileLists&)> write;
-};
+#include <sys/stat.h>
 
 namespace {
-template <typename T> bool readLists(QDataStream& in, QList<CRefList>& lists, int iCount) {
-    lists.clear();
-    for (int i = 0; i < iCount; ++i) {
-        QList<T> lst;
-        readRecordList(in, lst);
-        lists.append(toRefList(lst));
-    }
-    return in.status() == QDataStream::Ok && in.atEnd();
+const QString g_sActionsSuffix = QStringLiteral(".actions");
+const QString g_sRecoveredSuffix = QStringLiteral(".recovered");
+// The problems of the folder as a whole are kept under no file's name.
+const QString g_sFolderKey;
+
+QString native(const QString& sPath) {
+    return QDir::toNativeSeparators(sPath);
 }
 
-template <typename T> void writeList(QDataStream& out, const CRefList& lstRefs) {
-    QList<T> lst;
-    fromRefList(lstRefs, lst);
-    writeRecordList(out, lst);
+// The whole of a file no larger than iLimit; *pTooLarge says when it was
+// not read for its size.
+bool readBounded(const QString& sPath, qint64 iLimit, QByteArray& bytes, QString* pTooLarge) {
+    *pTooLarge = sizeProblem(sPath, iLimit);
+    if (!pTooLarge->isEmpty())
+        return false;
+    QFile file(sPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    bytes = file.read(iLimit + 1);
+    return bytes.size() <= iLimit;
 }
 } // namespace
 
-const QList<CReferenceStore::SKind>& CReferenceStore::kinds() {
-    static const QList<SKind> s_kinds = {
-        {CReferenceFiles::sTechniciansFile,
-         [](QDataStream& in, CFileLists& l) { return readLists<Specialist>(in, l, 1); },
-         [](QDataStream& out, const CFileLists& l) { writeList<Specialist>(out, l.value(0)); }},
-        {CReferenceFiles::sToolsFile,
-         [](QDataStream& in, CFileLists& l) { return readLists<Tool>(in, l, 1); },
-         [](QDataStream& out, const CFileLists& l) { writeList<Tool>(out, l.value(0)); }},
-        {CReferenceFiles::sOptionalFile,
-         [](QDataStream& in, CFileLists& l) {
-             QList<Organization> lstOrgs;
-             QStringList lstStandards, lstAssessments;
-             readRecordList(in, lstOrgs);
-             readRecordList(in, lstStandards);
-             readRecordList(in, lstAssessments);
-             l = {toRefList(lstOrgs), toRefList(lstStandards), toRefList(lstAssessments)};
-             return in.status() == QDataStream::Ok && in.atEnd();
-         },
-         [](QDataStream& out, const CFileLists& l) {
-             writeList<Organization>(out, l.value(0));
-             writeList<QString>(out, l.value(1));
-             writeList<QString>(out, l.value(2));
-         }},
-    };
-    return s_kinds;
-}
-
 CReferenceStore::CReferenceStore(const QString& sDir, const QString& sFallbackDir, QObject* pParent)
     : QObject(pParent), sDir(sDir), sFallbackDir(sFallbackDir) {
-    connect(&watcher, &QFileSystemWatcher::fileChanged, this, [this] {
-        watch(); // a file replaced is no longer watched
-        emit filesChanged();
-    });
-    connect(&watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
-        watch();
-        emit filesChanged();
-    });
+    // only the list files are looked at: a journal or a document written
+    // into the same folder is none of the lists' business
+    connect(&watcher, &QFileSystemWatcher::fileChanged, this, &CReferenceStore::checkStamps);
+    connect(&watcher, &QFileSystemWatcher::directoryChanged, this, &CReferenceStore::checkStamps);
+    pollTimer.setInterval(iPollMs);
+    connect(&pollTimer, &QTimer::timeout, this, &CReferenceStore::checkStamps);
+    pollTimer.start();
     watch();
+}
+
+CReferenceStore::~CReferenceStore() = default;
+
+QString CReferenceStore::fileName(EListFile eFile) {
+    switch (eFile) {
+    case eTechniciansFile:
+        return CReferenceFiles::sTechniciansFile;
+    case eToolsFile:
+        return CReferenceFiles::sToolsFile;
+    case eOptionalFile:
+        break;
+    }
+    return CReferenceFiles::sOptionalFile;
 }
 
 QString CReferenceStore::pathOf(const QString& sFile) const {
     return CReferenceFiles::filePath(sDir, sFile);
 }
 
+void CReferenceStore::setCopyDir(const QString& sDir) {
+    sCopyDir = sDir;
+    if (sCopyDir.isEmpty() || !isReachable())
+        return;
+    QDir().mkpath(sCopyDir);
+    QFile::setPermissions(sCopyDir,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    // the folder's files as they are now are the last good copies
+    for (EListFile eFile : g_aListFiles) {
+        SLists lists;
+        QByteArray bytes;
+        QString sTooLarge;
+        const QString sPath = pathOf(fileName(eFile));
+        if (readBounded(sPath, iMaxListFileBytes, bytes, &sTooLarge) &&
+            readListFile(eFile, bytes, lists))
+            keepCopy(eFile, bytes);
+    }
+}
+
+void CReferenceStore::createMissing() {
+    if (!isReachable())
+        return;
+    for (EListFile eFile : g_aListFiles) {
+        if (QFileInfo::exists(pathOf(fileName(eFile))))
+            continue;
+        SLists lists;
+        change(
+            eFile, [](SLists&, CEntryActions&) { return EApplied::Unchanged; }, lists);
+    }
+}
+
+bool CReferenceStore::isReachable() const {
+    const QFileInfo info(sDir);
+    return info.isDir() && info.isReadable() && info.isExecutable();
+}
+
+CReferenceStore::SStamp CReferenceStore::stampOf(const QString& sPath) {
+    struct stat st;
+    if (::stat(QFile::encodeName(sPath).constData(), &st) != 0)
+        return {};
+    return {qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            quint64(st.st_ino)};
+}
+
 void CReferenceStore::watch() {
-    QStringList lstPaths{sDir};
-    for (const SKind& kind : kinds())
-        lstPaths << pathOf(kind.sFile);
-    lstPaths << pathOf(CReferenceFiles::sHeaderFile);
+    QStringList lstPaths;
+    bool bMissing = false;
+    for (EListFile eFile : g_aListFiles) {
+        const QString sPath = pathOf(fileName(eFile));
+        if (QFileInfo::exists(sPath))
+            lstPaths << sPath;
+        else
+            bMissing = true;
+    }
+    // a file not there yet appears in the folder; its other files are told
+    // apart by their stamps
+    if (bMissing && isReachable())
+        lstPaths << sDir;
+    else if (!bMissing && watcher.directories().contains(sDir))
+        watcher.removePath(sDir);
     for (const QString& sPath : std::as_const(lstPaths)) {
-        if (QFileInfo::exists(sPath) && !watcher.files().contains(sPath) &&
-            !watcher.directories().contains(sPath))
+        if (!watcher.files().contains(sPath) && !watcher.directories().contains(sPath))
             watcher.addPath(sPath);
     }
 }
 
-bool CReferenceStore::readFile(const SKind& kind, const QString& sPath, CFileLists& lists) const {
-    bool bWhole = true;
-    const bool bOpened = CReferenceFiles::readStreamFile(
-        sPath, [&](QDataStream& in) { bWhole = kind.read(in, lists); });
-    return !bOpened || bWhole;
+void CReferenceStore::checkStamps() {
+    watch(); // a file replaced is no longer watched
+    for (EListFile eFile : g_aListFiles) {
+        const QString sFile = fileName(eFile);
+        if (stampOf(pathOf(sFile)) != hashStamps.value(sFile)) {
+            emit filesChanged();
+            return;
+        }
+    }
 }
 
-bool CReferenceStore::writeFile(const SKind& kind, const QString& sPath, const CFileLists& lists,
-                                QString* pError) const {
-    return CReferenceFiles::writeStreamFile(
-        sPath, [&](QDataStream& out) { kind.write(out, lists); }, pError);
+CReferenceStore::ERead CReferenceStore::readFile(EListFile eFile, const QString& sPath,
+                                                 SLists& lists, QByteArray* pBytes) {
+    const QString sFile = fileName(eFile);
+    QByteArray bytes;
+    QString sTooLarge;
+    if (!readBounded(sPath, iMaxListFileBytes, bytes, &sTooLarge)) {
+        if (!sTooLarge.isEmpty()) {
+            hashProblems.insert(sFile, sTooLarge);
+            return ERead::Damaged;
+        }
+        if (QFileInfo::exists(sPath)) {
+            hashProblems.insert(sFile, QStringLiteral("Файл «%1» не прочитан: %2")
+                                           .arg(native(sPath), QFileInfo(sPath).isDir()
+                                                                   ? QStringLiteral("это папка")
+                                                                   : QStringLiteral("нет прав")));
+            return ERead::Unreadable;
+        }
+        return ERead::Whole; // no file: empty lists
+    }
+    if (pBytes)
+        *pBytes = bytes;
+    if (readListFile(eFile, bytes, lists))
+        return ERead::Whole;
+    hashProblems.insert(sFile, QStringLiteral("Файл «%1» поврежден: прочитано то, что в нем "
+                                              "цело; сам файл оставлен как есть")
+                                   .arg(native(sPath)));
+    return ERead::Damaged;
+}
+
+CReferenceStore::ERead CReferenceStore::readCurrent(EListFile eFile, SLists& lists,
+                                                    QByteArray* pBytes) {
+    const QString sFile = fileName(eFile);
+    copyFileLists(eFile, SLists(), lists);
+    hashProblems.remove(sFile);
+    const QString sPath = pathOf(sFile);
+    if (QFileInfo::exists(sPath) || sFallbackDir.isEmpty())
+        return readFile(eFile, sPath, lists, pBytes);
+    // lists shipped beside the program start the folder's
+    SLists shipped;
+    if (readFile(eFile, CReferenceFiles::filePath(sFallbackDir, sFile), shipped, nullptr) ==
+        ERead::Whole)
+        copyFileLists(eFile, shipped, lists);
+    hashProblems.remove(sFile);
+    return ERead::Whole;
+}
+
+CEntryActions CReferenceStore::readActions(EListFile eFile) const {
+    QByteArray bytes;
+    QString sTooLarge;
+    CEntryActions lstActions;
+    // what cannot be read of them is forgotten: they only keep deletions
+    // from coming back, the lists themselves are in the list file
+    if (readBounded(pathOf(fileName(eFile)) + g_sActionsSuffix, iMaxListFileBytes, bytes,
+                    &sTooLarge))
+        readEntryActions(bytes, lstActions);
+    return lstActions;
+}
+
+void CReferenceStore::keepCopy(EListFile eFile, const QByteArray& bytes) {
+    const QString sFile = fileName(eFile);
+    if (sCopyDir.isEmpty() || hashCopies.value(sFile) == bytes)
+        return;
+    if (saveFileBytes(CReferenceFiles::filePath(sCopyDir, sFile), bytes))
+        hashCopies.insert(sFile, bytes);
+}
+
+CReferenceStore::SLists CReferenceStore::load() {
+    SLists lists;
+    hashProblems.remove(g_sFolderKey);
+    if (!isReachable()) {
+        hashProblems.insert(g_sFolderKey,
+                            QStringLiteral("Папка справочников «%1» недоступна: списки взяты из "
+                                           "последней копии, изменения будут записаны, когда "
+                                           "папка станет доступна")
+                                .arg(native(sDir)));
+        for (EListFile eFile : g_aListFiles) {
+            if (!sCopyDir.isEmpty())
+                readFile(eFile, CReferenceFiles::filePath(sCopyDir, fileName(eFile)), lists,
+                         nullptr);
+            hashProblems.remove(fileName(eFile));
+            hashStamps.remove(fileName(eFile));
+        }
+        return lists;
+    }
+    for (EListFile eFile : g_aListFiles) {
+        QByteArray bytes;
+        const QString sFile = fileName(eFile);
+        hashStamps.insert(sFile, stampOf(pathOf(sFile)));
+        if (readCurrent(eFile, lists, &bytes) == ERead::Whole && QFileInfo::exists(pathOf(sFile)))
+            keepCopy(eFile, bytes);
+    }
+    watch();
+    return lists;
+}
+
+QStringList CReferenceStore::problems() const {
+    QStringList lst;
+    if (hashProblems.contains(g_sFolderKey))
+        lst << hashProblems.value(g_sFolderKey);
+    for (const QString& sFile : {CReferenceFiles::sTechniciansFile, CReferenceFiles::sToolsFile,
+                                 CReferenceFiles::sOptionalFile, CReferenceFiles::sHeaderFile}) {
+        if (hashProblems.contains(sFile))
+            lst << hashProblems.value(sFile);
+    }
+    lst.removeDuplicates();
+    return lst;
 }
 
 QString CReferenceStore::problem(const QString& sFile) const {
@@ -116,28 +260,34 @@ CReferenceStore::EWrite CReferenceStore::lockFailure(const QLockFile& lock, cons
     const QString sPath = pathOf(sFile);
     if (lock.error() == QLockFile::LockFailedError) {
         hashProblems.insert(sFile, QStringLiteral("%1: занят другой программой, изменения будут "
-                                                  "записаны при следующем сохранении")
-                                       .arg(QDir::toNativeSeparators(sPath)));
+                                                  "записаны чуть позже")
+                                       .arg(native(sPath)));
         return EWrite::Busy;
     }
     // no lock can be made beside the file
-    hashProblems.insert(
-        sFile,
-        QStringLiteral("Папка «%1» недоступна для записи").arg(QDir::toNativeSeparators(sDir)));
+    hashProblems.insert(sFile, QStringLiteral("Папка «%1» недоступна для записи: изменения будут "
+                                              "записаны, когда запись станет возможна")
+                                   .arg(native(sDir)));
     return EWrite::Failed;
 }
 
-void CReferenceStore::writeRecovered(const SKind& kind, const CFileLists& mine) {
-    const QString sPath = pathOf(kind.sFile);
-    QString sRecovered = sPath + QStringLiteral(".recovered");
-    CFileLists lists = mine;
+void CReferenceStore::writeRecovered(EListFile eFile, const SLists& lists) {
+    const QString sPath = pathOf(fileName(eFile));
+    QString sRecovered = sPath + g_sRecoveredSuffix;
+    SLists joined = lists;
     if (QFileInfo::exists(sRecovered)) {
         // another program may have left its lists there: ours join them;
         // what cannot be read is not written over
-        CFileLists earlier(mine.size());
-        if (readFile(kind, sRecovered, earlier)) {
-            for (int i = 0; i < lists.size(); ++i)
-                lists[i] = mergeReferences(earlier.value(i), {}, mine[i]);
+        SLists earlier;
+        QByteArray bytes;
+        QString sTooLarge;
+        if (readBounded(sRecovered, iMaxListFileBytes, bytes, &sTooLarge) &&
+            readListFile(eFile, bytes, earlier)) {
+            SListChange join;
+            join.learned = lists;
+            CEntryActions lstNone;
+            copyFileLists(eFile, earlier, joined);
+            applyChange(joined, lstNone, join, eFile);
         } else {
             sRecovered += QStringLiteral("-%1-%2").arg(
                 QSysInfo::machineHostName(),
@@ -146,37 +296,90 @@ void CReferenceStore::writeRecovered(const SKind& kind, const CFileLists& mine) 
     }
     QString sError;
     const QString sDamaged =
-        QStringLiteral("%1: поврежден и оставлен как есть, ").arg(QDir::toNativeSeparators(sPath));
-    hashProblems.insert(kind.sFile,
-                        writeFile(kind, sRecovered, lists, &sError)
-                            ? sDamaged + QStringLiteral("списки программы записаны в %1")
-                                             .arg(QDir::toNativeSeparators(sRecovered))
-                            : sDamaged +
-                                  QStringLiteral("списки программы не записаны: %1").arg(sError));
+        QStringLiteral("%1: поврежден и оставлен как есть, ").arg(native(sPath));
+    hashProblems.insert(
+        fileName(eFile),
+        saveFileBytes(sRecovered, listFileBytes(eFile, joined), &sError)
+            ? sDamaged + QStringLiteral("списки программы записаны в %1").arg(native(sRecovered))
+            : sDamaged + QStringLiteral("списки программы не записаны: %1").arg(sError));
 }
 
-CReferenceStore::SLists CReferenceStore::load() {
-    QHash<QString, CFileLists> hashRead;
-    for (const SKind& kind : kinds()) {
-        CFileLists lists;
-        if (QFileInfo::exists(pathOf(kind.sFile))) {
-            readFile(kind, pathOf(kind.sFile), lists);
-            hashBase.insert(kind.sFile, lists);
-        } else {
-            // lists shipped beside the program are this program's to write
-            readFile(kind, CReferenceFiles::filePath(sFallbackDir, kind.sFile), lists);
-            hashBase.insert(kind.sFile, CFileLists(lists.size()));
-        }
-        hashRead.insert(kind.sFile, lists);
+CReferenceStore::EWrite
+CReferenceStore::change(EListFile eFile,
+                        const std::function<EApplied(SLists&, CEntryActions&)>& pApply,
+                        SLists& lists) {
+    const QString sFile = fileName(eFile);
+    const QString sPath = pathOf(sFile);
+    if (!isReachable()) {
+        hashProblems.insert(g_sFolderKey,
+                            QStringLiteral("Папка справочников «%1» недоступна: изменения будут "
+                                           "записаны, когда она станет доступна")
+                                .arg(native(sDir)));
+        return EWrite::Unreachable;
     }
-    SLists lists;
-    const auto& optional = hashRead[CReferenceFiles::sOptionalFile];
-    fromRefList(hashRead[CReferenceFiles::sTechniciansFile].value(0), lists.lstTechnicians);
-    fromRefList(hashRead[CReferenceFiles::sToolsFile].value(0), lists.lstTools);
-    fromRefList(optional.value(0), lists.lstOrganizations);
-    fromRefList(optional.value(1), lists.lstStandards);
-    fromRefList(optional.value(2), lists.lstAssessments);
-    return lists;
+    hashProblems.remove(g_sFolderKey);
+    QLockFile lock(sPath + QStringLiteral(".lock"));
+    lock.setStaleLockTime(iStaleLockMs);
+    if (!lock.tryLock(iLockWaitMs))
+        return lockFailure(lock, sFile);
+    SLists current;
+    const ERead eRead = readCurrent(eFile, current, nullptr);
+    if (eRead == ERead::Unreadable)
+        return EWrite::Failed; // the change waits until the file can be read
+    if (eRead == ERead::Damaged) {
+        // a damaged file is kept for the laboratory to look at
+        CEntryActions lstNone;
+        pApply(lists, lstNone);
+        writeRecovered(eFile, lists);
+        return EWrite::Damaged;
+    }
+    CEntryActions lstActions = readActions(eFile);
+    const CEntryActions lstActionsBefore = lstActions;
+    const SLists before = current;
+    pApply(current, lstActions);
+    QString sError;
+    const QByteArray bytes = listFileBytes(eFile, current);
+    const bool bListsChanged = !(current == before) || !QFileInfo::exists(sPath);
+    if (bListsChanged && !saveFileBytes(sPath, bytes, &sError)) {
+        hashProblems.insert(sFile, sError);
+        return EWrite::Failed;
+    }
+    // the actions follow the lists: without them a deletion could come back,
+    // never an entry go
+    if (lstActions != lstActionsBefore)
+        saveFileBytes(sPath + g_sActionsSuffix, entryActionsBytes(lstActions));
+    hashStamps.insert(sFile, stampOf(sPath));
+    keepCopy(eFile, bytes);
+    copyFileLists(eFile, current, lists);
+    watch();
+    return EWrite::Written;
+}
+
+int CReferenceStore::refresh(SLists& lists) {
+    if (!isReachable())
+        return 0;
+    int iChanged = 0;
+    for (EListFile eFile : g_aListFiles) {
+        const QString sFile = fileName(eFile);
+        const SStamp stamp = stampOf(pathOf(sFile));
+        if (hashStamps.contains(sFile) && stamp == hashStamps.value(sFile))
+            continue;
+        SLists read;
+        QByteArray bytes;
+        const bool bWhole = readCurrent(eFile, read, &bytes) == ERead::Whole;
+        hashStamps.insert(sFile, stamp);
+        if (!bWhole)
+            continue; // damage: named, and the lists offered stay
+        if (QFileInfo::exists(pathOf(sFile)))
+            keepCopy(eFile, bytes);
+        SLists before = lists;
+        copyFileLists(eFile, read, lists);
+        if (!(before == lists))
+            iChanged |= eFile;
+    }
+    hashProblems.remove(g_sFolderKey);
+    watch();
+    return iChanged;
 }
 
 QByteArray CReferenceStore::loadHeader(QString* pProblem) {
@@ -194,64 +397,14 @@ QByteArray CReferenceStore::loadHeader(QString* pProblem) {
     return header;
 }
 
-CReferenceStore::EWrite CReferenceStore::writeMerged(const SKind& kind, CFileLists& mine) {
-    const QString sPath = pathOf(kind.sFile);
-    hashProblems.remove(kind.sFile);
-    QLockFile lock(sPath + QStringLiteral(".lock"));
-    lock.setStaleLockTime(iStaleLockMs);
-    if (!lock.tryLock(iLockWaitMs))
-        return lockFailure(lock, kind.sFile); // the lists stay this program's, for the next write
-    CFileLists file(mine.size());
-    if (QFileInfo::exists(sPath) && !readFile(kind, sPath, file)) {
-        // a damaged file is kept for the laboratory to look at
-        writeRecovered(kind, mine);
-        return EWrite::Damaged;
-    }
-    const CFileLists base = hashBase.value(kind.sFile, CFileLists(mine.size()));
-    CFileLists result;
-    for (int i = 0; i < mine.size(); ++i)
-        result.append(mergeReferences(file.value(i), base.value(i), mine[i]));
-    QString sError;
-    if (!writeFile(kind, sPath, result, &sError)) {
-        hashProblems.insert(kind.sFile, sError);
-        return EWrite::Failed;
-    }
-    hashBase.insert(kind.sFile, result);
-    mine = result;
-    watch();
-    return EWrite::Written;
-}
-
-CReferenceStore::EWrite CReferenceStore::writeTechnicians(QList<Specialist>& lst) {
-    CFileLists lists{toRefList(lst)};
-    const EWrite eWrite = writeMerged(kinds()[0], lists);
-    fromRefList(lists.value(0), lst);
-    return eWrite;
-}
-
-CReferenceStore::EWrite CReferenceStore::writeTools(QList<Tool>& lst) {
-    CFileLists lists{toRefList(lst)};
-    const EWrite eWrite = writeMerged(kinds()[1], lists);
-    fromRefList(lists.value(0), lst);
-    return eWrite;
-}
-
-CReferenceStore::EWrite CReferenceStore::writeOptional(SLists& lists) {
-    CFileLists file{toRefList(lists.lstOrganizations), toRefList(lists.lstStandards),
-                    toRefList(lists.lstAssessments)};
-    const EWrite eWrite = writeMerged(kinds()[2], file);
-    fromRefList(file.value(0), lists.lstOrganizations);
-    fromRefList(file.value(1), lists.lstStandards);
-    fromRefList(file.value(2), lists.lstAssessments);
-    return eWrite;
-}
-
 CReferenceStore::EWrite CReferenceStore::writeHeader(const QByteArray& header) {
     const QString sFile = CReferenceFiles::sHeaderFile;
     hashProblems.remove(sFile);
     // one record: the later save wins; an unchanged one leaves the file
     if (header == baseHeader && QFileInfo::exists(pathOf(sFile)))
         return EWrite::Written;
+    if (!isReachable())
+        return EWrite::Unreachable;
     const QString sPath = pathOf(sFile);
     QLockFile lock(sPath + QStringLiteral(".lock"));
     lock.setStaleLockTime(iStaleLockMs);
@@ -264,31 +417,4 @@ CReferenceStore::EWrite CReferenceStore::writeHeader(const QByteArray& header) {
     }
     baseHeader = header;
     return EWrite::Written;
-}
-
-bool CReferenceStore::refresh(SLists& lists) {
-    CFileLists mine[3] = {{toRefList(lists.lstTechnicians)},
-                          {toRefList(lists.lstTools)},
-                          {toRefList(lists.lstOrganizations), toRefList(lists.lstStandards),
-                           toRefList(lists.lstAssessments)}};
-    bool bChanged = false;
-    for (int k = 0; k < kinds().size(); ++k) {
-        const SKind& kind = kinds()[k];
-        CFileLists file;
-        if (!QFileInfo::exists(pathOf(kind.sFile)) || !readFile(kind, pathOf(kind.sFile), file))
-            continue; // nothing to take in, or damage: the next write says so
-        const CFileLists base = hashBase.value(kind.sFile);
-        if (file == base)
-            continue;
-        for (int i = 0; i < mine[k].size(); ++i)
-            mine[k][i] = mergeReferences(file.value(i), base.value(i), mine[k][i]);
-        hashBase.insert(kind.sFile, file);
-        bChanged = true;
-    }
-    fromRefList(mine[0].value(0), lists.lstTechnicians);
-    fromRefList(mine[1].value(0), lists.lstTools);
-    fromRefList(mine[2].value(0), lists.lstOrganizations);
-    fromRefList(mine[2].value(1), lists.lstStandards);
-    fromRefList(mine[2].value(2), lists.lstAssessments);
-    return bChanged;
 }

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 // The readers of everything the program takes from a file, as fuzz entry
-// points: the records of a protocol document, and the reference files as
-// the program's store reads and writes them. Each runs one input and
+// points: the records of a protocol document, the reference list files and
+// the actions files beside them. Each runs one input and
 // returns 0, and aborts when what it read does not write back as read; the
 // libFuzzer programs in this folder and the corpus replay test call them
 // alike.

@@ -1,5 +1,7 @@
 #include "support/formaccess.h"
 
+#include "storage/referencelists.h"
+
 #include "composer/fusionwidget.h"
 #include "items/reportitemwidget.h"
 #include "results/conclusion.h"
@@ -61,5 +63,6 @@ QByteArray documentOf(CFusionWidget& form) {
 bool readInto(CFusionWidget& form, const QByteArray& bytes) {
     const SProtocolRead read = readProtocol(bytes);
     form.setDocument(read.document);
+    form.lists().learn(read.document, true); // as opening a file does
     return read.bSound;
 }

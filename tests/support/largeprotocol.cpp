@@ -5,9 +5,13 @@
 #include "refdata/widgetspecial.h"
 #include "refdata/widgettool.h"
 #include "results/conclusion.h"
+#include "storage/referencelists.h"
+#include "storage/referencestore.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QToolButton>
 
 QList<Specialist> knownSpecialists(int n) {
@@ -22,6 +26,33 @@ QList<Specialist> knownSpecialists(int n) {
         lst.append(specialist);
     }
     return lst;
+}
+
+void writeListFiles(const QString& sDir, const SReferenceLists& lists, int iFiles) {
+    for (EListFile eFile : g_aListFiles) {
+        if (!(iFiles & eFile))
+            continue;
+        QSaveFile file(QDir(sDir).filePath(CReferenceStore::fileName(eFile)));
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write(listFileBytes(eFile, lists));
+            file.commit();
+        }
+    }
+}
+
+void writeSpecialists(const QString& sDir, const QList<Specialist>& lst) {
+    SReferenceLists lists;
+    lists.lstTechnicians = lst;
+    writeListFiles(sDir, lists, eTechniciansFile);
+}
+
+SLabLists::SLabLists(const SReferenceLists& seed) {
+    writeListFiles(dir.path(), seed);
+    pLists = new CReferenceLists(dir.path(), QString());
+}
+
+SLabLists::~SLabLists() {
+    delete pLists;
 }
 
 void fillProtocol(CFusionWidget& form, const SProtocolSize& size) {

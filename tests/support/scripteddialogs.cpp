@@ -15,6 +15,8 @@ QMessageBox::StandardButton CScriptedDialogs::message(QMessageBox::Icon eIcon, Q
                                                       QMessageBox::StandardButtons,
                                                       QMessageBox::StandardButton eDefault) {
     lstMessages.append({eIcon, sTitle, sText});
+    if (!lstWhileOpen.isEmpty())
+        lstWhileOpen.takeFirst()();
     if (!lstAnswers.isEmpty())
         return lstAnswers.takeFirst();
     return eDefault == QMessageBox::NoButton ? QMessageBox::Ok : eDefault;

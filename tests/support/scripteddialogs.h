@@ -26,7 +26,10 @@ public:
     CScriptedDialogs();
     ~CScriptedDialogs() override;
 
-    QList<QMessageBox::StandardButton> lstAnswers;        // next message box answers
+    QList<QMessageBox::StandardButton> lstAnswers; // next message box answers
+    // What happens while the next message boxes are open, before they are
+    // answered: another workstation's change, say.
+    QList<std::function<void()>> lstWhileOpen;
     QStringList lstFileNames;                             // next file dialog answers
     QList<std::function<int(QDialog*)>> lstDialogActions; // next execDialog handlers
 
