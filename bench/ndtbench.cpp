@@ -24,6 +24,7 @@
 #include "results/conclusion.h"
 #include "storage/journal.h"
 #include "storage/referencefiles.h"
+#include "storage/referencelists.h"
 #include "support/largeprotocol.h"
 
 #include <QApplication>
@@ -69,6 +70,8 @@ constexpr double g_dPrint = 1000;
 // Reading a large document's records, without any form.
 constexpr double g_dRecords = 5;
 constexpr double g_dPeakMegabytes = 150;
+// A change of the shared lists reaches every other program on the folder.
+constexpr double g_dListReach = 1000;
 
 void addMethodRow(CFusionWidget& form) {
     form.sections()[CFusionWidget::iMethodsIndex]->findChild<QToolButton*>("btn_add")->click();
@@ -319,6 +322,23 @@ int main(int argc, char* argv[]) {
                                   QCoreApplication::sendEvent(pText, &key);
                               }),
                      g_dInteractive});
+
+    // another workstation on the same folder adds an entry: how long until
+    // this program's form offers it
+    CReferenceLists other(dir.path(), QString());
+    int iAdded = 0;
+    lstLines.append(
+        {"a colleague's entry reaches the form",
+         timeStep(size.iRuns,
+                  [&] {
+                      const QString sName = QStringLiteral("ГОСТ %1").arg(++iAdded);
+                      other.addStandard(sName);
+                      QElapsedTimer wait;
+                      wait.start();
+                      while (!form.lists().standards().contains(sName) && !wait.hasExpired(5000))
+                          QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+                  }),
+         g_dListReach});
 
     // the journal of many years: opened, then a filter typed key by key
     CJournal journal(dir.filePath(QStringLiteral("journal.sqlite")),
