@@ -49,8 +49,7 @@ static_assert(
 struct ProtocolDocument {
     QList<SectionRecord> lstRecords;
 
-    bool operator==(const ProtocolDocument& other) const { return lstRecords == other.lstRecords; }
-    bool operator!=(const ProtocolDocument& other) const { return !(*this == other); }
+    bool operator==(const ProtocolDocument&) const = default;
 
     // Whether the two are the same protocol, whatever reference lists their
     // records carry (choices, instruments, specialists known): another

@@ -2,10 +2,6 @@
 
 #include "base/streamutil.h"
 
-bool CertificateMethod::operator==(const CertificateMethod& other) const {
-    return sMethod == other.sMethod && dtValidity == other.dtValidity && iLevel == other.iLevel;
-}
-
 Certificate Certificate::fromEntry(const SpecialistEntry& entry) {
     Certificate certificate;
     certificate.sNumber = entry.sLicenseNum;
@@ -18,20 +14,11 @@ Certificate Certificate::fromEntry(const SpecialistEntry& entry) {
     return certificate;
 }
 
-bool Certificate::operator==(const Certificate& other) const {
-    return sNumber == other.sNumber && sIssuedBy == other.sIssuedBy &&
-           lstMethods == other.lstMethods;
-}
-
 Specialist Specialist::fromEntry(const SpecialistEntry& entry) {
     Specialist specialist;
     specialist.sName = entry.sName;
     specialist.lstCertificates.append(Certificate::fromEntry(entry));
     return specialist;
-}
-
-bool Specialist::operator==(const Specialist& other) const {
-    return sName == other.sName && lstCertificates == other.lstCertificates;
 }
 
 Device Device::fromEntry(const ToolEntry& entry) {
@@ -43,21 +30,12 @@ Device Device::fromEntry(const ToolEntry& entry) {
     return device;
 }
 
-bool Device::operator==(const Device& other) const {
-    return sNumber == other.sNumber && sCertNumber == other.sCertNumber &&
-           dtValidity == other.dtValidity && bVerification == other.bVerification;
-}
-
 Tool Tool::fromEntry(const ToolEntry& entry) {
     Tool tool;
     tool.sName = entry.sToolName;
     if (!entry.sNumber.isEmpty())
         tool.lstDevices.append(Device::fromEntry(entry));
     return tool;
-}
-
-bool Tool::operator==(const Tool& other) const {
-    return sName == other.sName && lstDevices == other.lstDevices;
 }
 
 bool isCompleteEntry(const ToolEntry& entry) {
@@ -103,21 +81,6 @@ int deviceIndex(const Tool& tool, const QString& sNumber) {
             return i;
     }
     return -1;
-}
-
-bool Organization::operator==(const Organization& other) const {
-    return sName == other.sName && lstGrounds == other.lstGrounds;
-}
-
-bool SpecialistEntry::operator==(const SpecialistEntry& other) const {
-    return sName == other.sName && sLicenseNum == other.sLicenseNum && sMethod == other.sMethod &&
-           dtValidity == other.dtValidity && iLevel == other.iLevel && sIssuedBy == other.sIssuedBy;
-}
-
-bool ToolEntry::operator==(const ToolEntry& other) const {
-    return sToolName == other.sToolName && sNumber == other.sNumber &&
-           sCertNumber == other.sCertNumber && dtValidity == other.dtValidity &&
-           bVerification == other.bVerification;
 }
 
 // The level is a qint16 on the stream.

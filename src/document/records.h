@@ -36,8 +36,7 @@ struct CertificateMethod {
     QDate dtValidity; // valid until; 2000-01-01 means "not given"
     int iLevel = 1;   // qualification level index: 0, 1, 2 = "I", "II", "III"
 
-    bool operator==(const CertificateMethod& other) const;
-    bool operator!=(const CertificateMethod& other) const { return !(*this == other); }
+    bool operator==(const CertificateMethod&) const = default;
 };
 
 struct SpecialistEntry;
@@ -52,8 +51,7 @@ struct Certificate {
     // Number and issuing body of the entry, with the entry's method as the only one.
     static Certificate fromEntry(const SpecialistEntry& entry);
 
-    bool operator==(const Certificate& other) const;
-    bool operator!=(const Certificate& other) const { return !(*this == other); }
+    bool operator==(const Certificate&) const = default;
 };
 
 struct Specialist {
@@ -63,8 +61,7 @@ struct Specialist {
     // The entry's name with the certificate made from the entry.
     static Specialist fromEntry(const SpecialistEntry& entry);
 
-    bool operator==(const Specialist& other) const;
-    bool operator!=(const Specialist& other) const { return !(*this == other); }
+    bool operator==(const Specialist&) const = default;
 };
 
 // One individual device of an instrument, with its certificate.
@@ -77,8 +74,7 @@ struct Device {
     // The entry's serial number, certificate number, date and kind.
     static Device fromEntry(const ToolEntry& entry);
 
-    bool operator==(const Device& other) const;
-    bool operator!=(const Device& other) const { return !(*this == other); }
+    bool operator==(const Device&) const = default;
 };
 
 // A measuring instrument and its devices.
@@ -90,8 +86,7 @@ struct Tool {
     // when the entry has no serial number.
     static Tool fromEntry(const ToolEntry& entry);
 
-    bool operator==(const Tool& other) const;
-    bool operator!=(const Tool& other) const { return !(*this == other); }
+    bool operator==(const Tool&) const = default;
 };
 
 // A customer and the grounds for control offered when it is chosen.
@@ -99,8 +94,7 @@ struct Organization {
     QString sName;
     QStringList lstGrounds;
 
-    bool operator==(const Organization& other) const;
-    bool operator!=(const Organization& other) const { return !(*this == other); }
+    bool operator==(const Organization&) const = default;
 };
 
 // What one specialist panel shows.
@@ -112,8 +106,7 @@ struct SpecialistEntry {
     int iLevel = 1;
     QString sIssuedBy;
 
-    bool operator==(const SpecialistEntry& other) const;
-    bool operator!=(const SpecialistEntry& other) const { return !(*this == other); }
+    bool operator==(const SpecialistEntry&) const = default;
 };
 
 // What one instrument panel shows.
@@ -124,8 +117,7 @@ struct ToolEntry {
     QDate dtValidity;
     bool bVerification = true;
 
-    bool operator==(const ToolEntry& other) const;
-    bool operator!=(const ToolEntry& other) const { return !(*this == other); }
+    bool operator==(const ToolEntry&) const = default;
 };
 
 // Whether an instrument entry is worth keeping in the reference list: named,

@@ -27,67 +27,6 @@ bool damaged(QDataStream& in) {
 }
 } // namespace
 
-bool HeaderRecord::operator==(const HeaderRecord& other) const {
-    return sName == other.sName && sAddress == other.sAddress && sPhone == other.sPhone &&
-           sLicence == other.sLicence && sIssuedBy == other.sIssuedBy;
-}
-
-bool StdItemRecord::operator==(const StdItemRecord& other) const {
-    return iNum == other.iNum && sName == other.sName && sValue == other.sValue;
-}
-
-bool ComboItemRecord::operator==(const ComboItemRecord& other) const {
-    return iNum == other.iNum && sName == other.sName && sValue == other.sValue &&
-           lstChoices == other.lstChoices;
-}
-
-bool MethodsRecord::operator==(const MethodsRecord& other) const {
-    return iNum == other.iNum && sName == other.sName && lstTexts == other.lstTexts;
-}
-
-bool EditableSetRecord::operator==(const EditableSetRecord& other) const {
-    return iNum == other.iNum && sName == other.sName && lstTexts == other.lstTexts &&
-           lstChoices == other.lstChoices;
-}
-
-bool DateSetRecord::operator==(const DateSetRecord& other) const {
-    return iNum == other.iNum && sName == other.sName && lstDates == other.lstDates;
-}
-
-bool ToolsRecord::operator==(const ToolsRecord& other) const {
-    return iNum == other.iNum && sName == other.sName && lstTools == other.lstTools &&
-           lstEntries == other.lstEntries;
-}
-
-bool TableRecord::operator==(const TableRecord& other) const {
-    return iRows == other.iRows && iColumns == other.iColumns && lstTitles == other.lstTitles &&
-           lstCells == other.lstCells;
-}
-
-bool ResultsRecord::operator==(const ResultsRecord& other) const {
-    return iNum == other.iNum && sMethod == other.sMethod && lstOffered == other.lstOffered &&
-           table == other.table;
-}
-
-bool ReportRecord::operator==(const ReportRecord& other) const {
-    return bOn == other.bOn && iNum == other.iNum && sMethod == other.sMethod &&
-           sDescription == other.sDescription;
-}
-
-bool PanelRecord::operator==(const PanelRecord& other) const {
-    return iNum == other.iNum && iRole == other.iRole && bRoleLock == other.bRoleLock &&
-           entry == other.entry;
-}
-
-bool ConclusionRecord::operator==(const ConclusionRecord& other) const {
-    return lstSpecialists == other.lstSpecialists && results == other.results &&
-           report == other.report && lstPanels == other.lstPanels;
-}
-
-bool ConclusionsRecord::operator==(const ConclusionsRecord& other) const {
-    return iCount == other.iCount && lstConclusions == other.lstConclusions;
-}
-
 bool isSoundTable(const TableRecord& t) {
     if (t.iRows < 0 || t.iColumns < 0 || t.iRows > iMaxTableRows || t.iColumns > iMaxTableColumns)
         return false;

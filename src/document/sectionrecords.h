@@ -45,15 +45,13 @@ struct HeaderRecord {
     QString sPhone;
     QString sLicence;
     QString sIssuedBy;
-    bool operator==(const HeaderRecord& other) const;
-    bool operator!=(const HeaderRecord& other) const { return !(*this == other); }
+    bool operator==(const HeaderRecord&) const = default;
 };
 
 // Tag 1: the protocol date.
 struct DateRecord {
     QDate dtDate;
-    bool operator==(const DateRecord& other) const { return dtDate == other.dtDate; }
-    bool operator!=(const DateRecord& other) const { return !(*this == other); }
+    bool operator==(const DateRecord&) const = default;
 };
 
 // Tag 2: a numbered name and value (also each item of the user's own).
@@ -61,8 +59,7 @@ struct StdItemRecord {
     qint32 iNum = 0;
     QString sName;
     QString sValue;
-    bool operator==(const StdItemRecord& other) const;
-    bool operator!=(const StdItemRecord& other) const { return !(*this == other); }
+    bool operator==(const StdItemRecord&) const = default;
 };
 
 // Tag 3: a value chosen from a list (customer, grounds).
@@ -71,8 +68,7 @@ struct ComboItemRecord {
     QString sName;
     QString sValue;
     QStringList lstChoices;
-    bool operator==(const ComboItemRecord& other) const;
-    bool operator!=(const ComboItemRecord& other) const { return !(*this == other); }
+    bool operator==(const ComboItemRecord&) const = default;
 };
 
 // Tag 4: the control methods, one text a row.
@@ -80,8 +76,7 @@ struct MethodsRecord {
     qint32 iNum = 0;
     QString sName;
     QStringList lstTexts;
-    bool operator==(const MethodsRecord& other) const;
-    bool operator!=(const MethodsRecord& other) const { return !(*this == other); }
+    bool operator==(const MethodsRecord&) const = default;
 };
 
 // Tag 5: a list of texts chosen from a list that grows (standards,
@@ -91,8 +86,7 @@ struct EditableSetRecord {
     QString sName;
     QStringList lstTexts;
     QStringList lstChoices;
-    bool operator==(const EditableSetRecord& other) const;
-    bool operator!=(const EditableSetRecord& other) const { return !(*this == other); }
+    bool operator==(const EditableSetRecord&) const = default;
 };
 
 // Tag 6: a list of dates.
@@ -100,8 +94,7 @@ struct DateSetRecord {
     qint32 iNum = 0;
     QString sName;
     QList<QDate> lstDates;
-    bool operator==(const DateSetRecord& other) const;
-    bool operator!=(const DateSetRecord& other) const { return !(*this == other); }
+    bool operator==(const DateSetRecord&) const = default;
 };
 
 // Tag 7: the instruments: the list known, then one entry a panel.
@@ -110,8 +103,7 @@ struct ToolsRecord {
     QString sName;
     QList<Tool> lstTools;
     QList<ToolEntry> lstEntries;
-    bool operator==(const ToolsRecord& other) const;
-    bool operator!=(const ToolsRecord& other) const { return !(*this == other); }
+    bool operator==(const ToolsRecord&) const = default;
 };
 
 // A results table: its size, column titles and cells, row by row.
@@ -120,8 +112,7 @@ struct TableRecord {
     qint32 iColumns = 0;
     QStringList lstTitles;
     QStringList lstCells;
-    bool operator==(const TableRecord& other) const;
-    bool operator!=(const TableRecord& other) const { return !(*this == other); }
+    bool operator==(const TableRecord&) const = default;
 };
 
 // The results block of a conclusion: number, method (genitive), the other
@@ -131,8 +122,7 @@ struct ResultsRecord {
     QString sMethod;
     QStringList lstOffered;
     TableRecord table;
-    bool operator==(const ResultsRecord& other) const;
-    bool operator!=(const ResultsRecord& other) const { return !(*this == other); }
+    bool operator==(const ResultsRecord&) const = default;
 };
 
 // The written conclusion of a conclusion: switched on, number, method, text.
@@ -141,8 +131,7 @@ struct ReportRecord {
     qint32 iNum = 0;
     QString sMethod;
     QString sDescription;
-    bool operator==(const ReportRecord& other) const;
-    bool operator!=(const ReportRecord& other) const { return !(*this == other); }
+    bool operator==(const ReportRecord&) const = default;
 };
 
 // One specialist panel.
@@ -151,8 +140,7 @@ struct PanelRecord {
     qint16 iRole = eControlerAndAuthor;
     bool bRoleLock = false;
     SpecialistEntry entry;
-    bool operator==(const PanelRecord& other) const;
-    bool operator!=(const PanelRecord& other) const { return !(*this == other); }
+    bool operator==(const PanelRecord&) const = default;
 };
 
 // One conclusion: the specialists known, results, written conclusion and
@@ -162,8 +150,7 @@ struct ConclusionRecord {
     ResultsRecord results;
     ReportRecord report;
     QList<PanelRecord> lstPanels;
-    bool operator==(const ConclusionRecord& other) const;
-    bool operator!=(const ConclusionRecord& other) const { return !(*this == other); }
+    bool operator==(const ConclusionRecord&) const = default;
 };
 
 // Tag 8: every conclusion. iCount is the count the document gives; a record
@@ -171,15 +158,13 @@ struct ConclusionRecord {
 struct ConclusionsRecord {
     qint32 iCount = 0;
     QList<ConclusionRecord> lstConclusions;
-    bool operator==(const ConclusionsRecord& other) const;
-    bool operator!=(const ConclusionsRecord& other) const { return !(*this == other); }
+    bool operator==(const ConclusionsRecord&) const = default;
 };
 
 // Tag 9: the items of the user's own, in the order they were added.
 struct UserItemsRecord {
     QList<StdItemRecord> lstItems;
-    bool operator==(const UserItemsRecord& other) const { return lstItems == other.lstItems; }
-    bool operator!=(const UserItemsRecord& other) const { return !(*this == other); }
+    bool operator==(const UserItemsRecord&) const = default;
 };
 
 QDataStream& operator<<(QDataStream& out, const HeaderRecord& record);

@@ -79,7 +79,7 @@ void CAskDeleteSD::slot_deleteClicked() {
 
 CWidgetSpecial::CWidgetSpecial(QWidget* pParent, CReferenceLists* pLists, const QString& sMethod,
                                ERankState eRole, bool bRoleLock, int iNum)
-    : QWidget(pParent), eRole(eRole), pLists(pLists) {
+    : QWidget(pParent), pLists(pLists), eRole(eRole) {
     buildForm();
     if (pLists)
         connect(pLists, &CReferenceLists::listsChanged, this, &CWidgetSpecial::listsChanged);

@@ -6,24 +6,6 @@
 
 #include <algorithm>
 
-bool SReferenceLists::operator==(const SReferenceLists& other) const {
-    return lstTechnicians == other.lstTechnicians && lstTools == other.lstTools &&
-           lstOrganizations == other.lstOrganizations && lstStandards == other.lstStandards &&
-           lstAssessments == other.lstAssessments;
-}
-
-bool SEntryAction::operator==(const SEntryAction& other) const {
-    return iKind == other.iKind && sGroup == other.sGroup && sKey == other.sKey &&
-           dtWhen == other.dtWhen && bDeleted == other.bDeleted;
-}
-
-bool SListChange::operator==(const SListChange& other) const {
-    return iKind == other.iKind && dtWhen == other.dtWhen && sGroup == other.sGroup &&
-           sKey == other.sKey && entry == other.entry && known == other.known &&
-           tool == other.tool && learned == other.learned && lstEntries == other.lstEntries &&
-           dtProtocol == other.dtProtocol;
-}
-
 // Files.
 
 namespace {

@@ -18,8 +18,7 @@ struct SReferenceLists {
     QStringList lstStandards;
     QStringList lstAssessments;
 
-    bool operator==(const SReferenceLists& other) const;
-    bool operator!=(const SReferenceLists& other) const { return !(*this == other); }
+    bool operator==(const SReferenceLists&) const = default;
 };
 
 // The files the lists live in, as flags: a change touches one or more.
@@ -57,8 +56,7 @@ struct SEntryAction {
     QDateTime dtWhen; // UTC
     bool bDeleted = false;
 
-    bool operator==(const SEntryAction& other) const;
-    bool operator!=(const SEntryAction& other) const { return !(*this == other); }
+    bool operator==(const SEntryAction&) const = default;
 };
 using CEntryActions = QList<SEntryAction>;
 // The most actions a file remembers: the oldest go first.
@@ -111,8 +109,7 @@ struct SListChange {
     // Whether it changes nothing at all.
     bool isEmpty() const;
 
-    bool operator==(const SListChange& other) const;
-    bool operator!=(const SListChange& other) const { return !(*this == other); }
+    bool operator==(const SListChange&) const = default;
 };
 
 QDataStream& operator<<(QDataStream& out, const SListChange& change);
