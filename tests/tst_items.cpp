@@ -194,9 +194,9 @@ private slots:
         QCOMPARE(item.date(), QDate(2011, 3, 5)); // the print uses the date stored on leaving
         w.other.setFocus();
         QTRY_COMPARE(item.date(), QDate(2020, 5, 5));
-        QVERIFY(readFrom(item, CBytes().date(QDate(2012, 1, 1)).data));
+        QVERIFY(showRecord(item, CBytes().date(QDate(2012, 1, 1)).data));
         QVERIFY(item.date() == QDate(2012, 1, 1) && pEdit->date() == item.date());
-        QVERIFY(!readFrom(item, QByteArray::fromHex("0025"))); // cut: refused
+        QVERIFY(!showRecord(item, QByteArray::fromHex("0025"))); // cut: refused
     }
 
     void subItemsWrapShrinkAndStop() {
@@ -265,54 +265,54 @@ private slots:
     void recordsAgainstHandWrittenBytes() {
         const QByteArray baAbsurd = CBytes().i32(9).str("B").u32(0x7fffffff).data;
         CStdItem item(nullptr, 258, QStringLiteral("Аб"), QStringLiteral("x"), false, 1);
-        QCOMPARE(bytesOf(item), CBytes().i32(258).str("Аб").str("x").data);
-        QVERIFY(readFrom(item, CBytes().i32(9).str("A").nullStr().data) && item.number() == 9);
-        QVERIFY(!readFrom(item, CBytes().i32(5).u32(8).data) && item.number() == 9);
+        QCOMPARE(bytesOf(item.record()), CBytes().i32(258).str("Аб").str("x").data);
+        QVERIFY(showRecord(item, CBytes().i32(9).str("A").nullStr().data) && item.number() == 9);
+        QVERIFY(!showRecord(item, CBytes().i32(5).u32(8).data) && item.number() == 9);
 
         // list-choice item: number, caption, value, choices; a stored value joins the choices
         CStdComboItem comboItem(nullptr, 2, QStringLiteral("Аб"), {"x", "yz"});
         comboItem.setValue("x");
-        QCOMPARE(bytesOf(comboItem), CBytes().i32(2).str("Аб").str("x").strList({"x", "yz"}).data);
-        QVERIFY(readFrom(comboItem, CBytes().i32(7).str("A").str("b").strList({"c"}).data));
+        QCOMPARE(bytesOf(comboItem.record()), CBytes().i32(2).str("Аб").str("x").strList({"x", "yz"}).data);
+        QVERIFY(showRecord(comboItem, CBytes().i32(7).str("A").str("b").strList({"c"}).data));
         QCOMPARE(comboItem.choices() << comboItem.name() << comboItem.value(),
                  QStringList({"x", "yz", "c", "b", "A", "b"}));
-        QVERIFY(!readFrom(comboItem, baAbsurd) && comboItem.number() == 7);
+        QVERIFY(!showRecord(comboItem, baAbsurd) && comboItem.number() == 7);
 
         // editable set: number, caption, texts, choices
         CEditableSet editable(nullptr, 8, QStringLiteral("К"), {"a", "b"});
         editable.setSelectedTexts({"b", ""});
-        QCOMPARE(bytesOf(editable), CBytes().i32(8).str("К").strList({"b", ""}).strList({"a", "b"}).data);
-        QVERIFY(readFrom(editable, CBytes().i32(13).str("A").strList({"y"}).strList({"a", "y"}).data));
+        QCOMPARE(bytesOf(editable.record()), CBytes().i32(8).str("К").strList({"b", ""}).strList({"a", "b"}).data);
+        QVERIFY(showRecord(editable, CBytes().i32(13).str("A").strList({"y"}).strList({"a", "y"}).data));
         QCOMPARE(editable.choices() + editable.currentTexts(), QStringList({"a", "b", "y", "y"}));
-        QVERIFY(!readFrom(editable, baAbsurd) && editable.number() == 13);
+        QVERIFY(!showRecord(editable, baAbsurd) && editable.number() == 13);
 
         // methods: number, caption, the rows' texts; reading announces the count first
         CMethodsSet methods(nullptr, 0, QStringLiteral("М"), {"a", "b", "c"});
         methods.slot_addItemWidget();
         combo(methods, 0)->setCurrentIndex(2);
-        QCOMPARE(bytesOf(methods), CBytes().i32(0).str("М").strList({"c", "b"}).data);
+        QCOMPARE(bytesOf(methods.record()), CBytes().i32(0).str("М").strList({"c", "b"}).data);
         QStringList& log = logOf(methods);
-        QVERIFY(readFrom(methods, CBytes().i32(0).str("М").strList({"b", "xyz", "a"}).data));
+        QVERIFY(showRecord(methods, CBytes().i32(0).str("М").strList({"b", "xyz", "a"}).data));
         QCOMPARE(log.filter(QRegularExpression("^\\d|sel")), QStringList({"3", "selected"}));
         QCOMPARE(methods.currentTexts(), QStringList({"b", "b", "a"})); // an unknown text: kept
-        QVERIFY(!readFrom(methods, CBytes().i32(0).str("М").u32(2).str("a").data));
+        QVERIFY(!showRecord(methods, CBytes().i32(0).str("М").u32(2).str("a").data));
 
         // dates: up to 2011 saved as the default and printed unset; a zero day is unset
         CExtDatSet dates(nullptr, 1, QStringLiteral("Д"));
         dates.setDates({QDate(2012, 1, 1), QDate(2011, 12, 31), g_dtDefault});
         const CBytes dateList = CBytes().u32(3).date(QDate(2012, 1, 1)).date(g_dtDefault).date(g_dtDefault);
-        QCOMPARE(bytesOf(dates), CBytes().i32(1).str("Д").raw(dateList.data).data);
+        QCOMPARE(bytesOf(dates.record()), CBytes().i32(1).str("Д").raw(dateList.data).data);
         QCOMPARE(dates.toHtml(0), "<p>1. Д 01.01.2012. __.__.____. __.__.____.</p>\n");
-        QVERIFY(readFrom(dates, CBytes().i32(6).str("A").u32(2).date(QDate(2012, 1, 1)).u32(0).data));
-        QCOMPARE(bytesOf(dates), CBytes().i32(6).str("A").u32(2).date(QDate(2012, 1, 1)).date(g_dtDefault).data);
-        QVERIFY(!readFrom(dates, CBytes().i32(9).str("B").u32(0x10000000).data) && dates.number() == 6);
+        QVERIFY(showRecord(dates, CBytes().i32(6).str("A").u32(2).date(QDate(2012, 1, 1)).u32(0).data));
+        QCOMPARE(bytesOf(dates.record()), CBytes().i32(6).str("A").u32(2).date(QDate(2012, 1, 1)).date(g_dtDefault).data);
+        QVERIFY(!showRecord(dates, CBytes().i32(9).str("B").u32(0x10000000).data) && dates.number() == 6);
 
         // header: name, address (never set: null), telephone, certificate, issuer
         CReportHeader header;
         const QByteArray baHeader = CBytes().str("Л").nullStr().str("1").str("").str("ab").data;
-        QVERIFY(readFrom(header, baHeader));
-        QCOMPARE(bytesOf(header), baHeader);
-        QVERIFY(!readFrom(header, CBytes().str("B").str("B").u32(8).data) && header.labName() == "Л");
+        QVERIFY(showRecord(header, baHeader));
+        QCOMPARE(bytesOf(header.record()), baHeader);
+        QVERIFY(!showRecord(header, CBytes().str("B").str("B").u32(8).data) && header.labName() == "Л");
         // clang-format on
     }
 
@@ -344,7 +344,7 @@ private slots:
 
     void everyHeaderFieldIsEscapedInThePrint() {
         CReportHeader header;
-        QVERIFY(readFrom(header, CBytes()
+        QVERIFY(showRecord(header, CBytes()
                                      .str("<name>")
                                      .str("<address>")
                                      .str("<phone>")

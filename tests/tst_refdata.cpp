@@ -482,7 +482,7 @@ private slots:
             .str("4321").str("С-4").date(QDate(2026, 5, 5)).u8(1)
             .i32(1).str(sFlaw).str("4321").str("С-4").date(QDate(2026, 5, 5)).u8(1).data;
         // clang-format on
-        QVERIFY(readFrom(section, record));
+        QVERIFY(showRecord(section, record));
         ToolsRecord read;
         QDataStream in(record);
         in.setVersion(QDataStream::Qt_4_6);
@@ -495,7 +495,7 @@ private slots:
                  ToolEntry({sFlaw, "4321", "С-4", QDate(2026, 5, 5), true}));
         // a negative count, or one the bytes cannot hold, creates nothing
         for (const qint32 n : {-1, 1000000}) {
-            QVERIFY(!readFrom(section, CBytes().i32(3).str("X").i32(0).i32(n).str("a").data));
+            QVERIFY(!showRecord(section, CBytes().i32(3).str("X").i32(0).i32(n).str("a").data));
             QVERIFY(section.number() == 12 && section.panels().size() == 1);
         }
     }

@@ -88,7 +88,7 @@ CBytes& panelRecord(CBytes& b, int iNum, int iRole) {
     // clang-format on
 }
 bool readConclusion(CConclusion& c, const QByteArray& bytes) {
-    return readFrom(c, bytes);
+    return showRecord(c, bytes);
 }
 } // namespace
 
@@ -230,7 +230,7 @@ private slots:
         const QByteArray baRecord = CBytes().i32(3).i32(2).strList({"Т1", "A&B"})
                                         .strList({"a", "< 0,5 мм", "", "", "", "f"}).data;
         // clang-format on
-        QVERIFY(readFrom(table, baRecord));
+        QVERIFY(showRecord(table, baRecord));
         auto row = [](const QStringList& lst) {
             return "<TR><TD ALIGN=\"CENTER\">" + lst.join("</TD><TD ALIGN=\"CENTER\">") +
                    "</TD></TR>\n";
@@ -241,15 +241,15 @@ private slots:
                      row({"№", "Т1", "A&amp;B"}) + row({"1", "a", "&lt; 0,5 мм"}) +
                      row({"2", "", "f"}) + "</TABLE>\n");
         delete grid(&table)->takeItem(1, 0); // a cell without item is written as empty text
-        QCOMPARE(bytesOf(table), baRecord);
+        QCOMPARE(bytesOf(table.record()), baRecord);
         // one cell for two rows, an absurd count, a cut string: nothing changes
         // clang-format off
         for (const CBytes& bad : {CBytes().i32(2).i32(1).strList({"T"}).strList({"a"}),
                                   CBytes().i32(1).i32(1).u32(0x7FFFFFFF).str("T"),
                                   CBytes().i32(1).i32(1).strList({"T"}).u32(1).u32(6).raw({"\0a", 2})}) {
             // clang-format on
-            QVERIFY(!readFrom(table, bad.data));
-            QCOMPARE(bytesOf(table), baRecord);
+            QVERIFY(!showRecord(table, bad.data));
+            QCOMPARE(bytesOf(table.record()), baRecord);
         }
     }
 
@@ -271,13 +271,13 @@ private slots:
         const QByteArray baIn = CBytes().i32(4).str("визуального").strList({"а"}).i32(40).i32(1)
                                     .strList({"K1"}).strList(QStringList(40, "1")).data;
         // clang-format on
-        QVERIFY(readFrom(block, baIn));
-        QCOMPARE(bytesOf(block), baIn);
+        QVERIFY(showRecord(block, baIn));
+        QCOMPARE(bytesOf(block.record()), baIn);
         QCOMPARE(heights.last().at(0).toInt(), 530); // the table's 490 + 40
         QCOMPARE(block.height(), 530);
         QVERIFY(block.toHtml(2).startsWith("<p>2. Результаты визуального контроля.</p>\n<TAB"));
         // a damaged table record (one cell for three rows) leaves the whole block
-        QVERIFY(!readFrom(block, CBytes()
+        QVERIFY(!showRecord(block, CBytes()
                                      .i32(9)
                                      .str(g_sUz)
                                      .strList({})
@@ -286,7 +286,7 @@ private slots:
                                      .strList({"K"})
                                      .strList({"1"})
                                      .data));
-        QCOMPARE(bytesOf(block), baIn);
+        QCOMPARE(bytesOf(block.record()), baIn);
     }
 
     void conclusionLayoutAndNumbers() {
@@ -347,14 +347,14 @@ private slots:
         QVERIFY(readConclusion(c, b.data));
         QVERIFY(c.panels().size() == 3 && c.panels()[1]->role() == eBoss);
         QCOMPARE(c.specialistNumber(), 12);
-        QCOMPARE(bytesOf(c), b.data);
+        QCOMPARE(bytesOf(c.record()), b.data);
         // a panel count below 1, or a role outside the four, is not applied
         CBytes noPanel, badRole;
         tableAndReport(noPanel.i32(0), 30, true).i32(0);
         panelRecord(tableAndReport(badRole.i32(0), 30, true).i32(1), 32, 9);
         for (const CBytes& bad : {noPanel, badRole}) {
             QVERIFY(!readConclusion(c, bad.data));
-            QCOMPARE(bytesOf(c), b.data);
+            QCOMPARE(bytesOf(c.record()), b.data);
         }
     }
 };

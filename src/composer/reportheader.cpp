@@ -235,14 +235,3 @@ void CReportHeader::setRecord(const HeaderRecord& record) {
     setAddress(record.sAddress);
     setPhoneLicenceIssuer(record.sPhone, record.sLicence, record.sIssuedBy);
 }
-
-QDataStream& operator<<(QDataStream& out, const CReportHeader& header) {
-    return out << header.record();
-}
-
-QDataStream& operator>>(QDataStream& in, CReportHeader& header) {
-    HeaderRecord record;
-    if (readRecord(in, record))
-        header.setRecord(record);
-    return in;
-}

@@ -4,8 +4,6 @@
 
 #include <QString>
 #include <QWidget>
-
-class QDataStream;
 class CLineEditHeir;
 class QLabel;
 class QLineEdit;
@@ -70,8 +68,3 @@ private:
     const QString sAddressPrompt;
 };
 
-// The section's record in the document's layout: what record() gives, and
-// a record read whole shown with setRecord (one cut short or damaged is not
-// shown, and leaves the stream's status not Ok).
-QDataStream& operator<<(QDataStream& out, const CReportHeader& header);
-QDataStream& operator>>(QDataStream& in, CReportHeader& header);

@@ -130,14 +130,3 @@ void CEditableSet::setRecord(const EditableSetRecord& record) {
     addChoices(record.lstChoices);
     setSelectedTexts(record.lstTexts);
 }
-
-QDataStream& operator<<(QDataStream& out, const CEditableSet& set) {
-    return out << set.record();
-}
-
-QDataStream& operator>>(QDataStream& in, CEditableSet& set) {
-    EditableSetRecord record;
-    if (readRecord(in, record))
-        set.setRecord(record);
-    return in;
-}

@@ -8,7 +8,6 @@
 // "Удалить пункт" button, visible while the last sub-item shows a non-blank
 // entry, deletes that entry from the choices once the user agrees; the
 // sub-items that showed it become blank, the others keep their choice.
-class QDataStream;
 class CEditableSet : public CExtStrSet {
     Q_OBJECT
 public:
@@ -42,8 +41,3 @@ private:
     bool bRefilling = false;
 };
 
-// The section's record in the document's layout: what record() gives, and
-// a record read whole shown with setRecord (one cut short or damaged is not
-// shown, and leaves the stream's status not Ok).
-QDataStream& operator<<(QDataStream& out, const CEditableSet& set);
-QDataStream& operator>>(QDataStream& in, CEditableSet& set);

@@ -71,14 +71,3 @@ void CExtDatSet::setRecord(const DateSetRecord& record) {
     setName(record.sName);
     setDates(record.lstDates);
 }
-
-QDataStream& operator<<(QDataStream& out, const CExtDatSet& set) {
-    return out << set.record();
-}
-
-QDataStream& operator>>(QDataStream& in, CExtDatSet& set) {
-    DateSetRecord record;
-    if (readRecord(in, record))
-        set.setRecord(record);
-    return in;
-}

@@ -8,7 +8,6 @@
 
 // A list section whose sub-items are date editors. A date up to 2011 counts
 // as not set: it prints as "__.__.____" and is saved as the default date.
-class QDataStream;
 class CExtDatSet : public CExtItem {
     Q_OBJECT
 public:
@@ -31,8 +30,3 @@ protected:
     void destroySubItem(QWidget* w) override;
 };
 
-// The section's record in the document's layout: what record() gives, and
-// a record read whole shown with setRecord (one cut short or damaged is not
-// shown, and leaves the stream's status not Ok).
-QDataStream& operator<<(QDataStream& out, const CExtDatSet& set);
-QDataStream& operator>>(QDataStream& in, CExtDatSet& set);

@@ -71,14 +71,3 @@ void CMethodsSet::setRecord(const MethodsRecord& record) {
     setName(record.sName);
     setSelectedTexts(record.lstTexts);
 }
-
-QDataStream& operator<<(QDataStream& out, const CMethodsSet& set) {
-    return out << set.record();
-}
-
-QDataStream& operator>>(QDataStream& in, CMethodsSet& set) {
-    MethodsRecord record;
-    if (readRecord(in, record))
-        set.setRecord(record);
-    return in;
-}

@@ -12,7 +12,6 @@
 // that no row shows yet. The number of rows is announced with
 // listItemsWidgetChanged(int), a row showing another method with
 // setOfSelectedItemsChanged().
-class QDataStream;
 class CMethodsSet : public CExtStrSet {
     Q_OBJECT
 public:
@@ -44,8 +43,3 @@ private:
     std::function<bool()> fnRemovalCheck;
 };
 
-// The section's record in the document's layout: what record() gives, and
-// a record read whole shown with setRecord (one cut short or damaged is not
-// shown, and leaves the stream's status not Ok).
-QDataStream& operator<<(QDataStream& out, const CMethodsSet& set);
-QDataStream& operator>>(QDataStream& in, CMethodsSet& set);

@@ -118,14 +118,3 @@ void CReport::setRecord(const ReportRecord& record) {
     setMethod(record.sMethod);
     tedt_description->setPlainText(record.sDescription);
 }
-
-QDataStream& operator<<(QDataStream& out, const CReport& report) {
-    return out << report.record();
-}
-
-QDataStream& operator>>(QDataStream& in, CReport& report) {
-    ReportRecord record;
-    if (readRecord(in, record))
-        report.setRecord(record);
-    return in;
-}

@@ -4,8 +4,6 @@
 
 #include <QString>
 #include <QWidget>
-
-class QDataStream;
 class QCheckBox;
 class QLabel;
 class QTextEdit;
@@ -56,8 +54,3 @@ private:
     bool bOn = true;
 };
 
-// The section's record in the document's layout: what record() gives, and
-// a record read whole shown with setRecord (one cut short or damaged is not
-// shown, and leaves the stream's status not Ok).
-QDataStream& operator<<(QDataStream& out, const CReport& report);
-QDataStream& operator>>(QDataStream& in, CReport& report);

@@ -229,14 +229,3 @@ void CStdComboItem::setRecord(const ComboItemRecord& record) {
     addChoices(record.lstChoices);
     setValue(record.sValue);
 }
-
-QDataStream& operator<<(QDataStream& out, const CStdComboItem& item) {
-    return out << item.record();
-}
-
-QDataStream& operator>>(QDataStream& in, CStdComboItem& item) {
-    ComboItemRecord record;
-    if (readRecord(in, record))
-        item.setRecord(record);
-    return in;
-}

@@ -4,8 +4,6 @@
 #include "items/reportitemwidget.h"
 
 #include <QStringList>
-
-class QDataStream;
 class CComboBoxEditableHeir;
 class QLabel;
 class QToolButton;
@@ -92,8 +90,3 @@ private:
     int iValueWidth = 0;
 };
 
-// The section's record in the document's layout: what record() gives, and
-// a record read whole shown with setRecord (one cut short or damaged is not
-// shown, and leaves the stream's status not Ok).
-QDataStream& operator<<(QDataStream& out, const CStdComboItem& item);
-QDataStream& operator>>(QDataStream& in, CStdComboItem& item);

@@ -66,14 +66,3 @@ bool CStdDateItem::eventFilter(QObject* pWatched, QEvent* pEvent) {
     }
     return QWidget::eventFilter(pWatched, pEvent);
 }
-
-QDataStream& operator<<(QDataStream& out, const CStdDateItem& item) {
-    return out << item.record();
-}
-
-QDataStream& operator>>(QDataStream& in, CStdDateItem& item) {
-    DateRecord record;
-    if (readRecord(in, record))
-        item.setRecord(record);
-    return in;
-}

@@ -4,8 +4,6 @@
 
 #include <QDate>
 #include <QWidget>
-
-class QDataStream;
 class CDateEditHeir;
 class QLabel;
 
@@ -45,8 +43,3 @@ private:
     QDate dtDate;
 };
 
-// The section's record in the document's layout: what record() gives, and
-// a record read whole shown with setRecord (one cut short or damaged is not
-// shown, and leaves the stream's status not Ok).
-QDataStream& operator<<(QDataStream& out, const CStdDateItem& item);
-QDataStream& operator>>(QDataStream& in, CStdDateItem& item);

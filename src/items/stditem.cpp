@@ -119,14 +119,3 @@ void CStdItem::setRecord(const StdItemRecord& record) {
     setName(record.sName);
     setValue(record.sValue);
 }
-
-QDataStream& operator<<(QDataStream& out, const CStdItem& item) {
-    return out << item.record();
-}
-
-QDataStream& operator>>(QDataStream& in, CStdItem& item) {
-    StdItemRecord record;
-    if (readRecord(in, record))
-        item.setRecord(record);
-    return in;
-}

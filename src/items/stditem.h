@@ -2,8 +2,6 @@
 
 #include "document/sectionrecords.h"
 #include "items/reportitemwidget.h"
-
-class QDataStream;
 class QLabel;
 class QLineEdit;
 class QToolButton;
@@ -55,8 +53,3 @@ private:
     bool bDeletable = false;
 };
 
-// The section's record in the document's layout: what record() gives, and
-// a record read whole shown with setRecord (one cut short or damaged is not
-// shown, and leaves the stream's status not Ok).
-QDataStream& operator<<(QDataStream& out, const CStdItem& item);
-QDataStream& operator>>(QDataStream& in, CStdItem& item);

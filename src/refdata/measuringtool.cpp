@@ -153,14 +153,3 @@ void CMeasuringTool::setRecord(const ToolsRecord& record) {
     for (int i = 0; i < lstPanels.size(); ++i)
         lstPanels[i]->setEntry(record.lstEntries[i]);
 }
-
-QDataStream& operator<<(QDataStream& out, const CMeasuringTool& section) {
-    return out << section.record();
-}
-
-QDataStream& operator>>(QDataStream& in, CMeasuringTool& section) {
-    ToolsRecord record;
-    if (readRecord(in, record))
-        section.setRecord(record);
-    return in;
-}

@@ -4,8 +4,6 @@
 #include "items/reportitemwidget.h"
 
 #include <QList>
-
-class QDataStream;
 class CReferenceLists;
 class CWidgetTool;
 class QLabel;
@@ -68,8 +66,3 @@ private:
     QDate dtProtocol;
 };
 
-// The section's record in the document's layout: what record() gives, and
-// a record read whole shown with setRecord (one cut short or damaged is not
-// shown, and leaves the stream's status not Ok).
-QDataStream& operator<<(QDataStream& out, const CMeasuringTool& section);
-QDataStream& operator>>(QDataStream& in, CMeasuringTool& section);

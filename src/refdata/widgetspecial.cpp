@@ -598,14 +598,3 @@ void CWidgetSpecial::setRecord(const PanelRecord& record) {
     setRoleLock(record.bRoleLock);
     setEntry(record.entry);
 }
-
-QDataStream& operator<<(QDataStream& out, const CWidgetSpecial& panel) {
-    return out << panel.record();
-}
-
-QDataStream& operator>>(QDataStream& in, CWidgetSpecial& panel) {
-    PanelRecord record;
-    if (readRecord(in, record))
-        panel.setRecord(record);
-    return in;
-}

@@ -7,8 +7,6 @@
 #include <QList>
 #include <QPointer>
 #include <QWidget>
-
-class QDataStream;
 class CDateEditHeir;
 class CReferenceLists;
 class QCheckBox;
@@ -161,8 +159,3 @@ private:
     QDate dtProtocol;
 };
 
-// The section's record in the document's layout: what record() gives, and
-// a record read whole shown with setRecord (one cut short or damaged is not
-// shown, and leaves the stream's status not Ok).
-QDataStream& operator<<(QDataStream& out, const CWidgetSpecial& panel);
-QDataStream& operator>>(QDataStream& in, CWidgetSpecial& panel);

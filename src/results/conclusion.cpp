@@ -253,14 +253,3 @@ void CConclusion::setRecord(const ConclusionRecord& record) {
     for (int i = 0; i < lstPanels.size() && i < record.lstPanels.size(); ++i)
         lstPanels[i]->setRecord(record.lstPanels[i]);
 }
-
-QDataStream& operator<<(QDataStream& out, const CConclusion& conclusion) {
-    return out << conclusion.record();
-}
-
-QDataStream& operator>>(QDataStream& in, CConclusion& conclusion) {
-    ConclusionRecord record;
-    if (readRecord(in, record))
-        conclusion.setRecord(record);
-    return in;
-}

@@ -6,8 +6,6 @@
 #include <QList>
 #include <QStringList>
 #include <QWidget>
-
-class QDataStream;
 class CReferenceLists;
 class CReport;
 class CResultTable;
@@ -99,8 +97,3 @@ private:
     QDate dtProtocol;
 };
 
-// The section's record in the document's layout: what record() gives, and
-// a record read whole shown with setRecord (one cut short or damaged is not
-// shown, and leaves the stream's status not Ok).
-QDataStream& operator<<(QDataStream& out, const CConclusion& conclusion);
-QDataStream& operator>>(QDataStream& in, CConclusion& conclusion);

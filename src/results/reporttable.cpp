@@ -531,14 +531,3 @@ void CReportTable::setRecord(const TableRecord& record) {
     bLoading = false;
     sendPreferredHeight();
 }
-
-QDataStream& operator<<(QDataStream& out, const CReportTable& table) {
-    return out << table.record();
-}
-
-QDataStream& operator>>(QDataStream& in, CReportTable& table) {
-    TableRecord record;
-    if (readRecord(in, record))
-        table.setRecord(record);
-    return in;
-}

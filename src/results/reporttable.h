@@ -4,8 +4,6 @@
 
 #include <QStringList>
 #include <QWidget>
-
-class QDataStream;
 class CChangeTitle;
 class CEnterNumber;
 class CTableWidgetHeir;
@@ -104,8 +102,3 @@ private:
     bool bLoading = false;
 };
 
-// The section's record in the document's layout: what record() gives, and
-// a record read whole shown with setRecord (one cut short or damaged is not
-// shown, and leaves the stream's status not Ok).
-QDataStream& operator<<(QDataStream& out, const CReportTable& table);
-QDataStream& operator>>(QDataStream& in, CReportTable& table);

@@ -132,14 +132,3 @@ void CResultTable::setRecord(const ResultsRecord& record) {
     setMethodsList(record.lstOffered);
     wgt_table->setRecord(record.table);
 }
-
-QDataStream& operator<<(QDataStream& out, const CResultTable& block) {
-    return out << block.record();
-}
-
-QDataStream& operator>>(QDataStream& in, CResultTable& block) {
-    ResultsRecord record;
-    if (readRecord(in, record))
-        block.setRecord(record);
-    return in;
-}

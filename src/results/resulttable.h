@@ -4,8 +4,6 @@
 
 #include <QStringList>
 #include <QWidget>
-
-class QDataStream;
 class CAskFormTable;
 class CReportTable;
 class QLabel;
@@ -59,8 +57,3 @@ private:
     QStringList lstMethods;
 };
 
-// The section's record in the document's layout: what record() gives, and
-// a record read whole shown with setRecord (one cut short or damaged is not
-// shown, and leaves the stream's status not Ok).
-QDataStream& operator<<(QDataStream& out, const CResultTable& block);
-QDataStream& operator>>(QDataStream& in, CResultTable& block);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/streamutil.h" // bytesOf: what operator<< writes
+#include "document/sectionrecords.h"
 
 #include <QByteArray>
 #include <QDataStream>
@@ -9,6 +10,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <type_traits>
 
 // Builds the bytes of a data stream by hand, field by field, as the file
 // layouts describe them: big-endian integers, a string as a 32-bit byte
@@ -36,6 +39,19 @@ QByteArray fileBytes(const QString& sPath);
 
 // A field of what pdfinfo (poppler-utils) tells of a PDF file: "Pages", "Title".
 QString pdfInfo(const QString& sPath, const QString& sField);
+
+// Reads a record of the widget's kind from bytes and shows it, as a form
+// shows a document's record; true when the record was whole (one that is
+// not is not shown).
+template <typename TWidget> bool showRecord(TWidget& widget, const QByteArray& bytes) {
+    std::remove_cv_t<decltype(widget.record())> record;
+    QDataStream in(bytes);
+    in.setVersion(QDataStream::Qt_4_6);
+    if (!readRecord(in, record))
+        return false;
+    widget.setRecord(record);
+    return true;
+}
 
 // Reads bytes into a value with operator>>; true when the stream stayed sound.
 template <typename T> bool readFrom(T& value, const QByteArray& bytes) {
