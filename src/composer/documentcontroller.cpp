@@ -6,6 +6,7 @@
 #include "base/savefile.h"
 #include "base/userdialogs.h"
 #include "composer/fusionwidget.h"
+#include "document/protocolmodel.h"
 #include "storage/journal.h"
 #include "storage/recentdocuments.h"
 #include "storage/recoveryfile.h"
@@ -43,6 +44,8 @@ CDocumentController::CDocumentController(CFusionWidget& form, const QString& sAp
       sDataDir(sDataDir.isEmpty() ? sAppDir : sDataDir), sOwnDir(this->sDataDir) {
     // the directory of the last document; none before the first one is saved
     sWorkDir = CReferenceFiles::readWorkDir(readDir(CReferenceFiles::sWorkDirFile));
+    pModel = new CProtocolModel(this);
+    connect(pModel, &CProtocolModel::modificationChanged, this, &CDocumentController::showModified);
     openLists(sReferenceDir.isEmpty() ? this->sDataDir : sReferenceDir);
     pJournalTimer = new QTimer(this);
     pJournalTimer->setInterval(iJournalRetryMs);
@@ -56,7 +59,8 @@ CDocumentController::~CDocumentController() {
 }
 
 void CDocumentController::start() {
-    announceListProblems();
+    // once the window is there: the message belongs to it
+    QTimer::singleShot(0, this, &CDocumentController::announceListProblems);
     loadLastHeader();
     takeSnapshot();
 }
@@ -68,17 +72,17 @@ QString CDocumentController::readDir(const QString& sFile) const {
 // Whether the protocol changed.
 
 void CDocumentController::takeSnapshot() {
-    savedDocument = form.document();
-    bUnsaved = false;
-    showModified(false); // the form is the snapshot: nothing to compare
+    pModel->setDocument(form.document());
+    pModel->markSaved(sCurrentFile);
 }
 
 bool CDocumentController::isChanged() const {
-    return bUnsaved || !form.document().isSameProtocolAs(savedDocument);
+    form.syncModel();
+    return pModel->isChanged();
 }
 
 void CDocumentController::checkModified() {
-    showModified(isChanged());
+    form.syncModel();
 }
 
 void CDocumentController::showModified(bool bModified) {
@@ -109,6 +113,19 @@ void CDocumentController::setCurrentFile(const QString& sFileName) {
     if (!sCurrentFile.isEmpty())
         form.showRecentDocuments(CRecentDocuments::add(sCurrentFile));
     emit documentStateChanged();
+}
+
+QString CDocumentController::partlyReadText(const QString& sFileName,
+                                            const QStringList& lstLeftOut) {
+    QString sText =
+        QStringLiteral("Документ \"%1\" поврежден и прочитан только частично!").arg(sFileName);
+    // at most ten lines, as every list the program shows
+    constexpr int iMaxLines = 10;
+    for (int i = 0; i < lstLeftOut.size() && i < iMaxLines; ++i)
+        sText += QStringLiteral("\n") + lstLeftOut[i];
+    if (lstLeftOut.size() > iMaxLines)
+        sText += QStringLiteral("\nи еще %1").arg(lstLeftOut.size() - iMaxLines);
+    return sText;
 }
 
 QString CDocumentController::withSuffix(QString sFileName, const QString& sSuffix) {
@@ -221,25 +238,30 @@ bool CDocumentController::openDocument(const QString& sFileName) {
                               QStringLiteral("Файл «%1» не является протоколом.").arg(sFileName));
         return false;
     }
-    takeDocument(read, sFileName);
-    if (!read.bSound)
-        CUserDialogs::warning(
-            &form, g_sOpenTitle,
-            QStringLiteral("Документ \"%1\" поврежден и прочитан только частично!").arg(sFileName));
-    return read.bSound;
+    const QStringList lstLeftOut = takeDocument(read, sFileName);
+    if (!read.bSound || !lstLeftOut.isEmpty())
+        CUserDialogs::warning(&form, g_sOpenTitle, partlyReadText(sFileName, lstLeftOut));
+    return read.bSound && lstLeftOut.isEmpty();
 }
 
-void CDocumentController::takeDocument(const SProtocolRead& read, const QString& sFileName) {
+QStringList CDocumentController::takeDocument(const SProtocolRead& read, const QString& sFileName) {
     form.setDocument(read.document);
     // the laboratory's lists learn what the protocol names and they lack
     pLists->learn(read.document, true);
     emit documentReplaced();
-    takeSnapshot();
+    // the protocol is what the file holds; what the form shows of it is the
+    // document edited, so whatever it could not show counts as a change
+    pModel->reset(read.document, sFileName);
+    pModel->setDocument(form.document());
+    const QStringList lstLeftOut = read.lstLeftOut + leftOut(read.document, pModel->document());
+    const bool bWhole = read.bSound && lstLeftOut.isEmpty();
     setOwnFiles = {QFileInfo(sFileName).absoluteFilePath()};
-    bUnsaved = !read.bSound; // what was lost is asked about on closing
-    showModified(bUnsaved);
-    // a document read only partly is never overwritten in place by what was read of it
-    setCurrentFile(read.bSound ? sFileName : QString());
+    // a document read or shown only partly is never overwritten in place by
+    // what was read of it, and what was lost is asked about on closing
+    setCurrentFile(bWhole ? sFileName : QString());
+    if (!bWhole)
+        pModel->markUnsaved(QString());
+    return lstLeftOut;
 }
 
 bool CDocumentController::saveReport() {
@@ -479,7 +501,7 @@ void CDocumentController::writeRecoveryCopy() {
     }
     // the records a save would write, what is still being typed included
     QString sError;
-    if (pRecovery->write(protocolBytes(form.document()), sCurrentFile, &sError)) {
+    if (pRecovery->write(protocolBytes(pModel->document()), sCurrentFile, &sError)) {
         bRecoveryReported = false;
         return;
     }
@@ -555,9 +577,8 @@ void CDocumentController::offerRecovery(const QString& sDir) {
         form.setDocument(read.document);
         emit documentReplaced();
         takeSnapshot();
-        bUnsaved = true;
-        showModified(true);
         const bool bSourceThere = read.bSound && QFileInfo::exists(sSource);
+        pModel->markUnsaved(bSourceThere ? sSource : QString());
         setOwnFiles.clear();
         if (bSourceThere)
             setOwnFiles.insert(sSource);

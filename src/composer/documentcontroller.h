@@ -12,6 +12,7 @@
 class CFusionWidget;
 class CJournal;
 class CJournalWindow;
+class CProtocolModel;
 class CRecoveryFile;
 class CReferenceLists;
 class QThread;
@@ -149,6 +150,8 @@ public:
     bool saveReferenceFiles();
     // The laboratory's reference lists.
     CReferenceLists& lists() const { return *pLists; }
+    // The protocol being edited.
+    CProtocolModel& model() const { return *pModel; }
     // "Настройки": the folder of the reference files and the journal.
     void showSettings();
 
@@ -179,9 +182,11 @@ private:
     // A name typed without an extension gets sSuffix (".rpt"), so that it
     // can be opened again; a name ending in a point gets it without a second.
     static QString withSuffix(QString sFileName, const QString& sSuffix);
-    // A document read in place of the protocol: the file it came from,
-    // whether it was read whole.
-    void takeDocument(const SProtocolRead& read, const QString& sFileName);
+    // A document read in place of the protocol, from sFileName; what the
+    // form could not show of it, a line each.
+    QStringList takeDocument(const SProtocolRead& read, const QString& sFileName);
+    // The message of a document read or shown only partly, naming what was left out.
+    static QString partlyReadText(const QString& sFileName, const QStringList& lstLeftOut);
 
     // The row the journal keeps for the protocol saved to sFileName.
     SJournalEntry journalEntry(const QString& sFileName) const;
@@ -227,10 +232,7 @@ private:
     // The files this protocol was opened from or saved to.
     QSet<QString> setOwnFiles;
 
-    ProtocolDocument savedDocument;
-    // A protocol taken from a recovery copy, or read only partly, is unsaved
-    // until it is saved.
-    bool bUnsaved = false;
+    CProtocolModel* pModel = nullptr;
     bool bShownModified = false;
 
     QString sRecoveryDir;

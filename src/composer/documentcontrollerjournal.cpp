@@ -62,10 +62,12 @@ CJournal* CDocumentController::journal() {
 }
 
 void CDocumentController::setOwnDir(const QString& sDir) {
+    // the lists keep their queue and last good copy there, whatever the
+    // journal's queue did before
+    pLists->setOwnDir(sDir);
     if (QDir(sDir) == QDir(sOwnDir))
         return;
     sOwnDir = sDir;
-    pLists->setOwnDir(sDir);
     if (pJournal)
         reopenJournal(); // its queue is elsewhere now
 }

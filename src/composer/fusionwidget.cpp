@@ -7,6 +7,7 @@
 #include "composer/documentcontroller.h"
 #include "composer/reportheader.h"
 #include "document/methodvocabulary.h"
+#include "document/protocolmodel.h"
 #include "items/editableset.h"
 #include "items/extdatset.h"
 #include "items/methodsset.h"
@@ -53,6 +54,7 @@ CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent, const QSt
     // the reference lists come first: the sections offer them
     pController = new CDocumentController(*this, sAppDir, sDataDir, sReferenceDir);
     pLists = &pController->lists();
+    pModel = &pController->model();
     connect(pLists, &CReferenceLists::listsChanged, this, &CFusionWidget::showLists);
     if (!createSections()) {
         CUserDialogs::critical(this, g_sCriticalTitle, g_sMemoryExhausted);
@@ -211,20 +213,75 @@ void CFusionWidget::slot_innerWidgetHeightChanged() {
     setMinimumSize(1000, h);
     resize(width(), h);
     updateTabOrder();
-    slot_contentEdited(); // sections came or went, or grew
+    queueSync(nullptr); // sections came or went, or grew: numbers may have moved
 }
 
 void CFusionWidget::slot_contentEdited() {
-    // many edits in one turn of the event loop are judged once, after it
+    queueSync(sectionOf(sender()));
+}
+
+QWidget* CFusionWidget::sectionOf(const QObject* pObject) const {
+    while (pObject && pObject->parent() != this)
+        pObject = pObject->parent();
+    auto pSection = qobject_cast<QWidget*>(const_cast<QObject*>(pObject));
+    return lstSections.contains(pSection) ? pSection : nullptr;
+}
+
+void CFusionWidget::queueSync(QWidget* pSection) {
+    if (!pSection)
+        bAllEdited = true;
+    else if (!lstEdited.contains(pSection))
+        lstEdited.append(pSection);
+    // many edits in one turn of the event loop reach the model once, after it
     if (std::exchange(bEditCheckQueued, true))
         return;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            bEditCheckQueued = false;
-            pController->checkModified();
-        },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &CFusionWidget::syncModel, Qt::QueuedConnection);
+}
+
+void CFusionWidget::syncModel() {
+    bEditCheckQueued = false;
+    const bool bAll = std::exchange(bAllEdited, false);
+    const QList<QWidget*> lstSectionsEdited = std::exchange(lstEdited, {});
+    if (!pModel || bReadingDocument)
+        return;
+    const ProtocolDocument& current = pModel->document();
+    // the model's document has the form's shape: a section's record has its place
+    const qsizetype iRecords = current.lstRecords.size();
+    const bool bShaped =
+        iRecords >= 2 &&
+        std::holds_alternative<ConclusionsRecord>(current.lstRecords[iRecords - 2]) &&
+        std::holds_alternative<UserItemsRecord>(current.lstRecords[iRecords - 1]);
+    if (bAll || !bShaped) {
+        pModel->setDocument(document());
+        return;
+    }
+    for (QWidget* pSection : lstSectionsEdited) {
+        if (!lstSections.contains(pSection))
+            continue; // gone meanwhile: its going was a change of shape
+        if (auto pConclusion = qobject_cast<CConclusion*>(pSection)) {
+            ConclusionsRecord record =
+                std::get<ConclusionsRecord>(current.lstRecords[iRecords - 2]);
+            const int i = int(lstConclusions.indexOf(pConclusion));
+            if (i < 0 || i >= record.lstConclusions.size()) {
+                pModel->setDocument(document());
+                return;
+            }
+            record.lstConclusions[i] = pConclusion->record();
+            pModel->setRecord(iRecords - 2, record);
+        } else if (lstUserItems.contains(qobject_cast<CStdItem*>(pSection))) {
+            UserItemsRecord record;
+            for (const CStdItem* pItem : std::as_const(lstUserItems))
+                record.lstItems.append(pItem->record());
+            pModel->setRecord(iRecords - 1, record);
+        } else {
+            const int i = recordIndexOf(pSection);
+            if (i < 0 || i >= iRecords - 2) {
+                pModel->setDocument(document());
+                return;
+            }
+            pModel->setRecord(i, recordOf(pSection));
+        }
+    }
 }
 
 void CFusionWidget::watchEdits(QWidget* pEditor) {

@@ -13,6 +13,7 @@ class CConclusion;
 class CDocumentController;
 class CMeasuringTool;
 class CMethodsSet;
+class CProtocolModel;
 class CReferenceLists;
 class CReportHeader;
 class CStdComboItem;
@@ -63,6 +64,11 @@ public:
     // The protocol as a document: the records the sections show, what is
     // still being typed included, as a save writes them.
     ProtocolDocument document() const;
+    // The protocol being edited, which the form shows and reports its edits
+    // to: the sections edited since take their records there now, rather
+    // than once the event loop turns.
+    CProtocolModel& model() const { return *pModel; }
+    void syncModel();
     // Shows a document in place of the protocol shown: every section as the
     // document has it, or as a new protocol where it says nothing; the
     // reference lists take in what it names.
@@ -148,8 +154,8 @@ public slots:
     void slot_orgChanged(int index);
     void slot_reasonsListItemAdded(const QString& s);
     void slot_reasonsListItemDeleted(const QString& s, int index);
-    // An editor of a section changed: whether the protocol is changed is
-    // judged once the event loop turns.
+    // An editor of a section changed: the section's record reaches the
+    // model once the event loop turns, with every other edit of that turn.
     void slot_contentEdited();
 
 protected:
@@ -178,6 +184,18 @@ private:
     void commitPendingInput();
     // Connects an editor's changes to slot_contentEdited.
     void watchEdits(QWidget* pEditor);
+    // The section an editor or its model belongs to; nullptr for none.
+    QWidget* sectionOf(const QObject* pObject) const;
+    // Whether a section has a record of its own, and that record.
+    bool hasOwnRecord(const QWidget* pSection) const;
+    SectionRecord recordOf(const QWidget* pSection) const;
+    // Where a section's record stands in the document; -1 for a section
+    // with none of its own (conclusions and items of the user's own share
+    // theirs).
+    int recordIndexOf(const QWidget* pSection) const;
+    // The sections edited since the model last took them: their records
+    // replace the model's, or the whole document does.
+    void queueSync(QWidget* pSection);
     QList<int> chosenMethods() const;
     // The sections a record read may go to: those there were when reading
     // began, as far as they are still there (a conclusion record may remove some).
@@ -228,6 +246,9 @@ private:
 
     CReferenceLists* pLists = nullptr;
     bool bApplyingLists = false;
+    CProtocolModel* pModel = nullptr;
+    QList<QWidget*> lstEdited;
+    bool bAllEdited = false;
 
     // Captions by which the composer recognises sections.
     QString sCustomerCaption;

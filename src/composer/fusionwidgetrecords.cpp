@@ -19,28 +19,56 @@
 #include <QSet>
 #include <algorithm>
 
+bool CFusionWidget::hasOwnRecord(const QWidget* pSection) const {
+    if (pSection == pHeader || pSection == pDateItem || pSection == pMethodsSet)
+        return true;
+    if (auto pItem = qobject_cast<const CStdItem*>(pSection))
+        return !lstUserItems.contains(const_cast<CStdItem*>(pItem));
+    return qobject_cast<const CExtDatSet*>(pSection) ||
+           qobject_cast<const CEditableSet*>(pSection) ||
+           qobject_cast<const CStdComboItem*>(pSection) ||
+           qobject_cast<const CMeasuringTool*>(pSection);
+}
+
+SectionRecord CFusionWidget::recordOf(const QWidget* pSection) const {
+    if (pSection == pHeader)
+        return pHeader->record();
+    if (pSection == pDateItem)
+        return pDateItem->record();
+    if (pSection == pMethodsSet)
+        return pMethodsSet->record();
+    if (auto pItem = qobject_cast<const CStdItem*>(pSection))
+        return pItem->record();
+    if (auto pDates = qobject_cast<const CExtDatSet*>(pSection))
+        return pDates->record();
+    if (auto pSet = qobject_cast<const CEditableSet*>(pSection))
+        return pSet->record();
+    if (auto pCombo = qobject_cast<const CStdComboItem*>(pSection))
+        return pCombo->record();
+    return qobject_cast<const CMeasuringTool*>(pSection)->record();
+}
+
+int CFusionWidget::recordIndexOf(const QWidget* pSection) const {
+    int iIndex = 0;
+    for (const QWidget* p : lstSections) {
+        if (!hasOwnRecord(p))
+            continue;
+        if (p == pSection)
+            return iIndex;
+        ++iIndex;
+    }
+    return -1;
+}
+
+// The sections' records in their order; the conclusions, then the items of
+// the user's own, last.
 ProtocolDocument CFusionWidget::document() const {
     ProtocolDocument doc;
     QList<SectionRecord>& lst = doc.lstRecords;
     lst.reserve(lstSections.size());
-    lst << pHeader->record();
-    if (CStdItem* pNumber = numberItem())
-        lst << pNumber->record();
-    lst << pDateItem->record() << pMethodsSet->record();
-    for (int i = iFirstNumberedIndex; i < lstSections.size(); ++i) {
-        QWidget* pSection = lstSections[i];
-        if (auto pItem = qobject_cast<CStdItem*>(pSection)) {
-            if (!lstUserItems.contains(pItem))
-                lst << pItem->record();
-        } else if (auto pDates = qobject_cast<CExtDatSet*>(pSection)) {
-            lst << pDates->record();
-        } else if (auto pSet = qobject_cast<CEditableSet*>(pSection)) {
-            lst << pSet->record();
-        } else if (auto pCombo = qobject_cast<CStdComboItem*>(pSection)) {
-            lst << pCombo->record();
-        } else if (auto pTools = qobject_cast<CMeasuringTool*>(pSection)) {
-            lst << pTools->record();
-        }
+    for (const QWidget* pSection : lstSections) {
+        if (hasOwnRecord(pSection))
+            lst << recordOf(pSection);
     }
     ConclusionsRecord conclusions{qint32(lstConclusions.size()), {}};
     for (const CConclusion* pConclusion : lstConclusions)

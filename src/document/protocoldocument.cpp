@@ -56,6 +56,47 @@ bool ProtocolDocument::isSameProtocolAs(const ProtocolDocument& other) const {
     return true;
 }
 
+namespace {
+// A method row none of the nine forms names is damage: it is left out with
+// its conclusion, the rest of the file is read on. A form would show another
+// method in its place and print the protocol as of that one.
+void leaveOutUnknownMethods(SProtocolRead& read) {
+    ProtocolDocument& doc = read.document;
+    const QStringList lstKnown = methodsNominative();
+    QList<int> lstUnknown;
+    for (SectionRecord& record : doc.lstRecords) {
+        auto* p = std::get_if<MethodsRecord>(&record);
+        if (!p)
+            continue;
+        for (int i = int(p->lstTexts.size()) - 1; i >= 0; --i) {
+            if (lstKnown.contains(p->lstTexts[i]))
+                continue;
+            read.lstLeftOut.prepend(
+                QStringLiteral("метод контроля «%1» неизвестен и не показан вместе с его "
+                               "заключением")
+                    .arg(p->lstTexts[i]));
+            lstUnknown.prepend(i);
+            p->lstTexts.removeAt(i);
+        }
+        break;
+    }
+    if (lstUnknown.isEmpty())
+        return;
+    read.bSound = false;
+    for (SectionRecord& record : doc.lstRecords) {
+        auto* p = std::get_if<ConclusionsRecord>(&record);
+        if (!p)
+            continue;
+        for (auto it = lstUnknown.crbegin(); it != lstUnknown.crend(); ++it) {
+            if (*it < p->lstConclusions.size())
+                p->lstConclusions.removeAt(*it);
+            if (*it < p->iCount)
+                --p->iCount;
+        }
+    }
+}
+} // namespace
+
 SProtocolRead readProtocol(QDataStream& in, int iMaxRecords) {
     in.setVersion(QDataStream::Qt_4_6);
     SProtocolRead read;
@@ -78,6 +119,7 @@ SProtocolRead readProtocol(QDataStream& in, int iMaxRecords) {
     }
     if (in.status() != QDataStream::Ok)
         read.bSound = false;
+    leaveOutUnknownMethods(read);
     return read;
 }
 
@@ -165,6 +207,72 @@ struct CFollowing {
     template <typename T> void operator()(T&) const {}
 };
 } // namespace
+
+namespace {
+// How the user knows a record: its caption, or what it is.
+QString recordName(const SectionRecord& record) {
+    struct {
+        QString operator()(const HeaderRecord&) const {
+            return QStringLiteral("реквизиты лаборатории");
+        }
+        QString operator()(const DateRecord&) const { return QStringLiteral("дата протокола"); }
+        QString operator()(const ToolsRecord& r) const { return r.sName; }
+        QString operator()(const ConclusionsRecord&) const { return QStringLiteral("заключения"); }
+        QString operator()(const UserItemsRecord&) const {
+            return QStringLiteral("пункты, добавленные пользователем");
+        }
+        QString operator()(const MethodsRecord& r) const { return r.sName; }
+        QString operator()(const StdItemRecord& r) const { return r.sName; }
+        QString operator()(const ComboItemRecord& r) const { return r.sName; }
+        QString operator()(const EditableSetRecord& r) const { return r.sName; }
+        QString operator()(const DateSetRecord& r) const { return r.sName; }
+    } name;
+    return std::visit(name, record);
+}
+
+// The conclusions or items of the user's own of read that shown lacks.
+void leftOutParts(const SectionRecord& read, const ProtocolDocument& shown, QStringList& lst) {
+    if (const auto* p = std::get_if<ConclusionsRecord>(&read)) {
+        const ConclusionsRecord* pShown = shown.first<ConclusionsRecord>();
+        for (int i = 0; i < p->lstConclusions.size(); ++i) {
+            ConclusionsRecord one{1, {p->lstConclusions[i]}};
+            ConclusionsRecord other{1, {}};
+            if (pShown && i < pShown->lstConclusions.size())
+                other.lstConclusions = {pShown->lstConclusions[i]};
+            if (withoutLists(one) != withoutLists(other))
+                lst << QStringLiteral("заключение %1 (%2) показано не полностью")
+                           .arg(i + 1)
+                           .arg(p->lstConclusions[i].results.sMethod);
+        }
+        if (p->iCount != (pShown ? pShown->iCount : 0) && p->iCount > p->lstConclusions.size())
+            lst << QStringLiteral("заключений в документе %1, прочитано %2")
+                       .arg(p->iCount)
+                       .arg(p->lstConclusions.size());
+    } else if (const auto* p = std::get_if<UserItemsRecord>(&read)) {
+        const UserItemsRecord* pShown = shown.first<UserItemsRecord>();
+        for (const StdItemRecord& item : p->lstItems) {
+            if (!pShown || !pShown->lstItems.contains(item))
+                lst << QStringLiteral("пункт «%1 %2» не показан").arg(item.sName, item.sValue);
+        }
+    } else {
+        lst << QStringLiteral("«%1» показано не так, как записано в документе")
+                   .arg(recordName(read));
+    }
+}
+} // namespace
+
+QStringList leftOut(const ProtocolDocument& read, const ProtocolDocument& shown) {
+    QList<SectionRecord> lstShown;
+    for (const SectionRecord& record : shown.lstRecords)
+        lstShown << withoutLists(record);
+    QStringList lst;
+    for (const SectionRecord& record : read.lstRecords) {
+        if (!lstShown.contains(withoutLists(record)))
+            leftOutParts(record, shown, lst);
+    }
+    lst.removeDuplicates();
+    return lst;
+}
 
 ProtocolDocument followingProtocol(const ProtocolDocument& current, const QDate& dtDate) {
     ProtocolDocument next = current;

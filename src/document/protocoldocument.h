@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
 
 #include <type_traits>
 #include <variant>
@@ -75,6 +76,9 @@ struct SProtocolRead {
     int iRecords = 0;
     // Where the last record read whole ends.
     qint64 iBytes = 0;
+    // What was read but could not be taken, a line each for the user: a
+    // control method none of the nine names, with its conclusion.
+    QStringList lstLeftOut;
 };
 
 // Reads records until the data ends, damage is found, or iMaxRecords are
@@ -83,6 +87,12 @@ SProtocolRead readProtocol(QDataStream& in, int iMaxRecords = -1);
 SProtocolRead readProtocol(const QByteArray& data, int iMaxRecords = -1);
 void writeProtocol(QDataStream& out, const ProtocolDocument& document);
 QByteArray protocolBytes(const ProtocolDocument& document);
+
+// What of read is not in shown, a line each for the user: the records a
+// form could not show as they were read (an unknown caption, more dates or
+// entries than it holds, a date it cannot show, a conclusion or an item of
+// the user's own it took in part), the reference lists they carry aside.
+QStringList leftOut(const ProtocolDocument& read, const ProtocolDocument& shown);
 
 // The captions by which the form and its documents know the standard
 // sections.

@@ -70,6 +70,12 @@ CSpellChecker::CSpellChecker(const QString& sDictionaryDir, QObject* pParent) : 
     bHasDictionary = QFile::exists(sAff) && QFile::exists(sDic);
     sAffFile = sAff;
     sDicFile = sDic;
+    connect(&watcher, &QFileSystemWatcher::fileChanged, this, &CSpellChecker::takeNewWords);
+    pollTimer.setInterval(iPollMs);
+    connect(&pollTimer, &QTimer::timeout, this, [this] {
+        if (QFileInfo(sUserDictionary).lastModified() != dtFileSeen)
+            takeNewWords();
+    });
 }
 
 void CSpellChecker::ensureLoading() {
@@ -116,10 +122,32 @@ void CSpellChecker::teach(const QString& sWord) {
 }
 
 void CSpellChecker::setUserDictionary(const QString& sPath) {
+    if (!sUserDictionary.isEmpty())
+        watcher.removePath(sUserDictionary);
     sUserDictionary = sPath;
-    lstUserWords = readWords(sPath, &sProblem);
-    for (const QString& sWord : std::as_const(lstUserWords))
+    lstUserWords.clear();
+    takeNewWords();
+    pollTimer.start();
+}
+
+void CSpellChecker::takeNewWords() {
+    dtFileSeen = QFileInfo(sUserDictionary).lastModified();
+    QString sReadProblem;
+    const QStringList lstWords = readWords(sUserDictionary, &sReadProblem);
+    sProblem = sReadProblem;
+    // a file replaced is watched anew
+    if (QFileInfo::exists(sUserDictionary) && !watcher.files().contains(sUserDictionary))
+        watcher.addPath(sUserDictionary);
+    bool bNew = false;
+    for (const QString& sWord : lstWords) {
+        if (lstUserWords.contains(sWord))
+            continue;
+        lstUserWords << sWord;
         teach(sWord);
+        bNew = true;
+    }
+    if (!bNew)
+        return;
     hashKnown.clear();
     if (pHunspell)
         emit dictionaryChanged();
@@ -182,10 +210,18 @@ bool CSpellChecker::addWord(const QString& sWord) {
         return false;
     if (!lstWords.contains(sWord))
         lstWords << sWord;
+    for (const QString& s : std::as_const(lstWords)) {
+        if (!lstUserWords.contains(s))
+            teach(s); // a colleague's word, found while adding this one
+    }
     lstUserWords = lstWords;
     if (saveFileBytes(sUserDictionary,
-                      (lstWords.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8()))
+                      (lstWords.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8())) {
+        dtFileSeen = QFileInfo(sUserDictionary).lastModified();
+        if (!watcher.files().contains(sUserDictionary))
+            watcher.addPath(sUserDictionary);
         return true;
+    }
     sProblem = QStringLiteral("Папка «%1» недоступна для записи")
                    .arg(QDir::toNativeSeparators(QFileInfo(sUserDictionary).absolutePath()));
     return false;

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QDateTime>
+#include <QFileSystemWatcher>
 #include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <memory>
 
@@ -24,6 +27,9 @@ public:
     static constexpr int iLockWaitMs = 2000;
     static constexpr int iStaleLockMs = 30000;
     static constexpr int iMaxSuggestions = 5;
+    // Words a colleague added to a shared file on another computer, which
+    // sends no notice of it, are looked for this often.
+    static constexpr int iPollMs = 2000;
 
     explicit CSpellChecker(const QString& sDictionaryDir, QObject* pParent = nullptr);
     ~CSpellChecker() override;
@@ -64,6 +70,8 @@ private:
     // The dictionary read: from now on words are checked.
     void adopt();
     void teach(const QString& sWord);
+    // Another program added words to the file: they are known here too.
+    void takeNewWords();
 
     bool bHasDictionary = false;
     QString sAffFile;
@@ -77,4 +85,7 @@ private:
     QStringList lstUserWords;
     // Words looked up already: a keystroke re-checks its whole paragraph.
     QHash<QString, bool> hashKnown;
+    QFileSystemWatcher watcher;
+    QTimer pollTimer;
+    QDateTime dtFileSeen;
 };

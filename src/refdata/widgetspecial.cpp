@@ -68,6 +68,9 @@ CAskDeleteSD::CAskDeleteSD() : QDialog(nullptr) {
     rb_delData->setChecked(true);
     rb_delSpec = new QRadioButton(QStringLiteral("Всю информацию о специалисте"), this);
     placeFixed(rb_delSpec, QStringLiteral("rb_delSpec"), 10, 90, 280, 30);
+    // the texts stay whole with wider fonts
+    shrinkFontToFit(rb_delData);
+    shrinkFontToFit(rb_delSpec);
 
     connect(btn_escape, &QPushButton::clicked, this, &QDialog::close);
     connect(btn_delete, &QPushButton::clicked, this, &CAskDeleteSD::slot_deleteClicked);
@@ -476,6 +479,10 @@ void CWidgetSpecial::slot_btn_saveSpec_clicked() {
     const SpecialistEntry e = currentEntry();
     if (!pLists)
         return;
+    // the specialist as the lists hold him now, before the question: a
+    // colleague may delete him while it is open
+    const Specialist* pKnown = pLists->specialist(e.sName);
+    const Specialist known = pKnown ? *pKnown : Specialist();
     if (pLists->holdsMethod(e) &&
         CUserDialogs::get().message(
             QMessageBox::Warning, this, QStringLiteral("Редактирование данных специалиста"),
@@ -487,7 +494,7 @@ void CWidgetSpecial::slot_btn_saveSpec_clicked() {
         return;
     // the entry as it was when the button was clicked, whatever the lists
     // became while the question was open
-    pLists->saveSpecialist(e);
+    pLists->saveSpecialist(e, known);
     setEntry(e); // the stored specialist and certificate chosen
 }
 
@@ -495,6 +502,8 @@ void CWidgetSpecial::slot_btn_deleteSpec_clicked() {
     entryToDelete = currentEntry();
     delete pAskDelete;
     pAskDelete = new CAskDeleteSD;
+    // it stays in front of the form it asks about until it is answered
+    pAskDelete->setWindowModality(Qt::ApplicationModal);
     connect(pAskDelete, &CAskDeleteSD::deleteData, this, &CWidgetSpecial::slot_deleteData);
     pAskDelete->show();
 }

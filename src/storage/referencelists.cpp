@@ -161,13 +161,17 @@ bool CReferenceLists::holdsMethod(const SpecialistEntry& entry) const {
 
 // The operations.
 
-void CReferenceLists::saveSpecialist(const SpecialistEntry& entry) {
+void CReferenceLists::saveSpecialist(const SpecialistEntry& entry, const Specialist& known) {
     SListChange change;
     change.iKind = SListChange::eSaveSpecialist;
     change.entry = entry;
-    if (const Specialist* pKnown = specialist(entry.sName))
-        change.known = *pKnown;
+    change.known = known;
     perform(change);
+}
+
+void CReferenceLists::saveSpecialist(const SpecialistEntry& entry) {
+    const Specialist* pKnown = specialist(entry.sName);
+    saveSpecialist(entry, pKnown ? *pKnown : Specialist());
 }
 
 void CReferenceLists::deleteSpecialist(const QString& sName) {

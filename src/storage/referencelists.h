@@ -54,7 +54,10 @@ public:
     bool holdsMethod(const SpecialistEntry& entry) const;
 
     // The operations. A panel's "Сохранить данные": the certificate and
-    // method shown are stored, the specialist added when he is new.
+    // method shown are stored, the specialist added when he is new. known is
+    // the specialist as the panel knew him when the user acted: one deleted
+    // meanwhile by a colleague comes back whole, never in part.
+    void saveSpecialist(const SpecialistEntry& entry, const Specialist& known);
     void saveSpecialist(const SpecialistEntry& entry);
     void deleteSpecialist(const QString& sName);
     void deleteCertificate(const QString& sName, const QString& sNumber);
