@@ -108,6 +108,58 @@ private slots:
         QCOMPARE(form.document(), blankProtocol(header, QDate::currentDate()));
     }
 
+    // What the form cannot show of a document read is named, and the
+    // protocol counts as changed and is not written over in place: a method
+    // none of the nine names (never shown or printed as another one), a
+    // caption no section has, more dates than the form holds, a date it
+    // cannot show.
+    void whatCannotBeShownIsNamed_data() {
+        QTest::addColumn<QString>("sNamed");
+        QTest::addColumn<int>("iKind");
+        QTest::newRow("unknown method") << "течеискание" << 0;
+        QTest::newRow("unknown caption") << "Исполнитель:" << 1;
+        QTest::newRow("150 dates") << sDatesCaption << 2;
+        QTest::newRow("a date before 2012") << sDatesCaption << 3;
+    }
+    void whatCannotBeShownIsNamed() {
+        QFETCH(QString, sNamed);
+        QFETCH(int, iKind);
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        ProtocolDocument doc = blankProtocol({"Лаборатория", "", "", "", ""}, QDate(2026, 3, 2));
+        for (SectionRecord& record : doc.lstRecords) {
+            if (auto* p = std::get_if<MethodsRecord>(&record); p && iKind == 0)
+                p->lstTexts << sNamed;
+            if (auto* p = std::get_if<ConclusionsRecord>(&record); p && iKind == 0) {
+                p->lstConclusions << p->lstConclusions[0];
+                p->lstConclusions[1].report.sDescription = QStringLiteral("течь не выявлена");
+                p->iCount = 2;
+            }
+            if (auto* p = std::get_if<DateSetRecord>(&record); p && iKind == 2)
+                p->lstDates = QList<QDate>(150, QDate(2026, 3, 1));
+            if (auto* p = std::get_if<DateSetRecord>(&record); p && iKind == 3)
+                p->lstDates = {QDate(2011, 5, 6)};
+        }
+        if (iKind == 1)
+            doc.lstRecords.insert(5, StdItemRecord{5, sNamed, QStringLiteral("Петров")});
+        writeFile(dir.filePath("p.rpt"), protocolBytes(doc));
+        QVERIFY(!form.controller().openDocument(dir.filePath("p.rpt")));
+        QVERIFY2(dialogs.texts().value(0).contains(sNamed), qPrintable(dialogs.texts().value(0)));
+        QVERIFY(form.controller().isChanged() && form.controller().currentFile().isEmpty());
+        const QString sHtml = form.buildProtocolHtml();
+        QVERIFY(!sHtml.contains("акустико") && !sHtml.contains("течь не выявлена"));
+    }
+
+    // Every field of an instrument's certificate is a change, its kind too.
+    void choosingCalibrationIsAChange() {
+        QTemporaryDir dir;
+        CFusionWidget form(dir.path());
+        QVERIFY(!form.controller().isChanged());
+        click(child<QRadioButton>(form.findChildren<CWidgetTool*>().first(), "rbtn_calibration"));
+        QTRY_VERIFY(form.controller().isModified());
+    }
+
     // The form gives the document it shows, and shows the document it is
     // given, down to the last cell of a large protocol.
     void largeProtocolShownAndGivenBackWhole() {
