@@ -14,6 +14,7 @@
 #include "items/stditem.h"
 #include "results/conclusion.h"
 #include "storage/journal.h"
+#include "storage/recoverycopy.h"
 #include "storage/referencefiles.h"
 #include "storage/referencelists.h"
 #include "support/bytes.h"
@@ -243,15 +244,25 @@ private slots:
         QVERIFY(form.controller().saveReport() && QFileInfo::exists(dir.filePath("protocol.rpt")));
     }
 
+    // The copy follows the typing by itself: once it pauses, and at the
+    // latest a few seconds after it began even while it goes on.
     void recoveryCopyWhileUnsaved() {
         QTemporaryDir dir;
         CScriptedDialogs dialogs;
+        CRecoveryCopy::iQuietMs = 100;
+        CRecoveryCopy::iLatestMs = 400;
         CFusionWidget form(dir.path());
         form.controller().startRecovery(dir.filePath("data"));
-        QVERIFY(child<QTimer>(&form, "recoveryTimer")->isActive());
-        QCOMPARE(child<QTimer>(&form, "recoveryTimer")->interval(), 2 * 60 * 1000);
-        form.controller().writeRecoveryCopy(); // nothing unsaved: no copy
+        QTest::qWait(200); // nothing unsaved: no copy
         QVERIFY(!QFile::exists(form.controller().recoveryPath()));
+        QElapsedTimer typing;
+        typing.start();
+        for (int i = 0; !QFile::exists(form.controller().recoveryPath()); ++i) {
+            QVERIFY(typing.elapsed() < 1000); // never paused, copied all the same
+            QTest::keyClick(valueEdit(form.sections()[eStage]), Qt::Key_A);
+            QTest::qWait(20);
+        }
+        valueEdit(form.sections()[eStage])->clear();
         enterValue(form.sections()[eStage], QStringLiteral("монтаж"));
         // typed and never entered, the field left or not: the copy holds it
         typeText(valueEdit(form.sections()[eNumber]), QStringLiteral("118/26"));
@@ -259,7 +270,13 @@ private slots:
         typeText(valueEdit(form.sections()[eObject]), QStringLiteral("Котёл"));
         auto pCells = child<QTableWidget>(form.conclusions().first(), "tab_results");
         typeIntoCell(pCells, 0, QStringLiteral("Шов 1"));
-        form.controller().writeRecoveryCopy();
+        const auto copied = [&] {
+            return readProtocol(fileBytes(form.controller().recoveryPath()))
+                .document.first<ConclusionsRecord>()
+                ->lstConclusions.first()
+                .results.table.lstCells.first();
+        };
+        QTRY_COMPARE(copied(), QStringLiteral("Шов 1"));
         const QByteArray copy = fileBytes(form.controller().recoveryPath());
         QStringList lstValues;
         for (const SectionRecord& record : readProtocol(copy).document.lstRecords) {
@@ -295,16 +312,24 @@ private slots:
         enterValue(running.sections()[eStage], QStringLiteral("идёт работа"));
         running.controller().writeRecoveryCopy();
         CFusionWidget form(dir.path());
+        form.controller().startRecovery(sData);
         dialogs.lstAnswers << QMessageBox::Yes;
         form.controller().offerRecovery(sData);
         QCOMPARE(dialogs.lstMessages.size(), 1);
+        // the protocol taken back is on disk as this program's copy at once
+        QVERIFY(
+            fileBytes(form.controller().recoveryPath()).contains(CBytes().str("после сбоя").data));
         QVERIFY(dialogs.texts()[0].startsWith("Найден несохраненный протокол (новый, еще не "
                                               "сохранялся) от ") &&
                 dialogs.texts()[0].endsWith(". Восстановить его?"));
         QCOMPARE(valueEdit(form.sections()[eStage])->text(), QStringLiteral("после сбоя"));
         QVERIFY(form.controller().isChanged()); // unsaved: closing asks
-        QCOMPARE(recoveryFiles(sData),
-                 QStringList({QFileInfo(running.controller().recoveryPath()).fileName()}));
+        QStringList lstLeft = {QFileInfo(running.controller().recoveryPath()).fileName(),
+                               QFileInfo(form.controller().recoveryPath()).fileName()};
+        lstLeft.sort();
+        QStringList lstCopies = recoveryFiles(sData);
+        lstCopies.sort();
+        QCOMPARE(lstCopies, lstLeft);
         CFusionWidget third(dir.path());
         // a program killed before its first copy leaves its lock alone
         const QString sLeft = QDir(sData).filePath("recovery-4244-beef.rpt.lock");

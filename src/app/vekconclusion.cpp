@@ -47,8 +47,8 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     // left unsaved is offered first; this one keeps its own copy
     QTimer::singleShot(0, &pComposer->controller(),
                        [pController = &pComposer->controller(), sOwnDir] {
-                           pController->offerRecovery(sOwnDir);
                            pController->startRecovery(sOwnDir);
+                           pController->offerRecovery(sOwnDir);
                        });
     // once the window is shown: a journal on a server may take a moment
     QTimer::singleShot(iJournalDelayMs, &pComposer->controller(),

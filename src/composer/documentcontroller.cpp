@@ -9,6 +9,7 @@
 #include "document/protocolmodel.h"
 #include "storage/journal.h"
 #include "storage/recentdocuments.h"
+#include "storage/recoverycopy.h"
 #include "storage/recoveryfile.h"
 #include "storage/referencefiles.h"
 #include "storage/referencelists.h"
@@ -172,11 +173,10 @@ bool CDocumentController::newFromCurrent() {
 
 void CDocumentController::startNew(const ProtocolDocument& document) {
     form.setDocument(document);
-    takeSnapshot();
-    if (pRecovery)
-        pRecovery->remove();
     setOwnFiles.clear();
     setCurrentFile(QString());
+    takeSnapshot();
+    writeRecoveryCopy(); // nothing is unsaved
     offerNextNumber();
     emit documentReplaced();
 }
@@ -317,10 +317,9 @@ bool CDocumentController::writeProtocol(const QString& sFileName) {
     finishRegistration(entry);
     setOwnFiles.insert(entry.sPath);
     saveReferenceFiles();
-    takeSnapshot();
-    if (pRecovery)
-        pRecovery->remove(); // nothing is unsaved any more
     setCurrentFile(sFileName);
+    takeSnapshot();
+    writeRecoveryCopy(); // nothing is unsaved any more
     return true;
 }
 
@@ -478,14 +477,17 @@ bool CDocumentController::exportOdt(const QString& sFileName, QString* pProblem)
 
 void CDocumentController::startRecovery(const QString& sDir) {
     sRecoveryDir = sDir;
-    pRecovery = std::make_unique<CRecoveryFile>(sDir);
-    if (!pRecoveryTimer) {
-        pRecoveryTimer = new QTimer(this);
-        pRecoveryTimer->setObjectName(QStringLiteral("recoveryTimer"));
-        pRecoveryTimer->setInterval(iRecoveryIntervalMs);
-        connect(pRecoveryTimer, &QTimer::timeout, this, &CDocumentController::writeRecoveryCopy);
-    }
-    pRecoveryTimer->start();
+    pRecovery = std::make_unique<CRecoveryCopy>(*pModel, sDir);
+    connect(pRecovery.get(), &CRecoveryCopy::written, this, [this] { bRecoveryReported = false; });
+    connect(pRecovery.get(), &CRecoveryCopy::failed, this, [this](const QString& sError) {
+        // told once, not at every copy
+        form.showStatus(QStringLiteral("Копия для восстановления не записана"));
+        if (!std::exchange(bRecoveryReported, true))
+            CUserDialogs::warning(&form, g_sAppTitle,
+                                  QStringLiteral("Копия несохраненного протокола для "
+                                                 "восстановления после сбоя не записана: %1")
+                                      .arg(sError));
+    });
 }
 
 QString CDocumentController::recoveryPath() const {
@@ -495,23 +497,8 @@ QString CDocumentController::recoveryPath() const {
 void CDocumentController::writeRecoveryCopy() {
     if (!pRecovery)
         return;
-    if (!isChanged()) {
-        pRecovery->remove();
-        return;
-    }
-    // the records a save would write, what is still being typed included
-    QString sError;
-    if (pRecovery->write(protocolBytes(pModel->document()), sCurrentFile, &sError)) {
-        bRecoveryReported = false;
-        return;
-    }
-    // told once, not every two minutes
-    form.showStatus(QStringLiteral("Копия для восстановления не записана"));
-    if (!std::exchange(bRecoveryReported, true))
-        CUserDialogs::warning(&form, g_sAppTitle,
-                              QStringLiteral("Копия несохраненного протокола для восстановления "
-                                             "после сбоя не записана: %1")
-                                  .arg(sError));
+    form.syncModel();
+    pRecovery->writeNow();
 }
 
 // Which protocol a recovery copy holds, as the question names it: its
@@ -558,7 +545,8 @@ void CDocumentController::offerRecovery(const QString& sDir) {
             CRecoveryFile::discard(sPath);
             continue;
         }
-        if (!sProblem.isEmpty() || !read.bSound) {
+        const bool bWhole = sProblem.isEmpty() && read.bSound;
+        if (!bWhole) {
             // what cannot be read whole stays on disk for the laboratory to look at
             const QString sKept = CRecoveryFile::keep(sPath);
             CUserDialogs::warning(
@@ -569,21 +557,22 @@ void CDocumentController::offerRecovery(const QString& sDir) {
                          QDir::toNativeSeparators(sKept)));
             if (read.iRecords == 0)
                 continue;
-        } else {
-            CRecoveryFile::discard(sPath);
         }
         // the protocol is unsaved, so closing asks; this instance's own copy
         // takes over, and a save goes to the document it was made of
         form.setDocument(read.document);
         emit documentReplaced();
-        takeSnapshot();
         const bool bSourceThere = read.bSound && QFileInfo::exists(sSource);
-        pModel->markUnsaved(bSourceThere ? sSource : QString());
         setOwnFiles.clear();
         if (bSourceThere)
             setOwnFiles.insert(sSource);
         setCurrentFile(bSourceThere ? sSource : QString());
+        takeSnapshot();
+        pModel->markUnsaved(bSourceThere ? sSource : QString());
+        // on disk as this instance's copy before the one it came from goes
         writeRecoveryCopy();
+        if (bWhole)
+            CRecoveryFile::discard(sPath);
         return;
     }
 }

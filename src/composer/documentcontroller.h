@@ -13,7 +13,7 @@ class CFusionWidget;
 class CJournal;
 class CJournalWindow;
 class CProtocolModel;
-class CRecoveryFile;
+class CRecoveryCopy;
 class CReferenceLists;
 class QThread;
 class QTimer;
@@ -107,10 +107,9 @@ public:
     // The protocol number as a file name: "118/26" gives "118-26" + sSuffix.
     QString proposedFileName(const QString& sSuffix) const;
 
-    // Crash recovery: while the protocol has unsaved changes it is copied
-    // every iRecoveryIntervalMs into this instance's recovery document in
-    // sDir; a save or a clean end removes the copy.
-    static constexpr int iRecoveryIntervalMs = 2 * 60 * 1000;
+    // Crash recovery: while the protocol has unsaved changes it is copied,
+    // within seconds of each change, into this instance's recovery document
+    // in sDir; a save or a clean end removes the copy.
     void startRecovery(const QString& sDir);
     // Offers the copies in sDir left by instances that are no longer
     // running; a copy taken is shown, unsaved.
@@ -118,7 +117,8 @@ public:
     static QString recoveryQuestion(const ProtocolDocument& document, const QString& sSource,
                                     const QString& sWhen);
     QString recoveryPath() const;
-    // Copies the protocol to the recovery document when it has unsaved changes.
+    // Copies the protocol to the recovery document now when it has unsaved
+    // changes, and removes the copy when it has none.
     void writeRecoveryCopy();
 
     // The protocol journal, in the folder of the reference files or on the
@@ -236,8 +236,7 @@ private:
     bool bShownModified = false;
 
     QString sRecoveryDir;
-    std::unique_ptr<CRecoveryFile> pRecovery;
-    QTimer* pRecoveryTimer = nullptr;
+    std::unique_ptr<CRecoveryCopy> pRecovery;
     // A recovery copy that could not be written was reported.
     bool bRecoveryReported = false;
 
