@@ -10,6 +10,7 @@
 #include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "composer/reportheader.h"
+#include "document/protocolmodel.h"
 #include "items/extdatset.h"
 #include "items/stdcomboitem.h"
 #include "items/stditem.h"
@@ -168,9 +169,14 @@ private slots:
         CFusionWidget form(dir.path());
         fillProtocol(form, g_largeProtocol);
         const ProtocolDocument doc = form.document();
+        // every section's edits reached the model, record by record
+        QCoreApplication::processEvents();
+        QVERIFY(form.model().document() == doc);
         CFusionWidget other(dir.path());
         other.setDocument(doc);
         QVERIFY(other.document() == doc);
+        QCoreApplication::processEvents();
+        QVERIFY(other.model().document() == doc);
         QCOMPARE(other.buildProtocolHtml(), form.buildProtocolHtml());
         form.setDocument(doc);
         QVERIFY(form.document() == doc);
