@@ -10,7 +10,7 @@
 #include "results/conclusion.h"
 
 #include "base/constants.h"
-#include "composer/protocolprinter.h"
+#include "render/protocolprinter.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,7 +98,12 @@ CFusionWidget::ERender CFusionWidget::renderProtocol(QPagedPaintDevice* pTarget,
     const bool bDone = pages.paint(pTarget, [&](int i) {
         progress.setLabelText(QStringLiteral("Печать страницы %1 из %2").arg(i + 1).arg(n));
         progress.setValue(i);
-        return !progress.wasCanceled();
+        if (!progress.wasCanceled())
+            return true;
+        // a printer cancelled prints none of the pages painted so far
+        if (auto pPrinter = dynamic_cast<QPrinter*>(pTarget))
+            pPrinter->abort();
+        return false;
     });
     const bool bCancelled = progress.wasCanceled();
     progress.setValue(n);
