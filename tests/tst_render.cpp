@@ -6,6 +6,7 @@
 // print as it is now; `git diff tests/data/render` then shows what changed.
 #include "composer/fusionwidget.h"
 #include "document/protocoldocument.h"
+#include "document/validity.h"
 #include "support/bytes.h"
 #include "support/scripteddialogs.h"
 
@@ -27,7 +28,7 @@ SPrint printOf(const ProtocolDocument& doc) {
     CScriptedDialogs dialogs;
     CFusionWidget form(dir.path());
     form.setDocument(doc);
-    return {form.buildProtocolHtml(), form.validityProblems()};
+    return {form.buildProtocolHtml(), validityProblems(doc)};
 }
 } // namespace
 

@@ -92,11 +92,11 @@ public:
     // when given.
     enum class ERender { Done, Cancelled, Failed };
     ERender renderProtocol(QPagedPaintDevice* pTarget, int* pPages = nullptr);
-    // The expired or missing validities of specialists and instruments, a
-    // line each; when there are any the user is asked whether to print all
-    // the same. True when the print may go ahead.
-    QStringList validityProblems() const;
-    // sQuestion ends the question: "Печатать протокол все равно?" and the like.
+    // When the specialists and instruments of the document shown have
+    // expired or missing validities (validityProblems), the user is asked
+    // whether to print all the same; sQuestion ends the question:
+    // "Печатать протокол все равно?" and the like. True when the print may
+    // go ahead.
     bool confirmValidity(const QString& sTitle, const QString& sQuestion);
     // A print or PDF taking longer than this shows its progress.
     static inline int iProgressDelayMs = 500;

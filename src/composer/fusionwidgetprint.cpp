@@ -3,6 +3,7 @@
 
 #include "base/userdialogs.h"
 #include "composer/reportheader.h"
+#include "document/validity.h"
 #include "items/stdcomboitem.h"
 #include "items/stddateitem.h"
 #include "items/stditem.h"
@@ -113,17 +114,8 @@ CFusionWidget::ERender CFusionWidget::renderProtocol(QPagedPaintDevice* pTarget,
     return bCancelled ? ERender::Cancelled : ERender::Failed;
 }
 
-QStringList CFusionWidget::validityProblems() const {
-    QStringList lst;
-    for (const CConclusion* pConclusion : lstConclusions)
-        lst += pConclusion->validityProblems();
-    if (pToolsSection)
-        lst += pToolsSection->validityProblems();
-    return lst;
-}
-
 bool CFusionWidget::confirmValidity(const QString& sTitle, const QString& sQuestion) {
-    const QStringList lstProblems = validityProblems();
+    const QStringList lstProblems = validityProblems(document());
     if (lstProblems.isEmpty())
         return true;
     // a protocol signed on an expired certificate has to be withdrawn; the
