@@ -4,14 +4,12 @@
 //
 // NDT_WRITE_RENDER_DATA=1 tst_render writes those files anew from the
 // print as it is now; `git diff tests/data/render` then shows what changed.
-#include "composer/fusionwidget.h"
 #include "document/protocoldocument.h"
 #include "document/validity.h"
+#include "render/protocolhtml.h"
 #include "support/bytes.h"
-#include "support/scripteddialogs.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -24,11 +22,7 @@ struct SPrint {
 };
 
 SPrint printOf(const ProtocolDocument& doc) {
-    QTemporaryDir dir;
-    CScriptedDialogs dialogs;
-    CFusionWidget form(dir.path());
-    form.setDocument(doc);
-    return {form.buildProtocolHtml(), validityProblems(doc)};
+    return {protocolHtml(doc), validityProblems(doc)};
 }
 } // namespace
 

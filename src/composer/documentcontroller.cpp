@@ -6,6 +6,7 @@
 #include "base/savefile.h"
 #include "base/userdialogs.h"
 #include "composer/fusionwidget.h"
+#include "render/protocolhtml.h"
 #include "storage/journal.h"
 #include "storage/recentdocuments.h"
 #include "storage/recoveryfile.h"
@@ -329,15 +330,16 @@ bool CDocumentController::exportPdf(const QString& sFileName, int* pPages, QStri
             *pProblem = writeFailure(file);
         return false;
     }
+    const ProtocolDocument doc = form.document();
     {
         // the pages of the print: its page, margins and resolution
         QPdfWriter writer(&file);
         writer.setPageLayout(form.printer()->pageLayout());
         writer.setResolution(form.printer()->resolution());
-        writer.setTitle(QStringLiteral("Протокол №%1 от %2")
-                            .arg(form.protocolNumber(), form.protocolDateText()));
+        writer.setTitle(
+            QStringLiteral("Протокол №%1 от %2").arg(protocolNumber(doc), protocolDateText(doc)));
         writer.setCreator(g_sAppTitle + QLatin1Char(' ') + g_sVersion);
-        const CFusionWidget::ERender eRendered = form.renderProtocol(&writer, pPages);
+        const CFusionWidget::ERender eRendered = form.renderProtocol(doc, &writer, pPages);
         if (eRendered != CFusionWidget::ERender::Done) {
             file.cancelWriting(); // no PDF at all
             if (eRendered == CFusionWidget::ERender::Cancelled)
@@ -432,7 +434,7 @@ bool CDocumentController::exportOdt(const QString& sFileName, QString* pProblem)
     // the HTML of the print, in the print's font
     QTextDocument document;
     document.setDefaultFont(QFont(QStringLiteral("Courier")));
-    document.setHtml(form.buildProtocolHtml());
+    document.setHtml(protocolHtml(form.document()));
     fixTableWidths(document);
     dropTrailingBlankLines(document);
     // the writer closes its device when it is done, which a save file

@@ -81,17 +81,18 @@ public:
     QString protocolDateText() const;
     void setHeader(const HeaderRecord& header);
 
-    // Rendering, print and preview.
-    QString buildProtocolHtml();
-    QString protocolHeading();
+    // The print of the document shown, and its heading.
+    QString buildProtocolHtml() const;
+    QString protocolHeading() const;
     // The printer of the protocol, landscape; made when first used, since
     // Qt asks the system's printers then.
     QPrinter* printer();
-    // Prints the protocol on the pages of pTarget, unless the user cancels
-    // or the target cannot be painted on. The number of pages is in *pPages
-    // when given.
+    // Prints doc on the pages of pTarget, unless the user cancels or the
+    // target cannot be painted on. The number of pages is in *pPages when
+    // given.
     enum class ERender { Done, Cancelled, Failed };
-    ERender renderProtocol(QPagedPaintDevice* pTarget, int* pPages = nullptr);
+    ERender renderProtocol(const ProtocolDocument& doc, QPagedPaintDevice* pTarget,
+                           int* pPages = nullptr);
     // When the specialists and instruments of the document shown have
     // expired or missing validities (validityProblems), the user is asked
     // whether to print all the same; sQuestion ends the question:
@@ -229,7 +230,6 @@ private:
     CDocumentController* pController = nullptr;
 
     QStringList lstMethodsNominative;
-    QStringList lstMethodsInstrumental;
     QStringList lstMethodsGenitive;
     QStringList lstMethodsDative;
 
