@@ -290,6 +290,20 @@ int main(int argc, char* argv[]) {
     printer.setOutputFileName(dir.filePath("protocol.pdf"));
     lstLines.append(
         {"print to PDF", timeStep(bSmall ? 1 : 3, [&] { form.printPreview(&printer); }), g_dPrint});
+    // the archive's command: the program started for the PDF of the
+    // document, as a laboratory runs it
+    const QString sProgram =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ndt-protocol"));
+    lstLines.append(
+        {"--pdf, the whole program",
+         timeStep(bSmall ? 1 : 3,
+                  [&] {
+                      QProcess program;
+                      program.setStandardOutputFile(QProcess::nullDevice());
+                      program.start(sProgram, {"--pdf", dir.filePath("pdf"), sDocument});
+                      program.waitForFinished(60000);
+                  }),
+         g_dPrint});
     // where the print's time goes
     const QString sHtml = protocolHtml(shown);
     std::unique_ptr<CProtocolPrinter> pPages;

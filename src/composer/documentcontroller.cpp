@@ -7,6 +7,7 @@
 #include "base/userdialogs.h"
 #include "composer/fusionwidget.h"
 #include "render/protocolhtml.h"
+#include "render/protocolpdf.h"
 #include "storage/journal.h"
 #include "storage/recentdocuments.h"
 #include "storage/recoveryfile.h"
@@ -17,7 +18,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -324,36 +324,14 @@ void CDocumentController::exportPdfWithDialog() {
 }
 
 bool CDocumentController::exportPdf(const QString& sFileName, int* pPages, QString* pProblem) {
-    QSaveFile file(sFileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (pProblem)
-            *pProblem = writeFailure(file);
-        return false;
-    }
+    // the pages of the print: its page, margins and resolution
     const ProtocolDocument doc = form.document();
-    {
-        // the pages of the print: its page, margins and resolution
-        QPdfWriter writer(&file);
-        writer.setPageLayout(form.printer()->pageLayout());
-        writer.setResolution(form.printer()->resolution());
-        writer.setTitle(
-            QStringLiteral("Протокол №%1 от %2").arg(protocolNumber(doc), protocolDateText(doc)));
-        writer.setCreator(g_sAppTitle + QLatin1Char(' ') + g_sVersion);
-        const CFusionWidget::ERender eRendered = form.renderProtocol(doc, &writer, pPages);
-        if (eRendered != CFusionWidget::ERender::Done) {
-            file.cancelWriting(); // no PDF at all
-            if (eRendered == CFusionWidget::ERender::Cancelled)
-                return true;
-            if (pProblem)
-                *pProblem = QStringLiteral("Файл «%1» не записан: страницы не удалось вывести")
-                                .arg(QDir::toNativeSeparators(sFileName));
-            return false;
-        }
-    }
-    const bool bWritten = commitSaveFile(file);
-    if (!bWritten && pProblem)
-        *pProblem = writeFailure(file);
-    return bWritten;
+    return writeProtocolPdf(
+        sFileName, doc, form.printer()->pageLayout(), form.printer()->resolution(),
+        [&](QPagedPaintDevice* pDevice, int* pCount) {
+            return form.renderProtocol(doc, pDevice, pCount);
+        },
+        pPages, pProblem);
 }
 
 void CDocumentController::exportOdtWithDialog() {

@@ -2,6 +2,7 @@
 
 #include "commands/lastnumbersource.h"
 #include "document/protocoldocument.h"
+#include "render/protocolpdf.h"
 #include "storage/referencestore.h"
 
 #include <QList>
@@ -90,7 +91,6 @@ public:
     // Prints doc on the pages of pTarget, unless the user cancels or the
     // target cannot be painted on. The number of pages is in *pPages when
     // given.
-    enum class ERender { Done, Cancelled, Failed };
     ERender renderProtocol(const ProtocolDocument& doc, QPagedPaintDevice* pTarget,
                            int* pPages = nullptr);
     // When the specialists and instruments of the document shown have

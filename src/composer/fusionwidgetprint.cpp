@@ -37,8 +37,8 @@ QString CFusionWidget::protocolHeading() const {
     return ::protocolHeading(document());
 }
 
-CFusionWidget::ERender CFusionWidget::renderProtocol(const ProtocolDocument& doc,
-                                                     QPagedPaintDevice* pTarget, int* pPages) {
+ERender CFusionWidget::renderProtocol(const ProtocolDocument& doc, QPagedPaintDevice* pTarget,
+                                      int* pPages) {
     QGuiApplication::setOverrideCursor(Qt::BusyCursor);
     CProtocolPrinter pages(protocolHtml(doc));
     const int n = pages.paginate(pTarget);
