@@ -13,7 +13,8 @@
 // A numbered section of the print, and the number it prints with: the one
 // its record carries less iShift, which is one after a customer left out
 // and one more for every conclusion before it (its specialists carry a
-// number the print does not show).
+// number the print does not show). It points into the document it was
+// found in.
 struct SPrintedSection {
     std::variant<const StdItemRecord*, const ComboItemRecord*, const EditableSetRecord*,
                  const DateSetRecord*, const ToolsRecord*, const ConclusionRecord*>
