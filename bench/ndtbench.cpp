@@ -16,11 +16,12 @@
 #include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "composer/journalwindow.h"
-#include "composer/protocolprinter.h"
 #include "items/spellchecker.h"
 #include "refdata/measuringtool.h"
 #include "refdata/widgetspecial.h"
 #include "refdata/widgettool.h"
+#include "render/protocolhtml.h"
+#include "render/protocolprinter.h"
 #include "results/conclusion.h"
 #include "storage/journal.h"
 #include "storage/referencefiles.h"
@@ -30,6 +31,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
@@ -254,8 +256,9 @@ int main(int argc, char* argv[]) {
     lstLines.append({"re-lay out the form",
                      timeStep(size.iRuns, [&] { form.slot_innerWidgetHeightChanged(); }),
                      g_dInteractive});
-    lstLines.append({"build the protocol HTML",
-                     timeStep(size.iRuns, [&] { form.buildProtocolHtml(); }), g_dInteractive});
+    const ProtocolDocument shown = form.document();
+    lstLines.append({"build the protocol HTML", timeStep(size.iRuns, [&] { protocolHtml(shown); }),
+                     g_dInteractive});
     lstLines.append({"close-time check",
                      timeStep(size.iRuns, [&] { form.controller().isChanged(); }), g_dCloseCheck});
 
@@ -290,8 +293,22 @@ int main(int argc, char* argv[]) {
     printer.setOutputFileName(dir.filePath("protocol.pdf"));
     lstLines.append(
         {"print to PDF", timeStep(bSmall ? 1 : 3, [&] { form.printPreview(&printer); }), g_dPrint});
+    // the archive's command: the program started for the PDF of the
+    // document, as a laboratory runs it
+    const QString sProgram =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ndt-protocol"));
+    lstLines.append(
+        {"--pdf, the whole program",
+         timeStep(bSmall ? 1 : 3,
+                  [&] {
+                      QProcess program;
+                      program.setStandardOutputFile(QProcess::nullDevice());
+                      program.start(sProgram, {"--pdf", dir.filePath("pdf"), sDocument});
+                      program.waitForFinished(60000);
+                  }),
+         g_dPrint});
     // where the print's time goes
-    const QString sHtml = form.buildProtocolHtml();
+    const QString sHtml = protocolHtml(shown);
     std::unique_ptr<CProtocolPrinter> pPages;
     lstLines.append({"  print: read the HTML",
                      timeStep(3, [&] { pPages = std::make_unique<CProtocolPrinter>(sHtml); }),

@@ -420,7 +420,8 @@ private slots:
         QVERIFY(iPages >= 1);
         QCOMPARE(previewSize, form.window()->size()); // as large as the main window
         QVERIFY(dialogs.texts().last().endsWith("\n\nПоказать протокол все равно?"));
-        // twelve gaps more: ten lines, then how many are left
+        // twelve gaps more: ten lines, then how many are left; the question
+        // judges by the protocol's date, whatever date a panel was told
         for (int i = 0; i < 12; ++i) {
             click(child<QPushButton>(form.conclusions()[0], "btn_addTechnician"));
             nameSpecialist(form.conclusions()[0]->panels().last(), QString("Без даты %1").arg(i));
@@ -428,9 +429,11 @@ private slots:
         form.slot_previewReport();
         const QStringList lstLines = dialogs.texts().last().split('\n');
         QCOMPARE(lstLines.size(), 1 + 10 + 1 + 2);
-        QCOMPARE(lstLines.mid(10, 2), QStringList({"Специалист Без даты 9, удостоверение № : срок "
+        QVERIFY(
+            lstLines[1].startsWith("Специалист Иванов И.И., удостоверение № 0001-123: истекло"));
+        QCOMPARE(lstLines.mid(10, 2), QStringList({"Специалист Без даты 8, удостоверение № : срок "
                                                    "действия не указан",
-                                                   "и еще 3"}));
+                                                   "и еще 4"}));
     }
 };
 

@@ -296,6 +296,8 @@ private slots:
         typeIntoCell(pCells, 1, QStringLiteral("годен"));
         QCoreApplication::processEvents();
         QVERIFY(form.controller().isModified());
+        // and it is in the print, as in the document
+        QVERIFY(form.buildProtocolHtml().contains("<TD ALIGN=\"CENTER\">годен</TD>"));
         QTest::keyClick(openEditor(pCells), Qt::Key_Escape);
         QCoreApplication::processEvents();
         QVERIFY(!form.controller().isModified());

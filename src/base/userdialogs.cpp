@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <QFileDialog>
 
-#include <cstdio>
 #include <memory>
 
 namespace {
@@ -86,18 +85,4 @@ QString CWidgetDialogs::directory(QWidget* pParent, const QString& sCaption, con
 
 int CWidgetDialogs::execDialog(QDialog* pDialog) {
     return pDialog->exec();
-}
-
-QMessageBox::StandardButton CConsoleDialogs::message(QMessageBox::Icon, QWidget*,
-                                                     const QString& sTitle, const QString& sText,
-                                                     QMessageBox::StandardButtons,
-                                                     QMessageBox::StandardButton eDefault) {
-    QString sLine = sTitle + QStringLiteral(": ") + sText;
-    sLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    std::fprintf(stderr, "%s\n", sLine.toUtf8().constData());
-    return eDefault;
-}
-
-int CConsoleDialogs::execDialog(QDialog*) {
-    return QDialog::Rejected;
 }

@@ -45,25 +45,6 @@ public:
              QMessageBox::StandardButton eDefault = QMessageBox::Yes);
 };
 
-// For a run without a window: every message goes to the standard error as
-// a line, each question takes its default answer, and nothing is chosen in
-// a file dialog or a dialog of the program's own.
-class CConsoleDialogs : public CUserDialogs {
-public:
-    QMessageBox::StandardButton message(QMessageBox::Icon eIcon, QWidget* pParent,
-                                        const QString& sTitle, const QString& sText,
-                                        QMessageBox::StandardButtons eButtons,
-                                        QMessageBox::StandardButton eDefault) override;
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override {
-        return QString();
-    }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override {
-        return QString();
-    }
-    QString directory(QWidget*, const QString&, const QString&) override { return QString(); }
-    int execDialog(QDialog*) override;
-};
-
 // The real thing: QMessageBox and QFileDialog.
 class CWidgetDialogs : public CUserDialogs {
 public:

@@ -7,6 +7,8 @@
 #include "base/userdialogs.h"
 #include "composer/fusionwidget.h"
 #include "document/protocolmodel.h"
+#include "render/protocolhtml.h"
+#include "render/protocolpdf.h"
 #include "storage/journal.h"
 #include "storage/recentdocuments.h"
 #include "storage/recoverycopy.h"
@@ -19,7 +21,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -347,35 +348,14 @@ void CDocumentController::exportPdfWithDialog() {
 }
 
 bool CDocumentController::exportPdf(const QString& sFileName, int* pPages, QString* pProblem) {
-    QSaveFile file(sFileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (pProblem)
-            *pProblem = writeFailure(file);
-        return false;
-    }
-    {
-        // the pages of the print: its page, margins and resolution
-        QPdfWriter writer(&file);
-        writer.setPageLayout(form.printer()->pageLayout());
-        writer.setResolution(form.printer()->resolution());
-        writer.setTitle(QStringLiteral("Протокол №%1 от %2")
-                            .arg(form.protocolNumber(), form.protocolDateText()));
-        writer.setCreator(g_sAppTitle + QLatin1Char(' ') + g_sVersion);
-        const CFusionWidget::ERender eRendered = form.renderProtocol(&writer, pPages);
-        if (eRendered != CFusionWidget::ERender::Done) {
-            file.cancelWriting(); // no PDF at all
-            if (eRendered == CFusionWidget::ERender::Cancelled)
-                return true;
-            if (pProblem)
-                *pProblem = QStringLiteral("Файл «%1» не записан: страницы не удалось вывести")
-                                .arg(QDir::toNativeSeparators(sFileName));
-            return false;
-        }
-    }
-    const bool bWritten = commitSaveFile(file);
-    if (!bWritten && pProblem)
-        *pProblem = writeFailure(file);
-    return bWritten;
+    // the pages of the print: its page, margins and resolution
+    const ProtocolDocument doc = form.document();
+    return writeProtocolPdf(
+        sFileName, doc, form.printer()->pageLayout(), form.printer()->resolution(),
+        [&](QPagedPaintDevice* pDevice, int* pCount) {
+            return form.renderProtocol(doc, pDevice, pCount);
+        },
+        pPages, pProblem);
 }
 
 void CDocumentController::exportOdtWithDialog() {
@@ -456,7 +436,7 @@ bool CDocumentController::exportOdt(const QString& sFileName, QString* pProblem)
     // the HTML of the print, in the print's font
     QTextDocument document;
     document.setDefaultFont(QFont(QStringLiteral("Courier")));
-    document.setHtml(form.buildProtocolHtml());
+    document.setHtml(protocolHtml(form.document()));
     fixTableWidths(document);
     dropTrailingBlankLines(document);
     // the writer closes its device when it is done, which a save file

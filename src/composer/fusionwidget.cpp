@@ -47,7 +47,6 @@ CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent, const QSt
     sAssessmentCaption = Caption::sAssessment;
 
     lstMethodsNominative = methodsNominative();
-    lstMethodsInstrumental = methodsInstrumental();
     lstMethodsGenitive = methodsGenitive();
     lstMethodsDative = methodsDative();
 

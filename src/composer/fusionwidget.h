@@ -2,6 +2,7 @@
 
 #include "commands/lastnumbersource.h"
 #include "document/protocoldocument.h"
+#include "render/protocolpdf.h"
 
 #include <QList>
 #include <QString>
@@ -85,22 +86,22 @@ public:
     QString protocolDateText() const;
     void setHeader(const HeaderRecord& header);
 
-    // Rendering, print and preview.
-    QString buildProtocolHtml();
-    QString protocolHeading();
+    // The print of the document shown, and its heading.
+    QString buildProtocolHtml() const;
+    QString protocolHeading() const;
     // The printer of the protocol, landscape; made when first used, since
     // Qt asks the system's printers then.
     QPrinter* printer();
-    // Prints the protocol on the pages of pTarget, unless the user cancels
-    // or the target cannot be painted on. The number of pages is in *pPages
-    // when given.
-    enum class ERender { Done, Cancelled, Failed };
-    ERender renderProtocol(QPagedPaintDevice* pTarget, int* pPages = nullptr);
-    // The expired or missing validities of specialists and instruments, a
-    // line each; when there are any the user is asked whether to print all
-    // the same. True when the print may go ahead.
-    QStringList validityProblems() const;
-    // sQuestion ends the question: "Печатать протокол все равно?" and the like.
+    // Prints doc on the pages of pTarget, unless the user cancels or the
+    // target cannot be painted on. The number of pages is in *pPages when
+    // given.
+    ERender renderProtocol(const ProtocolDocument& doc, QPagedPaintDevice* pTarget,
+                           int* pPages = nullptr);
+    // When the specialists and instruments of the document shown have
+    // expired or missing validities (validityProblems), the user is asked
+    // whether to print all the same; sQuestion ends the question:
+    // "Печатать протокол все равно?" and the like. True when the print may
+    // go ahead.
     bool confirmValidity(const QString& sTitle, const QString& sQuestion);
     // A print or PDF taking longer than this shows its progress.
     static inline int iProgressDelayMs = 500;
@@ -240,7 +241,6 @@ private:
     CDocumentController* pController = nullptr;
 
     QStringList lstMethodsNominative;
-    QStringList lstMethodsInstrumental;
     QStringList lstMethodsGenitive;
     QStringList lstMethodsDative;
 

@@ -1,16 +1,11 @@
-// Rendering of the protocol as HTML, printing and print preview.
+// Printing and print preview of the document the form shows.
 #include "composer/fusionwidget.h"
 
-#include "base/userdialogs.h"
-#include "composer/reportheader.h"
-#include "items/stdcomboitem.h"
-#include "items/stddateitem.h"
-#include "items/stditem.h"
-#include "refdata/measuringtool.h"
-#include "results/conclusion.h"
-
 #include "base/constants.h"
-#include "composer/protocolprinter.h"
+#include "base/userdialogs.h"
+#include "document/validity.h"
+#include "render/protocolhtml.h"
+#include "render/protocolprinter.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,56 +29,18 @@ QPrinter* CFusionWidget::printer() {
     return pPrinter;
 }
 
-QString CFusionWidget::buildProtocolHtml() {
-    QString sHtml = pHeader ? pHeader->toHtml() : QString();
-    sHtml += protocolHeading();
-    // shift: the customer left out; k: one specialist number per conclusion
-    // before, which the print does not show
-    int iShift = 0;
-    int k = 0;
-    for (int i = iFirstNumberedIndex; i < lstSections.size(); ++i) {
-        if (auto pConclusion = qobject_cast<CConclusion*>(lstSections[i])) {
-            sHtml += pConclusion->toHtml(iShift + k);
-            ++k;
-            continue;
-        }
-        auto pItem = qobject_cast<CReportItemWidget*>(lstSections[i]);
-        if (!pItem)
-            continue;
-        // a customer that prints no text is left out of the print; the
-        // items after it print one number lower than on screen
-        auto pCombo = qobject_cast<CStdComboItem*>(pItem);
-        if (pCombo && pCombo->name() == sCustomerCaption && pCombo->valueText().isEmpty()) {
-            iShift = 1;
-            continue;
-        }
-        sHtml += pItem->toHtml(iShift + k);
-    }
-    return sHtml;
+QString CFusionWidget::buildProtocolHtml() const {
+    return protocolHtml(document());
 }
 
-QString CFusionWidget::protocolHeading() {
-    QString sNumber;
-    if (auto pNumber = qobject_cast<CStdItem*>(lstSections.value(iProtocolNumberIndex)))
-        sNumber = pNumber->valueText();
-    const QList<int> lstChosen = chosenMethods();
-    QString sMethods;
-    for (int i = 0; i < lstChosen.size(); ++i) {
-        if (i > 0)
-            sMethods += (i == lstChosen.size() - 1) ? QStringLiteral(" и ") : QStringLiteral(", ");
-        sMethods += lstMethodsInstrumental.value(lstChosen[i]);
-    }
-    sMethods += lstChosen.size() < 2 ? QStringLiteral(" методом") : QStringLiteral(" методами");
-    const QString sHeading =
-        QStringLiteral("Протокол по проведению контроля %1 №%2 от %3 г.")
-            .arg(sMethods, sNumber.toHtmlEscaped(), pDateItem ? pDateItem->dateText() : QString());
-    return QStringLiteral("<H4 ALIGN=\"CENTER\">") + sHeading + QStringLiteral("<BR></H4>\n");
+QString CFusionWidget::protocolHeading() const {
+    return ::protocolHeading(document());
 }
 
-CFusionWidget::ERender CFusionWidget::renderProtocol(QPagedPaintDevice* pTarget, int* pPages) {
-    const QString sHtml = buildProtocolHtml();
+ERender CFusionWidget::renderProtocol(const ProtocolDocument& doc, QPagedPaintDevice* pTarget,
+                                      int* pPages) {
     QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-    CProtocolPrinter pages(sHtml);
+    CProtocolPrinter pages(protocolHtml(doc));
     const int n = pages.paginate(pTarget);
     if (pPages)
         *pPages = n;
@@ -98,7 +55,12 @@ CFusionWidget::ERender CFusionWidget::renderProtocol(QPagedPaintDevice* pTarget,
     const bool bDone = pages.paint(pTarget, [&](int i) {
         progress.setLabelText(QStringLiteral("Печать страницы %1 из %2").arg(i + 1).arg(n));
         progress.setValue(i);
-        return !progress.wasCanceled();
+        if (!progress.wasCanceled())
+            return true;
+        // a printer cancelled prints none of the pages painted so far
+        if (auto pPrinter = dynamic_cast<QPrinter*>(pTarget))
+            pPrinter->abort();
+        return false;
     });
     const bool bCancelled = progress.wasCanceled();
     progress.setValue(n);
@@ -108,17 +70,8 @@ CFusionWidget::ERender CFusionWidget::renderProtocol(QPagedPaintDevice* pTarget,
     return bCancelled ? ERender::Cancelled : ERender::Failed;
 }
 
-QStringList CFusionWidget::validityProblems() const {
-    QStringList lst;
-    for (const CConclusion* pConclusion : lstConclusions)
-        lst += pConclusion->validityProblems();
-    if (pToolsSection)
-        lst += pToolsSection->validityProblems();
-    return lst;
-}
-
 bool CFusionWidget::confirmValidity(const QString& sTitle, const QString& sQuestion) {
-    const QStringList lstProblems = validityProblems();
+    const QStringList lstProblems = validityProblems(document());
     if (lstProblems.isEmpty())
         return true;
     // a protocol signed on an expired certificate has to be withdrawn; the
@@ -141,7 +94,7 @@ void CFusionWidget::slot_printReport() {
     if (CUserDialogs::get().execDialog(&dialog) != QDialog::Accepted)
         return;
     const bool bToFile = pPrinter->outputFormat() == QPrinter::PdfFormat;
-    const ERender eRendered = renderProtocol(pPrinter);
+    const ERender eRendered = renderProtocol(document(), pPrinter);
     // a cancelled print into a file leaves no part of a PDF behind
     if (eRendered != ERender::Done && bToFile)
         QFile::remove(pPrinter->outputFileName());
@@ -166,5 +119,5 @@ void CFusionWidget::slot_previewReport() {
 }
 
 void CFusionWidget::printPreview(QPrinter* pTarget) {
-    renderProtocol(pTarget);
+    renderProtocol(document(), pTarget);
 }

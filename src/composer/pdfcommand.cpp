@@ -1,16 +1,17 @@
 #include "composer/pdfcommand.h"
 
 #include "base/constants.h"
-#include "base/userdialogs.h"
-#include "composer/documentcontroller.h"
-#include "composer/fusionwidget.h"
+#include "base/translations.h"
 #include "document/protocoldocument.h"
+#include "render/protocolhtml.h"
+#include "render/protocolpdf.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHash>
-#include <QTemporaryDir>
+#include <QPrinter>
 
 #include <cstdio>
 
@@ -68,16 +69,11 @@ int CPdfCommand::run(const QStringList& lstArgs) {
         printLine(stderr, QStringLiteral("%1: это файл, а не папка").arg(target.path()));
         return 1;
     }
-    // nothing is asked: messages go to the standard error (from here to the
-    // end, where the seam is given back)
-    CConsoleDialogs dialogs;
-    CUserDialogs::install(&dialogs);
     QDir().mkpath(target.path());
-    // a form of its own, beside no reference file of the user's, in a
-    // window never shown
-    QTemporaryDir scratch;
-    QWidget host;
-    CFusionWidget form(scratch.path(), &host);
+    // the page of a form's printer before anyone chose another; a printer
+    // is no widget, and nothing here is
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
     int iStatus = 0;
     // two documents of one name from different folders: the second would
     // replace the first one's PDF
@@ -99,9 +95,12 @@ int CPdfCommand::run(const QStringList& lstArgs) {
             iStatus = 1;
             continue;
         }
-        form.setDocument(read.document);
+        const auto fnRender = [&read](QPagedPaintDevice* pDevice, int* pPages) {
+            return renderPages(protocolHtml(read.document), pDevice, pPages);
+        };
         int iPages = 0;
-        if (!form.controller().exportPdf(sPdf, &iPages, &sProblem)) {
+        if (!writeProtocolPdf(sPdf, read.document, printer.pageLayout(), printer.resolution(),
+                              fnRender, &iPages, &sProblem)) {
             printLine(stderr, QStringLiteral("%1: %2").arg(sPath, sProblem));
             iStatus = 1;
             continue;
@@ -111,6 +110,16 @@ int CPdfCommand::run(const QStringList& lstArgs) {
             stdout,
             QStringLiteral("%1 → %2, %3 стр.").arg(sName, QFileInfo(sPdf).fileName()).arg(iPages));
     }
-    CUserDialogs::install(nullptr);
     return iStatus;
+}
+
+int CPdfCommand::exec(int argc, char* argv[]) {
+    // no display is needed: the offscreen platform, unless told otherwise
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    keepQtQuiet();
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ndt-protocol"));
+    installRussianTranslations(app);
+    return run(QCoreApplication::arguments().mid(2));
 }

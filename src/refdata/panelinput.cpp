@@ -10,10 +10,6 @@
 #include <QMouseEvent>
 #include <QPointer>
 
-QDate normalisedValidity(const QDate& dt) {
-    return (!dt.isValid() || dt.year() < 2002) ? g_dtDefault : dt;
-}
-
 namespace {
 // The completer of every panel's editor: it offers the entries of the box
 // being typed in. A line edit listens to its completer only while it has

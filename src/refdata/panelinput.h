@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/validity.h" // normalisedValidity
+
 #include <QDate>
 #include <QStringList>
 
@@ -7,10 +9,6 @@ class QComboBox;
 
 // What the specialist and instrument panels share in reading and offering
 // their entries.
-
-// A validity before 2002 was never really entered: it counts as the unset
-// date 2000-01-01.
-QDate normalisedValidity(const QDate& dt);
 
 // Makes a box take typed text or not (a stored entry chosen shows
 // read-only); a box that takes text compares typed texts with its entries

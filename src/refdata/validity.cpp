@@ -5,18 +5,6 @@
 #include <QPalette>
 #include <QWidget>
 
-EValidity validityAt(const QDate& dtValidity, const QDate& dtProtocol, bool bNamed) {
-    if (!dtValidity.isValid() || dtValidity == g_dtDefault)
-        return bNamed ? EValidity::Missing : EValidity::Valid;
-    if (!dtProtocol.isValid() || dtProtocol == g_dtDefault)
-        return EValidity::Valid; // no protocol date to judge by
-    if (dtValidity < dtProtocol)
-        return EValidity::Expired;
-    if (dtValidity <= dtProtocol.addDays(iExpiringDays))
-        return EValidity::ExpiringSoon;
-    return EValidity::Valid;
-}
-
 void showValidity(QWidget* pDateEdit, EValidity eValidity, const QDate& dtValidity) {
     const QString sDate = dtValidity.toString(QStringLiteral("dd.MM.yyyy"));
     QString sTone;

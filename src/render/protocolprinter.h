@@ -28,7 +28,8 @@ public:
 
     // Paints the pages laid out by paginate() on pDevice, calling
     // fnBeforePage(i) before page i; when it returns false the print stops
-    // (a printer is aborted) and paint() returns false.
+    // and paint() returns false (a printer is aborted by fnBeforePage
+    // before, or the pages painted so far go out).
     bool paint(QPagedPaintDevice* pDevice, const std::function<bool(int)>& fnBeforePage = {});
 
 private:

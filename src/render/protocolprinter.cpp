@@ -1,10 +1,9 @@
-#include "composer/protocolprinter.h"
+#include "render/protocolprinter.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetrics>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPrinter>
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -256,11 +255,8 @@ bool CProtocolPrinter::paint(QPagedPaintDevice* pDevice,
                                                  QFontMetricsF(pageFont, pDevice).ascent() +
                                                  5 * dDpi / 72.0);
     for (int i = 0; i < lstPages.size(); ++i) {
-        if (fnBeforePage && !fnBeforePage(i)) {
-            if (auto pPrinter = dynamic_cast<QPrinter*>(pDevice))
-                pPrinter->abort();
+        if (fnBeforePage && !fnBeforePage(i))
             return false;
-        }
         if (i > 0)
             pDevice->newPage();
         for (const SSlice& slice : std::as_const(lstPages[i])) {

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "document/protocoldocument.h"
+
+#include <QList>
+#include <QString>
+
+#include <variant>
+
+// The print of a protocol, made from its document alone: what was read or
+// is shown is what is printed.
+
+// A numbered section of the print, and the number it prints with: the one
+// its record carries less iShift, which is one after a customer left out
+// and one more for every conclusion before it (its specialists carry a
+// number the print does not show). It points into the document it was
+// found in.
+struct SPrintedSection {
+    std::variant<const StdItemRecord*, const ComboItemRecord*, const EditableSetRecord*,
+                 const DateSetRecord*, const ToolsRecord*, const ConclusionRecord*>
+        record;
+    int iShift = 0;
+};
+
+// The numbered sections in the order of the print: the records in their
+// order, each conclusion on its own; each item of the user's own before
+// the first section numbered above it, or last; a customer with no text
+// left out. The protocol number and the methods are the heading's.
+QList<SPrintedSection> printedSections(const ProtocolDocument& doc);
+
+// The protocol number as typed, and its date as "dd.MM.yyyy"; empty when
+// the document gives none.
+QString protocolNumber(const ProtocolDocument& doc);
+QString protocolDateText(const ProtocolDocument& doc);
+
+// "Протокол по проведению контроля ультразвуковым и магнитным методами №12
+// от 05.03.2026 г.", centred: the methods as the document names them, a
+// name outside the nine as it was read.
+QString protocolHeading(const ProtocolDocument& doc);
+
+// The whole print: the laboratory header, the heading, and the fragment of
+// every printed section. No html, head or body element wraps it.
+QString protocolHtml(const ProtocolDocument& doc);
