@@ -17,6 +17,7 @@
 #include "items/stdcomboitem.h"
 #include "items/stddateitem.h"
 #include "items/stditem.h"
+#include "render/sectionhtml.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
 #include "support/scripteddialogs.h"
@@ -81,12 +82,14 @@ private slots:
     void stdItemPrintsTypedSavesCommitted() {
         CStdItem item(nullptr, 5, QStringLiteral("Объект:"), QString(), false, 3);
         typeText(valueEdit(&item), QStringLiteral("< 0,5 мм & B"));
-        QCOMPARE(item.toHtml(1), QStringLiteral("<p>4. Объект: &lt; 0,5 мм &amp; B.</p>\n"));
+        QCOMPARE(sectionHtml(item.record(), 1),
+                 QStringLiteral("<p>4. Объект: &lt; 0,5 мм &amp; B.</p>\n"));
         QCOMPARE(item.value(), QString());
         QTest::keyClick(valueEdit(&item), Qt::Key_Return);
         QCOMPARE(item.value(), QStringLiteral("< 0,5 мм & B"));
         item.setNumber(0); // the protocol number: no number shown, nothing printed
-        QVERIFY(item.toHtml(0).isEmpty() && child<QLabel>(&item, "lbl_num")->text().isEmpty());
+        QVERIFY(sectionHtml(item.record(), 0).isEmpty() &&
+                child<QLabel>(&item, "lbl_num")->text().isEmpty());
 
         CStdItem user(nullptr, 12, QStringLiteral("Примечание:"), QString(80, 'x'), true, 1);
         user.show();
@@ -128,7 +131,8 @@ private slots:
         QCOMPARE(f.pButton->x(), f.pCombo->x() + f.pCombo->width() + 10);
         f.item.setValue(QString());
         typeText(f.pCombo->lineEdit(), QStringLiteral("ПАО Газ & Нефть"));
-        QCOMPARE(f.item.toHtml(1), QStringLiteral("<p>3. Заказчик: ПАО Газ &amp; Нефть.</p>\n"));
+        QCOMPARE(sectionHtml(f.item.record(), 1),
+                 QStringLiteral("<p>3. Заказчик: ПАО Газ &amp; Нефть.</p>\n"));
         QCOMPARE(f.item.value(), QString());
         f.item.commitValue();
         QCOMPARE(f.item.value(), QStringLiteral("ПАО Газ & Нефть"));
@@ -241,8 +245,9 @@ private slots:
         QCOMPARE(set.choices(), QStringList({"ГОСТ 14782-86", "ПБ 03-440-02"}));
         // a text typed but not entered is printed, escaped
         typeText(combo(set, 2)->lineEdit(), QStringLiteral("<ремонт>"));
-        QCOMPARE(set.toHtml(2), QStringLiteral("<p>7. Контроль выполнен согласно: ПБ 03-440-02. "
-                                               "ГОСТ 14782-86. &lt;ремонт&gt;.</p>\n"));
+        QCOMPARE(sectionHtml(set.record(), 2),
+                 QStringLiteral("<p>7. Контроль выполнен согласно: ПБ 03-440-02. "
+                                "ГОСТ 14782-86. &lt;ремонт&gt;.</p>\n"));
     }
 
     void methodRows() {
@@ -302,7 +307,7 @@ private slots:
         dates.setDates({QDate(2012, 1, 1), QDate(2011, 12, 31), g_dtDefault});
         const CBytes dateList = CBytes().u32(3).date(QDate(2012, 1, 1)).date(g_dtDefault).date(g_dtDefault);
         QCOMPARE(bytesOf(dates.record()), CBytes().i32(1).str("Д").raw(dateList.data).data);
-        QCOMPARE(dates.toHtml(0), "<p>1. Д 01.01.2012. __.__.____. __.__.____.</p>\n");
+        QCOMPARE(sectionHtml(dates.record(), 0), "<p>1. Д 01.01.2012. __.__.____. __.__.____.</p>\n");
         QVERIFY(showRecord(dates, CBytes().i32(6).str("A").u32(2).date(QDate(2012, 1, 1)).u32(0).data));
         QCOMPARE(bytesOf(dates.record()), CBytes().i32(6).str("A").u32(2).date(QDate(2012, 1, 1)).date(g_dtDefault).data);
         QVERIFY(!showRecord(dates, CBytes().i32(9).str("B").u32(0x10000000).data) && dates.number() == 6);
@@ -345,13 +350,13 @@ private slots:
     void everyHeaderFieldIsEscapedInThePrint() {
         CReportHeader header;
         QVERIFY(showRecord(header, CBytes()
-                                     .str("<name>")
-                                     .str("<address>")
-                                     .str("<phone>")
-                                     .str("<licence>")
-                                     .str("<issuer>")
-                                     .data));
-        const QString sHtml = header.toHtml();
+                                       .str("<name>")
+                                       .str("<address>")
+                                       .str("<phone>")
+                                       .str("<licence>")
+                                       .str("<issuer>")
+                                       .data));
+        const QString sHtml = headerHtml(header.record());
         for (const char* pField : {"name", "address", "phone", "licence", "issuer"}) {
             QVERIFY2(sHtml.contains(QStringLiteral("&lt;%1&gt;").arg(pField)), pField);
             QVERIFY2(!sHtml.contains(QStringLiteral("<%1>").arg(pField)), pField);
@@ -366,7 +371,7 @@ private slots:
         header.show();
         QVERIFY(QTest::qWaitForWindowActive(&header));
         const QString sH4 = QStringLiteral("<H4 ALIGN = \"CENTER\";\"><b>");
-        QCOMPARE(header.toHtml(),
+        QCOMPARE(headerHtml(header.record()),
                  "<H2 ALIGN = \"CENTER\";\"><b></b></H2>" + sH4 +
                      "&nbsp;&nbsp;&nbsp;телефон / факс </b></H4>" + sH4 +
                      "Свидетельство об аккредитации лаборатории №, выдано </b><BR></H4>");
@@ -379,8 +384,8 @@ private slots:
         QTRY_COMPARE(header.labName(), QStringLiteral("ЛНК <Восток>"));
         click(pName);
         click(pAddress);
-        QVERIFY(
-            header.toHtml().startsWith("<H2 ALIGN = \"CENTER\";\"><b>ЛНК &lt;Восток&gt;</b></H2>"));
+        QVERIFY(headerHtml(header.record())
+                    .startsWith("<H2 ALIGN = \"CENTER\";\"><b>ЛНК &lt;Восток&gt;</b></H2>"));
         click(child<QLineEdit>(&header, "edt_phone"));
         QVERIFY(pAddress->text() == QStringLiteral("Адрес лаборатории НК") &&
                 header.address().isEmpty());

@@ -11,6 +11,7 @@
 #include "refdata/panelinput.h"
 #include "refdata/widgetspecial.h"
 #include "refdata/widgettool.h"
+#include "render/sectionhtml.h"
 #include "storage/referencefiles.h"
 #include "storage/referencelists.h"
 #include "support/bytes.h"
@@ -467,7 +468,7 @@ private slots:
             QStringLiteral("<tr> <td width=4%></td> <td align=CENTER width=2%>%1</td> "
                            "<td align=LEFT width=94%>%2</td> </tr>\n");
         QCOMPARE(
-            section.toHtml(1),
+            sectionHtml(section.record(), 1),
             "<p>9. Приборы и оборудование:</p>\n<TABLE WIDTH=\"100%\" BORDER=0 CELLSPACING=\"0\" "
             "CELLPADDING=\"2\">\n" +
                 sRow.arg("a.", "Прибор &lt;А&gt; №1&amp;2, сертификат калибровки средств "

@@ -8,6 +8,7 @@
 // its panels, refusing damaged records.
 #include "items/report.h"
 #include "refdata/widgetspecial.h"
+#include "render/sectionhtml.h"
 #include "results/conclusion.h"
 #include "results/reporttable.h"
 #include "results/resulttable.h"
@@ -235,7 +236,7 @@ private slots:
             return "<TR><TD ALIGN=\"CENTER\">" + lst.join("</TD><TD ALIGN=\"CENTER\">") +
                    "</TD></TR>\n";
         };
-        QCOMPARE(table.toHtml(),
+        QCOMPARE(tableHtml(table.record()),
                  "<TABLE ALIGN=\"CENTER\" WIDTH=100% BORDER=\"1\" CELLSPACING=\"0\" "
                  "CELLPADDING=\"1\">\n" +
                      row({"№", "Т1", "A&amp;B"}) + row({"1", "a", "&lt; 0,5 мм"}) +
@@ -275,17 +276,18 @@ private slots:
         QCOMPARE(bytesOf(block.record()), baIn);
         QCOMPARE(heights.last().at(0).toInt(), 530); // the table's 490 + 40
         QCOMPARE(block.height(), 530);
-        QVERIFY(block.toHtml(2).startsWith("<p>2. Результаты визуального контроля.</p>\n<TAB"));
+        QVERIFY(sectionHtml(block.record(), 2)
+                    .startsWith("<p>2. Результаты визуального контроля.</p>\n<TAB"));
         // a damaged table record (one cell for three rows) leaves the whole block
         QVERIFY(!showRecord(block, CBytes()
-                                     .i32(9)
-                                     .str(g_sUz)
-                                     .strList({})
-                                     .i32(3)
-                                     .i32(1)
-                                     .strList({"K"})
-                                     .strList({"1"})
-                                     .data));
+                                       .i32(9)
+                                       .str(g_sUz)
+                                       .strList({})
+                                       .i32(3)
+                                       .i32(1)
+                                       .strList({"K"})
+                                       .strList({"1"})
+                                       .data));
         QCOMPARE(bytesOf(block.record()), baIn);
     }
 
@@ -325,14 +327,14 @@ private slots:
         CReport report(nullptr, g_sUz, 12);
         child<QTextEdit>(&report, "tedt_description")
             ->setPlainText(QStringLiteral("Дефектов не обнаружено.\nКонтроль <завершён>."));
-        QCOMPARE(report.toHtml(2),
+        QCOMPARE(sectionHtml(report.record(), 2),
                  QStringLiteral("<p>10. Заключение по результатам ультразвукового "
                                 "контроля: Дефектов не обнаружено.<br>Контроль "
                                 "&lt;завершён&gt;.</p>\n"));
         QTest::keyClick(child<QTextEdit>(&report, "tedt_description"), Qt::Key_Tab); // no tab typed
         QVERIFY(!report.description().contains('\t'));
         click(child<QCheckBox>(&report, "cb_reportOn")); // off: kept, not printed
-        QVERIFY(report.toHtml(0).isEmpty() && !report.description().isEmpty());
+        QVERIFY(sectionHtml(report.record(), 0).isEmpty() && !report.description().isEmpty());
     }
 
     void conclusionRecords() {

@@ -159,17 +159,6 @@ void CReportHeader::setPhoneLicenceIssuer(const QString& sPhone, const QString& 
     edt_issued_by->setText(sIssuedBy);
 }
 
-QString CReportHeader::toHtml() const {
-    const QString sH2 = QStringLiteral("<H2 ALIGN = \"CENTER\";\"><b>");
-    const QString sH4 = QStringLiteral("<H4 ALIGN = \"CENTER\";\"><b>");
-    return sH2 + sLabName.toHtmlEscaped() + QStringLiteral("</b></H2>") + sH4 +
-           sAddress.toHtmlEscaped() + QStringLiteral("&nbsp;&nbsp;&nbsp;") + lbl_phone->text() +
-           QStringLiteral(" ") + edt_phone->text().toHtmlEscaped() + QStringLiteral("</b></H4>") +
-           sH4 + lbl_licence->text() + edt_licence->text().toHtmlEscaped() + QStringLiteral(", ") +
-           lbl_issued_by->text() + QStringLiteral(" ") + edt_issued_by->text().toHtmlEscaped() +
-           QStringLiteral("</b><BR></H4>");
-}
-
 void CReportHeader::slot_labName_focusReceived() {
     if (edt_labName->text() != sLabNamePrompt)
         return;

@@ -37,9 +37,6 @@ public:
     HeaderRecord record() const;
     void setRecord(const HeaderRecord& record);
 
-    // The header's fragment of the printed protocol.
-    QString toHtml() const;
-
 public slots:
     virtual void slot_labName_focusReceived();
     virtual void slot_labName_focusLost();
@@ -67,4 +64,3 @@ private:
     const QString sLabNamePrompt;
     const QString sAddressPrompt;
 };
-

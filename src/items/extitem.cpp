@@ -86,18 +86,6 @@ void CExtItem::setName(const QString& sName) {
     iCaptionWidth = fitTextWidth(lbl_name, sName, lbl_name->minimumWidth());
 }
 
-QString CExtItem::toHtml(int iShift) {
-    QStringList lstTexts;
-    const int n = collectTexts(lstTexts);
-    if (n <= 0 || iNumber <= 0)
-        return QString();
-    QString s =
-        QStringLiteral("%1. %2").arg(QString::number(iNumber - iShift), sItemName.toHtmlEscaped());
-    for (const QString& sText : std::as_const(lstTexts))
-        s += QStringLiteral(" %1.").arg(sText.toHtmlEscaped());
-    return QStringLiteral("<p>") + s + QStringLiteral("</p>\n");
-}
-
 void CExtItem::slot_addItemWidget() {
     if (lstSubItems.size() >= iMaxStoredSubItems)
         return;

@@ -24,7 +24,6 @@ public:
 
     void setNumber(int iNum) override;
     void setName(const QString& sName) override;
-    QString toHtml(int iShift) override;
 
     // Fills out with the printable text of every sub-item; returns their number.
     virtual int collectTexts(QStringList& out) = 0;

@@ -77,16 +77,6 @@ QString CReport::description() const {
     return tedt_description->toPlainText();
 }
 
-QString CReport::toHtml(int iShift) const {
-    if (!bOn)
-        return QString();
-    // typed line breaks stay line breaks in the print
-    QString sText = description().toHtmlEscaped();
-    sText.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
-    return QStringLiteral("<p>%1. %2: %3</p>\n")
-        .arg(QString::number(iNumber - iShift), lbl_title->text().toHtmlEscaped(), sText);
-}
-
 void CReport::showState(bool bNewOn) {
     lbl_num->setEnabled(bNewOn);
     lbl_title->setEnabled(bNewOn);

@@ -24,10 +24,6 @@ public:
     QString description() const;
     bool isOn() const { return bOn; }
 
-    // The paragraph of the print; empty while switched off. The text keeps
-    // its line breaks.
-    QString toHtml(int iShift) const;
-
     ReportRecord record() const { return {bOn, iNumber, sMethodText, description()}; }
     void setRecord(const ReportRecord& record);
 
@@ -53,4 +49,3 @@ private:
     int iNumber = 0;
     bool bOn = true;
 };
-

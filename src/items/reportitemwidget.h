@@ -12,9 +12,6 @@ public:
 
     virtual void setNumber(int iNum) = 0;
     virtual void setName(const QString& sName) = 0;
-    // The section's fragment of the printed protocol; the number printed is
-    // the stored one minus iShift. Empty when there is nothing to print.
-    virtual QString toHtml(int iShift) = 0;
 
     int number() const { return iNumber; }
     QString name() const { return sItemName; }

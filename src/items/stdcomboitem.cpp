@@ -73,14 +73,6 @@ void CStdComboItem::setName(const QString& sName) {
     layOut();
 }
 
-QString CStdComboItem::toHtml(int iShift) {
-    if (iNumber == 0)
-        return QString();
-    return QStringLiteral("<p>%1. %2 %3.</p>\n")
-        .arg(QString::number(iNumber - iShift), sItemName.toHtmlEscaped(),
-             valueText().toHtmlEscaped());
-}
-
 QString CStdComboItem::valueText() const {
     return cmb_values->currentText();
 }

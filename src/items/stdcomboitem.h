@@ -23,7 +23,6 @@ public:
 
     void setNumber(int iNum) override;
     void setName(const QString& sName) override;
-    QString toHtml(int iShift) override;
 
     // Replaces the list offered after the blank entry; the current or typed
     // text survives where it can.
@@ -89,4 +88,3 @@ private:
     int iNameWidth = 0;
     int iValueWidth = 0;
 };
-

@@ -58,14 +58,6 @@ void CStdItem::setName(const QString& sName) {
     layOut();
 }
 
-QString CStdItem::toHtml(int iShift) {
-    if (iNumber <= 0)
-        return QString();
-    return QStringLiteral("<p>%1. %2 %3.</p>\n")
-        .arg(QString::number(iNumber - iShift), sItemName.toHtmlEscaped(),
-             edt_value->text().toHtmlEscaped());
-}
-
 void CStdItem::setValue(const QString& sValue) {
     this->sValue = sValue;
     edt_value->setText(sValue);

@@ -16,7 +16,6 @@ public:
 
     void setNumber(int iNum) override;
     void setName(const QString& sName) override;
-    QString toHtml(int iShift) override;
 
     void setValue(const QString& sValue);
     void commitValue();
@@ -52,4 +51,3 @@ private:
     int iWidthFactor = 1;
     bool bDeletable = false;
 };
-

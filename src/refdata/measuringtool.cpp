@@ -109,30 +109,11 @@ void CMeasuringTool::setProtocolDate(const QDate& dt) {
         pPanel->setProtocolDate(dt);
 }
 
-QStringList CMeasuringTool::validityProblems() const {
-    return validityProblemsOf(lstPanels);
-}
-
 QList<ToolEntry> CMeasuringTool::collectEntries() const {
     QList<ToolEntry> lst;
     for (const CWidgetTool* pPanel : lstPanels)
         lst.append(pPanel->currentEntry());
     return lst;
-}
-
-QString CMeasuringTool::toHtml(int iShift) {
-    QString sHtml = QStringLiteral("<p>%1. %2</p>\n")
-                        .arg(QString::number(iNumber - iShift), sItemName.toHtmlEscaped());
-    sHtml +=
-        QStringLiteral("<TABLE WIDTH=\"100%\" BORDER=0 CELLSPACING=\"0\" CELLPADDING=\"2\">\n");
-    for (int i = 0; i < lstPanels.size(); ++i) {
-        sHtml += QStringLiteral("<tr> <td width=4%></td> <td align=CENTER width=2%>") +
-                 lstPanels[i]->indexText() + QStringLiteral("</td> <td align=LEFT width=94%>") +
-                 lstPanels[i]->toHtml() +
-                 (i + 1 == lstPanels.size() ? QStringLiteral(".") : QStringLiteral(";")) +
-                 QStringLiteral("</td> </tr>\n");
-    }
-    return sHtml + QStringLiteral("</TABLE>\n");
 }
 
 ToolsRecord CMeasuringTool::record() const {

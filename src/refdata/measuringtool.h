@@ -23,7 +23,6 @@ public:
 
     void setNumber(int iNum) override;
     void setName(const QString& sName) override;
-    QString toHtml(int iShift) override;
 
     const QList<CWidgetTool*>& panels() const { return lstPanels; }
 
@@ -32,8 +31,6 @@ public:
 
     // The protocol's date, by which every panel judges its validity.
     void setProtocolDate(const QDate& dt);
-    // A line for every panel whose validity expired or is missing.
-    QStringList validityProblems() const;
 
     // The record of what is shown: the complete entries join the
     // instruments it carries, as saving takes them in.
@@ -65,4 +62,3 @@ private:
     QList<CWidgetTool*> lstPanels;
     QDate dtProtocol;
 };
-

@@ -26,20 +26,6 @@ namespace {
 const QStringList g_lstLevels = {QStringLiteral("I"), QStringLiteral("II"), QStringLiteral("III")};
 constexpr int g_iDefaultLevel = 1;
 
-QString roleHeading(ERankState eRole) {
-    switch (eRole) {
-    case eControler:
-        return QStringLiteral("<p><b>Провел контроль:</b></p>\n");
-    case eAuthor:
-        return QStringLiteral("<p><b>Выдал заключение:</b></p>\n");
-    case eControlerAndAuthor:
-        return QStringLiteral("<p><b>Провел контроль и выдал заключение:</b></p>\n");
-    case eBoss:
-        return QStringLiteral("<p><b>Руководитель:</b></p>\n");
-    }
-    return QString();
-}
-
 int findExact(const QComboBox* pBox, const QString& sText) {
     return pBox->findText(sText, Qt::MatchExactly | Qt::MatchCaseSensitive);
 }
@@ -228,20 +214,6 @@ bool CWidgetSpecial::isNamed() const {
 
 void CWidgetSpecial::updateValidityMark() {
     showValidity(dedt_validity, validity(), dedt_validity->date());
-}
-
-QString CWidgetSpecial::validityProblem() const {
-    const SpecialistEntry e = currentEntry();
-    switch (validity()) {
-    case EValidity::Expired:
-        return QStringLiteral("Специалист %1, удостоверение № %2: истекло %3")
-            .arg(e.sName, e.sLicenseNum, e.dtValidity.toString(QStringLiteral("dd.MM.yyyy")));
-    case EValidity::Missing:
-        return QStringLiteral("Специалист %1, удостоверение № %2: срок действия не указан")
-            .arg(e.sName, e.sLicenseNum);
-    default:
-        return QString();
-    }
 }
 
 void CWidgetSpecial::setNumber(int iNum) {
@@ -566,29 +538,6 @@ void CWidgetSpecial::slot_chb_author_clicked(bool checked) {
 
 void CWidgetSpecial::slot_chb_boss_clicked(bool checked) {
     stepRole(eBoss, checked, eControler, eBoss);
-}
-
-QString CWidgetSpecial::toHtml() const {
-    const SpecialistEntry e = currentEntry();
-    return roleHeading(eRole) + specialistLine(e) + QStringLiteral("<p>____________________") +
-           e.sName.toHtmlEscaped() + QStringLiteral("</p>\n");
-}
-
-// A panel naming nobody prints blanks to be filled in by hand: its level and
-// certificate belong to no one, and nothing may be printed that the user
-// did not choose. An unset validity prints as instruments print it.
-QString CWidgetSpecial::specialistLine(const SpecialistEntry& e) {
-    const QString sLine =
-        QStringLiteral("<p>Специалист %1 уровня НК, удостоверение №%2, выданное %3, "
-                       "действительно до %4</p>\n");
-    if (e.sName.trimmed().isEmpty())
-        return sLine.arg(QStringLiteral("___"), QStringLiteral("__________"),
-                         QStringLiteral("__________"), g_sUnsetDateText);
-    const QString sValidity = e.dtValidity == g_dtDefault
-                                  ? g_sUnsetDateText
-                                  : e.dtValidity.toString(QStringLiteral("dd.MM.yyyy"));
-    return sLine.arg(QString::number(e.iLevel + 1), e.sLicenseNum.toHtmlEscaped(),
-                     e.sIssuedBy.toHtmlEscaped(), sValidity);
 }
 
 bool CWidgetSpecial::eventFilter(QObject* pWatched, QEvent* pEvent) {

@@ -65,15 +65,11 @@ public:
     SpecialistEntry currentEntry() const;
     void setEntry(const SpecialistEntry& entry);
 
-    QString toHtml() const;
-
     // The protocol's date, by which the validity shown is judged.
     void setProtocolDate(const QDate& dt);
     EValidity validity() const;
     // Whether a specialist is named: a panel naming nobody prints blanks.
     bool isNamed() const;
-    // The line naming an expired or missing validity; empty when there is none.
-    QString validityProblem() const;
 
     // The deletion dialog opened last and still open, if any.
     CAskDeleteSD* deleteDialog() const { return pAskDelete; }
@@ -125,8 +121,6 @@ private:
     // boxes require.
     void stepRole(int iStep, bool bChecked, int iBelow, int iAbove);
     void updateValidityMark();
-    // The printed line of the certificate of e.
-    static QString specialistLine(const SpecialistEntry& e);
 
     QGroupBox* grpb_specialist;
     QComboBox* cmb_name;
@@ -158,4 +152,3 @@ private:
     bool bSavable = false;
     QDate dtProtocol;
 };
-

@@ -116,23 +116,6 @@ void CWidgetTool::updateValidityMark() {
     showValidity(dedt_validity, validity(), dedt_validity->date());
 }
 
-QString CWidgetTool::validityProblem() const {
-    const ToolEntry e = currentEntry();
-    const QString sEnded = e.bVerification ? QStringLiteral("свидетельство истекло")
-                                           : QStringLiteral("сертификат калибровки истек");
-    switch (validity()) {
-    case EValidity::Expired:
-        return QStringLiteral("Прибор %1 № %2: %3 %4")
-            .arg(e.sToolName, e.sNumber, sEnded,
-                 e.dtValidity.toString(QStringLiteral("dd.MM.yyyy")));
-    case EValidity::Missing:
-        return QStringLiteral("Прибор %1 № %2: срок действия не указан")
-            .arg(e.sToolName, e.sNumber);
-    default:
-        return QString();
-    }
-}
-
 void CWidgetTool::setIndexText(const QString& sIndex) {
     sIndexText = sIndex;
     lbl_index->setText(sIndex);
@@ -289,20 +272,6 @@ void CWidgetTool::slot_btn_deleteItem_clicked() {
     cmb_tools->setCurrentIndex(0);
     cmb_tools->setEditText(QString());
     pLists->deleteTool(sName);
-}
-
-QString CWidgetTool::toHtml() const {
-    const ToolEntry e = currentEntry();
-    QString sLine =
-        QStringLiteral("%1 %2%3, ")
-            .arg(e.sToolName.toHtmlEscaped(), lbl_deviceNumber->text(), e.sNumber.toHtmlEscaped());
-    sLine += e.bVerification ? QStringLiteral("свидетельство о поверке №")
-                             : QStringLiteral("сертификат калибровки средств измерений №");
-    sLine += e.sCertNumber.toHtmlEscaped();
-    sLine += QStringLiteral(", действительно до ");
-    sLine += e.dtValidity == g_dtDefault ? g_sUnsetDateText
-                                         : e.dtValidity.toString(QStringLiteral("dd.MM.yyyy"));
-    return sLine;
 }
 
 bool CWidgetTool::isEntryBox(const QObject* pObject) const {

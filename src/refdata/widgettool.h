@@ -36,14 +36,9 @@ public:
     QString indexText() const { return sIndexText; }
     void setIndexText(const QString& sIndex);
 
-    // The panel's line of the print.
-    QString toHtml() const;
-
     // The protocol's date, by which the validity shown is judged.
     void setProtocolDate(const QDate& dt);
     EValidity validity() const;
-    // The line naming an expired or missing validity; empty when there is none.
-    QString validityProblem() const;
 
 protected slots:
     virtual void slot_cmb_tools_indexChanged(int index);

@@ -56,6 +56,8 @@ QString tableRow(const QStringList& lstTexts) {
     return sRow + QStringLiteral("</TR>\n");
 }
 
+} // namespace
+
 // The titles, then the rows holding any text, numbered from 1: rows left
 // wholly empty are not printed and take no number.
 QString tableHtml(const TableRecord& table) {
@@ -74,7 +76,7 @@ QString tableHtml(const TableRecord& table) {
     return sHtml + QStringLiteral("</TABLE>\n");
 }
 
-QString resultsHtml(const ResultsRecord& results, int iShift) {
+QString sectionHtml(const ResultsRecord& results, int iShift) {
     const QString sTitle = QStringLiteral("Результаты %1 контроля")
                                .arg(results.sMethod.isEmpty() ? g_sNoMethod : results.sMethod);
     return QStringLiteral("<p>%1. %2.</p>\n")
@@ -83,7 +85,7 @@ QString resultsHtml(const ResultsRecord& results, int iShift) {
 }
 
 // Typed line breaks stay line breaks in the print.
-QString reportHtml(const ReportRecord& report, int iShift) {
+QString sectionHtml(const ReportRecord& report, int iShift) {
     if (!report.bOn)
         return QString();
     const QString sTitle = QStringLiteral("Заключение по результатам %1 контроля")
@@ -93,6 +95,8 @@ QString reportHtml(const ReportRecord& report, int iShift) {
     return QStringLiteral("<p>%1. %2: %3</p>\n")
         .arg(numbered(report.iNum, iShift), sTitle.toHtmlEscaped(), sText);
 }
+
+namespace {
 
 QString roleHeading(int iRole) {
     switch (iRole) {
@@ -176,8 +180,8 @@ QString sectionHtml(const ToolsRecord& tools, int iShift) {
 
 QString sectionHtml(const ConclusionRecord& conclusion, int iShift) {
     const QString sBreak = QStringLiteral("<br>\n");
-    QString sHtml = resultsHtml(conclusion.results, iShift) + sBreak;
-    const QString sReport = reportHtml(conclusion.report, iShift);
+    QString sHtml = sectionHtml(conclusion.results, iShift) + sBreak;
+    const QString sReport = sectionHtml(conclusion.report, iShift);
     if (!sReport.isEmpty())
         sHtml += sReport + sBreak;
     for (const PanelRecord& panel : conclusion.lstPanels)

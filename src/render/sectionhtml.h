@@ -23,6 +23,12 @@ QString sectionHtml(const DateSetRecord& list, int iShift);
 // The caption, then the instruments lettered "a." to "z." and on again
 // from "a.", each on its own line.
 QString sectionHtml(const ToolsRecord& tools, int iShift);
+// A results table: the column titles, then the rows, each numbered.
+QString tableHtml(const TableRecord& table);
+// "N. Результаты … контроля." with the table.
+QString sectionHtml(const ResultsRecord& results, int iShift);
+// The written conclusion; nothing while it is switched off.
+QString sectionHtml(const ReportRecord& report, int iShift);
 // The results of one method with their table, the written conclusion when
 // it is switched on, and every specialist with role, certificate and a
 // line to sign on.

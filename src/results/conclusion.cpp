@@ -104,14 +104,6 @@ void CConclusion::setProtocolDate(const QDate& dt) {
         pPanel->setProtocolDate(dt);
 }
 
-QStringList CConclusion::validityProblems() const {
-    const bool bAnyNamed = std::any_of(lstPanels.cbegin(), lstPanels.cend(),
-                                       [](const CWidgetSpecial* p) { return p->isNamed(); });
-    if (!bAnyNamed)
-        return {QStringLiteral("не выбран специалист: %1 контроль").arg(nominativeMethod())};
-    return validityProblemsOf(lstPanels);
-}
-
 QString CConclusion::nominativeMethod() const {
     const qsizetype i = methodsDative().indexOf(sDativeMethod);
     return i < 0 ? sDativeMethod : methodsNominative().at(i);
@@ -219,17 +211,6 @@ bool CConclusion::hasNamedSpecialist() const {
 
 bool CConclusion::hasContent() const {
     return hasResults() || !wgt_report->description().isEmpty() || hasNamedSpecialist();
-}
-
-QString CConclusion::toHtml(int iShift) const {
-    const QString sBreak = QStringLiteral("<br>\n");
-    QString sHtml = wgt_table->toHtml(iShift) + sBreak;
-    const QString sReport = wgt_report->toHtml(iShift);
-    if (!sReport.isEmpty())
-        sHtml += sReport + sBreak;
-    for (const CWidgetSpecial* pPanel : lstPanels)
-        sHtml += pPanel->toHtml() + sBreak;
-    return sHtml;
 }
 
 ConclusionRecord CConclusion::record() const {

@@ -42,8 +42,6 @@ public:
 
     const QList<CWidgetSpecial*>& panels() const { return lstPanels; }
 
-    QString toHtml(int iShift) const;
-
     // What removing the section or changing its method would destroy: a
     // filled cell, the written conclusion's text, a specialist named.
     bool hasResults() const;
@@ -52,8 +50,6 @@ public:
 
     // The protocol's date, by which every panel judges its validity.
     void setProtocolDate(const QDate& dt);
-    // A line for every panel whose validity expired or is missing.
-    QStringList validityProblems() const;
 
     // The record of what is shown; it carries the specialists the lists hold.
     ConclusionRecord record() const;
@@ -96,4 +92,3 @@ private:
     QList<CWidgetSpecial*> lstPanels;
     QDate dtProtocol;
 };
-

@@ -37,14 +37,6 @@ QTableWidgetItem* newTitleItem(const QString& sTitle) {
     return pItem;
 }
 
-// One row of the printed table.
-QString htmlRow(const QStringList& lstTexts) {
-    QString sRow = QStringLiteral("<TR>");
-    for (const QString& sText : lstTexts)
-        sRow += QStringLiteral("<TD ALIGN=\"CENTER\">") + sText.toHtmlEscaped() +
-                QStringLiteral("</TD>");
-    return sRow + QStringLiteral("</TR>\n");
-}
 } // namespace
 
 CReportTable::CReportTable(QWidget* pParent)
@@ -192,33 +184,6 @@ void CReportTable::cellTexts(QStringList& list) const {
     QString sTyped;
     if (tab_results->pendingEdit(&r, &c, &sTyped) && r < rowCount() && c < columnCount())
         list[qsizetype(r) * columnCount() + c] = sTyped;
-}
-
-QString CReportTable::toHtml() const {
-    QString sHtml = QStringLiteral(
-        "<TABLE ALIGN=\"CENTER\" WIDTH=100% BORDER=\"1\" CELLSPACING=\"0\" CELLPADDING=\"1\">\n");
-    QStringList lstHeader;
-    columnTitles(lstHeader);
-    lstHeader.prepend(QStringLiteral("№"));
-    sHtml += htmlRow(lstHeader);
-
-    // Rows left wholly empty are not printed and take no number.
-    int iPrinted = 1;
-    for (int r = 0; r < rowCount(); ++r) {
-        QStringList lstRow;
-        bool bFilled = false;
-        for (int c = 0; c < columnCount(); ++c) {
-            const QTableWidgetItem* pItem = tab_results->item(r, c);
-            const QString sText = pItem ? pItem->text() : QString();
-            bFilled = bFilled || !sText.isEmpty();
-            lstRow.append(sText);
-        }
-        if (!bFilled)
-            continue;
-        lstRow.prepend(QString::number(iPrinted++));
-        sHtml += htmlRow(lstRow);
-    }
-    return sHtml + QStringLiteral("</TABLE>\n");
 }
 
 bool CReportTable::rowsHoldText(int iFirst, int iLast) const {

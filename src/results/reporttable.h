@@ -28,8 +28,6 @@ public:
     void columnTitles(QStringList& list) const;
     void cellTexts(QStringList& list) const;
 
-    QString toHtml() const;
-
     // Whether any cell holds text, in the whole table or in rows iFirst to
     // iLast, or in column iColumn.
     bool hasText() const;
@@ -101,4 +99,3 @@ private:
     QList<double> lstShares;
     bool bLoading = false;
 };
-

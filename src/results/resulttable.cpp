@@ -94,12 +94,6 @@ void CResultTable::setData(int iRows, int iColumns, const QStringList& lstTitles
     wgt_table->setCellTexts(lstCells);
 }
 
-QString CResultTable::toHtml(int iShift) const {
-    return QStringLiteral("<p>%1. %2.</p>\n")
-               .arg(QString::number(iNumber - iShift), lbl_title->text().toHtmlEscaped()) +
-           wgt_table->toHtml();
-}
-
 bool CResultTable::hasText() const {
     return wgt_table->hasText();
 }

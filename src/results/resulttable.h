@@ -28,7 +28,6 @@ public:
     void setData(int iRows, int iColumns, const QStringList& lstTitles,
                  const QStringList& lstCells);
 
-    QString toHtml(int iShift) const;
     // Whether a cell of the table holds text.
     bool hasText() const;
 
@@ -56,4 +55,3 @@ private:
     int iNumber;
     QStringList lstMethods;
 };
-
