@@ -168,12 +168,12 @@ private slots:
         choiceBox(pCustomer)->setCurrentIndex(1); // the first again offers its grounds
         QCOMPARE(pReason->choices(), QStringList({"Договор 7", "Письмо 3"}));
         choiceBox(pReason)->setCurrentIndex(1);
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         click(child<QToolButton>(pReason, "btn_deleteItem"));
         QCOMPARE(lists.organizations()[0].lstGrounds, QStringList({"Письмо 3"}));
         QVERIFY(pReason->value().isEmpty());
         // a deleted customer leaves the blank entry, never another customer
-        dialogs.lstAnswers << QMessageBox::No << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::No << CUserDialogs::Yes;
         click(child<QToolButton>(pCustomer, "btn_deleteItem"));
         QCOMPARE(lists.organizations().size(), 2);
         click(child<QToolButton>(pCustomer, "btn_deleteItem"));
@@ -192,7 +192,7 @@ private slots:
         window.show();
         enterValue(window.composer()->sections()[eStage], QStringLiteral("изготовление"));
         // Cancel (Escape) and Yes with the save dialog cancelled keep the window
-        dialogs.lstAnswers << QMessageBox::Cancel << QMessageBox::Yes << QMessageBox::No;
+        dialogs.lstAnswers << CUserDialogs::Cancel << CUserDialogs::Yes << CUserDialogs::No;
         QVERIFY(!window.close());
         QVERIFY(!window.close());
         QCOMPARE(dialogs.lstFileRequests.size(), 1);
@@ -200,7 +200,7 @@ private slots:
         QCOMPARE(dialogs.texts(), QStringList(3, "Начальные данные были изменены. Желаете "
                                                  "сохранить текущий протокол?"));
         window.show();
-        dialogs.lstAnswers << QMessageBox::Yes; // Yes with a save that is written closes
+        dialogs.lstAnswers << CUserDialogs::Yes; // Yes with a save that is written closes
         dialogs.lstFileNames << dir.filePath("p.rpt");
         QVERIFY(window.close() && QFile::exists(dir.filePath("p.rpt")));
     }
@@ -220,7 +220,7 @@ private slots:
                  QStringList({"ультразвукового", "акустико-эмиссионного"}));
         // another method in a row whose conclusion names a specialist asks; No puts the row back
         nameSpecialist(form.conclusions()[1]->panels()[0], QStringLiteral("Иванов"));
-        dialogs.lstAnswers << QMessageBox::No << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::No << CUserDialogs::Yes;
         methodRows(form)[1]->setCurrentIndex(4);
         QCOMPARE(dialogs.texts().value(0),
                  QStringLiteral("Специалисты раздела «акустико-эмиссионный» "
@@ -238,7 +238,7 @@ private slots:
         QVERIFY(form.conclusions().size() == 2 && dialogs.lstMessages.size() == 2);
         QCOMPARE(qobject_cast<CStdItem*>(form.sections().last())->number(), 17);
         form.conclusions()[1]->setData(1, 1, {"T"}, {"Годен"});
-        dialogs.lstAnswers << QMessageBox::No;
+        dialogs.lstAnswers << CUserDialogs::No;
         click(pMinus);
         QCOMPARE(dialogs.texts().last(),
                  QStringLiteral("Удалить раздел «магнитный» вместе с таблицей "
@@ -284,7 +284,7 @@ private slots:
         QCOMPARE(form.height(), form.layOutSections()); // what stands below has moved
         // over a filled table: asked first, No keeps it
         form.conclusions()[1]->setData(1, 1, {"Мой"}, {"свой"});
-        dialogs.lstAnswers << QMessageBox::No;
+        dialogs.lstAnswers << CUserDialogs::No;
         click(pFill);
         QCOMPARE(dialogs.texts(),
                  QStringList({"Заменить таблицу результатов таблицей «ультразвукового»?"}));
@@ -397,7 +397,7 @@ private slots:
                            "Специалист Иванов И.И., удостоверение № 0001-123: истекло 01.05.2026\n"
                            "Прибор Дефектоскоп № 1234: срок действия не указан\n\n"
                            "Печатать протокол все равно?"));
-        QCOMPARE(dialogs.lstMessages.value(0).eIcon, QMessageBox::Warning);
+        QCOMPARE(dialogs.lstMessages.value(0).eIcon, CUserDialogs::Warning);
         QVERIFY(dialogs.lstMessages.size() == 2 && dialogs.lstDialogClasses.size() == 2);
         QVERIFY(!QFile::exists(dir.filePath("p.pdf")));
         // the marks reach neither the print nor the document
@@ -414,7 +414,7 @@ private slots:
             iPages = pPreview->pageCount();
             return int(QDialog::Accepted);
         };
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         form.printer()->setOutputFormat(QPrinter::NativeFormat);
         form.slot_previewReport();
         QVERIFY(iPages >= 1);

@@ -11,6 +11,7 @@
 #include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "composer/reportheader.h"
+#include "composer/widgetdialogs.h"
 #include "items/stditem.h"
 #include "results/conclusion.h"
 #include "storage/journal.h"
@@ -85,9 +86,9 @@ private slots:
     void questionsSpeakRussianEscapeCancels() {
         QVERIFY(installRussianTranslations(*qApp));
         std::unique_ptr<QMessageBox> pBox(CWidgetDialogs::createMessageBox(
-            QMessageBox::Question, nullptr, QStringLiteral("Подготовка отчета"),
-            QStringLiteral("?"), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-            QMessageBox::Yes));
+            CUserDialogs::Question, nullptr, QStringLiteral("Подготовка отчета"),
+            QStringLiteral("?"), CUserDialogs::Yes | CUserDialogs::No | CUserDialogs::Cancel,
+            CUserDialogs::Yes));
         QStringList lstTexts;
         for (auto eButton : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
             lstTexts << pBox->button(eButton)->text().remove('&');
@@ -111,7 +112,7 @@ private slots:
         QCOMPARE(dialogs.lstFileRequests.value(0).sCaption, QStringLiteral("Сохранить документ"));
         QCOMPARE(dialogs.lstFileRequests.value(1).sCaption, QStringLiteral("Загрузить документ"));
         // printed although no specialist is chosen
-        dialogs.lstAnswers << QMessageBox::Yes << QMessageBox::Yes << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes << CUserDialogs::Yes << CUserDialogs::Yes;
         QTest::keyClick(pEdit, Qt::Key_P, Qt::ControlModifier);
         QTest::keyClick(pEdit, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(dialogs.lstDialogClasses, QStringList({"QPrintDialog", "QPrintPreviewDialog"}));
@@ -131,7 +132,7 @@ private slots:
         // a new protocol is shown from its top
         window.verticalScrollBar()->setValue(window.verticalScrollBar()->maximum());
         QVERIFY(window.verticalScrollBar()->value() > 0);
-        dialogs.lstAnswers << QMessageBox::No; // the item added is not saved
+        dialogs.lstAnswers << CUserDialogs::No; // the item added is not saved
         QTest::keyClick(pEdit, Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(window.verticalScrollBar()->value(), 0);
         window.verticalScrollBar()->setValue(window.verticalScrollBar()->maximum());
@@ -315,7 +316,7 @@ private slots:
         running.controller().writeRecoveryCopy();
         CFusionWidget form(dir.path());
         form.controller().startRecovery(sData);
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         form.controller().offerRecovery(sData);
         QCOMPARE(dialogs.lstMessages.size(), 1);
         // the protocol taken back is on disk as this program's copy at once
@@ -342,7 +343,7 @@ private slots:
         QVERIFY(QFile::exists(running.controller().recoveryPath() + ".lock"));
         // a copy refused is removed, lock and all
         leaveCrashedCopy(dir.path(), QStringLiteral("x"));
-        dialogs.lstAnswers << QMessageBox::No;
+        dialogs.lstAnswers << CUserDialogs::No;
         third.controller().offerRecovery(dir.path());
         QVERIFY(recoveryFiles(dir.path()).isEmpty() &&
                 !QFile::exists(dir.filePath("recovery-4242-deadbeef.rpt.lock")));
@@ -352,7 +353,7 @@ private slots:
         leaveCrashedCopy(dir.path(), QStringLiteral("y"), dir.filePath("a.rpt"));
         typeText(valueEdit(third.sections()[eNumber]), QStringLiteral("118/26"));
         writeFile(dir.filePath("recovery-4242-deadbeef.rpt"), documentOf(third));
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         third.controller().offerRecovery(dir.path());
         QVERIFY(
             dialogs.texts().last().startsWith("Найден несохраненный протокол №118/26 (документ «" +
@@ -361,7 +362,7 @@ private slots:
                 third.controller().isChanged());
         // a copy that cannot be read stays on disk, named in the message
         writeFile(dir.filePath("recovery-4243-cafe.rpt"), "not a protocol");
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         CFusionWidget fourth(dir.path());
         fourth.controller().offerRecovery(dir.path());
         const QString sKept = dir.filePath("recovery-4243-cafe.rpt.unreadable");

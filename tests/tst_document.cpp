@@ -380,7 +380,7 @@ private slots:
         QCOMPARE(other.lists().organizations().size(), 2);
         QCOMPARE(other.controller().workDir(), dir.path());
         other.slot_addNewStdItem(2, QStringLiteral("Лишний:"), QString());
-        dialogs.lstAnswers << QMessageBox::No;
+        dialogs.lstAnswers << CUserDialogs::No;
         dialogs.lstFileNames << dir.filePath("protocol.rpt");
         other.slot_openSavedReport();
         QCOMPARE(dialogs.lstMessages.size(), 1); // only the unsaved-change question
@@ -478,7 +478,7 @@ private slots:
         // printed to PDF after the question on the expired and the missing validity
         form.printer()->setOutputFormat(QPrinter::PdfFormat);
         form.printer()->setOutputFileName(dir.filePath("two.pdf"));
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         dialogs.lstDialogActions << [](QDialog*) { return int(QDialog::Accepted); };
         form.slot_printReport();
         QCOMPARE(dialogs.texts(),
@@ -488,7 +488,7 @@ private slots:
                       "Специалист Сидоров <С.С.>, удостоверение № 77: срок действия не указан\n\n"
                       "Печатать протокол все равно?"}));
         // the PDF of one step: the pages of the print, titled, with the validity asked first
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         dialogs.lstFileNames << dir.filePath("three");
         form.slot_exportPdf();
         QCOMPARE(dialogs.lstFileRequests.last().sDir, dir.filePath("7-НК.pdf"));
@@ -655,7 +655,7 @@ private slots:
         const QByteArray first = fileBytes(sA);
         enterValue(form.sections()[eStage], QStringLiteral("третье"));
         dialogs.lstFileNames << sB;
-        dialogs.lstAnswers << QMessageBox::Yes; // the number, registered for a.rpt, goes along
+        dialogs.lstAnswers << CUserDialogs::Yes; // the number, registered for a.rpt, goes along
         QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(dialogs.lstFileRequests.value(1).sDir, sA);
         QVERIFY(fileBytes(sA) == first && fileBytes(sB) == documentOf(form));
@@ -673,7 +673,7 @@ private slots:
         QCOMPARE(pRecent->actions().size(), 1);
         // a new protocol: Cancel keeps this one; No gives a new one under the same header
         enterValue(form.sections()[eStage], QStringLiteral("четвёртое"));
-        dialogs.lstAnswers << QMessageBox::Cancel << QMessageBox::No;
+        dialogs.lstAnswers << CUserDialogs::Cancel << CUserDialogs::No;
         QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(valueEdit(form.sections()[eStage])->text(), QStringLiteral("четвёртое"));
         QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
@@ -706,7 +706,7 @@ private slots:
         CFusionWidget form(dir.path());
         enterValue(form.sections()[eStage], QStringLiteral("изменено"));
         // Cancel, or Yes with the save dialog cancelled: the open is abandoned
-        dialogs.lstAnswers << QMessageBox::Cancel << QMessageBox::Yes << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Cancel << CUserDialogs::Yes << CUserDialogs::Yes;
         form.slot_openSavedReport();
         form.slot_openSavedReport();
         QVERIFY(dialogs.lstFileRequests.size() == 1 && dialogs.lstFileRequests[0].bSave);

@@ -111,13 +111,13 @@ private slots:
         QCOMPARE(f.lstLog.mid(f.lstLog.size() - 2), QStringList({"added:" + sNew, "index:4"}));
         // deleting a reference entry asks; No keeps everything
         f.pCombo->setCurrentIndex(2);
-        dialogs.lstAnswers << QMessageBox::No;
+        dialogs.lstAnswers << CUserDialogs::No;
         click(f.pButton);
         QCOMPARE(dialogs.texts(),
                  QStringList({QStringLiteral("Удалить «АО Завод» из справочника?")}));
         QCOMPARE(f.item.choices().size(), 4);
         // Yes: the blank entry, announced before the deletion; never another customer
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         click(f.pButton);
         QCOMPARE(f.lstLog.mid(f.lstLog.size() - 2),
                  QStringList({"index:0", "deleted:АО Завод:-1"}));
@@ -238,7 +238,7 @@ private slots:
         combo(set, 1)->setCurrentIndex(1);
         combo(set, 2)->setCurrentIndex(2);
         QVERIFY(!child<QToolButton>(&set, "btn_deleteItem")->isHidden()); // follows the last one
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         click(child<QToolButton>(&set, "btn_deleteItem"));
         QCOMPARE(dialogs.texts(), QStringList({"Удалить «РД 03-606-03» из справочника?"}));
         QCOMPARE(set.currentTexts(), QStringList({"ПБ 03-440-02", "ГОСТ 14782-86", ""}));

@@ -145,7 +145,7 @@ private slots:
         QCOMPARE(rows(journal), QStringList({"118/26 " + a}));
 
         // the number is a's: No writes nothing
-        dialogs.lstAnswers << QMessageBox::No;
+        dialogs.lstAnswers << CUserDialogs::No;
         QVERIFY(!form.controller().writeProtocol(b));
         QVERIFY(!QFile::exists(b));
         QCOMPARE(dialogs.texts().last(),
@@ -163,7 +163,7 @@ private slots:
             .exec("UPDATE protocols SET first_saved = '2026-01-02 03:04:05' WHERE number = "
                   "'118/26'");
         typeNumber(form, "118/26");
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         QVERIFY(form.controller().writeProtocol(c));
         QCOMPARE(rows(journal), QStringList({"118/26 " + c, "119/26 " + b}));
         QSqlQuery first(journal.database());
@@ -245,14 +245,14 @@ private slots:
                                   QDate::currentDate().toString("dd.MM.yyyy") +
                                   ", зарегистрированный в журнале. Заменить его этим протоколом?";
         // the file dialog's own "replace?" was answered Yes; No here saves nothing
-        dialogs.lstAnswers << QMessageBox::No;
+        dialogs.lstAnswers << CUserDialogs::No;
         dialogs.lstFileNames << sFirst;
         click(child<QToolButton>(&form, "btn_save"));
         QCOMPARE(dialogs.texts(), QStringList({sQuestion}));
         QCOMPARE(fileBytes(sFirst), first);
         QCOMPARE(rows(journal), QStringList({"1/26 " + sFirst}));
         // Yes replaces it; its row follows the new protocol's number
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         dialogs.lstFileNames << sFirst;
         click(child<QToolButton>(&form, "btn_save"));
         QCOMPARE(rows(journal), QStringList({"2/26 " + sFirst}));
@@ -278,7 +278,7 @@ private slots:
         if (QProcess::execute("chattr", {"+a", b}) != 0)
             QSKIP("chattr +a is not supported on this file system");
         // b.rpt replaced, 5/26 taken over, and the file cannot be committed
-        dialogs.lstAnswers << QMessageBox::Yes << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes << CUserDialogs::Yes;
         dialogs.lstFileNames << b;
         const bool bSaved = form.controller().saveReportAs();
         QProcess::execute("chattr", {"-a", b});
@@ -389,7 +389,7 @@ private slots:
             child<QSpinBox>(pDialog, "spn_port")->setValue(iPort);
             child<QLineEdit>(pDialog, "edt_database")->setText(sDatabase);
             child<QLineEdit>(pDialog, "edt_user")->setText(server.place().sUser);
-            dialogs.lstAnswers << QMessageBox::No; // the setting is not kept
+            dialogs.lstAnswers << CUserDialogs::No; // the setting is not kept
             click(pDialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok));
             return pDialog->result();
         };
@@ -419,7 +419,7 @@ private slots:
             pDialog->accept();
             return pDialog->result();
         };
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         click(child<QToolButton>(&form, "btn_settings"));
         QCOMPARE(dialogs.texts().value(0),
                  "Журнал протоколов теперь: " + CJournal::fileIn(other.path()) + " (был: " +

@@ -158,7 +158,7 @@ private slots:
         for (auto it = mapTyped.cbegin(); it != mapTyped.cend() && it.key() <= 4500; ++it)
             iTypedBy5s = it.value();
         CScriptedDialogs dialogs;
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         CFusionWidget form(dir.path());
         form.controller().offerRecovery(dir.path());
         const QString sBack = valueEdit(form.sections()[eObject])->text();

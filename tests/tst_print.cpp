@@ -88,7 +88,7 @@ private slots:
         // the print gives the same pages
         form.printer()->setOutputFormat(QPrinter::PdfFormat);
         form.printer()->setOutputFileName(dir.filePath("printed.pdf"));
-        dialogs.lstAnswers << QMessageBox::Yes; // printed despite the certificates missing
+        dialogs.lstAnswers << CUserDialogs::Yes; // printed despite the certificates missing
         dialogs.lstDialogActions << [](QDialog*) { return int(QDialog::Accepted); };
         form.slot_printReport();
         QCOMPARE(pdfPages(dir.filePath("printed.pdf")), lstPages);
@@ -193,7 +193,7 @@ private slots:
         writeSpecialists(dir.path(), knownSpecialists(3));
         CFusionWidget form(dir.path());
         fillProtocol(form, {2, 3, 3, 1, 0, 1, 3});
-        dialogs.lstAnswers << QMessageBox::Yes; // the certificates' dates are not given
+        dialogs.lstAnswers << CUserDialogs::Yes; // the certificates' dates are not given
         dialogs.lstFileNames << dir.filePath("118-26");
         form.controller().exportOdtWithDialog();
         QProcess unzip;
@@ -219,7 +219,7 @@ private slots:
             QVERIFY2(match.captured(1).toDouble() > 10 / 2.54 * 72 &&
                          match.captured(1).toDouble() <= 17 / 2.54 * 72,
                      qPrintable(match.captured()));
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         dialogs.lstFileNames << dir.filePath("no/such/dir/p.odt");
         form.controller().exportOdtWithDialog();
         QCOMPARE(dialogs.texts().last(),

@@ -254,10 +254,10 @@ private slots:
                  CertificateMethod({sMagnetic, QDate(2029, 1, 1), 1}));
         // a changed date of a covered method asks, with a warning; No changes nothing
         validityEdit(&panel)->setDate(QDate(2030, 6, 1));
-        dialogs.lstAnswers << QMessageBox::No << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::No << CUserDialogs::Yes;
         const QList<Specialist> lstBefore = lists.technicians();
         click(child<QPushButton>(&panel, "btn_saveSpec"));
-        QCOMPARE(dialogs.lstMessages.value(0).eIcon, QMessageBox::Warning);
+        QCOMPARE(dialogs.lstMessages.value(0).eIcon, CUserDialogs::Warning);
         QCOMPARE(dialogs.texts().value(0),
                  QStringLiteral("В существующей базе данных присутствует специалист Иванов И.И. с "
                                 "удостоверением № 0001,\nпо методу контроля \"магнитному\"!\n"
@@ -293,9 +293,9 @@ private slots:
         nameBox(&other)->setCurrentIndex(1);
         licenseBox(&other)->setCurrentIndex(1);
         click(child<QPushButton>(&other, "btn_deleteData"));
-        dialogs.lstAnswers << QMessageBox::No;
+        dialogs.lstAnswers << CUserDialogs::No;
         click(child<QPushButton>(other.deleteDialog(), "btn_delete"));
-        QCOMPARE(dialogs.lstMessages.value(0).eIcon, QMessageBox::Warning);
+        QCOMPARE(dialogs.lstMessages.value(0).eIcon, CUserDialogs::Warning);
         QCOMPARE(lists.technicians(), lstBefore);
         // "Всю информацию о специалисте" removes him; a dialog still open dies with its panel
         click(child<QPushButton>(&other, "btn_deleteData"));
@@ -392,7 +392,7 @@ private slots:
         QCOMPARE(pFirst->currentEntry(), ToolEntry({"Новый", "77", "X", g_dtUnset, true}));
         // deleting an instrument from the list asks, and reaches the other panels
         toolBox(pFirst)->setCurrentIndex(2);
-        dialogs.lstAnswers << QMessageBox::No << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::No << CUserDialogs::Yes;
         click(child<QToolButton>(pFirst, "btn_deleteItem"));
         QCOMPARE(dialogs.texts().value(0), QStringLiteral("Удалить «Толщиномер» из справочника?"));
         QCOMPARE(lists.tools().size(), 2);

@@ -158,7 +158,7 @@ private slots:
         QCOMPARE(table.rowCount(), 7);
         // rows holding text go only after a question; empty ones without
         menu(table, Qt::Vertical, 1, "Удалить строку");
-        dialogs.lstAnswers << QMessageBox::No << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::No << CUserDialogs::Yes;
         menu(table, Qt::Vertical, 0, "Удалить строку");
         QCOMPARE(table.rowCount(), 6);
         menu(table, Qt::Vertical, 0, "Удалить строку");
@@ -178,7 +178,7 @@ private slots:
         grid(&table)->setRangeSelected({4, 0, 5, 3}, true);
         QTest::keyClick(grid(&table), Qt::Key_Delete);
         grid(&table)->setRangeSelected({4, 0, 5, 4}, true);
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         QTest::keyClick(grid(&table), Qt::Key_Delete);
         QCOMPARE(table.rowCount(), 6);
         QCOMPARE(dialogs.lstMessages.size(), 3);
@@ -187,7 +187,7 @@ private slots:
         menu(table, Qt::Horizontal, 1, "Вставить столбец");
         QCOMPARE(titles(table).mid(0, 3), QStringList({"Номер объекта", "2", "Типоразмер"}));
         table.setCellTexts(QStringList({"", "", "", "", "", "", "", "", "x"}));
-        dialogs.lstAnswers << QMessageBox::No;
+        dialogs.lstAnswers << CUserDialogs::No;
         menu(table, Qt::Horizontal, 2, "Удалить столбец");
         QCOMPARE(dialogs.texts().last(), QStringLiteral("Удалить столбцы с данными?"));
         menu(table, Qt::Horizontal, 1, "Удалить столбец");

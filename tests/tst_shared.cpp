@@ -217,7 +217,7 @@ private slots:
             other.deleteTool("А-прибор");
             QTRY_COMPARE(a.lists().tools().size(), 2);
         };
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         click(child<QToolButton>(pPanel, "btn_deleteItem"));
         QCOMPARE(names(folderLists(dir.path()).lstTools), QStringList({"В-прибор"}));
         // "Желаете переписать его данные?" while the other saves a specialist
@@ -228,7 +228,7 @@ private slots:
             other.saveSpecialist({"Петров", "05", g_sUltrasonic, QDate(2028, 1, 1), 1, ""});
             QTRY_COMPARE(a.lists().technicians().size(), 2);
         };
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         click(child<QPushButton>(pSpecial, "btn_saveSpec"));
         const QList<Specialist> lst = folderLists(dir.path()).lstTechnicians;
         QCOMPARE(names(lst), QStringList({"Иванов", "Петров"}));
@@ -259,7 +259,7 @@ private slots:
         QVERIFY(a.controller().saveReport());
         QCOMPARE(folderLists(dir.path()).lstTools[0].lstDevices.size(), 1);
         // "-" on one of the two panels; the other still names it; today's protocol saved
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         click(child<QToolButton>(a.findChildren<CWidgetTool*>().first(), "btn_deleteItem"));
         valueEdit(a.sections()[eNumber])->setText("2");
         pDate->setDate(QDate::currentDate());
@@ -280,7 +280,7 @@ private slots:
             a.lists().deleteSpecialist("Иванов");
             QTRY_VERIFY(!b.lists().specialist("Иванов"));
         };
-        dialogs.lstAnswers << QMessageBox::Yes;
+        dialogs.lstAnswers << CUserDialogs::Yes;
         click(child<QPushButton>(pPanel, "btn_saveSpec"));
         const QList<Specialist> lst = folderLists(dir.path()).lstTechnicians;
         QCOMPARE(names(lst), QStringList({"Иванов"}));

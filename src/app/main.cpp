@@ -3,6 +3,7 @@
 #include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "composer/pdfcommand.h"
+#include "composer/widgetdialogs.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -22,6 +23,8 @@ int main(int argc, char* argv[]) {
     // names the user's data location: ~/.local/share/ndt-protocol
     QCoreApplication::setApplicationName(QStringLiteral("ndt-protocol"));
     installRussianTranslations(app);
+    CWidgetDialogs dialogs;
+    CUserDialogs::setProgramDialogs(&dialogs);
     const QStringList lstArgs = QCoreApplication::arguments();
     CVEKConclusion window;
     window.show();

@@ -1,88 +1,64 @@
 #include "base/userdialogs.h"
 
-#include <QDialog>
-#include <QFileDialog>
-
-#include <memory>
+#include <cstdio>
 
 namespace {
-CUserDialogs* g_pInstalled = nullptr;
+// Without a window to ask in: every message a line on the standard error,
+// every question its default answer, nothing chosen.
+class CNoDialogs : public CUserDialogs {
+public:
+    EButton message(EIcon, QWidget*, const QString& sTitle, const QString& sText, EButtons,
+                    EButton eDefault) override {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(sTitle), qPrintable(sText));
+        return eDefault == NoButton ? Ok : eDefault;
+    }
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        return QString();
+    }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        return QString();
+    }
+    QString directory(QWidget*, const QString&, const QString&) override { return QString(); }
+    int execDialog(QDialog*) override { return 0; }
+};
 
-CUserDialogs& widgetDialogs() {
-    static CWidgetDialogs s_dialogs;
-    return s_dialogs;
-}
+CUserDialogs* g_pInstalled = nullptr;
+CUserDialogs* g_pProgram = nullptr;
 } // namespace
 
 CUserDialogs::~CUserDialogs() = default;
 
 CUserDialogs& CUserDialogs::get() {
-    return g_pInstalled ? *g_pInstalled : widgetDialogs();
+    static CNoDialogs s_none;
+    return g_pInstalled ? *g_pInstalled : g_pProgram ? *g_pProgram : s_none;
 }
 
 void CUserDialogs::install(CUserDialogs* pDialogs) {
     g_pInstalled = pDialogs;
 }
 
+void CUserDialogs::setProgramDialogs(CUserDialogs* pDialogs) {
+    g_pProgram = pDialogs;
+}
+
 void CUserDialogs::warning(QWidget* pParent, const QString& sTitle, const QString& sText) {
-    get().message(QMessageBox::Warning, pParent, sTitle, sText, QMessageBox::Ok, QMessageBox::Ok);
+    get().message(Warning, pParent, sTitle, sText, Ok, Ok);
 }
 
 void CUserDialogs::critical(QWidget* pParent, const QString& sTitle, const QString& sText) {
-    get().message(QMessageBox::Critical, pParent, sTitle, sText, QMessageBox::Ok, QMessageBox::Ok);
+    get().message(Critical, pParent, sTitle, sText, Ok, Ok);
 }
 
 void CUserDialogs::information(QWidget* pParent, const QString& sTitle, const QString& sText) {
-    get().message(QMessageBox::Information, pParent, sTitle, sText, QMessageBox::Ok,
-                  QMessageBox::Ok);
+    get().message(Information, pParent, sTitle, sText, Ok, Ok);
 }
 
 bool CUserDialogs::confirm(QWidget* pParent, const QString& sTitle, const QString& sText) {
-    return question(pParent, sTitle, sText, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
-           QMessageBox::Yes;
+    return question(pParent, sTitle, sText, EButtons(Yes | No), No) == Yes;
 }
 
-QMessageBox::StandardButton CUserDialogs::question(QWidget* pParent, const QString& sTitle,
-                                                   const QString& sText,
-                                                   QMessageBox::StandardButtons eButtons,
-                                                   QMessageBox::StandardButton eDefault) {
-    return get().message(QMessageBox::Question, pParent, sTitle, sText, eButtons, eDefault);
-}
-
-QMessageBox* CWidgetDialogs::createMessageBox(QMessageBox::Icon eIcon, QWidget* pParent,
-                                              const QString& sTitle, const QString& sText,
-                                              QMessageBox::StandardButtons eButtons,
-                                              QMessageBox::StandardButton eDefault) {
-    auto pBox = new QMessageBox(eIcon, sTitle, sText, eButtons, pParent);
-    pBox->setDefaultButton(eDefault);
-    if (eButtons & QMessageBox::Cancel)
-        pBox->setEscapeButton(QMessageBox::Cancel);
-    return pBox;
-}
-
-QMessageBox::StandardButton CWidgetDialogs::message(QMessageBox::Icon eIcon, QWidget* pParent,
-                                                    const QString& sTitle, const QString& sText,
-                                                    QMessageBox::StandardButtons eButtons,
-                                                    QMessageBox::StandardButton eDefault) {
-    const std::unique_ptr<QMessageBox> pBox(
-        createMessageBox(eIcon, pParent, sTitle, sText, eButtons, eDefault));
-    return static_cast<QMessageBox::StandardButton>(pBox->exec());
-}
-
-QString CWidgetDialogs::openFileName(QWidget* pParent, const QString& sCaption, const QString& sDir,
-                                     const QString& sFilter) {
-    return QFileDialog::getOpenFileName(pParent, sCaption, sDir, sFilter);
-}
-
-QString CWidgetDialogs::saveFileName(QWidget* pParent, const QString& sCaption, const QString& sDir,
-                                     const QString& sFilter) {
-    return QFileDialog::getSaveFileName(pParent, sCaption, sDir, sFilter);
-}
-
-QString CWidgetDialogs::directory(QWidget* pParent, const QString& sCaption, const QString& sDir) {
-    return QFileDialog::getExistingDirectory(pParent, sCaption, sDir);
-}
-
-int CWidgetDialogs::execDialog(QDialog* pDialog) {
-    return pDialog->exec();
+CUserDialogs::EButton CUserDialogs::question(QWidget* pParent, const QString& sTitle,
+                                             const QString& sText, EButtons eButtons,
+                                             EButton eDefault) {
+    return get().message(Question, pParent, sTitle, sText, eButtons, eDefault);
 }

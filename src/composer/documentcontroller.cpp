@@ -100,12 +100,12 @@ bool CDocumentController::offerToSaveChanges() {
     const auto eAnswer = CUserDialogs::question(
         &form, g_sAppTitle,
         QStringLiteral("Начальные данные были изменены. Желаете сохранить текущий протокол?"),
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
-    if (eAnswer == QMessageBox::No)
+        CUserDialogs::Yes | CUserDialogs::No | CUserDialogs::Cancel, CUserDialogs::Yes);
+    if (eAnswer == CUserDialogs::No)
         return true;
     // Cancel (Escape) goes back to the form; the protocol is not given up
     // either when the user wanted it saved but no document was written
-    return eAnswer == QMessageBox::Yes && saveReport();
+    return eAnswer == CUserDialogs::Yes && saveReport();
 }
 
 // Files.
@@ -521,7 +521,7 @@ void CDocumentController::offerRecovery(const QString& sDir) {
         const QString sSource = CRecoveryFile::sourceOf(sPath);
         const auto eAnswer = CUserDialogs::question(
             &form, g_sAppTitle, recoveryQuestion(read.document, sSource, sWhen));
-        if (eAnswer != QMessageBox::Yes) {
+        if (eAnswer != CUserDialogs::Yes) {
             CRecoveryFile::discard(sPath);
             continue;
         }

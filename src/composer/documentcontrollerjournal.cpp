@@ -107,7 +107,7 @@ bool CDocumentController::mayReuseNumber(const SJournalEntry& entry, const QStri
                QStringLiteral("Протокол №%1 уже зарегистрирован: %2.%3 "
                               "Сохранить с этим номером?")
                    .arg(entry.sNumber, QDir::toNativeSeparators(sRegistered), sHint),
-               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+               CUserDialogs::Yes | CUserDialogs::No, CUserDialogs::No) == CUserDialogs::Yes;
 }
 
 bool CDocumentController::mayTakeNumber(const SJournalEntry& entry, bool* pTakeOver) {
@@ -128,7 +128,7 @@ bool CDocumentController::mayReplaceRegistered(const QString& sPath) {
                               "Заменить его этим протоколом?")
                    .arg(QDir::toNativeSeparators(sPath), held.sNumber,
                         held.dtDate.toString(QStringLiteral("dd.MM.yyyy"))),
-               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+               CUserDialogs::Yes | CUserDialogs::No, CUserDialogs::No) == CUserDialogs::Yes;
 }
 
 bool CDocumentController::beginRegistration(const SJournalEntry& entry, bool bTakeOver) {
@@ -285,8 +285,8 @@ void CDocumentController::offerToCarryJournal(CJournal& before) {
                                               "Перенести записей журнала: %3?")
                                    .arg(journal()->describe(), before.describe())
                                    .arg(iRows),
-                               QMessageBox::Yes | QMessageBox::No,
-                               QMessageBox::Yes) != QMessageBox::Yes)
+                               CUserDialogs::Yes | CUserDialogs::No,
+                               CUserDialogs::Yes) != CUserDialogs::Yes)
         return;
     QStringList lstSkipped;
     const int iCopied = journal()->copyRowsFrom(before, &lstSkipped);

@@ -80,10 +80,10 @@ bool CFusionWidget::confirmValidity(const QString& sTitle, const QString& sQuest
     if (lstProblems.size() > iMaxProblemsShown)
         lstShown << QStringLiteral("и еще %1").arg(lstProblems.size() - iMaxProblemsShown);
     return CUserDialogs::get().message(
-               QMessageBox::Warning, this, sTitle,
+               CUserDialogs::Warning, this, sTitle,
                QStringLiteral("Сроки действия истекли или не указаны:\n%1\n\n%2")
                    .arg(lstShown.join(QLatin1Char('\n')), sQuestion),
-               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+               CUserDialogs::Yes | CUserDialogs::No, CUserDialogs::No) == CUserDialogs::Yes;
 }
 
 void CFusionWidget::slot_printReport() {

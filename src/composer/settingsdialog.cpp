@@ -149,8 +149,8 @@ bool CSettingsDialog::mayKeepServer() {
                                                  "эту настройку? Пока сервер недоступен, записи "
                                                  "журнала ждут на этом компьютере.")
                                       .arg(sProblem),
-                                  QMessageBox::Yes | QMessageBox::No,
-                                  QMessageBox::No) == QMessageBox::Yes;
+                                  CUserDialogs::Yes | CUserDialogs::No,
+                                  CUserDialogs::No) == CUserDialogs::Yes;
 }
 
 bool CSettingsDialog::isUsableFolder(const QString& sDir) {
@@ -171,7 +171,7 @@ void CSettingsDialog::accept() {
     if (!folder().isEmpty() && !QFileInfo::exists(folder()) &&
         CUserDialogs::question(this, windowTitle(),
                                QStringLiteral("Папки «%1» нет. Создать ее?")
-                                   .arg(QDir::toNativeSeparators(folder()))) == QMessageBox::Yes)
+                                   .arg(QDir::toNativeSeparators(folder()))) == CUserDialogs::Yes)
         QDir().mkpath(folder());
     if (!folder().isEmpty() && !isUsableFolder(folder())) {
         CUserDialogs::warning(this, windowTitle(),

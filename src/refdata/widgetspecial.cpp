@@ -457,12 +457,12 @@ void CWidgetSpecial::slot_btn_saveSpec_clicked() {
     const Specialist known = pKnown ? *pKnown : Specialist();
     if (pLists->holdsMethod(e) &&
         CUserDialogs::get().message(
-            QMessageBox::Warning, this, QStringLiteral("Редактирование данных специалиста"),
+            CUserDialogs::Warning, this, QStringLiteral("Редактирование данных специалиста"),
             QStringLiteral("В существующей базе данных присутствует специалист %1 с "
                            "удостоверением № %2,\nпо методу контроля \"%3\"!\nЖелаете "
                            "переписать его данные?")
                 .arg(e.sName, e.sLicenseNum, e.sMethod),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
+            CUserDialogs::Yes | CUserDialogs::No, CUserDialogs::Yes) != CUserDialogs::Yes)
         return;
     // the entry as it was when the button was clicked, whatever the lists
     // became while the question was open
@@ -501,13 +501,13 @@ void CWidgetSpecial::slot_deleteData(bool bAll) {
                             [&](const CertificateMethod& m) { return m.sMethod == e.sMethod; });
             if (!bCovers &&
                 CUserDialogs::get().message(
-                    QMessageBox::Warning, this, QStringLiteral("Удаление данных специалиста"),
+                    CUserDialogs::Warning, this, QStringLiteral("Удаление данных специалиста"),
                     QStringLiteral("В существующей базе данных присутствует специалист "
                                    "%1 с удостоверением № %2,\nно по другому методу "
                                    "контроля! Желаете удалить данные о текущем "
                                    "удостоверении?")
                         .arg(e.sName, e.sLicenseNum),
-                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
+                    CUserDialogs::Yes | CUserDialogs::No, CUserDialogs::Yes) != CUserDialogs::Yes)
                 return;
             // the whole certificate goes, with every method it covers
             pLists->deleteCertificate(e.sName, e.sLicenseNum);

@@ -10,16 +10,16 @@ CScriptedDialogs::~CScriptedDialogs() {
     CUserDialogs::install(nullptr);
 }
 
-QMessageBox::StandardButton CScriptedDialogs::message(QMessageBox::Icon eIcon, QWidget*,
-                                                      const QString& sTitle, const QString& sText,
-                                                      QMessageBox::StandardButtons,
-                                                      QMessageBox::StandardButton eDefault) {
+CUserDialogs::EButton CScriptedDialogs::message(CUserDialogs::EIcon eIcon, QWidget*,
+                                                const QString& sTitle, const QString& sText,
+                                                CUserDialogs::EButtons,
+                                                CUserDialogs::EButton eDefault) {
     lstMessages.append({eIcon, sTitle, sText});
     if (!lstWhileOpen.isEmpty())
         lstWhileOpen.takeFirst()();
     if (!lstAnswers.isEmpty())
         return lstAnswers.takeFirst();
-    return eDefault == QMessageBox::NoButton ? QMessageBox::Ok : eDefault;
+    return eDefault == CUserDialogs::NoButton ? CUserDialogs::Ok : eDefault;
 }
 
 QString CScriptedDialogs::openFileName(QWidget*, const QString& sCaption, const QString& sDir,

@@ -12,7 +12,7 @@
 class CScriptedDialogs : public CUserDialogs {
 public:
     struct Message {
-        QMessageBox::Icon eIcon;
+        CUserDialogs::EIcon eIcon;
         QString sTitle;
         QString sText;
     };
@@ -26,7 +26,7 @@ public:
     CScriptedDialogs();
     ~CScriptedDialogs() override;
 
-    QList<QMessageBox::StandardButton> lstAnswers; // next message box answers
+    QList<CUserDialogs::EButton> lstAnswers; // next message box answers
     // What happens while the next message boxes are open, before they are
     // answered: another workstation's change, say.
     QList<std::function<void()>> lstWhileOpen;
@@ -37,10 +37,10 @@ public:
     QList<FileRequest> lstFileRequests;
     QStringList lstDialogClasses; // class names of the dialogs run
 
-    QMessageBox::StandardButton message(QMessageBox::Icon eIcon, QWidget* pParent,
-                                        const QString& sTitle, const QString& sText,
-                                        QMessageBox::StandardButtons eButtons,
-                                        QMessageBox::StandardButton eDefault) override;
+    CUserDialogs::EButton message(CUserDialogs::EIcon eIcon, QWidget* pParent,
+                                  const QString& sTitle, const QString& sText,
+                                  CUserDialogs::EButtons eButtons,
+                                  CUserDialogs::EButton eDefault) override;
     QString openFileName(QWidget* pParent, const QString& sCaption, const QString& sDir,
                          const QString& sFilter) override;
     QString saveFileName(QWidget* pParent, const QString& sCaption, const QString& sDir,
