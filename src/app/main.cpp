@@ -1,8 +1,8 @@
+#include "app/pdfcommand.h"
 #include "app/vekconclusion.h"
 #include "base/translations.h"
 #include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
-#include "composer/pdfcommand.h"
 #include "composer/widgetdialogs.h"
 
 #include <QApplication>

@@ -9,7 +9,7 @@
 // Title of the main window and of the close-time question.
 inline const QString g_sAppTitle = QStringLiteral("Подготовка отчета");
 // Version shown in the About window.
-inline const QString g_sVersion = QStringLiteral("1.0");
+inline const QString g_sVersion = QStringLiteral(NDT_VERSION);
 // A date field holding this date is "not set" and shows "__.__.____".
 inline const QDate g_dtDefault = QDate(2000, 1, 1);
 // Text a date editor shows for the unset date.

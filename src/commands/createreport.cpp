@@ -1,8 +1,8 @@
 #include "commands/createreport.h"
 
-#include "base/resources.h"
 #include "commands/lastnumbersource.h"
 #include "commands/newitem.h"
+#include "items/resources.h"
 
 #include <QAction>
 #include <QApplication>

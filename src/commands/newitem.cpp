@@ -1,7 +1,7 @@
 #include "commands/newitem.h"
 
-#include "base/linevalidator.h"
 #include "base/userdialogs.h"
+#include "items/linevalidator.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #include "composer/aboutwindow.h"
 
 #include "base/constants.h"
-#include "base/resources.h"
+#include "items/resources.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -3,10 +3,10 @@
 // holds asked about, the queue of a journal out of reach sent.
 #include "composer/documentcontroller.h"
 
-#include "base/linevalidator.h"
 #include "base/userdialogs.h"
 #include "composer/fusionwidget.h"
 #include "composer/journalwindow.h"
+#include "items/linevalidator.h"
 #include "storage/journal.h"
 #include "storage/referencelists.h"
 

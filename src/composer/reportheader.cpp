@@ -1,8 +1,8 @@
 #include "composer/reportheader.h"
 
-#include "base/linevalidator.h"
 #include "items/fontfit.h"
 #include "items/lineeditheir.h"
+#include "items/linevalidator.h"
 #include "items/reportitemwidget.h"
 
 #include <QDataStream>

@@ -1,6 +1,6 @@
 #include "items/comboboxheir.h"
 
-#include "base/linevalidator.h"
+#include "items/linevalidator.h"
 
 #include <QLineEdit>
 

@@ -1,7 +1,7 @@
 #include "items/stditem.h"
 
-#include "base/linevalidator.h"
 #include "items/fontfit.h"
+#include "items/linevalidator.h"
 
 #include <QDataStream>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "refdata/panelinput.h"
 
 #include "base/constants.h"
-#include "base/linevalidator.h"
+#include "items/linevalidator.h"
 
 #include <QComboBox>
 #include <QCompleter>

@@ -1,10 +1,10 @@
 #include "refdata/widgettool.h"
 
 #include "base/constants.h"
-#include "base/linevalidator.h"
 #include "base/userdialogs.h"
 #include "items/dateeditheir.h"
 #include "items/fontfit.h"
+#include "items/linevalidator.h"
 #include "items/reportitemwidget.h"
 #include "refdata/panelinput.h"
 #include "storage/referencelists.h"

@@ -1,6 +1,6 @@
 #include "results/changetitle.h"
 
-#include "base/linevalidator.h"
+#include "items/linevalidator.h"
 #include "items/reportitemwidget.h"
 
 #include <QLineEdit>

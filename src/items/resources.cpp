@@ -1,4 +1,4 @@
-#include "base/resources.h"
+#include "items/resources.h"
 
 #include <QtGlobal>
 

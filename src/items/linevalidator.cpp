@@ -1,4 +1,4 @@
-#include "base/linevalidator.h"
+#include "items/linevalidator.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "composer/pdfcommand.h"
+#include "app/pdfcommand.h"
 
 #include "base/constants.h"
 #include "base/translations.h"
