@@ -267,6 +267,11 @@ QStringList leftOut(const ProtocolDocument& read, const ProtocolDocument& shown)
         lstShown << withoutLists(record);
     QStringList lst;
     for (const SectionRecord& record : read.lstRecords) {
+        // no method at all (every one unknown, and named so) shows as the
+        // form's one row: nothing of it is lost
+        const auto* pMethods = std::get_if<MethodsRecord>(&record);
+        if (pMethods && pMethods->lstTexts.isEmpty())
+            continue;
         if (!lstShown.contains(withoutLists(record)))
             leftOutParts(record, shown, lst);
     }
