@@ -1,6 +1,7 @@
 #include "app/vekconclusion.h"
 
 #include "base/constants.h"
+#include "base/savefile.h"
 #include "base/settings.h"
 #include "base/userdialogs.h"
 #include "composer/documentcontroller.h"
@@ -39,17 +40,23 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     pComposer = new (std::nothrow) CFusionWidget(sDir, nullptr, sDataDir, sReferenceDir);
     if (!pComposer)
         return;
-    if (bUnreachable)
+    if (bUnreachable) {
+        // the journal stays the laboratory's: its rows wait for the folder,
+        // and no other folder gets a journal of its own
+        pComposer->controller().setJournalDir(CDocumentController::chosenReferenceDir());
         CUserDialogs::warning(this, g_sAppTitle,
                               QStringLiteral("Папка справочников «%1» недоступна: справочники "
-                                             "читаются из «%2».")
+                                             "читаются из «%2». Записи журнала протоколов "
+                                             "ждут на этом компьютере, пока папка не станет "
+                                             "доступна.")
                                   .arg(CDocumentController::chosenReferenceDir(),
                                        pComposer->controller().referenceDir()));
+    }
     setWidget(pComposer);
     // the queue and the recovery copies are this user's on this computer,
     // even when the program runs from a folder others run it from too
     const QString sUserDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const QString sOwnDir = QDir().mkpath(sUserDir) ? sUserDir : sDataDir;
+    const QString sOwnDir = makePrivateFolder(sUserDir) ? sUserDir : sDataDir;
     pComposer->controller().setOwnDir(sOwnDir);
     // once the window is there to come back to: what a crashed instance
     // left unsaved is offered first; this one keeps its own copy

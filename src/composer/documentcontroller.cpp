@@ -7,6 +7,7 @@
 #include "base/userdialogs.h"
 #include "composer/fusionwidget.h"
 #include "storage/journal.h"
+#include "storage/journalservice.h"
 #include "storage/recentdocuments.h"
 #include "storage/recoveryfile.h"
 #include "storage/referencefiles.h"
@@ -49,11 +50,9 @@ CDocumentController::CDocumentController(CFusionWidget& form, const QString& sAp
     connect(pJournalTimer, &QTimer::timeout, this, &CDocumentController::flushJournal);
 }
 
-// A send of the journal's queue still running ends first; the recovery copy
-// goes with its own member.
-CDocumentController::~CDocumentController() {
-    waitForJournalFlush();
-}
+// The journal's worker ends with its member, after what it was handed; the
+// recovery copy goes with its own.
+CDocumentController::~CDocumentController() = default;
 
 void CDocumentController::start() {
     loadLastHeader();
@@ -265,9 +264,15 @@ bool CDocumentController::writeProtocol(const QString& sFileName) {
         return false;
     }
     form.commitEdits();
+    journal()->beginAction();
     const SJournalEntry entry = journalEntry(sFileName);
+    // a journal that does not answer in time asks nothing: the row is
+    // registered when it answers, or refused and told then
+    const std::optional<SJournalCheck> check = checkJournal(entry);
     bool bTakeOver = false;
-    if (!mayReplaceRegistered(entry.sPath) || !mayTakeNumber(entry, &bTakeOver)) {
+    if ((entry.sNumber.isEmpty() && !mayLeaveNumberEmpty()) ||
+        (check && (!mayReplaceRegistered(entry.sPath, *check) ||
+                   !mayTakeNumber(entry, *check, &bTakeOver)))) {
         file.cancelWriting();
         return false;
     }
@@ -285,7 +290,7 @@ bool CDocumentController::writeProtocol(const QString& sFileName) {
         return false;
     }
     if (!commitSaveFile(file)) {
-        journal()->cancelRegistration();
+        cancelRegistration();
         CUserDialogs::warning(&form, sSaveTitle, writeFailure(file));
         return false;
     }
