@@ -190,6 +190,9 @@ private slots:
         writeFile(dir.filePath("blocked"), "x"); // a file where the program's directory should be
         const QString sUser = dir.filePath("user/data");
         QCOMPARE(CReferenceFiles::dataDirFor(dir.filePath("blocked/bin"), sUser), sUser);
+        // a build folder holds no records by chance; one the laboratory put its lists in does
+        QCOMPARE(CReferenceFiles::dataDirFor(dir.path(), sUser), sUser);
+        writeFile(dir.filePath("tools.hmdb"), QByteArray());
         QCOMPARE(CReferenceFiles::dataDirFor(dir.path(), sUser), dir.path());
         QCOMPARE(CReferenceFiles::dataDirFor("/usr/bin", sUser), sUser); // installed, even for root
         // the program's directory offers what it holds until the user's own copy exists
