@@ -47,7 +47,7 @@ CDocumentController::CDocumentController(CFusionWidget& form, const QString& sAp
     form.takeLists(pStore->load());
     pJournalTimer = new QTimer(this);
     pJournalTimer->setInterval(iJournalRetryMs);
-    connect(pJournalTimer, &QTimer::timeout, this, &CDocumentController::flushJournal);
+    connect(pJournalTimer, &QTimer::timeout, this, &CDocumentController::retryJournal);
 }
 
 // The journal's worker ends with its member, after what it was handed; the

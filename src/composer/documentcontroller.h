@@ -143,6 +143,9 @@ public:
     void showJournal();
     // Sends what waits in the journal's queue.
     void flushJournal();
+    // The retry: the queue sent again, and a number asked again for a new
+    // protocol that got none from a journal out of reach.
+    void retryJournal();
     // Rows that could not reach the journal are sent again this often.
     static inline int iJournalRetryMs = 60 * 1000;
 
@@ -277,6 +280,8 @@ private:
     bool bFlushing = false;
     // rows waiting, as the journal last reported
     int iWaitingRows = 0;
+    // a new protocol got no number from a journal out of reach
+    bool bNumberAwaitsJournal = false;
 
     CReferenceStore* pStore = nullptr;
     QTimer* pRefreshTimer = nullptr;

@@ -218,7 +218,7 @@ void CDocumentController::showJournalReport(const SJournalReport& report, const 
     iWaitingRows = report.iWaiting;
     if (report.iWaiting > 0) {
         showRowsWaiting(report.sProblem);
-    } else {
+    } else if (!bNumberAwaitsJournal) {
         pJournalTimer->stop();
         form.showStatus(QString());
     }
@@ -256,17 +256,23 @@ void CDocumentController::offerNextNumber() {
     if (next)
         takeOfferedNumber(*next);
     else
-        takeOfferedNumber(
-            {QString(), QStringLiteral("журнал недоступен (%1)").arg(journal()->waitingFor())});
+        takeOfferedNumber({QString(),
+                           QStringLiteral("журнал недоступен (%1)").arg(journal()->waitingFor()),
+                           true});
 }
 
 void CDocumentController::takeOfferedNumber(const SNextNumber& next) {
     // a number that comes late is for the new protocol it was asked for
+    bNumberAwaitsJournal = false;
     if (!currentFile().isEmpty() || isChanged() || !form.protocolNumber().trimmed().isEmpty())
         return;
     if (next.sNumber.isEmpty()) {
-        // an empty number is no surprise when the reason is in sight
+        // an empty number is no surprise when the reason is in sight; a
+        // journal out of reach is asked again with the queue
         form.showStatus(QStringLiteral("Номер протокола не предложен: %1").arg(next.sWhyNone));
+        bNumberAwaitsJournal = next.bUnreachable;
+        if (bNumberAwaitsJournal && !pJournalTimer->isActive())
+            pJournalTimer->start();
         return;
     }
     form.setProtocolNumber(next.sNumber);
@@ -301,6 +307,15 @@ void CDocumentController::openFromJournal(const QString& sPath) {
     form.window()->raise();
     form.window()->activateWindow();
     openWithQuestion(sPath);
+}
+
+void CDocumentController::retryJournal() {
+    flushJournal();
+    // never waited for: the number comes when the journal answers
+    if (bNumberAwaitsJournal)
+        journal()->post<SNextNumber>([iYear = QDate::currentDate().year()](
+                                         CJournal& journal) { return journal.nextNumber(iYear); },
+                                     [this](const SNextNumber& next) { takeOfferedNumber(next); });
 }
 
 void CDocumentController::flushJournal() {

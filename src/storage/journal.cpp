@@ -788,7 +788,7 @@ QString CJournal::nextInPattern(const QString& sNumber, int iYear) {
 SNextNumber CJournal::nextNumber(int iYear) {
     const auto none = [](const QString& sWhy) { return SNextNumber{QString(), sWhy}; };
     const auto unreachable = [&] {
-        return none(QStringLiteral("журнал недоступен (%1)").arg(sProblem));
+        return SNextNumber{QString(), QStringLiteral("журнал недоступен (%1)").arg(sProblem), true};
     };
     QSqlDatabase db = database();
     if (!db.isValid())

@@ -58,6 +58,7 @@ struct SQueuedEntry {
 struct SNextNumber {
     QString sNumber;
     QString sWhyNone;
+    bool bUnreachable = false; // the journal could not be asked
 };
 
 // The rows the journal window shows: those whose number, customer or object
