@@ -197,6 +197,7 @@ void CDocumentController::cancelRegistration() {
 }
 
 void CDocumentController::finishRegistration(const SJournalEntry& entry) {
+    showJournalStatus(EJournalStatus::NoNumber, QString()); // saved, with its number or not
     const auto report = journal()->ask<SJournalReport>(
         [](CJournal& journal) { return SJournalReport::of(journal, journal.commitRegistration()); },
         [this, sPath = entry.sPath](const SJournalReport& report) {
@@ -208,8 +209,16 @@ void CDocumentController::finishRegistration(const SJournalEntry& entry) {
         showRowsWaiting(journal()->waitingFor());
 }
 
+void CDocumentController::showJournalStatus(EJournalStatus eStatus, const QString& sText) {
+    // what else the status line says stays
+    if (sText.isEmpty() && eStatus != eJournalStatus)
+        return;
+    form.showStatus(sText);
+    eJournalStatus = sText.isEmpty() ? EJournalStatus::None : eStatus;
+}
+
 void CDocumentController::showRowsWaiting(const QString& sWhy) {
-    form.showStatus(waitingText(sWhy));
+    showJournalStatus(EJournalStatus::RowsWaiting, waitingText(sWhy));
     if (!pJournalTimer->isActive())
         pJournalTimer->start();
 }
@@ -218,9 +227,10 @@ void CDocumentController::showJournalReport(const SJournalReport& report, const 
     iWaitingRows = report.iWaiting;
     if (report.iWaiting > 0) {
         showRowsWaiting(report.sProblem);
-    } else if (!bNumberAwaitsJournal) {
-        pJournalTimer->stop();
-        form.showStatus(QString());
+    } else {
+        if (!bNumberAwaitsJournal)
+            pJournalTimer->stop();
+        showJournalStatus(EJournalStatus::RowsWaiting, QString());
     }
     if (report.eResult == CJournal::EResult::Failed)
         CUserDialogs::warning(&form, g_sJournalTitle,
@@ -264,12 +274,15 @@ void CDocumentController::offerNextNumber() {
 void CDocumentController::takeOfferedNumber(const SNextNumber& next) {
     // a number that comes late is for the new protocol it was asked for
     bNumberAwaitsJournal = false;
-    if (!currentFile().isEmpty() || isChanged() || !form.protocolNumber().trimmed().isEmpty())
+    if (!currentFile().isEmpty() || isChanged() || !form.protocolNumber().trimmed().isEmpty()) {
+        showJournalStatus(EJournalStatus::NoNumber, QString()); // of a protocol gone by
         return;
+    }
     if (next.sNumber.isEmpty()) {
         // an empty number is no surprise when the reason is in sight; a
         // journal out of reach is asked again with the queue
-        form.showStatus(QStringLiteral("Номер протокола не предложен: %1").arg(next.sWhyNone));
+        showJournalStatus(EJournalStatus::NoNumber,
+                          QStringLiteral("Номер протокола не предложен: %1").arg(next.sWhyNone));
         bNumberAwaitsJournal = next.bUnreachable;
         if (bNumberAwaitsJournal && !pJournalTimer->isActive())
             pJournalTimer->start();
@@ -277,7 +290,7 @@ void CDocumentController::takeOfferedNumber(const SNextNumber& next) {
     }
     form.setProtocolNumber(next.sNumber);
     takeSnapshot(); // an offered number alone is nothing to save
-    form.showStatus(QString());
+    showJournalStatus(EJournalStatus::NoNumber, QString());
 }
 
 void CDocumentController::showJournal() {

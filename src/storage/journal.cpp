@@ -7,6 +7,7 @@
 #include "storage/journalrows.h"
 #include "storage/settingskeys.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -370,10 +371,11 @@ QSqlDatabase CJournal::serverDatabase() {
     waitFor(QStringLiteral("сервер «%1» не отвечает").arg(place.sHost));
     sProblem.clear();
     const bool bOpened = db.open();
+    waitFor(QString());
     if (bOpened) {
         // a row another workstation holds is waited for as a lock is on a file
         QSqlQuery query(db);
-        run(query, QStringLiteral("SET lock_timeout = %1").arg(iLockWaitMs));
+        run(query, QStringLiteral("SET lock_timeout = %1").arg(iBusyStepMs));
     }
     if (!bOpened || !ensureSchema(db, false)) {
         if (!bOpened)
@@ -586,6 +588,8 @@ CJournal::EResult CJournal::registerIn(QSqlDatabase& db, const SJournalEntry& en
     auto fail = [&] {
         failed(query);
         rollback();
+        if (sProblem == sBusy)
+            return EResult::Queued;
         // another workstation registered the number meanwhile: the unique index said no
         const SProtocolPlace holder = holderOf(entry.sNumber, entry.year(), entry.place());
         if (holder.isEmpty())

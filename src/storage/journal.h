@@ -224,6 +224,8 @@ private:
     // Registers in a transaction, committed when bCommit, otherwise left open.
     EResult registerIn(QSqlDatabase& db, const SJournalEntry& entry, bool bTakeOver,
                        SProtocolPlace* pHolder, bool bCommit);
+    EResult registerOnce(QSqlDatabase& db, const SJournalEntry& entry, bool bTakeOver,
+                         SProtocolPlace* pHolder, bool bCommit);
     bool enqueue(const SPending& pending);
     QSqlDatabase journalFileDatabase();
     QSqlDatabase serverDatabase();

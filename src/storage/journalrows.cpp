@@ -9,6 +9,16 @@
 namespace JournalRows {
 namespace {
 thread_local std::function<void()> t_lockObserver;
+// A PostgreSQL transaction is open in this thread: a statement of it that
+// met a lock ended it, and is not tried again alone.
+thread_local bool t_bInTransaction = false;
+
+void noteTransaction(const QString& sSql) {
+    if (sSql.startsWith(QLatin1String("BEGIN")))
+        t_bInTransaction = true;
+    else if (sSql == QLatin1String("COMMIT") || sSql == QLatin1String("ROLLBACK"))
+        t_bInTransaction = false;
+}
 } // namespace
 
 QString sqliteOptions(bool bUri) {
@@ -28,8 +38,12 @@ bool isSqliteLock(const QSqlError& error) {
 } // namespace
 
 bool isLockError(const QSqlError& error) {
-    // PostgreSQL's lock_timeout ends the transaction: that one is not tried again
     return isSqliteLock(error) || error.nativeErrorCode() == QLatin1String("55P03");
+}
+
+void observeLock() {
+    if (t_lockObserver)
+        t_lockObserver();
 }
 
 void setLockObserver(std::function<void()> observer) {
@@ -49,12 +63,20 @@ bool run(QSqlQuery& query, const QString& sSql, const QVariantList& lstValues) {
     QDeadlineTimer deadline(iLockWaitMs);
     bool bTold = false;
     for (;;) {
-        if (once())
+        if (once()) {
+            noteTransaction(sSql);
             return true;
-        if (!isSqliteLock(query.lastError()) || deadline.hasExpired())
+        }
+        // PostgreSQL's lock_timeout ends the transaction the statement was in
+        const QSqlError error = query.lastError();
+        const bool bAgain = isSqliteLock(error) || (isLockError(error) && !t_bInTransaction);
+        if (!bAgain || deadline.hasExpired()) {
+            if (sSql == QLatin1String("ROLLBACK"))
+                t_bInTransaction = false;
             return false;
-        if (!std::exchange(bTold, true) && t_lockObserver)
-            t_lockObserver();
+        }
+        if (!std::exchange(bTold, true))
+            observeLock();
     }
 }
 

@@ -27,8 +27,9 @@ inline const QString sValueColumns = QStringLiteral(
     "number, year, protocol_date, customer, object, methods, path, search, saved, user_name, "
     "host");
 
-// How long SQLite waits for another program's lock at one try, and how
-// long a statement tries in all before the lock is given as its failure.
+// How long SQLite or PostgreSQL waits for another program's lock at one
+// try, and how long a statement tries in all before the lock is given as
+// its failure.
 constexpr int iBusyStepMs = 100;
 inline int iLockWaitMs = 2000;
 // The connect options of an SQLite file: a lock is waited for a step at a time.
@@ -38,9 +39,11 @@ bool isLockError(const QSqlError& error);
 // Told, in the thread it is set in, when a statement of that thread
 // starts waiting for another program's lock.
 void setLockObserver(std::function<void()> observer);
+void observeLock();
 
 // Runs sSql with the values bound in order, again while another program
-// holds the SQLite file locked, up to iLockWaitMs; PostgreSQL prepares no
+// holds a lock it needs, up to iLockWaitMs (a PostgreSQL statement in a
+// transaction ends it, and is not run again); PostgreSQL prepares no
 // transaction commands nor definitions, which therefore take none.
 bool run(QSqlQuery& query, const QString& sSql, const QVariantList& lstValues = {});
 // "?, ?, …" for n values.
