@@ -146,12 +146,20 @@ private:
     bool bMounted = false;
 };
 
-// Another program holding the SQLite file locked until its input ends.
-int holdLock(const QString& sFile) {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
-    db.setDatabaseName(sFile);
+// Another program holding the journal locked until its input ends: an
+// SQLite file, or the table on a server (host, port, database, user).
+int holdLock(const QStringList& lstArgs) {
+    const bool bServer = lstArgs.size() == 4;
+    QSqlDatabase db = QSqlDatabase::addDatabase(bServer ? "QPSQL" : "QSQLITE");
+    db.setDatabaseName(lstArgs.value(bServer ? 2 : 0));
+    if (bServer) {
+        db.setHostName(lstArgs[0]);
+        db.setPort(lstArgs[1].toInt());
+        db.setUserName(lstArgs[3]);
+    }
     QSqlQuery query(db);
-    if (!db.open() || !query.exec(QStringLiteral("BEGIN EXCLUSIVE")))
+    if (!db.open() || !query.exec(bServer ? "BEGIN" : "BEGIN EXCLUSIVE") ||
+        (bServer && !query.exec("LOCK TABLE protocols IN ACCESS EXCLUSIVE MODE")))
         return 1;
     std::puts("locked");
     std::fflush(stdout);
@@ -657,17 +665,22 @@ private slots:
     // Another program holding the journal locked holds no window: the save
     // returns within the window's budget, the row waits with its cause,
     // and the retry timer sends it once the lock is gone.
+    void lockedJournalQueuesTheRow_data() { engines(); }
     void lockedJournalQueuesTheRow() {
+        QFETCH(bool, bServer);
         QTemporaryDir dir;
         CScriptedDialogs dialogs;
-        use(false);
+        const SJournalPlace place = use(bServer);
         CDocumentController::iJournalRetryMs = 200;
         CFusionWidget form(dir.path());
         typeNumber(form, "1/26");
         QVERIFY(form.controller().writeProtocol(dir.filePath("a.rpt")));
         QProcess holder;
         holder.start(QCoreApplication::applicationFilePath(),
-                     {g_pLockFlag, CJournal::fileIn(dir.path())});
+                     QStringList(g_pLockFlag) +
+                         (bServer ? QStringList{place.sHost, QString::number(place.iPort),
+                                                place.sDatabase, place.sUser}
+                                  : QStringList(CJournal::fileIn(dir.path()))));
         QVERIFY(holder.waitForReadyRead());
         typeNumber(form, "2/26");
         QElapsedTimer elapsed;
@@ -680,7 +693,7 @@ private slots:
         holder.closeWriteChannel();
         QVERIFY(holder.waitForFinished());
         QTRY_COMPARE(status(form), QString());
-        CJournal journal(CJournal::fileIn(dir.path()), QString(), SJournalPlace());
+        CJournal journal(CJournal::fileIn(dir.path()), QString(), place);
         QCOMPARE(rows(journal),
                  QStringList({"1/26 " + dir.filePath("a.rpt"), "2/26 " + dir.filePath("b.rpt")}));
     }
@@ -902,9 +915,9 @@ private slots:
 };
 
 int main(int argc, char* argv[]) {
-    if (argc == 3 && qstrcmp(argv[1], g_pLockFlag) == 0) {
+    if (argc > 2 && qstrcmp(argv[1], g_pLockFlag) == 0) {
         QCoreApplication app(argc, argv);
-        return holdLock(QString::fromLocal8Bit(argv[2]));
+        return holdLock(app.arguments().mid(2));
     }
     if (argc == 5 && qstrcmp(argv[1], g_pRegisterFlag) == 0) {
         QCoreApplication app(argc, argv);
