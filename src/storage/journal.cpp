@@ -287,6 +287,34 @@ void CJournal::shareWithGroup(const QString& sFile) const {
         QFile::setPermissions(sFile, eShared);
 }
 
+QString CJournal::makeJournalFile() const {
+    QTemporaryFile made(QFileInfo(sJournalFile).absolutePath() +
+                        QStringLiteral("/.journal-XXXXXX.sqlite"));
+    if (!made.open()) {
+        const QString sWhy = SWriteCause::of(sJournalFile, made.errorString()).text();
+        return sWhy.isEmpty() ? made.errorString() : sWhy;
+    }
+    const QString sMade = made.fileName();
+    made.close();
+    QString sProblem;
+    {
+        CJournal fresh(sMade, QString(), place);
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), fresh.sJournalConnection);
+        db.setDatabaseName(sMade);
+        db.setConnectOptions(sqliteOptions());
+        if (!db.open() || !fresh.ensureSchema(db, true))
+            sProblem = fresh.sProblem.isEmpty() ? db.lastError().text().trimmed() : fresh.sProblem;
+    }
+    QFile::setPermissions(sMade, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                     QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    shareWithGroup(sMade);
+    // a journal another workstation made meanwhile stays: this one goes
+    if (!sProblem.isEmpty() || !QFile::rename(sMade, sJournalFile))
+        QFile::remove(sMade);
+    return sProblem;
+}
+
 QSqlDatabase CJournal::journalFileDatabase() {
     QSqlDatabase db =
         QSqlDatabase::contains(sJournalConnection)
@@ -300,40 +328,8 @@ QSqlDatabase CJournal::journalFileDatabase() {
     sProblem = fileProblem(&bCreate);
     if (!sProblem.isEmpty())
         return QSqlDatabase();
-    if (bCreate) {
-        // made whole beside it and put in place: no other program ever
-        // sees a journal half made, and one made meanwhile is kept
-        QTemporaryFile made(QFileInfo(sJournalFile).absolutePath() +
-                            QStringLiteral("/.journal-XXXXXX.sqlite"));
-        if (!made.open()) {
-            sProblem = SWriteCause::of(sJournalFile, made.errorString()).text();
-            if (sProblem.isEmpty())
-                sProblem = made.errorString();
-            return QSqlDatabase();
-        }
-        const QString sMade = made.fileName();
-        made.close();
-        QString sMadeProblem;
-        {
-            CJournal fresh(sMade, QString(), place);
-            QSqlDatabase madeDb =
-                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), fresh.sJournalConnection);
-            madeDb.setDatabaseName(sMade);
-            madeDb.setConnectOptions(sqliteOptions());
-            if (!madeDb.open() || !fresh.ensureSchema(madeDb, true))
-                sMadeProblem =
-                    fresh.sProblem.isEmpty() ? madeDb.lastError().text().trimmed() : fresh.sProblem;
-        }
-        QFile::setPermissions(sMade, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                         QFileDevice::ReadGroup | QFileDevice::ReadOther);
-        shareWithGroup(sMade);
-        if (!sMadeProblem.isEmpty() || !QFile::rename(sMade, sJournalFile))
-            QFile::remove(sMade);
-        if (!sMadeProblem.isEmpty()) {
-            sProblem = sMadeProblem;
-            return QSqlDatabase();
-        }
-    }
+    if (bCreate && !(sProblem = makeJournalFile()).isEmpty())
+        return QSqlDatabase();
     db.setDatabaseName(existingFileUri(sJournalFile));
     db.setConnectOptions(sqliteOptions(true));
     if (!db.open() || !ensureSchema(db, false)) {

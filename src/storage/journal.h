@@ -229,6 +229,9 @@ private:
     bool enqueue(const SPending& pending);
     QSqlDatabase journalFileDatabase();
     QSqlDatabase serverDatabase();
+    // Makes a journal beside the file and puts it in place whole: no other
+    // program ever sees one half made. Empty, or why it was not made.
+    QString makeJournalFile() const;
     // Why the SQLite file cannot be opened as it is; empty when it can.
     QString fileProblem(bool* pCreate) const;
     // The journal of a folder its group may write is the group's to write.
