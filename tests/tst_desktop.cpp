@@ -15,6 +15,7 @@
 #include "items/stditem.h"
 #include "results/conclusion.h"
 #include "storage/journal.h"
+#include "storage/journalservice.h"
 #include "storage/recoverycopy.h"
 #include "storage/referencefiles.h"
 #include "storage/referencelists.h"
@@ -193,6 +194,9 @@ private slots:
         writeFile(dir.filePath("blocked"), "x"); // a file where the program's directory should be
         const QString sUser = dir.filePath("user/data");
         QCOMPARE(CReferenceFiles::dataDirFor(dir.filePath("blocked/bin"), sUser), sUser);
+        // a build folder holds no records by chance; one the laboratory put its lists in does
+        QCOMPARE(CReferenceFiles::dataDirFor(dir.path(), sUser), sUser);
+        writeFile(dir.filePath("tools.hmdb"), QByteArray());
         QCOMPARE(CReferenceFiles::dataDirFor(dir.path(), sUser), dir.path());
         QCOMPARE(CReferenceFiles::dataDirFor("/usr/bin", sUser), sUser); // installed, even for root
         // the program's directory offers what it holds until the user's own copy exists

@@ -1,22 +1,30 @@
 // The protocol journal, on SQLite and on a PostgreSQL server of the test's
 // own. Guards: a save registers its row and a second save does not add one;
-// a number another file holds is asked about, No writing nothing and Yes
-// moving the row while keeping when it was first registered; two
-// workstations racing for one number cannot both get it; a server out of
-// reach loses no row; the next number follows the laboratory's pattern; the
-// window filters, opens, says when a file is gone and exports the bytes a
-// spreadsheet reads.
+// a number another place (workstation and path) holds is asked about, No
+// writing nothing and Yes moving the row while keeping when it was first
+// registered; two workstations racing for one number cannot both get it; a
+// server, a folder or a file out of reach, locked by another program,
+// another user's, emptied or on a full disk loses no row, holds the window
+// no longer than its budget and is named; a late queued row undoes no newer
+// save; the next number follows the laboratory's pattern, never one the
+// queue holds; private files stay the user's; the window filters, opens,
+// says when a file is gone and exports the bytes a spreadsheet reads.
+#include "app/vekconclusion.h"
 #include "base/settings.h"
 #include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "composer/journalwindow.h"
 #include "storage/journal.h"
+#include "storage/journalqueue.h"
+#include "storage/journalservice.h"
 #include "storage/settingskeys.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
 #include "support/postgresserver.h"
 #include "support/scripteddialogs.h"
 #include "support/typing.h"
+
+#include "base/savefile.h"
 
 #include <QSqlQuery>
 #include <QtTest>
@@ -25,12 +33,30 @@
 #include <atomic>
 #include <thread>
 
+#include <cstdio>
 #include <netinet/in.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
 const QString g_sJournalFile = QStringLiteral("journal.sqlite");
+const char* const g_pLockFlag = "--hold-lock";
+const char* const g_pRegisterFlag = "--register";
+const QString g_sYear = QString::number(QDate::currentDate().year() % 100);
+
+QString status(CFusionWidget& form) {
+    return child<QLabel>(&form, "lbl_status")->text();
+}
+
+QString waiting(const QString& sWhy) {
+    return "Журнал недоступен (" + sWhy + "): запись будет добавлена позже";
+}
+
+// What the form's own journal worker answers, waited for as long as it takes.
+template <typename T> T asked(CFusionWidget& form, std::function<T(CJournal&)> work) {
+    return *form.controller().journal()->ask<T>(work, {}, true);
+}
 
 void typeNumber(CFusionWidget& form, const QString& sNumber) {
     QLineEdit* pEdit = valueEdit(form.sections()[eNumber]);
@@ -49,10 +75,11 @@ QStringList rows(CJournal& journal) {
 }
 
 SJournalEntry entry(const QString& sNumber, const QString& sPath, const QString& sCustomer = {},
-                    const QDateTime& dtSaved = QDateTime::currentDateTime()) {
+                    const QDateTime& dtSaved = QDateTime::currentDateTime(),
+                    const QDate& dtDate = QDate(2026, 3, 5)) {
     SJournalEntry e;
     e.sNumber = sNumber;
-    e.dtDate = QDate(2026, 3, 5);
+    e.dtDate = dtDate;
     e.sCustomer = sCustomer;
     e.sObject = QStringLiteral("Резервуар");
     e.sMethods = QStringLiteral("ультразвуковой");
@@ -94,6 +121,69 @@ private:
     int iSocket = -1;
     std::thread answering;
 };
+
+// A small file system of the test's own, filled to its last block.
+class CFullDisk {
+public:
+    explicit CFullDisk(const QString& sDir) : sDir(sDir) {
+        QDir().mkpath(sDir);
+        bMounted = ::mount("tmpfs", qPrintable(sDir), "tmpfs", 0, "size=256k") == 0;
+    }
+    ~CFullDisk() {
+        if (bMounted)
+            ::umount2(qPrintable(sDir), MNT_DETACH);
+    }
+    bool isMounted() const { return bMounted; }
+    void fill() {
+        QFile filler(sDir + "/filler");
+        filler.open(QIODevice::WriteOnly);
+        while (filler.write(QByteArray(4096, 'x')) > 0 && filler.flush()) {
+        }
+    }
+
+private:
+    QString sDir;
+    bool bMounted = false;
+};
+
+// Another program holding the journal locked until its input ends: an
+// SQLite file, or the table on a server (host, port, database, user).
+int holdLock(const QStringList& lstArgs) {
+    const bool bServer = lstArgs.size() == 4;
+    QSqlDatabase db = QSqlDatabase::addDatabase(bServer ? "QPSQL" : "QSQLITE");
+    db.setDatabaseName(lstArgs.value(bServer ? 2 : 0));
+    if (bServer) {
+        db.setHostName(lstArgs[0]);
+        db.setPort(lstArgs[1].toInt());
+        db.setUserName(lstArgs[3]);
+    }
+    QSqlQuery query(db);
+    if (!db.open() || !query.exec(bServer ? "BEGIN" : "BEGIN EXCLUSIVE") ||
+        (bServer && !query.exec("LOCK TABLE protocols IN ACCESS EXCLUSIVE MODE")))
+        return 1;
+    std::puts("locked");
+    std::fflush(stdout);
+    std::getchar();
+    return 0;
+}
+
+// A workstation of another user registering a protocol: what became of it.
+int registerAs(const QString& sJournal, const QString& sNumber, const QString& sPath) {
+    CJournal journal(sJournal, QString(), SJournalPlace());
+    const CJournal::EResult eResult = journal.registerProtocol(entry(sNumber, sPath), false);
+    std::printf("%d %s", int(eResult), journal.problem().toUtf8().constData());
+    return 0;
+}
+
+// The test itself, run by runuser as user of group "users".
+QString registerAsUser(const char* pUser, const QString& sJournal, const QString& sNumber) {
+    QProcess child;
+    child.start("runuser",
+                {"-u", pUser, "-g", "users", "--", QCoreApplication::applicationFilePath(),
+                 g_pRegisterFlag, sJournal, sNumber, "/" + sNumber + ".rpt"});
+    child.waitForFinished();
+    return QString::fromUtf8(child.readAll());
+}
 } // namespace
 
 class TestJournal : public QObject {
@@ -124,10 +214,12 @@ private slots:
         QSqlQuery(journal.database()).exec(QStringLiteral("DELETE FROM protocols"));
     }
 
-    // the next test starts with the journal and folder of its own
+    // the next test starts with the journal, folder and timings of its own
     void cleanup() {
         SJournalPlace().store();
         openSettings()->remove(SettingsKey::sReferenceFolder);
+        CDocumentController::iJournalRetryMs = 60 * 1000;
+        CJournal::iRetryAfterMs = 10000;
     }
 
     void savesRegisterOneRowPerFile_data() { engines(); }
@@ -148,9 +240,10 @@ private slots:
         dialogs.lstAnswers << CUserDialogs::No;
         QVERIFY(!form.controller().writeProtocol(b));
         QVERIFY(!QFile::exists(b));
-        QCOMPARE(dialogs.texts().last(),
-                 "Протокол №118/26 уже зарегистрирован: " + a +
-                     ". Следующий свободный номер: 119/26. Сохранить с этим номером?");
+        QCOMPARE(dialogs.texts().last(), "Протокол №118/26 уже зарегистрирован: «" + a + "» на «" +
+                                             QSysInfo::machineHostName() +
+                                             "». Следующий свободный номер: 119/26. Сохранить с "
+                                             "этим номером?");
 
         typeNumber(form, "119/26");
         QVERIFY(form.controller().writeProtocol(b));
@@ -170,6 +263,23 @@ private slots:
         first.exec("SELECT first_saved FROM protocols WHERE number = '118/26'");
         QVERIFY(first.next());
         QCOMPARE(first.value(0).toString(), QStringLiteral("2026-01-02 03:04:05"));
+        first.finish(); // a statement left open holds the file
+
+        // another workstation's file of the same path holds its own number,
+        // asked about by its place; the file saved under another number
+        // moves its own row, and both places keep theirs
+        SJournalEntry other = entry("301/26", c);
+        other.sHost = "ws2";
+        QCOMPARE(journal.registerProtocol(other, false), CJournal::EResult::Registered);
+        typeNumber(form, "301/26");
+        dialogs.lstAnswers << CUserDialogs::No;
+        QVERIFY(!form.controller().writeProtocol(c));
+        QCOMPARE(dialogs.texts().last(), "Протокол №301/26 уже зарегистрирован: «" + c +
+                                             "» на «ws2». Следующий свободный номер: 302/26. "
+                                             "Сохранить с этим номером?");
+        typeNumber(form, "302/26");
+        QVERIFY(form.controller().writeProtocol(c));
+        QCOMPARE(rows(journal), QStringList({"119/26 " + b, "301/26 " + c, "302/26 " + c}));
     }
 
     void racingWorkstationsOneWins_data() { engines(); }
@@ -206,23 +316,25 @@ private slots:
         QTemporaryDir dir;
         CScriptedDialogs dialogs;
         use(true);
+        CDocumentController::iJournalRetryMs = 200;
+        CJournal::iRetryAfterMs = 0;
         CFusionWidget form(dir.path());
         typeNumber(form, "200/26");
         QVERIFY(server.stop());
         QVERIFY(form.controller().writeProtocol(dir.filePath("a.rpt")));
         QVERIFY(dialogs.lstMessages.isEmpty());
-        auto pStatus = child<QLabel>(&form, "lbl_status");
-        QCOMPARE(pStatus->text(),
-                 QStringLiteral("Журнал недоступен: запись будет добавлена позже"));
+        QCOMPARE(status(form), waiting(QStringLiteral("сервер «%1» не принимает соединений на "
+                                                      "порту %2")
+                                           .arg(server.place().sHost)
+                                           .arg(server.place().iPort)));
         // closing now says the row waits for the next start
         form.controller().announceWaitingRows();
         QCOMPARE(dialogs.texts(),
-                 QStringList({"Записей журнала ждут отправки на сервер: 1. Они будут отправлены "
-                              "при следующем запуске программы, когда сервер будет доступен."}));
-
+                 QStringList({"Записей журнала ждут отправки: 1. Они будут отправлены при "
+                              "следующем запуске программы, когда журнал будет доступен."}));
+        // the retry timer sends it, with no call by hand
         QCOMPARE(server.start(), QString());
-        form.controller().flushJournal();
-        QTRY_COMPARE(pStatus->text(), QString());
+        QTRY_COMPARE(status(form), QString());
         form.controller().announceWaitingRows(); // nothing waits: nothing said
         QCOMPARE(dialogs.texts().size(), 1);
         CJournal journal(QString(), QString(), server.place());
@@ -238,7 +350,7 @@ private slots:
         typeNumber(form, "1/26");
         QVERIFY(form.controller().writeProtocol(sFirst));
         const QByteArray first = fileBytes(sFirst);
-        CJournal& journal = *form.controller().journal();
+        CJournal journal(CJournal::fileIn(dir.path()), QString(), SJournalPlace());
         click(child<QToolButton>(&form, "btn_new"));
         QCOMPARE(valueEdit(form.sections()[eNumber])->text(), QStringLiteral("2/26"));
         const QString sQuestion = "Файл «" + sFirst + "» — протокол №1/26 от " +
@@ -315,8 +427,8 @@ private slots:
         b.controller().flushJournal();
         a.controller().flushJournal();
         const QString sRefused = "Протокол «" + sA +
-                                 "» не внесен в журнал: номер 7/26 уже зарегистрирован (" + sB +
-                                 ").";
+                                 "» не внесен в журнал: номер 7/26 уже зарегистрирован («" + sB +
+                                 "» на «" + QSysInfo::machineHostName() + "»).";
         QTRY_COMPARE(dialogs.texts(), QStringList({sRefused}));
         // kept, shown with its file, and told once
         a.controller().flushJournal();
@@ -328,8 +440,9 @@ private slots:
         // saved under another number, it is registered and leaves the queue
         typeNumber(a, "8/26");
         QVERIFY(a.controller().writeProtocol(sA));
-        QVERIFY(a.controller().journal()->queuedRows().isEmpty());
-        QCOMPARE(rows(*a.controller().journal()), QStringList({"7/26 " + sB, "8/26 " + sA}));
+        QVERIFY(asked<QList<SQueuedEntry>>(a, &CJournal::queuedRows).isEmpty());
+        CJournal journal(QString(), QString(), server.place());
+        QCOMPARE(rows(journal), QStringList({"7/26 " + sB, "8/26 " + sA}));
 
         // a queue that cannot be written is reported, the document still saved
         QVERIFY(QDir(homeC.path()).mkdir(CJournal::sQueueFileName));
@@ -347,7 +460,6 @@ private slots:
                                                   "» сохранен, но не внесен в журнал: Очередь "
                                                   "журнала «" +
                                                   homeC.filePath(CJournal::sQueueFileName)));
-        CJournal::iRetryAfterMs = 10000;
     }
 
     void settingsTellWhyAServerCannotBeUsed_data() {
@@ -421,10 +533,10 @@ private slots:
         };
         dialogs.lstAnswers << CUserDialogs::Yes;
         click(child<QToolButton>(&form, "btn_settings"));
-        QCOMPARE(dialogs.texts().value(0),
-                 "Журнал протоколов теперь: " + CJournal::fileIn(other.path()) + " (был: " +
-                     CJournal::fileIn(dir.path()) + ").\nПеренести записей журнала: 1?");
-        QVERIFY(dialogs.texts().value(1).endsWith("2/26 (" + dir.filePath("2.rpt") + ")"));
+        QTRY_COMPARE(dialogs.texts().value(0),
+                     "Журнал протоколов теперь: " + CJournal::fileIn(other.path()) + " (был: " +
+                         CJournal::fileIn(dir.path()) + ").\nПеренести записей журнала: 1?");
+        QTRY_VERIFY(dialogs.texts().value(1).endsWith("2/26 (" + dir.filePath("2.rpt") + ")"));
         QCOMPARE(rows(target),
                  QStringList({"1/26 " + dir.filePath("1.rpt"), "2/26 " + other.filePath("x.rpt")}));
     }
@@ -440,6 +552,10 @@ private slots:
                                      << "2026-119";
         QTest::newRow("plain") << "9"
                                << "10";
+        QTest::newRow("as many as the year") << "26/26"
+                                             << "27/26";
+        QTest::newRow("full year") << "2026-26"
+                                   << "2026-27";
         QTest::newRow("no digits") << "б/н"
                                    << "";
     }
@@ -468,7 +584,8 @@ private slots:
         const QString sPath = dir.filePath("a.rpt");
         QVERIFY(form.controller().writeProtocol(sPath));
         SJournalEntry entry;
-        QVERIFY(form.controller().journal()->entryOf(sPath, &entry));
+        QVERIFY(CJournal(CJournal::fileIn(dir.path()), QString(), SJournalPlace())
+                    .entryOf({QSysInfo::machineHostName(), sPath}, &entry));
         QCOMPARE(entry.sNumber + '|' + entry.sCustomer, QStringLiteral("118/26|ООО Ромашка"));
         QVERIFY(form.protocolHeading().contains("№118/26 от "));
         QVERIFY(form.buildProtocolHtml().contains("<p>2. Заказчик: ООО Ромашка.</p>"));
@@ -480,29 +597,36 @@ private slots:
         use(false);
         CFusionWidget form(dir.path());
         const QString sKept = dir.filePath("kept.rpt");
-        QVERIFY(form.controller().writeProtocol(sKept));
+        writeFile(sKept, documentOf(form));
         QVERIFY(form.controller().openDocument(sKept)); // the folder the user works in
-        CJournal& journal = *form.controller().journal();
+        CJournal journal(CJournal::fileIn(dir.path()), QString(), SJournalPlace());
         const QDateTime dtSaved(QDate(2026, 3, 6), QTime(9, 30));
         journal.registerProtocol(entry("1/26", sKept, "ООО \"Ромашка\"; филиал", dtSaved), true);
         journal.registerProtocol(entry("2/26", "/нет/такого.rpt", "=1+2", dtSaved.addDays(1)),
                                  false);
+        CJournalQueue(dir.filePath(CJournal::sQueueFileName))
+            .add(entry("3/26", "/очередь.rpt", {}, dtSaved.addDays(2)), false);
 
         click(child<QToolButton>(&form, "btn_journal"));
         auto pWindow = form.findChild<CJournalWindow*>();
         QVERIFY(pWindow && pWindow->isVisible());
         auto pTable = child<QTableView>(pWindow, "tab_journal");
-        QCOMPARE(pTable->model()->rowCount(), 2);
+        QCOMPARE(pTable->model()->rowCount(), 3);
         const QString sCsvPath = dir.filePath("journal.csv");
         dialogs.lstFileNames << sCsvPath;
+        QSignalSpy exported(pWindow, &CJournalWindow::exported);
         click(child<QPushButton>(pWindow, "btn_export"));
         QCOMPARE(dialogs.lstFileRequests.last().sDir, dir.filePath("журнал.csv"));
+        QVERIFY(exported.wait());
         const QString sExpected =
-            "\uFEFFНомер;Дата;Заказчик;Объект;Методы;Документ;Сохранен;Пользователь;Компьютер\r\n"
+            "\uFEFFНомер;Дата;Заказчик;Объект;Методы;Документ;Сохранен;Пользователь;Компьютер;"
+            "Состояние\r\n"
+            "3/26;05.03.2026;;Резервуар;ультразвуковой;/очередь.rpt;08.03.2026 09:30;lab;ws1;"
+            "ждет отправки в журнал\r\n"
             "2/26;05.03.2026;'=1+2;Резервуар;ультразвуковой;/нет/такого.rpt;07.03.2026 "
-            "09:30;lab;ws1\r\n"
+            "09:30;lab;ws1;в журнале\r\n"
             "1/26;05.03.2026;\"ООО \"\"Ромашка\"\"; филиал\";Резервуар;ультразвуковой;" +
-            sKept + ";06.03.2026 09:30;lab;ws1\r\n";
+            sKept + ";06.03.2026 09:30;lab;ws1;в журнале\r\n";
         QCOMPARE(QString::fromUtf8(fileBytes(sCsvPath)), sExpected);
 
         auto doubleClickRow = [pTable](int iRow) {
@@ -510,7 +634,7 @@ private slots:
             QTest::mouseClick(pTable->viewport(), Qt::LeftButton, {}, rect.center());
             QTest::mouseDClick(pTable->viewport(), Qt::LeftButton, {}, rect.center());
         };
-        doubleClickRow(0);
+        doubleClickRow(1);
         QCOMPARE(dialogs.texts(), QStringList("Файл «/нет/такого.rpt» не найден."));
         // the range: protocols dated from the day typed on; none of these
         auto pFrom = child<QDateEdit>(pWindow, "dedt_from");
@@ -519,14 +643,291 @@ private slots:
         QCOMPARE(pTable->model()->rowCount(), 0);
         QTest::keyClick(pFrom, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(pFrom, Qt::Key_Backspace);
-        QCOMPARE(pTable->model()->rowCount(), 2);
+        QCOMPARE(pTable->model()->rowCount(), 3);
         typeText(child<QLineEdit>(pWindow, "edt_filter"), "ромашка");
         QCOMPARE(pTable->model()->rowCount(), 1);
         form.controller().newProtocol();
         doubleClickRow(0);
         QCOMPARE(form.controller().currentFile(), sKept);
+
+        // a journal that cannot be read writes no CSV, and says why
+        QVERIFY(QFile(CJournal::fileIn(dir.path())).resize(0));
+        pWindow->exportCsv(dir.filePath("none.csv"));
+        QVERIFY(exported.wait());
+        QCOMPARE(exported.last().value(0).toString(),
+                 "Журнал недоступен: файл журнала «" + CJournal::fileIn(dir.path()) +
+                     "» пуст (0 байт) и оставлен как есть: восстановите его из резервной копии. "
+                     "Файл «" +
+                     dir.filePath("none.csv") + "» не записан.");
+        QVERIFY(!QFile::exists(dir.filePath("none.csv")));
+    }
+
+    // Another program holding the journal locked holds no window: the save
+    // returns within the window's budget, the row waits with its cause,
+    // and the retry timer sends it once the lock is gone.
+    void lockedJournalQueuesTheRow_data() { engines(); }
+    void lockedJournalQueuesTheRow() {
+        QFETCH(bool, bServer);
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        const SJournalPlace place = use(bServer);
+        CDocumentController::iJournalRetryMs = 200;
+        CFusionWidget form(dir.path());
+        typeNumber(form, "1/26");
+        QVERIFY(form.controller().writeProtocol(dir.filePath("a.rpt")));
+        QProcess holder;
+        holder.start(QCoreApplication::applicationFilePath(),
+                     QStringList(g_pLockFlag) +
+                         (bServer ? QStringList{place.sHost, QString::number(place.iPort),
+                                                place.sDatabase, place.sUser}
+                                  : QStringList(CJournal::fileIn(dir.path()))));
+        QVERIFY(holder.waitForReadyRead());
+        typeNumber(form, "2/26");
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QVERIFY(form.controller().writeProtocol(dir.filePath("b.rpt")));
+        // the document and the lists are written besides
+        QVERIFY2(elapsed.elapsed() < CJournalService::iAnswerMs + 150,
+                 qPrintable(QString::number(elapsed.elapsed())));
+        QCOMPARE(status(form), waiting(CJournal::sBusy));
+        holder.closeWriteChannel();
+        QVERIFY(holder.waitForFinished());
+        QTRY_COMPARE(status(form), QString());
+        CJournal journal(CJournal::fileIn(dir.path()), QString(), place);
+        QCOMPARE(rows(journal),
+                 QStringList({"1/26 " + dir.filePath("a.rpt"), "2/26 " + dir.filePath("b.rpt")}));
+    }
+
+    // A row the queue read before a newer save of its place and sent after
+    // it leaves the newer row as it is.
+    void lateQueuedRowUndoesNoNewerSave() {
+        QTemporaryDir dir;
+        const QString sQueue = dir.filePath(CJournal::sQueueFileName);
+        const QDateTime dtOlder = QDateTime::currentDateTime();
+        CJournalQueue(sQueue).add(entry("5/26", "/a.rpt", {}, dtOlder), false);
+        CJournal journal(CJournal::fileIn(dir.path()), QString(), SJournalPlace());
+        QCOMPARE(journal.registerProtocol(entry("6/26", "/a.rpt", {}, dtOlder.addMSecs(1)), false),
+                 CJournal::EResult::Registered);
+        CJournal late(CJournal::fileIn(dir.path()), sQueue, SJournalPlace());
+        QCOMPARE(late.flushQueue(), 0);
+        QCOMPARE(rows(journal), QStringList({"6/26 /a.rpt"}));
+        QVERIFY(late.queuedRows().isEmpty());
+    }
+
+    // The reference folder chosen is away at start: it is named, the rows
+    // wait in the user's own queue and reach its journal when it is back;
+    // no other folder gets a journal. What only this user may read is 0600
+    // in folders of 0700.
+    void folderAwayAtStartGetsItsRowsBack() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        const QString sShare = dir.filePath("share"), sApp = dir.filePath("app");
+        QVERIFY(QDir().mkpath(sApp));
+        openSettings()->setValue(SettingsKey::sReferenceFolder, sShare);
+        CDocumentController::iJournalRetryMs = 200;
+        CVEKConclusion window(nullptr, sApp);
+        QTRY_VERIFY(
+            dialogs.texts().value(0).startsWith("Папка справочников «" + sShare + "» недоступна"));
+        CFusionWidget& form = *window.composer();
+        typeNumber(form, "5/" + g_sYear);
+        QVERIFY(form.controller().writeProtocol(dir.filePath("a.rpt")));
+        QCOMPARE(status(form), waiting("папка «" + sShare + "» недоступна"));
+        typeNumber(form, "6/" + g_sYear);                         // unsaved: a recovery copy
+        QTRY_VERIFY(!form.controller().recoveryPath().isEmpty()); // once shown
+        form.controller().writeRecoveryCopy();
+        const QString sOwn = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        const QString sSettings = openSettings()->fileName();
+        const auto ePrivate = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                              QFileDevice::ReadUser | QFileDevice::WriteUser;
+        for (const QString& sFile : {form.controller().journal()->queueFile(),
+                                     form.controller().recoveryPath(), sSettings}) {
+            QCOMPARE(QFile::permissions(sFile), ePrivate);
+            QCOMPARE(QFile::permissions(QFileInfo(sFile).absolutePath()),
+                     ePrivate | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+        }
+        QVERIFY(QDir().mkpath(sShare));
+        QTRY_COMPARE(status(form), QString());
+        CJournal journal(CJournal::fileIn(sShare), QString(), SJournalPlace());
+        QCOMPARE(rows(journal), QStringList({"5/" + g_sYear + " " + dir.filePath("a.rpt")}));
+        QVERIFY(!QFile::exists(CJournal::fileIn(sApp)) && !QFile::exists(CJournal::fileIn(sOwn)));
+    }
+
+    // Two operating-system users of one group share the journal of a folder
+    // the group may write; a folder it may not write names the file and
+    // its owner. A document saved there is the group's to write too.
+    void secondUserSharesTheJournal() {
+        if (geteuid() != 0 || QProcess::execute("runuser", {"-u", "daemon", "--",
+                                                            QCoreApplication::applicationFilePath(),
+                                                            "-functions"}) != 0)
+            QSKIP("runuser needs root, and a build folder other users may enter");
+        QTemporaryDir dir;
+        QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7755));
+        const QString sShared = dir.filePath("shared"), sOwn = dir.filePath("own");
+        for (const auto& [sFolder, sMode, sOwner] :
+             {std::tuple{sShared, "2775", "root:users"}, {sOwn, "0755", "daemon:users"}}) {
+            QVERIFY(QDir().mkpath(sFolder));
+            QProcess::execute("chown", {sOwner, sFolder});
+            QProcess::execute("chmod", {sMode, sFolder});
+        }
+        QCOMPARE(registerAsUser("daemon", CJournal::fileIn(sShared), "1/26"), "0 ");
+        QCOMPARE(registerAsUser("bin", CJournal::fileIn(sShared), "2/26"), "0 ");
+        QVERIFY(QFile::permissions(CJournal::fileIn(sShared)) & QFileDevice::WriteGroup);
+        QCOMPARE(registerAsUser("daemon", CJournal::fileIn(sOwn), "3/26"), "0 ");
+        QCOMPARE(registerAsUser("bin", CJournal::fileIn(sOwn), "4/26"),
+                 "2 нет прав на запись в файл «" + CJournal::fileIn(sOwn) +
+                     "», его владелец — daemon");
+        QVERIFY(saveFileBytes(sShared + "/p.rpt", "protocol"));
+        QVERIFY(QFile::permissions(sShared + "/p.rpt") & QFileDevice::WriteGroup);
+    }
+
+    // An emptied or damaged journal is kept as it is, named with its
+    // cause, and the row waits.
+    void damagedJournalIsKept_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("sCause");
+        QTest::newRow("emptied") << QByteArray()
+                                 << "файл журнала «%1» пуст (0 байт) и оставлен как есть: "
+                                    "восстановите его из резервной копии";
+        QTest::newRow("not a database") << QByteArray(4096, 'x')
+                                        << "файл журнала «%1» поврежден и оставлен как есть "
+                                           "(file is not a database)";
+    }
+    void damagedJournalIsKept() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, sCause);
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        use(false);
+        writeFile(CJournal::fileIn(dir.path()), bytes);
+        CFusionWidget form(dir.path());
+        typeNumber(form, "1/26");
+        QVERIFY(form.controller().writeProtocol(dir.filePath("a.rpt")));
+        QCOMPARE(status(form), waiting(sCause.arg(CJournal::fileIn(dir.path()))));
+        QCOMPARE(fileBytes(CJournal::fileIn(dir.path())), bytes);
+        QCOMPARE(asked<int>(form, &CJournal::waitingCount), 1);
+    }
+
+    // The number offered follows the year's latest, past those the queue
+    // holds; none is offered without its reason, and a save without one asks.
+    void offeredNumbers() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        use(false);
+        CFusionWidget form(dir.path());
+        QVERIFY(form.controller().newProtocol());
+        QCOMPARE(status(form), "Номер протокола не предложен: в журнале нет протоколов " +
+                                   QString::number(QDate::currentDate().year()) + " года");
+        dialogs.lstAnswers << CUserDialogs::No;
+        QVERIFY(!form.controller().writeProtocol(dir.filePath("a.rpt")));
+        QCOMPARE(dialogs.texts(), QStringList("У протокола нет номера. Сохранить его без номера?"));
+        const QDateTime dtNow = QDateTime::currentDateTime();
+        CJournal(CJournal::fileIn(dir.path()), QString(), SJournalPlace())
+            .registerProtocol(entry(g_sYear + "/" + g_sYear, "/a.rpt", {}, dtNow, dtNow.date()),
+                              false);
+        CJournalQueue(dir.filePath(CJournal::sQueueFileName))
+            .add(entry(QString::number(g_sYear.toInt() + 1) + "/" + g_sYear, "/b.rpt", {}, dtNow,
+                       dtNow.date()),
+                 false);
+        QVERIFY(form.controller().newProtocol());
+        QCOMPARE(form.protocolNumber(), QString::number(g_sYear.toInt() + 2) + "/" + g_sYear);
+    }
+
+    // A journal of the earlier version keeps its rows, and two workstations'
+    // files of one path get a row each.
+    void earlierJournalIsMigratedInPlace() {
+        QTemporaryDir dir;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "v1");
+            db.setDatabaseName(CJournal::fileIn(dir.path()));
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            for (const char* pSql :
+                 {"CREATE TABLE journal_schema (id INTEGER PRIMARY KEY CHECK (id = 1), version "
+                  "INTEGER NOT NULL)",
+                  "INSERT INTO journal_schema VALUES (1, 1)",
+                  "CREATE TABLE protocols (id INTEGER PRIMARY KEY AUTOINCREMENT, number TEXT, "
+                  "year INTEGER NOT NULL, protocol_date TEXT NOT NULL, customer TEXT NOT NULL, "
+                  "object TEXT NOT NULL, methods TEXT NOT NULL, path TEXT NOT NULL, search TEXT "
+                  "NOT NULL, first_saved TEXT NOT NULL, saved TEXT NOT NULL, user_name TEXT NOT "
+                  "NULL, host TEXT NOT NULL)",
+                  "CREATE UNIQUE INDEX protocols_number_year ON protocols (number, year)",
+                  "CREATE INDEX protocols_path ON protocols (path)",
+                  "INSERT INTO protocols VALUES (1, '201/26', 2026, '2026-03-05', '', '', '', "
+                  "'/p.rpt', '201/26', '2026-03-05 10:00:00', '2026-03-05 10:00:00', 'lab', "
+                  "'ws1')"})
+                QVERIFY2(query.exec(pSql), pSql);
+        }
+        QSqlDatabase::removeDatabase("v1");
+        CJournal journal(CJournal::fileIn(dir.path()), QString(), SJournalPlace());
+        SJournalEntry other = entry("202/26", "/p.rpt");
+        other.sHost = "ws2";
+        QCOMPARE(journal.registerProtocol(other, false), CJournal::EResult::Registered);
+        QCOMPARE(rows(journal), QStringList({"201/26 /p.rpt", "202/26 /p.rpt"}));
+        QSqlQuery version(journal.database());
+        QVERIFY(version.exec("SELECT version FROM journal_schema") && version.next());
+        QCOMPARE(version.value(0).toInt(), 2);
+    }
+
+    // A full disk is said to be full, for the document and for the journal.
+    void fullDiskIsNamed() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        use(false);
+        const QString sFull = dir.filePath("full");
+        CFullDisk disk(sFull);
+        if (!disk.isMounted())
+            QSKIP("no file system of the test's own can be mounted here");
+        CFusionWidget form(dir.path(), nullptr, dir.path(), sFull); // the queue has room
+        typeNumber(form, "1/26");
+        QVERIFY(form.controller().writeProtocol(sFull + "/a.rpt")); // the journal is made
+        disk.fill();
+        typeNumber(form, "2/26");
+        QVERIFY(form.controller().writeProtocol(dir.filePath("b.rpt")));
+        const QString sNoRoom = "на диске с папкой «" + sFull + "» нет места";
+        QCOMPARE(status(form), waiting(sNoRoom));
+        typeNumber(form, "3/26");
+        QVERIFY(!form.controller().writeProtocol(sFull + "/c.rpt"));
+        QVERIFY2(
+            dialogs.texts().last().endsWith("Файл «" + sFull + "/c.rpt» не записан: " + sNoRoom),
+            qPrintable(dialogs.texts().last()));
+    }
+
+    // libpq reads no ~/.pgpass others may read, and says so only on its
+    // standard error: the journal names the file and its mode.
+    void ignoredPasswordFileIsNamed() {
+        QTemporaryDir dir;
+        const QString sFile = dir.filePath("pgpass");
+        writeFile(sFile, "*:*:*:" + CPostgresServer::sPasswordUser.toUtf8() + ":" +
+                             CPostgresServer::sPassword.toUtf8() + "\n");
+        QFile::setPermissions(sFile, QFileDevice::Permissions(0x6644));
+        qputenv("PGPASSFILE", sFile.toLocal8Bit());
+        SJournalPlace place = server.place();
+        place.sUser = CPostgresServer::sPasswordUser;
+        QCOMPARE(CJournal::connectionProblem(place),
+                 "пароль пользователя «secret» не принят: libpq не читает файл «" + sFile +
+                     "»: его права 0644 открывают его другим пользователям; нужны права 0600 "
+                     "(chmod 0600 " +
+                     sFile + ")");
+        // read now, the password gets the user in (who may make no tables)
+        QFile::setPermissions(sFile, QFileDevice::Permissions(0x6600));
+        QVERIFY(CJournal::connectionProblem(place).startsWith(
+            "пользователю «secret» нельзя создавать таблицы"));
+        qunsetenv("PGPASSFILE");
     }
 };
 
-QTEST_MAIN(TestJournal)
+int main(int argc, char* argv[]) {
+    if (argc > 2 && qstrcmp(argv[1], g_pLockFlag) == 0) {
+        QCoreApplication app(argc, argv);
+        return holdLock(app.arguments().mid(2));
+    }
+    if (argc == 5 && qstrcmp(argv[1], g_pRegisterFlag) == 0) {
+        QCoreApplication app(argc, argv);
+        return registerAs(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                          QString::fromLocal8Bit(argv[4]));
+    }
+    QApplication app(argc, argv);
+    TestJournal test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_journal.moc"

@@ -98,6 +98,7 @@ private slots:
         QTemporaryDir scratch;
         QByteArray lstExpected[2];
         {
+            CScriptedDialogs dialogs; // saved without a number
             CFusionWidget form(scratch.path());
             fillLarge(form);
             for (int i = 0; i < 4; ++i) {

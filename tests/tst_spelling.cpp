@@ -104,9 +104,9 @@ private slots:
         pMenu->actions().value(texts(pMenu).indexOf("Добавить в словарь"))->trigger();
         pMenu->close();
         QVERIFY(markedWords(pEdit).isEmpty());
-        QVERIFY(dialogs.texts().value(0).startsWith("Слово «ошибкка» известно до конца работы "
-                                                    "программы, но не записано в словарь: ") &&
-                dialogs.texts().value(0).contains(dir.filePath("dictionary.txt")));
+        QVERIFY(dialogs.texts().last().startsWith("Слово «ошибкка» известно до конца работы "
+                                                  "программы, но не записано в словарь: ") &&
+                dialogs.texts().last().contains(dir.filePath("dictionary.txt")));
     }
 
     // Which words are looked at, and how a compound is judged.

@@ -1,6 +1,7 @@
 #include "app/vekconclusion.h"
 
 #include "base/constants.h"
+#include "base/savefile.h"
 #include "base/settings.h"
 #include "base/userdialogs.h"
 #include "composer/documentcontroller.h"
@@ -41,7 +42,7 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     // the queue and the recovery copies are this user's on this computer,
     // even when the program runs from a folder others run it from too
     const QString sUserDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const QString sOwnDir = QDir().mkpath(sUserDir) ? sUserDir : sDataDir;
+    const QString sOwnDir = makePrivateFolder(sUserDir) ? sUserDir : sDataDir;
     pComposer->controller().setOwnDir(sOwnDir);
     // once the window is there to come back to: what a crashed instance
     // left unsaved is offered first; this one keeps its own copy

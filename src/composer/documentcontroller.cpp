@@ -10,6 +10,7 @@
 #include "render/protocolhtml.h"
 #include "render/protocolpdf.h"
 #include "storage/journal.h"
+#include "storage/journalservice.h"
 #include "storage/recentdocuments.h"
 #include "storage/recoverycopy.h"
 #include "storage/recoveryfile.h"
@@ -51,14 +52,12 @@ CDocumentController::CDocumentController(CFusionWidget& form, const QString& sAp
     openLists(sReferenceDir.isEmpty() ? this->sDataDir : sReferenceDir);
     pJournalTimer = new QTimer(this);
     pJournalTimer->setInterval(iJournalRetryMs);
-    connect(pJournalTimer, &QTimer::timeout, this, &CDocumentController::flushJournal);
+    connect(pJournalTimer, &QTimer::timeout, this, &CDocumentController::retryJournal);
 }
 
-// A send of the journal's queue still running ends first; the recovery copy
-// goes with its own member.
-CDocumentController::~CDocumentController() {
-    waitForJournalFlush();
-}
+// The journal's worker ends with its member, after what it was handed; the
+// recovery copy goes with its own.
+CDocumentController::~CDocumentController() = default;
 
 void CDocumentController::start() {
     // once the window is there: the message belongs to it
@@ -291,9 +290,15 @@ bool CDocumentController::writeProtocol(const QString& sFileName) {
         return false;
     }
     form.commitEdits();
+    journal()->beginAction();
     const SJournalEntry entry = journalEntry(sFileName);
+    // a journal that does not answer in time asks nothing: the row is
+    // registered when it answers, or refused and told then
+    const std::optional<SJournalCheck> check = checkJournal(entry);
     bool bTakeOver = false;
-    if (!mayReplaceRegistered(entry.sPath) || !mayTakeNumber(entry, &bTakeOver)) {
+    if ((entry.sNumber.isEmpty() && !mayLeaveNumberEmpty()) ||
+        (check && (!mayReplaceRegistered(entry.sPath, *check) ||
+                   !mayTakeNumber(entry, *check, &bTakeOver)))) {
         file.cancelWriting();
         return false;
     }
@@ -311,7 +316,7 @@ bool CDocumentController::writeProtocol(const QString& sFileName) {
         return false;
     }
     if (!commitSaveFile(file)) {
-        journal()->cancelRegistration();
+        cancelRegistration();
         CUserDialogs::warning(&form, sSaveTitle, writeFailure(file));
         return false;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/protocoldocument.h"
+#include "storage/journal.h"
 
 #include <QObject>
 #include <QPointer>
@@ -8,9 +9,10 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class CFusionWidget;
-class CJournal;
+class CJournalService;
 class CJournalWindow;
 class CProtocolModel;
 class CRecoveryCopy;
@@ -18,6 +20,8 @@ class CReferenceLists;
 class QThread;
 class QTimer;
 struct SJournalEntry;
+struct SJournalReport;
+struct SNextNumber;
 struct SQueuedEntry;
 
 // The protocol as a file of the laboratory's: new, open, save, save as and
@@ -65,7 +69,7 @@ public:
     // Yes saves, No goes on without saving, Cancel (Escape) goes back to the
     // form. False when the protocol must stay.
     bool offerToSaveChanges();
-    // Said when the program closes with rows still waiting for the server:
+    // Said when the program closes with rows still waiting for the journal:
     // they go at the next start.
     void announceWaitingRows();
 
@@ -122,20 +126,29 @@ public:
     void writeRecoveryCopy();
 
     // The protocol journal, in the folder of the reference files or on the
-    // laboratory's server as "Настройки" say.
-    CJournal* journal();
+    // laboratory's server as "Настройки" say, and its worker.
+    CJournalService* journal();
+    // The folder whose journal the protocols go to: the reference folder,
+    // or the one chosen that could not be reached at start (its rows wait
+    // for it, and no other folder gets a journal of its own).
+    QString journalDir() const;
+    void setJournalDir(const QString& sDir);
     // The journal is opened again as the settings now say.
     void reopenJournal();
     // At start: rows a previous run left waiting go as soon as the journal
     // answers, and a new protocol is offered its number.
     void startJournal();
-    // A new protocol without a number gets the next free one of the year.
+    // A new protocol without a number gets the next free one of the year,
+    // or the status line says why none.
     void offerNextNumber();
     // "Журнал протоколов".
     void showJournal();
     // Sends what waits in the journal's queue.
     void flushJournal();
-    // Rows that could not reach the server are sent again this often.
+    // The retry: the queue sent again, and a number asked again for a new
+    // protocol that got none from a journal out of reach.
+    void retryJournal();
+    // Rows that could not reach the journal are sent again this often.
     static inline int iJournalRetryMs = 60 * 1000;
 
     // The folder of the reference files; another one is taken in with the
@@ -188,29 +201,56 @@ private:
     // The message of a document read or shown only partly, naming what was left out.
     static QString partlyReadText(const QString& sFileName, const QStringList& lstLeftOut);
 
+    // What the status line says of the journal.
+    enum class EJournalStatus { None, RowsWaiting, NoNumber };
+    // What a save asks the journal before the file is written: the place
+    // that holds its number, the row of the file's own place, the next
+    // free number for the question.
+    struct SJournalCheck {
+        SProtocolPlace holder;
+        bool bPlaceRegistered = false;
+        SJournalEntry placeRow;
+        QString sNextFree;
+    };
     // The row the journal keeps for the protocol saved to sFileName.
     SJournalEntry journalEntry(const QString& sFileName) const;
-    // sNumber is registered for sRegistered: may it be reissued? Default No.
-    // Asked when the entry's number is registered for sRegistered; the
-    // question names the next free number.
-    bool mayReuseNumber(const SJournalEntry& entry, const QString& sRegistered);
-    // False when the number is another file's and the user keeps it so.
-    bool mayTakeNumber(const SJournalEntry& entry, bool* pTakeOver);
+    // What the journal answers in time; nothing when it does not.
+    std::optional<SJournalCheck> checkJournal(const SJournalEntry& entry);
+    // A protocol without a number is saved when the user says so; default Yes.
+    bool mayLeaveNumberEmpty();
+    // The entry's number is registered for holder: may it be reissued?
+    // Default No. The question names the next free number.
+    bool mayReuseNumber(const SJournalEntry& entry, const SProtocolPlace& holder,
+                        const QString& sNextFree);
+    // False when the number is another place's and the user keeps it so.
+    bool mayTakeNumber(const SJournalEntry& entry, const SJournalCheck& check, bool* pTakeOver);
     // A file that is another registered protocol, neither opened nor saved
     // by this one, is replaced only when the user agrees; default No.
-    bool mayReplaceRegistered(const QString& sPath);
+    bool mayReplaceRegistered(const QString& sPath, const SJournalCheck& check);
     // The journal row is held until the document is written; false when
     // the user gave the number up after all.
     bool beginRegistration(const SJournalEntry& entry, bool bTakeOver);
+    // The document was not written: the row begun is undone.
+    void cancelRegistration();
     // The document is written: the row is kept, or waits in the queue.
     void finishRegistration(const SJournalEntry& entry);
+    // The status line, the retry, the refusals and the failure of a
+    // registration or a send, as the journal reports them.
+    void showJournalReport(const SJournalReport& report, const QString& sPath = QString());
+    // The status line says sText of the journal; an empty one clears what
+    // it said of eStatus, and nothing else.
+    void showJournalStatus(EJournalStatus eStatus, const QString& sText);
+    // Rows still wait: the status line says why, and they are sent again.
+    void showRowsWaiting(const QString& sWhy);
     // Tells the user of rows the journal refused, each naming its file.
     void announceRefused(const QList<SQueuedEntry>& lstRefused);
+    // The number the journal offers, when the protocol is still new and
+    // untouched; why none, on the status line.
+    void takeOfferedNumber(const SNextNumber& next);
     void openFromJournal(const QString& sPath);
-    void journalFlushed(int iLeft, const QList<SQueuedEntry>& lstRefused);
-    void waitForJournalFlush();
     // The journal moved elsewhere: its rows are offered to be carried over.
-    void offerToCarryJournal(CJournal& before);
+    void offerToCarryJournal(const QString& sBeforeFile, const SJournalPlace& before);
+    void carryJournal(const QString& sBeforeFile, const SJournalPlace& before);
 
     // The lists of the folder sDir.
     void openLists(const QString& sDir);
@@ -240,10 +280,17 @@ private:
     // A recovery copy that could not be written was reported.
     bool bRecoveryReported = false;
 
-    std::unique_ptr<CJournal> pJournal;
+    std::unique_ptr<CJournalService> pJournal;
+    QString sJournalDir;
     QPointer<CJournalWindow> pJournalWindow;
-    QPointer<QThread> pFlushThread;
     QTimer* pJournalTimer = nullptr;
+    // a send of the queue is on its way
+    bool bFlushing = false;
+    // rows waiting, as the journal last reported
+    int iWaitingRows = 0;
+    // a new protocol got no number from a journal out of reach
+    bool bNumberAwaitsJournal = false;
+    EJournalStatus eJournalStatus = EJournalStatus::None;
 
     CReferenceLists* pLists = nullptr;
 };

@@ -9,11 +9,11 @@
 #include "items/linevalidator.h"
 #include "storage/journal.h"
 #include "storage/referencelists.h"
+#include "storage/journalservice.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSysInfo>
-#include <QThread>
 #include <QTimer>
 
 #ifdef Q_OS_UNIX
@@ -23,7 +23,11 @@
 
 namespace {
 const QString g_sJournalTitle = QStringLiteral("Журнал протоколов");
-const QString g_sWaiting = QStringLiteral("Журнал недоступен: запись будет добавлена позже");
+// Said on the status line while rows wait in the queue, with why.
+QString waitingText(const QString& sWhy) {
+    return QStringLiteral("Журнал недоступен (%1): запись будет добавлена позже")
+        .arg(sWhy.isEmpty() ? CJournalService::sNoAnswer : sWhy);
+}
 
 QString operatingSystemUser() {
     for (const char* pVariable : {"USER", "LOGNAME", "USERNAME"}) {
@@ -50,15 +54,23 @@ template <typename T> QString valueOf(const ProtocolDocument& doc, const QString
 }
 } // namespace
 
-CJournal* CDocumentController::journal() {
-    const QString sFile = CJournal::fileIn(referenceDir());
+CJournalService* CDocumentController::journal() {
+    const QString sFile = CJournal::fileIn(journalDir());
     if (!pJournal || pJournal->journalFile() != sFile) {
-        delete pJournalWindow.data(); // it reads the journal it was opened on
+        reopenJournal();
         // each workstation queues its rows in its own folder
-        pJournal = std::make_unique<CJournal>(
+        pJournal = std::make_unique<CJournalService>(
             sFile, QDir(sOwnDir).filePath(CJournal::sQueueFileName), SJournalPlace::load());
     }
     return pJournal.get();
+}
+
+QString CDocumentController::journalDir() const {
+    return sJournalDir.isEmpty() ? referenceDir() : sJournalDir;
+}
+
+void CDocumentController::setJournalDir(const QString& sDir) {
+    sJournalDir = sDir;
 }
 
 void CDocumentController::setOwnDir(const QString& sDir) {
@@ -68,14 +80,18 @@ void CDocumentController::setOwnDir(const QString& sDir) {
     if (QDir(sDir) == QDir(sOwnDir))
         return;
     sOwnDir = sDir;
-    if (pJournal)
-        reopenJournal(); // its queue is elsewhere now
+    reopenJournal(); // its queue is elsewhere now
 }
 
 void CDocumentController::reopenJournal() {
-    waitForJournalFlush();
-    delete pJournalWindow.data();
-    pJournal.reset();
+    delete pJournalWindow.data(); // it reads the journal it was opened on
+    if (!pJournal)
+        return;
+    // what it was handed is done in its own time: the window goes on
+    CJournalService* pOld = pJournal.release();
+    pOld->setParent(this);
+    pOld->retire();
+    bFlushing = false;
 }
 
 SJournalEntry CDocumentController::journalEntry(const QString& sFileName) const {
@@ -98,68 +114,133 @@ SJournalEntry CDocumentController::journalEntry(const QString& sFileName) const 
     return entry;
 }
 
-bool CDocumentController::mayReuseNumber(const SJournalEntry& entry, const QString& sRegistered) {
-    const QString sFree = journal()->nextNumber(entry.year());
-    const QString sHint =
-        sFree.isEmpty() ? QString() : QStringLiteral(" Следующий свободный номер: %1.").arg(sFree);
-    return CUserDialogs::question(
-               &form, sSaveTitle,
-               QStringLiteral("Протокол №%1 уже зарегистрирован: %2.%3 "
-                              "Сохранить с этим номером?")
-                   .arg(entry.sNumber, QDir::toNativeSeparators(sRegistered), sHint),
-               CUserDialogs::Yes | CUserDialogs::No, CUserDialogs::No) == CUserDialogs::Yes;
+bool CDocumentController::mayLeaveNumberEmpty() {
+    return CUserDialogs::question(&form, sSaveTitle,
+                                  QStringLiteral("У протокола нет номера. Сохранить его без "
+                                                 "номера?"),
+                                  CUserDialogs::Yes | CUserDialogs::No,
+                                  CUserDialogs::Yes) == CUserDialogs::Yes;
 }
 
-bool CDocumentController::mayTakeNumber(const SJournalEntry& entry, bool* pTakeOver) {
-    const QString sRegistered =
-        journal()->registeredElsewhere(entry.sNumber, entry.year(), entry.sPath);
-    *pTakeOver = !sRegistered.isEmpty();
-    return sRegistered.isEmpty() || mayReuseNumber(entry, sRegistered);
+bool CDocumentController::mayReuseNumber(const SJournalEntry& entry, const SProtocolPlace& holder,
+                                         const QString& sNextFree) {
+    const QString sHint = sNextFree.isEmpty()
+                              ? QString()
+                              : QStringLiteral(" Следующий свободный номер: %1.").arg(sNextFree);
+    return CUserDialogs::question(&form, sSaveTitle,
+                                  QStringLiteral("Протокол №%1 уже зарегистрирован: %2.%3 "
+                                                 "Сохранить с этим номером?")
+                                      .arg(entry.sNumber, holder.describe(), sHint),
+                                  CUserDialogs::Yes | CUserDialogs::No,
+                                  CUserDialogs::No) == CUserDialogs::Yes;
 }
 
-bool CDocumentController::mayReplaceRegistered(const QString& sPath) {
-    SJournalEntry held;
-    if (!QFileInfo::exists(sPath) || setOwnFiles.contains(sPath) ||
-        !journal()->entryOf(sPath, &held))
+bool CDocumentController::mayTakeNumber(const SJournalEntry& entry, const SJournalCheck& check,
+                                        bool* pTakeOver) {
+    *pTakeOver = !check.holder.isEmpty();
+    return check.holder.isEmpty() || mayReuseNumber(entry, check.holder, check.sNextFree);
+}
+
+bool CDocumentController::mayReplaceRegistered(const QString& sPath, const SJournalCheck& check) {
+    if (!check.bPlaceRegistered || !QFileInfo::exists(sPath) || setOwnFiles.contains(sPath))
         return true;
     return CUserDialogs::question(
                &form, sSaveTitle,
                QStringLiteral("Файл «%1» — протокол №%2 от %3, зарегистрированный в журнале. "
                               "Заменить его этим протоколом?")
-                   .arg(QDir::toNativeSeparators(sPath), held.sNumber,
-                        held.dtDate.toString(QStringLiteral("dd.MM.yyyy"))),
+                   .arg(QDir::toNativeSeparators(sPath), check.placeRow.sNumber,
+                        check.placeRow.dtDate.toString(QStringLiteral("dd.MM.yyyy"))),
                CUserDialogs::Yes | CUserDialogs::No, CUserDialogs::No) == CUserDialogs::Yes;
 }
 
+std::optional<CDocumentController::SJournalCheck>
+CDocumentController::checkJournal(const SJournalEntry& entry) {
+    return journal()->ask<SJournalCheck>([entry](CJournal& journal) {
+        SJournalCheck check;
+        check.holder = journal.holderOf(entry.sNumber, entry.year(), entry.place());
+        check.bPlaceRegistered = journal.entryOf(entry.place(), &check.placeRow);
+        if (!check.holder.isEmpty())
+            check.sNextFree = journal.nextNumber(entry.year()).sNumber;
+        return check;
+    });
+}
+
 bool CDocumentController::beginRegistration(const SJournalEntry& entry, bool bTakeOver) {
-    QString sRegistered;
-    CJournal::EResult eResult = journal()->beginRegistration(entry, bTakeOver, &sRegistered);
-    // another workstation took the number between the question and the save
-    if (eResult == CJournal::EResult::Duplicate) {
-        if (!mayReuseNumber(entry, sRegistered))
-            return false;
-        eResult = journal()->beginRegistration(entry, true);
+    using EResult = CJournal::EResult;
+    const auto begin = [this, &entry](bool bTakeOver) {
+        return journal()->ask<std::pair<EResult, SProtocolPlace>>(
+            [entry, bTakeOver](CJournal& journal) {
+                SProtocolPlace holder;
+                const EResult eResult = journal.beginRegistration(entry, bTakeOver, &holder);
+                return std::pair(eResult, holder);
+            });
+    };
+    const auto begun = begin(bTakeOver);
+    // another workstation took the number between the question and the
+    // save; a journal that does not answer in time registers the row, or
+    // queues it, when the file is written
+    if (!begun || begun->first != EResult::Duplicate)
+        return true;
+    const auto next = journal()->ask<SNextNumber>(
+        [iYear = entry.year()](CJournal& journal) { return journal.nextNumber(iYear); });
+    if (!mayReuseNumber(entry, begun->second, next ? next->sNumber : QString())) {
+        cancelRegistration();
+        return false;
     }
-    return eResult != CJournal::EResult::Duplicate;
+    begin(true);
+    return true;
+}
+
+void CDocumentController::cancelRegistration() {
+    journal()->post<bool>(
+        [](CJournal& journal) {
+            journal.cancelRegistration();
+            return true;
+        },
+        [](bool) {});
 }
 
 void CDocumentController::finishRegistration(const SJournalEntry& entry) {
-    const CJournal::EResult eResult = journal()->commitRegistration();
-    if (eResult == CJournal::EResult::Registered) {
-        if (pJournalTimer->isActive())
-            flushJournal(); // the queue went with this save
-        else
-            form.showStatus(QString());
-    } else {
-        form.showStatus(g_sWaiting);
+    showJournalStatus(EJournalStatus::NoNumber, QString()); // saved, with its number or not
+    const auto report = journal()->ask<SJournalReport>(
+        [](CJournal& journal) { return SJournalReport::of(journal, journal.commitRegistration()); },
+        [this, sPath = entry.sPath](const SJournalReport& report) {
+            showJournalReport(report, sPath);
+        });
+    if (report)
+        showJournalReport(*report, entry.sPath);
+    else
+        showRowsWaiting(journal()->waitingFor());
+}
+
+void CDocumentController::showJournalStatus(EJournalStatus eStatus, const QString& sText) {
+    // what else the status line says stays
+    if (sText.isEmpty() && eStatus != eJournalStatus)
+        return;
+    form.showStatus(sText);
+    eJournalStatus = sText.isEmpty() ? EJournalStatus::None : eStatus;
+}
+
+void CDocumentController::showRowsWaiting(const QString& sWhy) {
+    showJournalStatus(EJournalStatus::RowsWaiting, waitingText(sWhy));
+    if (!pJournalTimer->isActive())
         pJournalTimer->start();
+}
+
+void CDocumentController::showJournalReport(const SJournalReport& report, const QString& sPath) {
+    iWaitingRows = report.iWaiting;
+    if (report.iWaiting > 0) {
+        showRowsWaiting(report.sProblem);
+    } else {
+        if (!bNumberAwaitsJournal)
+            pJournalTimer->stop();
+        showJournalStatus(EJournalStatus::RowsWaiting, QString());
     }
-    if (eResult == CJournal::EResult::Failed)
-        CUserDialogs::warning(
-            &form, g_sJournalTitle,
-            QStringLiteral("Протокол «%1» сохранен, но не внесен в журнал: %2")
-                .arg(QDir::toNativeSeparators(entry.sPath), journal()->problem()));
-    announceRefused(journal()->takeRefused());
+    if (report.eResult == CJournal::EResult::Failed)
+        CUserDialogs::warning(&form, g_sJournalTitle,
+                              QStringLiteral("Протокол «%1» сохранен, но не внесен в журнал: %2")
+                                  .arg(QDir::toNativeSeparators(sPath), report.sProblem));
+    announceRefused(report.lstRefused);
     if (pJournalWindow)
         pJournalWindow->refresh();
 }
@@ -170,15 +251,11 @@ void CDocumentController::announceRefused(const QList<SQueuedEntry>& lstRefused)
             &form, g_sJournalTitle,
             QStringLiteral("Протокол «%1» не внесен в журнал: номер %2 уже зарегистрирован (%3).")
                 .arg(QDir::toNativeSeparators(refused.entry.sPath), refused.entry.sNumber,
-                     QDir::toNativeSeparators(refused.sRefusedFor)));
+                     refused.refusedFor.describe()));
 }
 
 void CDocumentController::startJournal() {
-    if (journal()->waitingCount() > 0) {
-        form.showStatus(g_sWaiting);
-        pJournalTimer->start();
-        flushJournal();
-    }
+    flushJournal();
     if (currentFile().isEmpty() && !isChanged())
         offerNextNumber();
 }
@@ -186,16 +263,38 @@ void CDocumentController::startJournal() {
 void CDocumentController::offerNextNumber() {
     if (!form.protocolNumber().trimmed().isEmpty())
         return;
-    const QString sNext = journal()->nextNumber(QDate::currentDate().year());
-    if (sNext.isEmpty()) {
-        // an empty number is no surprise when the reason is in sight
-        if (!journal()->database().isValid())
-            form.showStatus(QStringLiteral("Номер протокола не предложен: журнал недоступен (%1)")
-                                .arg(journal()->problem()));
+    const auto next =
+        journal()->ask<SNextNumber>([iYear = QDate::currentDate().year()](
+                                        CJournal& journal) { return journal.nextNumber(iYear); },
+                                    [this](const SNextNumber& next) { takeOfferedNumber(next); });
+    if (next)
+        takeOfferedNumber(*next);
+    else
+        takeOfferedNumber({QString(),
+                           QStringLiteral("журнал недоступен (%1)").arg(journal()->waitingFor()),
+                           true});
+}
+
+void CDocumentController::takeOfferedNumber(const SNextNumber& next) {
+    // a number that comes late is for the new protocol it was asked for
+    bNumberAwaitsJournal = false;
+    if (!currentFile().isEmpty() || isChanged() || !form.protocolNumber().trimmed().isEmpty()) {
+        showJournalStatus(EJournalStatus::NoNumber, QString()); // of a protocol gone by
         return;
     }
-    form.setProtocolNumber(sNext);
+    if (next.sNumber.isEmpty()) {
+        // an empty number is no surprise when the reason is in sight; a
+        // journal out of reach is asked again with the queue
+        showJournalStatus(EJournalStatus::NoNumber,
+                          QStringLiteral("Номер протокола не предложен: %1").arg(next.sWhyNone));
+        bNumberAwaitsJournal = next.bUnreachable;
+        if (bNumberAwaitsJournal && !pJournalTimer->isActive())
+            pJournalTimer->start();
+        return;
+    }
+    form.setProtocolNumber(next.sNumber);
     takeSnapshot(); // an offered number alone is nothing to save
+    showJournalStatus(EJournalStatus::NoNumber, QString());
 }
 
 void CDocumentController::showJournal() {
@@ -227,83 +326,97 @@ void CDocumentController::openFromJournal(const QString& sPath) {
     openWithQuestion(sPath);
 }
 
+void CDocumentController::retryJournal() {
+    flushJournal();
+    // never waited for: the number comes when the journal answers
+    if (bNumberAwaitsJournal)
+        journal()->post<SNextNumber>([iYear = QDate::currentDate().year()](
+                                         CJournal& journal) { return journal.nextNumber(iYear); },
+                                     [this](const SNextNumber& next) { takeOfferedNumber(next); });
+}
+
 void CDocumentController::flushJournal() {
-    if (pFlushThread)
+    // one send at a time; the retry timer finds the next
+    if (std::exchange(bFlushing, true))
         return;
-    // a server that does not answer must not hold the form: the queue is
-    // sent from a thread of its own, through connections of its own
-    const QString sFile = journal()->journalFile();
-    const QString sQueue = journal()->queueFile();
-    const SJournalPlace place = journal()->where();
-    pFlushThread = QThread::create([this, sFile, sQueue, place] {
-        CJournal journal(sFile, sQueue, place);
-        QList<SQueuedEntry> lstRefused;
-        const int iLeft = journal.flushQueue(&lstRefused);
-        QMetaObject::invokeMethod(this,
-                                  [this, iLeft, lstRefused] { journalFlushed(iLeft, lstRefused); });
-    });
-    connect(pFlushThread, &QThread::finished, pFlushThread, &QObject::deleteLater);
-    pFlushThread->start();
-}
-
-// The thread is forgotten when it is deleted (a guarded pointer), never by a
-// result that may come after a newer send began.
-void CDocumentController::journalFlushed(int iLeft, const QList<SQueuedEntry>& lstRefused) {
-    if (iLeft == 0) {
-        pJournalTimer->stop();
-        form.showStatus(QString());
-    }
-    if (pJournalWindow)
-        pJournalWindow->refresh();
-    announceRefused(lstRefused);
-}
-
-void CDocumentController::waitForJournalFlush() {
-    if (pFlushThread)
-        pFlushThread->wait();
+    journal()->post<SJournalReport>(
+        [](CJournal& journal) {
+            QList<SQueuedEntry> lstRefused;
+            journal.flushQueue(&lstRefused);
+            SJournalReport report = SJournalReport::of(journal, CJournal::EResult::Registered);
+            report.lstRefused = lstRefused + report.lstRefused;
+            return report;
+        },
+        [this](const SJournalReport& report) {
+            bFlushing = false;
+            showJournalReport(report);
+        });
 }
 
 void CDocumentController::announceWaitingRows() {
-    waitForJournalFlush();
     if (!pJournal)
         return; // nothing was saved nor sent by this program
-    const int iWaiting = pJournal->waitingCount();
-    if (iWaiting > 0)
+    const auto iWaiting =
+        pJournal->ask<int>([](CJournal& journal) { return journal.waitingCount(); });
+    if (iWaiting.value_or(iWaitingRows) > 0)
         CUserDialogs::information(
             &form, g_sJournalTitle,
-            QStringLiteral("Записей журнала ждут отправки на сервер: %1. Они будут отправлены "
-                           "при следующем запуске программы, когда сервер будет доступен.")
-                .arg(iWaiting));
+            QStringLiteral("Записей журнала ждут отправки: %1. Они будут отправлены при "
+                           "следующем запуске программы, когда журнал будет доступен.")
+                .arg(iWaiting.value_or(iWaitingRows)));
 }
 
-void CDocumentController::offerToCarryJournal(CJournal& before) {
-    const int iRows = journal()->copyRowsFrom(before, nullptr, true);
-    if (iRows <= 0)
-        return;
-    if (CUserDialogs::question(&form, g_sJournalTitle,
-                               QStringLiteral("Журнал протоколов теперь: %1 (был: %2).\n"
-                                              "Перенести записей журнала: %3?")
-                                   .arg(journal()->describe(), before.describe())
-                                   .arg(iRows),
-                               CUserDialogs::Yes | CUserDialogs::No,
-                               CUserDialogs::Yes) != CUserDialogs::Yes)
-        return;
-    QStringList lstSkipped;
-    const int iCopied = journal()->copyRowsFrom(before, &lstSkipped);
-    if (iCopied < 0) {
-        CUserDialogs::warning(
-            &form, g_sJournalTitle,
-            QStringLiteral("Записи журнала не перенесены: %1.")
-                .arg(journal()->problem().isEmpty() ? before.problem() : journal()->problem()));
-        return;
-    }
-    if (!lstSkipped.isEmpty())
-        CUserDialogs::warning(&form, g_sJournalTitle,
-                              QStringLiteral("Перенесено записей: %1. Не перенесены, эти номера в "
-                                             "новом журнале уже зарегистрированы за другими "
-                                             "файлами:\n%2")
-                                  .arg(iCopied)
-                                  .arg(lstSkipped.join(QLatin1Char('\n'))));
-    if (pJournalWindow)
-        pJournalWindow->refresh();
+void CDocumentController::offerToCarryJournal(const QString& sBeforeFile,
+                                              const SJournalPlace& before) {
+    const QString sBefore = CJournal::describe(before, sBeforeFile);
+    // both journals are the worker's to read: the window asks when it knows
+    journal()->post<int>(
+        [sBeforeFile, before](CJournal& journal) {
+            CJournal source(sBeforeFile, QString(), before);
+            return journal.copyRowsFrom(source, nullptr, true);
+        },
+        [this, sBeforeFile, before, sBefore](int iRows) {
+            if (iRows <= 0 ||
+                CUserDialogs::question(&form, g_sJournalTitle,
+                                       QStringLiteral("Журнал протоколов теперь: %1 (был: %2).\n"
+                                                      "Перенести записей журнала: %3?")
+                                           .arg(journal()->describe(), sBefore)
+                                           .arg(iRows),
+                                       CUserDialogs::Yes | CUserDialogs::No,
+                                       CUserDialogs::Yes) != CUserDialogs::Yes)
+                return;
+            carryJournal(sBeforeFile, before);
+        });
+}
+
+void CDocumentController::carryJournal(const QString& sBeforeFile, const SJournalPlace& before) {
+    struct SCarried {
+        int iCopied = 0;
+        QStringList lstSkipped;
+        QString sProblem;
+    };
+    journal()->post<SCarried>(
+        [sBeforeFile, before](CJournal& journal) {
+            CJournal source(sBeforeFile, QString(), before);
+            SCarried carried;
+            carried.iCopied = journal.copyRowsFrom(source, &carried.lstSkipped);
+            carried.sProblem = journal.problem().isEmpty() ? source.problem() : journal.problem();
+            return carried;
+        },
+        [this](const SCarried& carried) {
+            if (carried.iCopied < 0)
+                CUserDialogs::warning(
+                    &form, g_sJournalTitle,
+                    QStringLiteral("Записи журнала не перенесены: %1.").arg(carried.sProblem));
+            else if (!carried.lstSkipped.isEmpty())
+                CUserDialogs::warning(
+                    &form, g_sJournalTitle,
+                    QStringLiteral("Перенесено записей: %1. Не перенесены, эти номера в "
+                                   "новом журнале уже зарегистрированы за другими "
+                                   "файлами:\n%2")
+                        .arg(carried.iCopied)
+                        .arg(carried.lstSkipped.join(QLatin1Char('\n'))));
+            if (pJournalWindow)
+                pJournalWindow->refresh();
+        });
 }

@@ -11,6 +11,7 @@
 #include "composer/settingsdialog.h"
 #include "items/spellchecker.h"
 #include "storage/journal.h"
+#include "storage/journalservice.h"
 #include "storage/referencefiles.h"
 #include "storage/referencelists.h"
 #include "storage/settingskeys.h"
@@ -98,16 +99,16 @@ void CDocumentController::showSettings() {
     CSettingsDialog dialog(chosenReferenceDir(), place, sDataDir, &form);
     if (CUserDialogs::get().execDialog(&dialog) != QDialog::Accepted)
         return;
-    waitForJournalFlush();
     // the journal as it was, for its rows to be carried over
-    CJournal before(journal()->journalFile(), journal()->queueFile(), place);
+    const QString sBeforeFile = journal()->journalFile();
     if (!(dialog.journalPlace() == place)) {
         dialog.journalPlace().store();
         reopenJournal();
     }
     openSettings()->setValue(SettingsKey::sReferenceFolder, dialog.folder());
+    setJournalDir(QString()); // the folder chosen now, which can be used
     if (QDir(dialog.folder().isEmpty() ? sDataDir : dialog.folder()) != QDir(referenceDir()))
         setReferenceDir(dialog.folder());
-    if (!journal()->isSameAs(before))
-        offerToCarryJournal(before);
+    if (!CJournal::isSame(place, sBeforeFile, journal()->where(), journal()->journalFile()))
+        offerToCarryJournal(sBeforeFile, place);
 }

@@ -4,6 +4,7 @@
 #include "base/userdialogs.h"
 #include "items/dateeditheir.h"
 #include "storage/journal.h"
+#include "storage/journalservice.h"
 
 #include <QColor>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTableView>
@@ -21,6 +23,8 @@ const QStringList g_lstColumns = {
     QStringLiteral("Номер"),    QStringLiteral("Дата"),         QStringLiteral("Заказчик"),
     QStringLiteral("Объект"),   QStringLiteral("Методы"),       QStringLiteral("Документ"),
     QStringLiteral("Сохранен"), QStringLiteral("Пользователь"), QStringLiteral("Компьютер")};
+// The CSV's last column: whether the journal holds the row.
+const QString g_sStateColumn = QStringLiteral("Состояние");
 // Room for what a column usually holds: a number, a date, names, a path.
 constexpr int g_iColumnWidths[] = {90, 90, 200, 200, 150, 260, 130, 110, 110};
 
@@ -76,7 +80,7 @@ QString shownField(const SJournalEntry& e, int iColumn) {
 }
 } // namespace
 
-CJournalModel::CJournalModel(CJournal& journal, QObject* pParent)
+CJournalModel::CJournalModel(CJournalService& journal, QObject* pParent)
     : QAbstractTableModel(pParent), journal(journal) {}
 
 namespace {
@@ -93,15 +97,60 @@ bool passes(const SJournalEntry& e, const SJournalFilter& filter) {
 void CJournalModel::setFilter(const SJournalFilter& filter) {
     beginResetModel();
     this->filter = filter;
+    ++iGeneration;
     lstQueued.clear();
-    for (const SQueuedEntry& queued : journal.queuedRows()) {
-        if (passes(queued.entry, filter))
-            lstQueued.prepend(queued); // newest first
-    }
     lstRows.clear();
-    bReadable = journal.readRows(filter, 0, iPageRows, lstRows);
-    bExhausted = !bReadable || lstRows.size() < iPageRows;
+    bExhausted = true;
+    bAsking = false;
+    sProblem.clear();
     endResetModel();
+    askPage(0);
+}
+
+void CJournalModel::askPage(int iOffset) {
+    bAsking = true;
+    const SJournalFilter asked = filter;
+    const auto read = [asked, iOffset](CJournal& journal) {
+        SPage page;
+        if (iOffset == 0)
+            page.lstQueued = journal.queuedRows();
+        if (!journal.readRows(asked, iOffset, iPageRows, page.lstRows))
+            page.sProblem = journal.problem();
+        return page;
+    };
+    const bool bFirst = iOffset == 0;
+    const auto late = [pThis = QPointer(this), iAsked = iGeneration, bFirst](const SPage& page) {
+        if (pThis && pThis->iGeneration == iAsked)
+            pThis->takePage(page, bFirst);
+    };
+    if (const auto page = journal.ask<SPage>(read, late)) {
+        takePage(*page, bFirst);
+    } else if (bFirst) {
+        sProblem = journal.waitingFor();
+        emit answered();
+    }
+}
+
+void CJournalModel::takePage(const SPage& page, bool bFirst) {
+    bAsking = false;
+    sProblem = page.sProblem;
+    if (bFirst) {
+        beginResetModel();
+        lstQueued.clear();
+        for (const SQueuedEntry& queued : page.lstQueued) {
+            if (passes(queued.entry, filter))
+                lstQueued.prepend(queued); // newest first
+        }
+        lstRows = page.lstRows;
+        endResetModel();
+    } else if (!page.lstRows.isEmpty()) {
+        const int iFirst = rowCount();
+        beginInsertRows(QModelIndex(), iFirst, iFirst + int(page.lstRows.size()) - 1);
+        lstRows += page.lstRows;
+        endInsertRows();
+    }
+    bExhausted = !sProblem.isEmpty() || page.lstRows.size() < iPageRows;
+    emit answered();
 }
 
 QString CJournalModel::pathAt(int iRow) const {
@@ -113,19 +162,6 @@ QString CJournalModel::pathAt(int iRow) const {
 int CJournalModel::refusedCount() const {
     return int(std::count_if(lstQueued.cbegin(), lstQueued.cend(),
                              [](const SQueuedEntry& q) { return q.isRefused(); }));
-}
-
-QList<QStringList> CJournalModel::allRows() {
-    QList<SJournalEntry> lstEntries;
-    journal.readRows(filter, 0, 0, lstEntries);
-    QList<QStringList> lst;
-    for (const SJournalEntry& e : std::as_const(lstEntries)) {
-        QStringList lstFields;
-        for (int c = 0; c < g_lstColumns.size(); ++c)
-            lstFields << shownField(e, c);
-        lst << lstFields;
-    }
-    return lst;
 }
 
 int CJournalModel::rowCount(const QModelIndex& parent) const {
@@ -154,7 +190,7 @@ QVariant CJournalModel::data(const QModelIndex& index, int iRole) const {
         return queued.isRefused()
                    ? QStringLiteral("Не внесен в журнал: номер %1 уже зарегистрирован (%2). "
                                     "Сохраните протокол под другим номером.")
-                         .arg(queued.entry.sNumber, queued.sRefusedFor)
+                         .arg(queued.entry.sNumber, queued.refusedFor.describe())
                    : QStringLiteral("Ждет отправки в журнал");
     default:
         return QVariant();
@@ -168,31 +204,20 @@ QVariant CJournalModel::headerData(int iSection, Qt::Orientation eOrientation, i
 }
 
 bool CJournalModel::canFetchMore(const QModelIndex& parent) const {
-    return !parent.isValid() && !bExhausted;
+    return !parent.isValid() && !bExhausted && !bAsking;
 }
 
 void CJournalModel::fetchMore(const QModelIndex& parent) {
-    if (parent.isValid() || bExhausted)
-        return;
-    QList<SJournalEntry> lstPage;
-    bExhausted = !journal.readRows(filter, int(lstRows.size()), iPageRows, lstPage) ||
-                 lstPage.size() < iPageRows;
-    if (lstPage.isEmpty())
-        return;
-    const int iFirst = rowCount();
-    beginInsertRows(QModelIndex(), iFirst, iFirst + int(lstPage.size()) - 1);
-    lstRows += lstPage;
-    endInsertRows();
+    if (!parent.isValid() && !bExhausted && !bAsking)
+        askPage(int(lstRows.size()));
 }
 
 QString CJournalModel::unreadableText() const {
-    const QString sWhy = journal.problem();
-    return QStringLiteral("Журнал недоступен: %1")
-        .arg(sWhy.isEmpty() ? QStringLiteral("сервер не отвечает") : sWhy);
+    return QStringLiteral("Журнал недоступен: %1").arg(sProblem);
 }
 
-CJournalWindow::CJournalWindow(CJournal& journal, QWidget* pParent)
-    : QWidget(pParent, Qt::Window), pModel(new CJournalModel(journal, this)) {
+CJournalWindow::CJournalWindow(CJournalService& journal, QWidget* pParent)
+    : QWidget(pParent, Qt::Window), journal(journal), pModel(new CJournalModel(journal, this)) {
     setObjectName(QStringLiteral("CJournalWindow"));
     setWindowTitle(QStringLiteral("Журнал протоколов"));
     resize(1000, 600);
@@ -238,6 +263,11 @@ CJournalWindow::CJournalWindow(CJournal& journal, QWidget* pParent)
     connect(btn_export, &QPushButton::clicked, this, &CJournalWindow::slot_btn_export_clicked);
     connect(tab_journal, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { emit openRequested(pModel->pathAt(index.row())); });
+    connect(pModel, &CJournalModel::answered, this, &CJournalWindow::slot_showState);
+    connect(this, &CJournalWindow::exported, this, [this](const QString& sProblem) {
+        if (!sProblem.isEmpty())
+            CUserDialogs::warning(this, QStringLiteral("Экспорт в CSV"), sProblem);
+    });
     slot_filterChanged();
 }
 
@@ -249,6 +279,9 @@ void CJournalWindow::slot_filterChanged() {
     // an unset date leaves its end of the range open
     pModel->setFilter({edt_filter->text(), dedt_from->isUnset() ? QDate() : dedt_from->date(),
                        dedt_to->isUnset() ? QDate() : dedt_to->date()});
+}
+
+void CJournalWindow::slot_showState() {
     QStringList lstState;
     if (!pModel->isReadable())
         lstState << pModel->unreadableText();
@@ -263,21 +296,53 @@ void CJournalWindow::slot_filterChanged() {
     lbl_state->setVisible(!lstState.isEmpty());
 }
 
-bool CJournalWindow::exportCsv(const QString& sPath, QString* pProblem) {
+QByteArray CJournalWindow::csvOf(const QList<SQueuedEntry>& lstQueued,
+                                 const QList<SJournalEntry>& lstRows) {
     QByteArray csv("\xEF\xBB\xBF");
-    QList<QStringList> lstRows = pModel->allRows();
-    lstRows.prepend(g_lstColumns);
-    for (const QStringList& lst : std::as_const(lstRows)) {
+    const auto line = [&csv](const SJournalEntry& e, const QString& sState) {
         QStringList lstFields;
-        for (const QString& s : lst)
-            lstFields << csvField(s);
+        for (int c = 0; c < g_lstColumns.size(); ++c)
+            lstFields << csvField(shownField(e, c));
+        lstFields << csvField(sState);
         csv += lstFields.join(QLatin1Char(';')).toUtf8() + "\r\n";
-    }
-    return saveFileBytes(sPath, csv, pProblem);
+    };
+    csv += (g_lstColumns + QStringList(g_sStateColumn)).join(QLatin1Char(';')).toUtf8() + "\r\n";
+    // as the window shows them: the queue's rows first, newest first
+    for (auto it = lstQueued.crbegin(); it != lstQueued.crend(); ++it)
+        line(it->entry, it->isRefused()
+                            ? QStringLiteral("не внесен: номер уже зарегистрирован (%1)")
+                                  .arg(it->refusedFor.describe())
+                            : QStringLiteral("ждет отправки в журнал"));
+    for (const SJournalEntry& e : lstRows)
+        line(e, QStringLiteral("в журнале"));
+    return csv;
+}
+
+void CJournalWindow::exportCsv(const QString& sPath) {
+    const SJournalFilter filter = pModel->currentFilter();
+    // a journal of many years is read and written by the worker
+    journal.post<QString>(
+        [filter, sPath](CJournal& journal) {
+            QList<SJournalEntry> lstRows;
+            if (!journal.readRows(filter, 0, 0, lstRows))
+                return QStringLiteral("Журнал недоступен: %1. Файл «%2» не записан.")
+                    .arg(journal.problem(), QDir::toNativeSeparators(sPath));
+            QList<SQueuedEntry> lstQueued;
+            for (const SQueuedEntry& queued : journal.queuedRows()) {
+                if (passes(queued.entry, filter))
+                    lstQueued << queued;
+            }
+            QString sProblem;
+            saveFileBytes(sPath, csvOf(lstQueued, lstRows), &sProblem);
+            return sProblem;
+        },
+        [pThis = QPointer(this)](const QString& sProblem) {
+            if (pThis)
+                emit pThis->exported(sProblem);
+        });
 }
 
 void CJournalWindow::slot_btn_export_clicked() {
-    refresh();
     if (!pModel->isReadable()) {
         CUserDialogs::warning(this, QStringLiteral("Экспорт в CSV"), pModel->unreadableText());
         return;
@@ -286,7 +351,6 @@ void CJournalWindow::slot_btn_export_clicked() {
         CUserDialogs::get().saveFileName(this, QStringLiteral("Экспорт в CSV"),
                                          QDir(sExportDir).filePath(QStringLiteral("журнал.csv")),
                                          QStringLiteral("Таблицы CSV (*.csv)"));
-    QString sProblem;
-    if (!sPath.isEmpty() && !exportCsv(sPath, &sProblem))
-        CUserDialogs::warning(this, QStringLiteral("Экспорт в CSV"), sProblem);
+    if (!sPath.isEmpty())
+        exportCsv(sPath);
 }

@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QWidget>
 
+class CJournalService;
 class CDateEditHeir;
 class QLabel;
 class QLineEdit;
@@ -13,22 +14,24 @@ class QTableView;
 // The journal's rows that a filter lets through, newest first, fetched a
 // page at a time as the view scrolls: a journal of many years opens at once.
 // Above them the rows of this workstation's queue: waiting for the journal,
-// or refused by it because another file holds the number.
+// or refused by it because another place holds the number. The journal's
+// worker reads them; rows it gives after the window stopped waiting are
+// taken when they come.
 class CJournalModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     static constexpr int iPageRows = 256;
 
-    CJournalModel(CJournal& journal, QObject* pParent = nullptr);
+    CJournalModel(CJournalService& journal, QObject* pParent = nullptr);
 
     void setFilter(const SJournalFilter& filter);
+    const SJournalFilter& currentFilter() const { return filter; }
     QString pathAt(int iRow) const;
-    // False when the journal could not be read (a server out of reach).
-    bool isReadable() const { return bReadable; }
+    // False when the journal could not be read (a server out of reach), or
+    // has not answered yet.
+    bool isReadable() const { return sProblem.isEmpty(); }
     // Why it could not be read, for the user.
     QString unreadableText() const;
-    // Every row of the journal the filter lets through, as the view shows them.
-    QList<QStringList> allRows();
     // The rows of the queue shown, and how many of them were refused.
     int queuedCount() const { return int(lstQueued.size()); }
     int refusedCount() const;
@@ -41,41 +44,65 @@ public:
     bool canFetchMore(const QModelIndex& parent = QModelIndex()) const override;
     void fetchMore(const QModelIndex& parent = QModelIndex()) override;
 
+signals:
+    // The journal answered, in time or later: what the window says of it follows.
+    void answered();
+
 private:
-    CJournal& journal;
+    // What one read of the worker gives.
+    struct SPage {
+        QList<SQueuedEntry> lstQueued;
+        QList<SJournalEntry> lstRows;
+        QString sProblem;
+    };
+    void takePage(const SPage& page, bool bFirst);
+    // Reads a page of rows from iOffset (with the queue for the first) and
+    // takes it, now or when it comes: a page of an older filter is dropped.
+    void askPage(int iOffset);
+
+    CJournalService& journal;
     SJournalFilter filter;
     QList<SQueuedEntry> lstQueued;
     QList<SJournalEntry> lstRows;
     bool bExhausted = true;
-    bool bReadable = true;
+    bool bAsking = false;
+    QString sProblem;
+    int iGeneration = 0;
 };
 
 // "Журнал протоколов": the registered protocols with a filter and a date
 // range; a double-click opens a document, "Экспорт в CSV" writes the rows
-// shown for a spreadsheet.
+// the filter lets through, the queue's among them, for a spreadsheet.
 class CJournalWindow : public QWidget {
     Q_OBJECT
 public:
-    CJournalWindow(CJournal& journal, QWidget* pParent = nullptr);
+    CJournalWindow(CJournalService& journal, QWidget* pParent = nullptr);
 
     CJournalModel* model() const { return pModel; }
     // Reads the rows again: a save registered one.
     void refresh();
-    // UTF-8 with a byte order mark, ";" between the fields, as spreadsheets
-    // in Russian locales read them.
-    // Why it was not written goes to pProblem.
-    bool exportCsv(const QString& sPath, QString* pProblem = nullptr);
+    // Writes the rows the filter lets through in the worker, UTF-8 with a
+    // byte order mark, ";" between the fields, as spreadsheets in Russian
+    // locales read them, with the state of each; exported() says when.
+    void exportCsv(const QString& sPath);
+    // The CSV of the journal's rows and the queue's, with their states.
+    static QByteArray csvOf(const QList<SQueuedEntry>& lstQueued,
+                            const QList<SJournalEntry>& lstRows);
     // Where "Экспорт в CSV" offers to write: the folder the user works in.
     void setExportDir(const QString& sDir) { sExportDir = sDir; }
 
 signals:
     void openRequested(const QString& sPath);
+    // The CSV is written, or why not.
+    void exported(const QString& sProblem);
 
 private slots:
     void slot_filterChanged();
     void slot_btn_export_clicked();
+    void slot_showState();
 
 private:
+    CJournalService& journal;
     CJournalModel* pModel;
     QLineEdit* edt_filter;
     CDateEditHeir* dedt_from;

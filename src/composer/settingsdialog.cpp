@@ -4,6 +4,7 @@
 
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -14,7 +15,10 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTemporaryFile>
+#include <QThread>
 #include <QToolButton>
+
+#include <memory>
 
 namespace {
 // The rows of the journal's server, under the folder's row.
@@ -140,8 +144,18 @@ bool CSettingsDialog::mayKeepServer() {
     const SJournalPlace place = journalPlace();
     if (!place.bServer)
         return true;
+    // the server is asked beside the window, which goes on answering: one
+    // that does not answer takes seconds
+    QString sProblem;
+    QEventLoop waiting;
+    std::unique_ptr<QThread> pAsking(
+        QThread::create([&sProblem, place] { sProblem = CJournal::connectionProblem(place); }));
+    connect(pAsking.get(), &QThread::finished, &waiting, &QEventLoop::quit);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString sProblem = CJournal::connectionProblem(place);
+    setEnabled(false);
+    pAsking->start();
+    waiting.exec();
+    setEnabled(true);
     QGuiApplication::restoreOverrideCursor();
     return sProblem.isEmpty() ||
            CUserDialogs::question(this, windowTitle(),

@@ -8,6 +8,23 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+// Where a protocol's file is: the workstation that saved it and the path
+// there. Two workstations may each keep a "…/Протоколы/301-26.rpt" of their own.
+struct SProtocolPlace {
+    QString sHost;
+    QString sPath;
+
+    bool isEmpty() const { return sPath.isEmpty(); }
+    bool operator==(const SProtocolPlace& other) const {
+        return sHost == other.sHost && sPath == other.sPath;
+    }
+    bool operator!=(const SProtocolPlace& other) const { return !(*this == other); }
+    // "«path» на «host»", as the messages name it.
+    QString describe() const;
+};
+
 // One protocol as the journal registers it.
 struct SJournalEntry {
     QString sNumber;
@@ -23,17 +40,25 @@ struct SJournalEntry {
     // Numbers are unique within the year of the protocol date; a protocol
     // without a date counts in the year it was saved.
     int year() const { return dtDate.isValid() ? dtDate.year() : dtSaved.date().year(); }
+    SProtocolPlace place() const { return {sHost, sPath}; }
 };
 
 // A row waiting in this workstation's queue for a journal out of reach, or
-// refused when it was sent because another file holds its number.
+// refused when it was sent because another protocol holds its number.
 struct SQueuedEntry {
     SJournalEntry entry;
     bool bTakeOver = false;
-    // The file the number is registered for; empty while the row waits.
-    QString sRefusedFor;
+    // The place the number is registered for; empty while the row waits.
+    SProtocolPlace refusedFor;
 
-    bool isRefused() const { return !sRefusedFor.isEmpty(); }
+    bool isRefused() const { return !refusedFor.isEmpty(); }
+};
+
+// The number a new protocol is offered, or why none is.
+struct SNextNumber {
+    QString sNumber;
+    QString sWhyNone;
+    bool bUnreachable = false; // the journal could not be asked
 };
 
 // The rows the journal window shows: those whose number, customer or object
@@ -65,12 +90,16 @@ struct SJournalPlace {
 
 // The register of the protocols a laboratory issues: one row per number and
 // year (a unique index makes sure of it, between workstations too), the
-// document's path, when and where it was saved. A save registers or updates
-// its row in the same unit of work as the document: the registration is
-// held open until the document is written, and undone when it is not. When
-// the journal cannot be reached the row waits in this workstation's own
-// queue (a file in its data folder, never in a folder the laboratory
-// shares) and goes when the journal is back.
+// place of the document (workstation and path), when and by whom it was
+// saved. A save registers or updates the row of its place in the same unit
+// of work as the document: the registration is held open until the
+// document is written, and undone when it is not. When the journal cannot
+// be reached the row waits in this workstation's own queue (a file in its
+// data folder, never in a folder the laboratory shares) and goes when the
+// journal is back. A journal file is made only in a folder that is there,
+// and one found empty or damaged is left as it is: the rows wait.
+//
+// One thread uses a journal: every connection is made in it.
 class CJournal {
 public:
     enum class EResult { Registered, Duplicate, Queued, Failed };
@@ -89,7 +118,10 @@ public:
     static inline const QString sQueueFileName = QStringLiteral("journal-queue.sqlite");
     // The SQLite journal of a folder of reference files: the workstations
     // sharing the folder share it.
+    static inline const QString sFileName = QStringLiteral("journal.sqlite");
     static QString fileIn(const QString& sReferenceDir);
+    // What the journal says when another program holds it locked.
+    static inline const QString sBusy = QStringLiteral("журнал занят другой программой");
 
     bool isServer() const { return place.bServer; }
     const SJournalPlace& where() const { return place; }
@@ -99,44 +131,53 @@ public:
     QString describe() const { return describe(place, sJournalFile); }
     static QString describe(const SJournalPlace& place, const QString& sJournalFile);
     // Whether the two are one journal.
-    bool isSameAs(const CJournal& other) const;
+    static bool isSame(const SJournalPlace& place, const QString& sFile, const SJournalPlace& other,
+                       const QString& sOtherFile);
     // The journal's database, opened; invalid when it cannot be reached,
     // and problem() then says why.
     QSqlDatabase database();
+    // Why the last thing asked of the journal failed, as the user can act
+    // on it; empty after one that went through.
     QString problem() const { return sProblem; }
+    // Told what the journal waits for (another program's lock, a server
+    // connecting) when it starts waiting, in the journal's thread.
+    void setWaitObserver(std::function<void(const QString&)> observer);
 
     // Whether the journal can be reached at place; empty when it can,
     // otherwise why not, as the user can act on it.
     static QString connectionProblem(const SJournalPlace& place);
 
-    // The file another protocol of that number and year is registered for;
-    // empty when the number is free, is sPath's, or the journal is out of reach.
-    QString registeredElsewhere(const QString& sNumber, int iYear, const QString& sPath);
-    // The row registered for the file sPath; false when there is none, or
-    // the journal is out of reach.
-    bool entryOf(const QString& sPath, SJournalEntry* pEntry);
+    // The place another protocol of that number and year is registered
+    // for, in the journal or in this workstation's queue; empty when the
+    // number is free, is place's, or the journal is out of reach.
+    SProtocolPlace holderOf(const QString& sNumber, int iYear, const SProtocolPlace& place);
+    // The row registered for the file at place; false when there is none,
+    // or the journal is out of reach.
+    bool entryOf(const SProtocolPlace& place, SJournalEntry* pEntry);
 
-    // Registers or updates the row of entry.sPath, and holds it until
+    // Registers or updates the row of entry's place, and holds it until
     // commitRegistration or cancelRegistration. bTakeOver: a row of the
-    // same number and year for another file is taken over (a protocol
+    // same number and year for another place is taken over (a protocol
     // reissued), keeping when it was first registered; without it that row
-    // gives Duplicate and *pRegistered its file. Queued: the journal is out
+    // gives Duplicate and *pHolder its place. Queued: the journal is out
     // of reach, and the row will go to the queue when committed.
     EResult beginRegistration(const SJournalEntry& entry, bool bTakeOver,
-                              QString* pRegistered = nullptr);
+                              SProtocolPlace* pHolder = nullptr);
     // Keeps the registration begun: Registered, Queued (the row waits in
-    // the queue), or Failed when not even the queue could be written
-    // (problem() says why).
+    // the queue; one whose Duplicate nobody answered waits refused), or
+    // Failed when not even the queue could be written (problem() says why).
     EResult commitRegistration();
     // Undoes the registration begun: every row is as it was.
     void cancelRegistration();
     // beginRegistration and, unless it gave Duplicate, commitRegistration.
     EResult registerProtocol(const SJournalEntry& entry, bool bTakeOver,
-                             QString* pRegistered = nullptr);
+                             SProtocolPlace* pHolder = nullptr);
 
-    // Sends the rows waiting in the queue; the number still waiting. A row
-    // whose number another file holds by now stays in the queue, marked
-    // refused, and is appended to *pRefused (once, when it is refused).
+    // Sends the rows waiting in the queue, oldest first, until one cannot
+    // go; the number still waiting. A row whose number another place holds
+    // by now stays in the queue, marked refused, and is appended to
+    // *pRefused (once, when it is refused). A row older than the row of its
+    // place leaves the queue: a newer save went before it.
     int flushQueue(QList<SQueuedEntry>* pRefused = nullptr);
     // The rows refused by this journal's sends since last asked.
     QList<SQueuedEntry> takeRefused();
@@ -145,9 +186,11 @@ public:
     // How many rows wait in the queue to be sent (refused ones wait no more).
     int waitingCount();
 
-    // The next free number of the year, in the pattern of the latest one:
-    // its run of digits that is no year is counted on ("118/26" -> "119/26").
-    QString nextNumber(int iYear);
+    // The next free number of the year, in the pattern of the latest one,
+    // passing over those this workstation's queue holds; or why none.
+    SNextNumber nextNumber(int iYear);
+    // The number after sNumber: its last run of digits that is not the
+    // year counts on ("118/26" -> "119/26", "26/26" -> "27/26").
     static QString nextInPattern(const QString& sNumber, int iYear);
 
     // The rows the filter lets through, newest first: iLimit of them from
@@ -155,32 +198,48 @@ public:
     bool readRows(const SJournalFilter& filter, int iOffset, int iLimit,
                   QList<SJournalEntry>& lstOut);
     // Carries over the rows of source this journal lacks, or holds from an
-    // earlier save of their file; a number of the year this journal holds
-    // for another file is never overwritten and is appended to *pSkipped as
-    // "number (file)". The rows carried, or that would be when bCount; -1
-    // when either journal cannot be reached.
+    // earlier save of their place; a number of the year this journal holds
+    // for another place is never overwritten and is appended to *pSkipped
+    // as "number (file)". The rows carried, or that would be when bCount;
+    // -1 when either journal cannot be reached.
     int copyRowsFrom(CJournal& source, QStringList* pSkipped, bool bCount = false);
 
     // The text a filter looks for in number, customer and object.
     static QString searchText(const QString& sText);
 
 private:
+    enum class EPending { None, Held, Queued, Duplicate };
     struct SPending {
-        bool bActive = false;
-        bool bQueued = false; // the journal was out of reach
-        QString sConnection;  // the transaction held open
+        EPending eState = EPending::None;
+        QString sConnection; // the transaction held open
         SJournalEntry entry;
         bool bTakeOver = false;
+        SProtocolPlace holder; // of a Duplicate
     };
 
-    bool ensureSchema(QSqlDatabase& db);
+    // The tables, made when bNew or on a server, brought up to this version.
+    bool ensureSchema(QSqlDatabase& db, bool bNew);
+    // Brings a journal of an earlier version to this one, its rows kept.
+    bool migrate(QSqlDatabase& db, int iVersion);
     // Registers in a transaction, committed when bCommit, otherwise left open.
     EResult registerIn(QSqlDatabase& db, const SJournalEntry& entry, bool bTakeOver,
-                       QString* pRegistered, bool bCommit);
-    bool enqueue(const SJournalEntry& entry, bool bTakeOver);
-    // A file saved and registered at last leaves the queue, refused or not.
-    void forgetQueued(const QString& sPath);
+                       SProtocolPlace* pHolder, bool bCommit);
+    EResult registerOnce(QSqlDatabase& db, const SJournalEntry& entry, bool bTakeOver,
+                         SProtocolPlace* pHolder, bool bCommit);
+    bool enqueue(const SPending& pending);
     QSqlDatabase journalFileDatabase();
+    QSqlDatabase serverDatabase();
+    // Makes a journal beside the file and puts it in place whole: no other
+    // program ever sees one half made. Empty, or why it was not made.
+    QString makeJournalFile() const;
+    // Why the SQLite file cannot be opened as it is; empty when it can.
+    QString fileProblem(bool* pCreate) const;
+    // The journal of a folder its group may write is the group's to write.
+    void shareWithGroup(const QString& sFile) const;
+    // Notes why a statement failed and returns false.
+    bool failed(const QSqlQuery& query);
+    QString failure(const QSqlError& error) const;
+    void waitFor(const QString& sWhat) const;
 
     QString sJournalFile;
     QString sQueueFile;
@@ -189,7 +248,7 @@ private:
     QString sServerConnection;
     QElapsedTimer unanswered;
     QString sProblem;
-    QString sSchemaError; // what the server said to the tables' creation
     SPending pending;
     QList<SQueuedEntry> lstRefused;
+    std::function<void(const QString&)> waitObserver;
 };

@@ -1,5 +1,6 @@
 #include "storage/journalqueue.h"
 
+#include "base/writecause.h"
 #include "storage/journalrows.h"
 
 #include <QDir>
@@ -10,12 +11,16 @@
 using namespace JournalRows;
 
 namespace {
-const QString g_sTable = QStringLiteral("journal_queue");
-
 QString uniqueConnection(const QString& sKind) {
     return sKind + QUuid::createUuid().toString(QUuid::Id128);
 }
 
+// The rows name customers and objects: only this user reads them.
+void keepPrivate(const QString& sFile) {
+    constexpr auto ePrivate = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (QFileInfo::exists(sFile) && QFile::permissions(sFile) != ePrivate)
+        QFile::setPermissions(sFile, ePrivate);
+}
 } // namespace
 
 CJournalQueue::CJournalQueue(const QString& sFile)
@@ -23,6 +28,29 @@ CJournalQueue::CJournalQueue(const QString& sFile)
 
 CJournalQueue::~CJournalQueue() {
     closeConnection(sConnection);
+}
+
+bool CJournalQueue::failed(const QSqlError& error) {
+    const SWriteCause cause = SWriteCause::of(sFile, error.text());
+    sProblem =
+        QStringLiteral("Очередь журнала «%1» не записывается: %2")
+            .arg(QDir::toNativeSeparators(sFile),
+                 cause.eKind == SWriteCause::EKind::None ? error.text().trimmed() : cause.text());
+    return false;
+}
+
+bool CJournalQueue::ensureTable(QSqlDatabase& db) {
+    QSqlQuery query(db);
+    if (!run(query, QStringLiteral("CREATE TABLE IF NOT EXISTS journal_queue (id INTEGER PRIMARY "
+                                   "KEY AUTOINCREMENT, %1, take_over INTEGER, refused_for TEXT, "
+                                   "refused_host TEXT)")
+                        .arg(sValueColumns)))
+        return failed(query.lastError());
+    // a queue of an earlier version names no workstation of a refusal
+    if (!run(query, QStringLiteral("SELECT refused_host FROM journal_queue LIMIT 0")) &&
+        !run(query, QStringLiteral("ALTER TABLE journal_queue ADD COLUMN refused_host TEXT")))
+        return failed(query.lastError());
+    return true;
 }
 
 QSqlDatabase CJournalQueue::database() {
@@ -33,51 +61,57 @@ QSqlDatabase CJournalQueue::database() {
         return db;
     QDir().mkpath(QFileInfo(sFile).absolutePath());
     db.setDatabaseName(sFile);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    QSqlQuery query(db);
-    if (!db.open() ||
-        !run(query, QStringLiteral("CREATE TABLE IF NOT EXISTS journal_queue (id INTEGER PRIMARY "
-                                   "KEY AUTOINCREMENT, %1, take_over INTEGER, refused_for TEXT)")
-                        .arg(sValueColumns))) {
-        sProblem = QStringLiteral("Очередь журнала «%1» не записывается: %2")
-                       .arg(QDir::toNativeSeparators(sFile), db.lastError().text());
+    db.setConnectOptions(sqliteOptions());
+    if (!db.open()) {
+        failed(db.lastError());
+        return QSqlDatabase();
+    }
+    if (!ensureTable(db)) {
         db.close();
         return QSqlDatabase();
     }
+    keepPrivate(sFile);
     return db;
 }
 
-bool CJournalQueue::add(const SJournalEntry& entry, bool bTakeOver) {
+bool CJournalQueue::add(const SJournalEntry& entry, bool bTakeOver,
+                        const SProtocolPlace& refusedFor) {
     QSqlDatabase db = database();
     if (!db.isValid())
         return false;
     QSqlQuery query(db);
+    const QVariant refusedPath = refusedFor.isEmpty() ? QVariant() : text(refusedFor.sPath);
     if (!run(query,
-             QStringLiteral("INSERT INTO journal_queue (%1, take_over) VALUES (%2)")
-                 .arg(sValueColumns, placeholders(12)),
-             rowValues(entry) << int(bTakeOver))) {
-        sProblem = QStringLiteral("Очередь журнала «%1» не записывается: %2")
-                       .arg(QDir::toNativeSeparators(sFile), query.lastError().text());
-        return false;
-    }
+             QStringLiteral("INSERT INTO journal_queue (%1, take_over, refused_for, refused_host) "
+                            "VALUES (%2)")
+                 .arg(sValueColumns, placeholders(14)),
+             rowValues(entry) << int(bTakeOver) << refusedPath << text(refusedFor.sHost)))
+        return failed(query.lastError());
     sProblem.clear();
     return true;
 }
 
-QList<std::pair<qint64, SQueuedEntry>> CJournalQueue::select(const QString& sWhere) {
+QList<std::pair<qint64, SQueuedEntry>> CJournalQueue::select(const QString& sWhere,
+                                                             const QVariantList& lstValues) {
     QList<std::pair<qint64, SQueuedEntry>> lst;
     QSqlDatabase db = database();
     if (!db.isValid())
         return lst;
     QSqlQuery query(db);
-    if (!run(query, QStringLiteral("SELECT %1, id, take_over, refused_for FROM journal_queue %2 "
-                                   "ORDER BY id")
-                        .arg(sEntryColumns, sWhere)))
+    if (!run(query,
+             QStringLiteral("SELECT %1, id, take_over, refused_for, refused_host FROM "
+                            "journal_queue %2 ORDER BY id")
+                 .arg(sEntryColumns, sWhere),
+             lstValues))
         return lst;
     while (query.next()) {
+        const SProtocolPlace refusedFor =
+            query.value(iEntryColumns + 2).isNull()
+                ? SProtocolPlace()
+                : SProtocolPlace{query.value(iEntryColumns + 3).toString(),
+                                 query.value(iEntryColumns + 2).toString()};
         lst.append({query.value(iEntryColumns).toLongLong(),
-                    {entryOf(query), query.value(iEntryColumns + 1).toBool(),
-                     query.value(iEntryColumns + 2).toString()}});
+                    {entryOf(query), query.value(iEntryColumns + 1).toBool(), refusedFor}});
     }
     return lst;
 }
@@ -98,18 +132,37 @@ void CJournalQueue::remove(qint64 iId) {
     run(query, QStringLiteral("DELETE FROM journal_queue WHERE id = ?"), {iId});
 }
 
-bool CJournalQueue::markRefused(qint64 iId, const QString& sRegisteredFor) {
+bool CJournalQueue::markRefused(qint64 iId, const SProtocolPlace& refusedFor) {
     QSqlQuery query(database());
     return run(query,
-               QStringLiteral("UPDATE journal_queue SET refused_for = ? WHERE id = ? AND "
-                              "refused_for IS NULL"),
-               {text(sRegisteredFor), iId}) &&
+               QStringLiteral("UPDATE journal_queue SET refused_for = ?, refused_host = ? WHERE "
+                              "id = ? AND refused_for IS NULL"),
+               {text(refusedFor.sPath), text(refusedFor.sHost), iId}) &&
            query.numRowsAffected() == 1;
 }
 
-void CJournalQueue::forget(const QString& sPath) {
+void CJournalQueue::forget(const SProtocolPlace& place) {
     QSqlQuery query(database());
-    run(query, QStringLiteral("DELETE FROM journal_queue WHERE path = ?"), {sPath});
+    run(query, QStringLiteral("DELETE FROM journal_queue WHERE host = ? AND path = ?"),
+        {text(place.sHost), text(place.sPath)});
+}
+
+SProtocolPlace CJournalQueue::holderOf(const QString& sNumber, int iYear,
+                                       const SProtocolPlace& place) {
+    for (const auto& [iId, queued] :
+         select(QStringLiteral("WHERE refused_for IS NULL AND number = ? AND year = ?"),
+                {sNumber, iYear})) {
+        if (queued.entry.place() != place)
+            return queued.entry.place();
+    }
+    return SProtocolPlace();
+}
+
+QStringList CJournalQueue::numbersOf(int iYear) {
+    QStringList lst;
+    for (const auto& [iId, queued] : select(QStringLiteral("WHERE year = ?"), {iYear}))
+        lst << queued.entry.sNumber;
+    return lst;
 }
 
 void CJournalQueue::takeOver(const QString& sOldFile, const QString& sHost) {
@@ -119,7 +172,7 @@ void CJournalQueue::takeOver(const QString& sOldFile, const QString& sHost) {
     {
         QSqlDatabase old = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), sOld);
         old.setDatabaseName(sOldFile);
-        old.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        old.setConnectOptions(sqliteOptions());
         QSqlQuery query(old);
         if (old.open() &&
             run(query,

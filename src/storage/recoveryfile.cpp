@@ -39,11 +39,13 @@ bool CRecoveryFile::write(const QByteArray& document, const QString& sSource, QS
             *pError = QStringLiteral("копию держит другая программа");
         return false;
     }
+    // a whole protocol, its customer's name in it: only this user reads it
     if (sSource.isEmpty())
         QFile::remove(sPath + g_sSourceSuffix);
-    else if (!saveFileBytes(sPath + g_sSourceSuffix, sSource.toUtf8(), pError))
+    else if (!saveFileBytes(sPath + g_sSourceSuffix, sSource.toUtf8(), pError,
+                            EFileAccess::Private))
         return false;
-    return saveFileBytes(sPath, document, pError);
+    return saveFileBytes(sPath, document, pError, EFileAccess::Private);
 }
 
 void CRecoveryFile::remove() {

@@ -8,9 +8,10 @@
 #include <memory>
 
 // The recovery document of one running instance: a copy of the unsaved
-// protocol, kept in the user's data location and guarded by a lock file, so
-// that after a crash the next start can tell it from the copy of an instance
-// still running. A clean end removes it.
+// protocol that only its user may read (0600), kept in the user's data
+// location and guarded by a lock file, so that after a crash the next start
+// can tell it from the copy of an instance still running. A clean end
+// removes it.
 class CRecoveryFile {
 public:
     // Takes a new recovery place in sDir for this instance.

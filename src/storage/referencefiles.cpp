@@ -1,6 +1,7 @@
 #include "storage/referencefiles.h"
 
 #include "base/savefile.h"
+#include "storage/journal.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,14 +27,21 @@ QTextCodec* workDirCodec() {
 } // namespace
 
 QString CReferenceFiles::dataDirFor(const QString& sAppDir, const QString& sUserDir) {
-    // a program installed among the system's own (a Debian package) keeps
-    // nothing beside itself, even when root runs it; elsewhere a file that
-    // can be created is the only sure test, whoever runs the program
+    // the program's folder keeps the laboratory's records only where the
+    // laboratory put them there, and the folder can be written: a build
+    // folder, or a program's own bin, holds none by chance. A program
+    // installed among the system's own (a Debian package) keeps nothing
+    // beside itself, even when root runs it; elsewhere a file that can be
+    // created is the only sure test, whoever runs the program.
     const bool bSystemProgram = QDir::cleanPath(sAppDir).startsWith(QStringLiteral("/usr/"));
+    bool bRecordsThere = false;
+    for (const QString& sFile :
+         {sTechniciansFile, sToolsFile, sOptionalFile, sHeaderFile, CJournal::sFileName})
+        bRecordsThere = bRecordsThere || QFileInfo::exists(filePath(sAppDir, sFile));
     QTemporaryFile probe(filePath(sAppDir, QStringLiteral(".write-probe-XXXXXX")));
-    if (!bSystemProgram && probe.open())
+    if (!bSystemProgram && bRecordsThere && probe.open())
         return sAppDir;
-    QDir().mkpath(sUserDir);
+    makePrivateFolder(sUserDir);
     return sUserDir;
 }
 

@@ -13,9 +13,11 @@ public:
     static const QString sOptionalFile;    // "optional.hmdb"
     static const QString sHeaderFile;      // "laboratory.hmdb": the last saved header
 
-    // Where the reference files are written: the application directory when
-    // it can be written and is none of the system's (/usr), otherwise
-    // sUserDir (the user's data location), which is created when needed.
+    // Where the reference files, the journal and the dictionary are
+    // written: the application directory when a laboratory put its
+    // reference files there, it can be written and is none of the system's
+    // (/usr); otherwise sUserDir (the user's data location), which is
+    // created when needed, for this user alone.
     static QString dataDirFor(const QString& sAppDir, const QString& sUserDir);
     // The directory a file is read from: sDataDir when it holds the file,
     // otherwise sAppDir.

@@ -71,7 +71,23 @@ QString CPostgresServer::start() {
                      QStringLiteral("UTF8"), QStringLiteral("--no-sync")});
         if (!sProblem.isEmpty())
             return sProblem;
+        QFile hba(dataDir() + QStringLiteral("/pg_hba.conf"));
+        if (!hba.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return hba.errorString();
+        hba.write(QStringLiteral("local all %1 scram-sha-256\nlocal all all trust\n")
+                      .arg(sPasswordUser)
+                      .toUtf8());
+        hba.close();
         bInitialised = true;
+        const QString sStarted = start();
+        return !sStarted.isEmpty() ? sStarted
+                                   : runTool(QStringLiteral("psql"),
+                                             {QStringLiteral("-h"), dir.path(),
+                                              QStringLiteral("-p"), QString::number(g_iPort),
+                                              QStringLiteral("-U"), g_sUser, QStringLiteral("-d"),
+                                              QStringLiteral("postgres"), QStringLiteral("-c"),
+                                              QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2'")
+                                                  .arg(sPasswordUser, sPassword)});
     }
     return runTool(QStringLiteral("pg_ctl"),
                    {QStringLiteral("-D"), dataDir(), QStringLiteral("-w"), QStringLiteral("-l"),

@@ -6,7 +6,8 @@
 #include <QTemporaryDir>
 
 // A PostgreSQL server of a test's own: initdb into a temporary directory,
-// listening on a Unix socket there only, with trust for local connections.
+// listening on a Unix socket there only, with trust for local connections
+// but those of sPasswordUser, who gives sPassword.
 // Run as "nobody" when the tests run as root, which the server refuses.
 class CPostgresServer {
 public:
@@ -18,6 +19,8 @@ public:
     bool stop();
     // Where the journal finds this server.
     SJournalPlace place() const;
+    static inline const QString sPasswordUser = QStringLiteral("secret");
+    static inline const QString sPassword = QStringLiteral("s3cret");
 
 private:
     // Runs a server program as the server's user; its output on failure.
