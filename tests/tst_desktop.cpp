@@ -10,6 +10,7 @@
 #include "commands/newitem.h"
 #include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
+#include "composer/journallink.h"
 #include "composer/reportheader.h"
 #include "composer/widgetdialogs.h"
 #include "items/stditem.h"
@@ -224,7 +225,8 @@ private slots:
         // nor recovery copy: those are the user's own
         CVEKConclusion window(nullptr, dir.filePath("app"));
         const QString sOwn = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        QCOMPARE(QFileInfo(window.composer()->controller().journal()->queueFile()).absolutePath(),
+        QCOMPARE(QFileInfo(window.composer()->controller().journalLink().journal()->queueFile())
+                     .absolutePath(),
                  sOwn);
         QTRY_VERIFY(!window.composer()->controller().recoveryPath().isEmpty()); // once shown
         QCOMPARE(QFileInfo(window.composer()->controller().recoveryPath()).absolutePath(), sOwn);

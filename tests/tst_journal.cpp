@@ -13,6 +13,7 @@
 #include "base/settings.h"
 #include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
+#include "composer/journallink.h"
 #include "composer/journalwindow.h"
 #include "storage/journal.h"
 #include "storage/journalqueue.h"
@@ -55,7 +56,7 @@ QString waiting(const QString& sWhy) {
 
 // What the form's own journal worker answers, waited for as long as it takes.
 template <typename T> T asked(CFusionWidget& form, std::function<T(CJournal&)> work) {
-    return *form.controller().journal()->ask<T>(work, {}, true);
+    return *form.controller().journalLink().journal()->ask<T>(work, {}, true);
 }
 
 void typeNumber(CFusionWidget& form, const QString& sNumber) {
@@ -218,7 +219,7 @@ private slots:
     void cleanup() {
         SJournalPlace().store();
         openSettings()->remove(SettingsKey::sReferenceFolder);
-        CDocumentController::iJournalRetryMs = 60 * 1000;
+        CJournalLink::iJournalRetryMs = 60 * 1000;
         CJournal::iRetryAfterMs = 10000;
     }
 
@@ -316,7 +317,7 @@ private slots:
         QTemporaryDir dir;
         CScriptedDialogs dialogs;
         use(true);
-        CDocumentController::iJournalRetryMs = 200;
+        CJournalLink::iJournalRetryMs = 200;
         CJournal::iRetryAfterMs = 0;
         CFusionWidget form(dir.path());
         typeNumber(form, "200/26");
@@ -328,14 +329,14 @@ private slots:
                                            .arg(server.place().sHost)
                                            .arg(server.place().iPort)));
         // closing now says the row waits for the next start
-        form.controller().announceWaitingRows();
+        form.controller().journalLink().announceWaitingRows();
         QCOMPARE(dialogs.texts(),
                  QStringList({"Записей журнала ждут отправки: 1. Они будут отправлены при "
                               "следующем запуске программы, когда журнал будет доступен."}));
         // the retry timer sends it, with no call by hand
         QCOMPARE(server.start(), QString());
         QTRY_COMPARE(status(form), QString());
-        form.controller().announceWaitingRows(); // nothing waits: nothing said
+        form.controller().journalLink().announceWaitingRows(); // nothing waits: nothing said
         QCOMPARE(dialogs.texts().size(), 1);
         CJournal journal(QString(), QString(), server.place());
         QCOMPARE(rows(journal), QStringList({"200/26 " + dir.filePath("a.rpt")}));
@@ -424,14 +425,14 @@ private slots:
                 .arg(server.place().iPort));
         QCOMPARE(server.start(), QString());
         QVERIFY(b.controller().writeProtocol(sB));
-        b.controller().flushJournal();
-        a.controller().flushJournal();
+        b.controller().journalLink().flushJournal();
+        a.controller().journalLink().flushJournal();
         const QString sRefused = "Протокол «" + sA +
                                  "» не внесен в журнал: номер 7/26 уже зарегистрирован («" + sB +
                                  "» на «" + QSysInfo::machineHostName() + "»).";
         QTRY_COMPARE(dialogs.texts(), QStringList({sRefused}));
         // kept, shown with its file, and told once
-        a.controller().flushJournal();
+        a.controller().journalLink().flushJournal();
         click(child<QToolButton>(&a, "btn_journal"));
         auto pWindow = a.findChild<CJournalWindow*>();
         QTRY_VERIFY(pWindow && pWindow->model()->refusedCount() == 1);
@@ -671,7 +672,7 @@ private slots:
         QTemporaryDir dir;
         CScriptedDialogs dialogs;
         const SJournalPlace place = use(bServer);
-        CDocumentController::iJournalRetryMs = 200;
+        CJournalLink::iJournalRetryMs = 200;
         CFusionWidget form(dir.path());
         typeNumber(form, "1/26");
         QVERIFY(form.controller().writeProtocol(dir.filePath("a.rpt")));
@@ -724,7 +725,7 @@ private slots:
         const QString sShare = dir.filePath("share"), sApp = dir.filePath("app");
         QVERIFY(QDir().mkpath(sApp));
         openSettings()->setValue(SettingsKey::sReferenceFolder, sShare);
-        CDocumentController::iJournalRetryMs = 200;
+        CJournalLink::iJournalRetryMs = 200;
         CVEKConclusion window(nullptr, sApp);
         QTRY_VERIFY(
             dialogs.texts().value(0).startsWith("Папка справочников «" + sShare + "» недоступна"));
@@ -739,7 +740,7 @@ private slots:
         const QString sSettings = openSettings()->fileName();
         const auto ePrivate = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                               QFileDevice::ReadUser | QFileDevice::WriteUser;
-        for (const QString& sFile : {form.controller().journal()->queueFile(),
+        for (const QString& sFile : {form.controller().journalLink().journal()->queueFile(),
                                      form.controller().recoveryPath(), sSettings}) {
             QCOMPARE(QFile::permissions(sFile), ePrivate);
             QCOMPARE(QFile::permissions(QFileInfo(sFile).absolutePath()),

@@ -6,6 +6,7 @@
 #include "base/userdialogs.h"
 #include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
+#include "composer/journallink.h"
 #include "composer/settingsdialog.h"
 #include "storage/referencefiles.h"
 #include "storage/settingskeys.h"
@@ -52,8 +53,8 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
                            pController->offerRecovery(sOwnDir);
                        });
     // once the window is shown: a journal on a server may take a moment
-    QTimer::singleShot(iJournalDelayMs, &pComposer->controller(),
-                       &CDocumentController::startJournal);
+    QTimer::singleShot(iJournalDelayMs, &pComposer->controller().journalLink(),
+                       &CJournalLink::startJournal);
     fitMinimumSize();
     restoreWindowGeometry();
     connect(&pComposer->controller(), &CDocumentController::documentStateChanged, this,
@@ -170,7 +171,7 @@ void CVEKConclusion::closeEvent(QCloseEvent* pEvent) {
         return;
     }
     if (pComposer)
-        pComposer->controller().announceWaitingRows();
+        pComposer->controller().journalLink().announceWaitingRows();
     saveWindowGeometry();
     pEvent->accept();
 }

@@ -6,11 +6,10 @@
 #include "base/savefile.h"
 #include "base/userdialogs.h"
 #include "composer/fusionwidget.h"
+#include "composer/journallink.h"
 #include "document/protocolmodel.h"
 #include "render/protocolhtml.h"
 #include "render/protocolpdf.h"
-#include "storage/journal.h"
-#include "storage/journalservice.h"
 #include "storage/recentdocuments.h"
 #include "storage/recoverycopy.h"
 #include "storage/recoveryfile.h"
@@ -50,13 +49,11 @@ CDocumentController::CDocumentController(CFusionWidget& form, const QString& sAp
     pModel = new CProtocolModel(this);
     connect(pModel, &CProtocolModel::modificationChanged, this, &CDocumentController::showModified);
     openLists(sReferenceDir.isEmpty() ? this->sDataDir : sReferenceDir);
-    pJournalTimer = new QTimer(this);
-    pJournalTimer->setInterval(iJournalRetryMs);
-    connect(pJournalTimer, &QTimer::timeout, this, &CDocumentController::retryJournal);
+    pJournalLink = new CJournalLink(*this, form);
+    pJournalLink->setQueueDir(sOwnDir);
 }
 
-// The journal's worker ends with its member, after what it was handed; the
-// recovery copy goes with its own.
+// The recovery copy goes with its own member.
 CDocumentController::~CDocumentController() = default;
 
 void CDocumentController::start() {
@@ -177,7 +174,7 @@ void CDocumentController::startNew(const ProtocolDocument& document) {
     setCurrentFile(QString());
     takeSnapshot();
     writeRecoveryCopy(); // nothing is unsaved
-    offerNextNumber();
+    pJournalLink->offerNextNumber();
     emit documentReplaced();
 }
 
@@ -290,15 +287,9 @@ bool CDocumentController::writeProtocol(const QString& sFileName) {
         return false;
     }
     form.commitEdits();
-    journal()->beginAction();
-    const SJournalEntry entry = journalEntry(sFileName);
-    // a journal that does not answer in time asks nothing: the row is
-    // registered when it answers, or refused and told then
-    const std::optional<SJournalCheck> check = checkJournal(entry);
+    const SJournalEntry entry = pJournalLink->journalEntry(sFileName);
     bool bTakeOver = false;
-    if ((entry.sNumber.isEmpty() && !mayLeaveNumberEmpty()) ||
-        (check && (!mayReplaceRegistered(entry.sPath, *check) ||
-                   !mayTakeNumber(entry, *check, &bTakeOver)))) {
+    if (!pJournalLink->mayRegister(entry, setOwnFiles.contains(entry.sPath), &bTakeOver)) {
         file.cancelWriting();
         return false;
     }
@@ -311,16 +302,16 @@ bool CDocumentController::writeProtocol(const QString& sFileName) {
     }
     // the journal row and the file are one unit: the row is held until the
     // file is committed, and undone when it is not
-    if (!beginRegistration(entry, bTakeOver)) {
+    if (!pJournalLink->beginRegistration(entry, bTakeOver)) {
         file.cancelWriting();
         return false;
     }
     if (!commitSaveFile(file)) {
-        cancelRegistration();
+        pJournalLink->cancelRegistration();
         CUserDialogs::warning(&form, sSaveTitle, writeFailure(file));
         return false;
     }
-    finishRegistration(entry);
+    pJournalLink->finishRegistration(entry);
     setOwnFiles.insert(entry.sPath);
     saveReferenceFiles();
     setCurrentFile(sFileName);

@@ -1,28 +1,18 @@
 #pragma once
 
 #include "document/protocoldocument.h"
-#include "storage/journal.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QSet>
 #include <QString>
 
 #include <memory>
-#include <optional>
 
 class CFusionWidget;
-class CJournalService;
-class CJournalWindow;
+class CJournalLink;
 class CProtocolModel;
 class CRecoveryCopy;
 class CReferenceLists;
-class QThread;
-class QTimer;
-struct SJournalEntry;
-struct SJournalReport;
-struct SNextNumber;
-struct SQueuedEntry;
 
 // The protocol as a file of the laboratory's: new, open, save, save as and
 // PDF; the one question before a changed protocol is given up; whether it
@@ -69,10 +59,6 @@ public:
     // Yes saves, No goes on without saving, Cancel (Escape) goes back to the
     // form. False when the protocol must stay.
     bool offerToSaveChanges();
-    // Said when the program closes with rows still waiting for the journal:
-    // they go at the next start.
-    void announceWaitingRows();
-
     // A new protocol in place of this one, after the save question: the
     // laboratory header stays, every other section as at start.
     bool newProtocol();
@@ -125,31 +111,8 @@ public:
     // changes, and removes the copy when it has none.
     void writeRecoveryCopy();
 
-    // The protocol journal, in the folder of the reference files or on the
-    // laboratory's server as "Настройки" say, and its worker.
-    CJournalService* journal();
-    // The folder whose journal the protocols go to: the reference folder,
-    // or the one chosen that could not be reached at start (its rows wait
-    // for it, and no other folder gets a journal of its own).
-    QString journalDir() const;
-    void setJournalDir(const QString& sDir);
-    // The journal is opened again as the settings now say.
-    void reopenJournal();
-    // At start: rows a previous run left waiting go as soon as the journal
-    // answers, and a new protocol is offered its number.
-    void startJournal();
-    // A new protocol without a number gets the next free one of the year,
-    // or the status line says why none.
-    void offerNextNumber();
-    // "Журнал протоколов".
-    void showJournal();
-    // Sends what waits in the journal's queue.
-    void flushJournal();
-    // The retry: the queue sent again, and a number asked again for a new
-    // protocol that got none from a journal out of reach.
-    void retryJournal();
-    // Rows that could not reach the journal are sent again this often.
-    static inline int iJournalRetryMs = 60 * 1000;
+    // The protocol journal as this window uses it.
+    CJournalLink& journalLink() const { return *pJournalLink; }
 
     // The folder of the reference files; another one is taken in with the
     // lists it holds, this program's entries added to them at the next save.
@@ -167,6 +130,11 @@ public:
     CProtocolModel& model() const { return *pModel; }
     // "Настройки": the folder of the reference files and the journal.
     void showSettings();
+    // The title of every message about saving a document.
+    static inline const QString sSaveTitle = QStringLiteral("Сохранить документ");
+    // Where the file dialogs start: the current document's directory, the
+    // last one's, or the user's documents; never the recovery copies' place.
+    QString documentDir() const;
 
 signals:
     // The protocol got another file, was saved, opened or started anew.
@@ -178,17 +146,12 @@ signals:
     void documentReplaced();
 
 private:
-    // The title of every message about saving a document.
-    static inline const QString sSaveTitle = QStringLiteral("Сохранить документ");
     // The file an export in sFormat ("PDF") goes to, asked after the question
     // on dates; empty when the user stops at either.
     QString askExportFile(const QString& sFormat, const QString& sFilter);
     static QString exportTitle(const QString& sFormat);
     // the title's "*" and whoever else follows the state
     void showModified(bool bModified);
-    // Where the file dialogs start: the current document's directory, the
-    // last one's, or the user's documents; never the recovery copies' place.
-    QString documentDir() const;
     void setCurrentFile(const QString& sFileName);
     // document takes the form as a new protocol, not saved anywhere yet.
     void startNew(const ProtocolDocument& document);
@@ -200,57 +163,6 @@ private:
     QStringList takeDocument(const SProtocolRead& read, const QString& sFileName);
     // The message of a document read or shown only partly, naming what was left out.
     static QString partlyReadText(const QString& sFileName, const QStringList& lstLeftOut);
-
-    // What the status line says of the journal.
-    enum class EJournalStatus { None, RowsWaiting, NoNumber };
-    // What a save asks the journal before the file is written: the place
-    // that holds its number, the row of the file's own place, the next
-    // free number for the question.
-    struct SJournalCheck {
-        SProtocolPlace holder;
-        bool bPlaceRegistered = false;
-        SJournalEntry placeRow;
-        QString sNextFree;
-    };
-    // The row the journal keeps for the protocol saved to sFileName.
-    SJournalEntry journalEntry(const QString& sFileName) const;
-    // What the journal answers in time; nothing when it does not.
-    std::optional<SJournalCheck> checkJournal(const SJournalEntry& entry);
-    // A protocol without a number is saved when the user says so; default Yes.
-    bool mayLeaveNumberEmpty();
-    // The entry's number is registered for holder: may it be reissued?
-    // Default No. The question names the next free number.
-    bool mayReuseNumber(const SJournalEntry& entry, const SProtocolPlace& holder,
-                        const QString& sNextFree);
-    // False when the number is another place's and the user keeps it so.
-    bool mayTakeNumber(const SJournalEntry& entry, const SJournalCheck& check, bool* pTakeOver);
-    // A file that is another registered protocol, neither opened nor saved
-    // by this one, is replaced only when the user agrees; default No.
-    bool mayReplaceRegistered(const QString& sPath, const SJournalCheck& check);
-    // The journal row is held until the document is written; false when
-    // the user gave the number up after all.
-    bool beginRegistration(const SJournalEntry& entry, bool bTakeOver);
-    // The document was not written: the row begun is undone.
-    void cancelRegistration();
-    // The document is written: the row is kept, or waits in the queue.
-    void finishRegistration(const SJournalEntry& entry);
-    // The status line, the retry, the refusals and the failure of a
-    // registration or a send, as the journal reports them.
-    void showJournalReport(const SJournalReport& report, const QString& sPath = QString());
-    // The status line says sText of the journal; an empty one clears what
-    // it said of eStatus, and nothing else.
-    void showJournalStatus(EJournalStatus eStatus, const QString& sText);
-    // Rows still wait: the status line says why, and they are sent again.
-    void showRowsWaiting(const QString& sWhy);
-    // Tells the user of rows the journal refused, each naming its file.
-    void announceRefused(const QList<SQueuedEntry>& lstRefused);
-    // The number the journal offers, when the protocol is still new and
-    // untouched; why none, on the status line.
-    void takeOfferedNumber(const SNextNumber& next);
-    void openFromJournal(const QString& sPath);
-    // The journal moved elsewhere: its rows are offered to be carried over.
-    void offerToCarryJournal(const QString& sBeforeFile, const SJournalPlace& before);
-    void carryJournal(const QString& sBeforeFile, const SJournalPlace& before);
 
     // The lists of the folder sDir.
     void openLists(const QString& sDir);
@@ -280,17 +192,6 @@ private:
     // A recovery copy that could not be written was reported.
     bool bRecoveryReported = false;
 
-    std::unique_ptr<CJournalService> pJournal;
-    QString sJournalDir;
-    QPointer<CJournalWindow> pJournalWindow;
-    QTimer* pJournalTimer = nullptr;
-    // a send of the queue is on its way
-    bool bFlushing = false;
-    // rows waiting, as the journal last reported
-    int iWaitingRows = 0;
-    // a new protocol got no number from a journal out of reach
-    bool bNumberAwaitsJournal = false;
-    EJournalStatus eJournalStatus = EJournalStatus::None;
-
+    CJournalLink* pJournalLink = nullptr;
     CReferenceLists* pLists = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "base/streamutil.h"
 #include "base/userdialogs.h"
 #include "composer/fusionwidget.h"
+#include "composer/journallink.h"
 #include "composer/settingsdialog.h"
 #include "items/spellchecker.h"
 #include "storage/journal.h"
@@ -100,15 +101,24 @@ void CDocumentController::showSettings() {
     if (CUserDialogs::get().execDialog(&dialog) != QDialog::Accepted)
         return;
     // the journal as it was, for its rows to be carried over
-    const QString sBeforeFile = journal()->journalFile();
+    const QString sBeforeFile = pJournalLink->journal()->journalFile();
     if (!(dialog.journalPlace() == place)) {
         dialog.journalPlace().store();
-        reopenJournal();
+        pJournalLink->reopenJournal();
     }
     openSettings()->setValue(SettingsKey::sReferenceFolder, dialog.folder());
-    setJournalDir(QString()); // the folder chosen now, which can be used
+    pJournalLink->setJournalDir(QString()); // the folder chosen now, which can be used
     if (QDir(dialog.folder().isEmpty() ? sDataDir : dialog.folder()) != QDir(referenceDir()))
         setReferenceDir(dialog.folder());
-    if (!CJournal::isSame(place, sBeforeFile, journal()->where(), journal()->journalFile()))
-        offerToCarryJournal(sBeforeFile, place);
+    const CJournalService* pJournal = pJournalLink->journal();
+    if (!CJournal::isSame(place, sBeforeFile, pJournal->where(), pJournal->journalFile()))
+        pJournalLink->offerToCarryJournal(sBeforeFile, place);
+}
+
+void CDocumentController::setOwnDir(const QString& sDir) {
+    // the lists keep their queue and last good copy there, whatever the
+    // journal's queue did before
+    pLists->setOwnDir(sDir);
+    sOwnDir = sDir;
+    pJournalLink->setQueueDir(sDir);
 }

@@ -4,6 +4,7 @@
 
 #include "commands/createreport.h"
 #include "composer/documentcontroller.h"
+#include "composer/journallink.h"
 #include "composer/reportheader.h"
 #include "items/editableset.h"
 #include "items/stdcomboitem.h"
@@ -115,5 +116,5 @@ void CFusionWidget::slot_showSettings() {
 }
 
 void CFusionWidget::slot_showJournal() {
-    pController->showJournal();
+    pController->journalLink().showJournal();
 }

@@ -1,14 +1,13 @@
 // The protocol journal: every save registered in the same unit of work as
 // its file, the next number offered, a number or a file another protocol
 // holds asked about, the queue of a journal out of reach sent.
-#include "composer/documentcontroller.h"
+#include "composer/journallink.h"
 
 #include "base/userdialogs.h"
+#include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "composer/journalwindow.h"
 #include "items/linevalidator.h"
-#include "storage/journal.h"
-#include "storage/referencelists.h"
 #include "storage/journalservice.h"
 
 #include <QDir>
@@ -54,36 +53,55 @@ template <typename T> QString valueOf(const ProtocolDocument& doc, const QString
 }
 } // namespace
 
-CJournalService* CDocumentController::journal() {
+CJournalLink::CJournalLink(CDocumentController& session, CFusionWidget& form)
+    : QObject(&session), session(session), form(form) {
+    pJournalTimer = new QTimer(this);
+    pJournalTimer->setInterval(iJournalRetryMs);
+    connect(pJournalTimer, &QTimer::timeout, this, &CJournalLink::retryJournal);
+}
+
+// The journal's worker ends with its member, after what it was handed.
+CJournalLink::~CJournalLink() = default;
+
+void CJournalLink::setQueueDir(const QString& sDir) {
+    if (!sQueueDir.isEmpty() && QDir(sDir) == QDir(sQueueDir))
+        return;
+    sQueueDir = sDir;
+    reopenJournal(); // its queue is elsewhere now
+}
+
+bool CJournalLink::mayRegister(const SJournalEntry& entry, bool bOwnFile, bool* pTakeOver) {
+    journal()->beginAction();
+    *pTakeOver = false;
+    // a journal that does not answer in time asks nothing: the row is
+    // registered when it answers, or refused and told then
+    const std::optional<SJournalCheck> check = checkJournal(entry);
+    if (entry.sNumber.isEmpty() && !mayLeaveNumberEmpty())
+        return false;
+    return !check || ((bOwnFile || mayReplaceRegistered(entry.sPath, *check)) &&
+                      mayTakeNumber(entry, *check, pTakeOver));
+}
+
+CJournalService* CJournalLink::journal() {
     const QString sFile = CJournal::fileIn(journalDir());
     if (!pJournal || pJournal->journalFile() != sFile) {
         reopenJournal();
         // each workstation queues its rows in its own folder
         pJournal = std::make_unique<CJournalService>(
-            sFile, QDir(sOwnDir).filePath(CJournal::sQueueFileName), SJournalPlace::load());
+            sFile, QDir(sQueueDir).filePath(CJournal::sQueueFileName), SJournalPlace::load());
     }
     return pJournal.get();
 }
 
-QString CDocumentController::journalDir() const {
-    return sJournalDir.isEmpty() ? referenceDir() : sJournalDir;
+QString CJournalLink::journalDir() const {
+    return sJournalDir.isEmpty() ? session.referenceDir() : sJournalDir;
 }
 
-void CDocumentController::setJournalDir(const QString& sDir) {
+void CJournalLink::setJournalDir(const QString& sDir) {
     sJournalDir = sDir;
 }
 
-void CDocumentController::setOwnDir(const QString& sDir) {
-    // the lists keep their queue and last good copy there, whatever the
-    // journal's queue did before
-    pLists->setOwnDir(sDir);
-    if (QDir(sDir) == QDir(sOwnDir))
-        return;
-    sOwnDir = sDir;
-    reopenJournal(); // its queue is elsewhere now
-}
-
-void CDocumentController::reopenJournal() {
+void CJournalLink::reopenJournal() {
     delete pJournalWindow.data(); // it reads the journal it was opened on
     if (!pJournal)
         return;
@@ -94,7 +112,7 @@ void CDocumentController::reopenJournal() {
     bFlushing = false;
 }
 
-SJournalEntry CDocumentController::journalEntry(const QString& sFileName) const {
+SJournalEntry CJournalLink::journalEntry(const QString& sFileName) const {
     // the protocol's own records say what it is; a document may bring
     // control characters the fields would not take
     const ProtocolDocument doc = form.document();
@@ -114,20 +132,20 @@ SJournalEntry CDocumentController::journalEntry(const QString& sFileName) const 
     return entry;
 }
 
-bool CDocumentController::mayLeaveNumberEmpty() {
-    return CUserDialogs::question(&form, sSaveTitle,
+bool CJournalLink::mayLeaveNumberEmpty() {
+    return CUserDialogs::question(&form, CDocumentController::sSaveTitle,
                                   QStringLiteral("У протокола нет номера. Сохранить его без "
                                                  "номера?"),
                                   CUserDialogs::Yes | CUserDialogs::No,
                                   CUserDialogs::Yes) == CUserDialogs::Yes;
 }
 
-bool CDocumentController::mayReuseNumber(const SJournalEntry& entry, const SProtocolPlace& holder,
-                                         const QString& sNextFree) {
+bool CJournalLink::mayReuseNumber(const SJournalEntry& entry, const SProtocolPlace& holder,
+                                  const QString& sNextFree) {
     const QString sHint = sNextFree.isEmpty()
                               ? QString()
                               : QStringLiteral(" Следующий свободный номер: %1.").arg(sNextFree);
-    return CUserDialogs::question(&form, sSaveTitle,
+    return CUserDialogs::question(&form, CDocumentController::sSaveTitle,
                                   QStringLiteral("Протокол №%1 уже зарегистрирован: %2.%3 "
                                                  "Сохранить с этим номером?")
                                       .arg(entry.sNumber, holder.describe(), sHint),
@@ -135,17 +153,17 @@ bool CDocumentController::mayReuseNumber(const SJournalEntry& entry, const SProt
                                   CUserDialogs::No) == CUserDialogs::Yes;
 }
 
-bool CDocumentController::mayTakeNumber(const SJournalEntry& entry, const SJournalCheck& check,
-                                        bool* pTakeOver) {
+bool CJournalLink::mayTakeNumber(const SJournalEntry& entry, const SJournalCheck& check,
+                                 bool* pTakeOver) {
     *pTakeOver = !check.holder.isEmpty();
     return check.holder.isEmpty() || mayReuseNumber(entry, check.holder, check.sNextFree);
 }
 
-bool CDocumentController::mayReplaceRegistered(const QString& sPath, const SJournalCheck& check) {
-    if (!check.bPlaceRegistered || !QFileInfo::exists(sPath) || setOwnFiles.contains(sPath))
+bool CJournalLink::mayReplaceRegistered(const QString& sPath, const SJournalCheck& check) {
+    if (!check.bPlaceRegistered || !QFileInfo::exists(sPath))
         return true;
     return CUserDialogs::question(
-               &form, sSaveTitle,
+               &form, CDocumentController::sSaveTitle,
                QStringLiteral("Файл «%1» — протокол №%2 от %3, зарегистрированный в журнале. "
                               "Заменить его этим протоколом?")
                    .arg(QDir::toNativeSeparators(sPath), check.placeRow.sNumber,
@@ -153,8 +171,7 @@ bool CDocumentController::mayReplaceRegistered(const QString& sPath, const SJour
                CUserDialogs::Yes | CUserDialogs::No, CUserDialogs::No) == CUserDialogs::Yes;
 }
 
-std::optional<CDocumentController::SJournalCheck>
-CDocumentController::checkJournal(const SJournalEntry& entry) {
+std::optional<CJournalLink::SJournalCheck> CJournalLink::checkJournal(const SJournalEntry& entry) {
     return journal()->ask<SJournalCheck>([entry](CJournal& journal) {
         SJournalCheck check;
         check.holder = journal.holderOf(entry.sNumber, entry.year(), entry.place());
@@ -165,7 +182,7 @@ CDocumentController::checkJournal(const SJournalEntry& entry) {
     });
 }
 
-bool CDocumentController::beginRegistration(const SJournalEntry& entry, bool bTakeOver) {
+bool CJournalLink::beginRegistration(const SJournalEntry& entry, bool bTakeOver) {
     using EResult = CJournal::EResult;
     const auto begin = [this, &entry](bool bTakeOver) {
         return journal()->ask<std::pair<EResult, SProtocolPlace>>(
@@ -191,7 +208,7 @@ bool CDocumentController::beginRegistration(const SJournalEntry& entry, bool bTa
     return true;
 }
 
-void CDocumentController::cancelRegistration() {
+void CJournalLink::cancelRegistration() {
     journal()->post<bool>(
         [](CJournal& journal) {
             journal.cancelRegistration();
@@ -200,7 +217,7 @@ void CDocumentController::cancelRegistration() {
         [](bool) {});
 }
 
-void CDocumentController::finishRegistration(const SJournalEntry& entry) {
+void CJournalLink::finishRegistration(const SJournalEntry& entry) {
     showJournalStatus(EJournalStatus::NoNumber, QString()); // saved, with its number or not
     const auto report = journal()->ask<SJournalReport>(
         [](CJournal& journal) { return SJournalReport::of(journal, journal.commitRegistration()); },
@@ -213,7 +230,7 @@ void CDocumentController::finishRegistration(const SJournalEntry& entry) {
         showRowsWaiting(journal()->waitingFor());
 }
 
-void CDocumentController::showJournalStatus(EJournalStatus eStatus, const QString& sText) {
+void CJournalLink::showJournalStatus(EJournalStatus eStatus, const QString& sText) {
     // what else the status line says stays
     if (sText.isEmpty() && eStatus != eJournalStatus)
         return;
@@ -221,13 +238,13 @@ void CDocumentController::showJournalStatus(EJournalStatus eStatus, const QStrin
     eJournalStatus = sText.isEmpty() ? EJournalStatus::None : eStatus;
 }
 
-void CDocumentController::showRowsWaiting(const QString& sWhy) {
+void CJournalLink::showRowsWaiting(const QString& sWhy) {
     showJournalStatus(EJournalStatus::RowsWaiting, waitingText(sWhy));
     if (!pJournalTimer->isActive())
         pJournalTimer->start();
 }
 
-void CDocumentController::showJournalReport(const SJournalReport& report, const QString& sPath) {
+void CJournalLink::showJournalReport(const SJournalReport& report, const QString& sPath) {
     iWaitingRows = report.iWaiting;
     if (report.iWaiting > 0) {
         showRowsWaiting(report.sProblem);
@@ -245,7 +262,7 @@ void CDocumentController::showJournalReport(const SJournalReport& report, const 
         pJournalWindow->refresh();
 }
 
-void CDocumentController::announceRefused(const QList<SQueuedEntry>& lstRefused) {
+void CJournalLink::announceRefused(const QList<SQueuedEntry>& lstRefused) {
     for (const SQueuedEntry& refused : lstRefused)
         CUserDialogs::warning(
             &form, g_sJournalTitle,
@@ -254,13 +271,13 @@ void CDocumentController::announceRefused(const QList<SQueuedEntry>& lstRefused)
                      refused.refusedFor.describe()));
 }
 
-void CDocumentController::startJournal() {
+void CJournalLink::startJournal() {
     flushJournal();
-    if (currentFile().isEmpty() && !isChanged())
+    if (session.currentFile().isEmpty() && !session.isChanged())
         offerNextNumber();
 }
 
-void CDocumentController::offerNextNumber() {
+void CJournalLink::offerNextNumber() {
     if (!form.protocolNumber().trimmed().isEmpty())
         return;
     const auto next =
@@ -275,10 +292,11 @@ void CDocumentController::offerNextNumber() {
                            true});
 }
 
-void CDocumentController::takeOfferedNumber(const SNextNumber& next) {
+void CJournalLink::takeOfferedNumber(const SNextNumber& next) {
     // a number that comes late is for the new protocol it was asked for
     bNumberAwaitsJournal = false;
-    if (!currentFile().isEmpty() || isChanged() || !form.protocolNumber().trimmed().isEmpty()) {
+    if (!session.currentFile().isEmpty() || session.isChanged() ||
+        !form.protocolNumber().trimmed().isEmpty()) {
         showJournalStatus(EJournalStatus::NoNumber, QString()); // of a protocol gone by
         return;
     }
@@ -293,28 +311,28 @@ void CDocumentController::takeOfferedNumber(const SNextNumber& next) {
         return;
     }
     form.setProtocolNumber(next.sNumber);
-    takeSnapshot(); // an offered number alone is nothing to save
+    session.takeSnapshot(); // an offered number alone is nothing to save
     showJournalStatus(EJournalStatus::NoNumber, QString());
 }
 
-void CDocumentController::showJournal() {
+void CJournalLink::showJournal() {
     if (!pJournalWindow) {
         pJournalWindow = new CJournalWindow(*journal(), &form);
         pJournalWindow->setAttribute(Qt::WA_DeleteOnClose);
         connect(pJournalWindow, &CJournalWindow::openRequested, this,
-                &CDocumentController::openFromJournal);
-        connect(this, &CDocumentController::documentStateChanged, pJournalWindow,
-                [this] { pJournalWindow->setExportDir(documentDir()); });
+                &CJournalLink::openFromJournal);
+        connect(&session, &CDocumentController::documentStateChanged, pJournalWindow,
+                [this] { pJournalWindow->setExportDir(session.documentDir()); });
     } else {
         pJournalWindow->refresh();
     }
-    pJournalWindow->setExportDir(documentDir());
+    pJournalWindow->setExportDir(session.documentDir());
     pJournalWindow->show();
     pJournalWindow->raise();
     pJournalWindow->activateWindow();
 }
 
-void CDocumentController::openFromJournal(const QString& sPath) {
+void CJournalLink::openFromJournal(const QString& sPath) {
     if (!QFileInfo::exists(sPath)) {
         CUserDialogs::warning(
             pJournalWindow, g_sJournalTitle,
@@ -323,10 +341,10 @@ void CDocumentController::openFromJournal(const QString& sPath) {
     }
     form.window()->raise();
     form.window()->activateWindow();
-    openWithQuestion(sPath);
+    session.openWithQuestion(sPath);
 }
 
-void CDocumentController::retryJournal() {
+void CJournalLink::retryJournal() {
     flushJournal();
     // never waited for: the number comes when the journal answers
     if (bNumberAwaitsJournal)
@@ -335,7 +353,7 @@ void CDocumentController::retryJournal() {
                                      [this](const SNextNumber& next) { takeOfferedNumber(next); });
 }
 
-void CDocumentController::flushJournal() {
+void CJournalLink::flushJournal() {
     // one send at a time; the retry timer finds the next
     if (std::exchange(bFlushing, true))
         return;
@@ -353,7 +371,7 @@ void CDocumentController::flushJournal() {
         });
 }
 
-void CDocumentController::announceWaitingRows() {
+void CJournalLink::announceWaitingRows() {
     if (!pJournal)
         return; // nothing was saved nor sent by this program
     const auto iWaiting =
@@ -366,8 +384,7 @@ void CDocumentController::announceWaitingRows() {
                 .arg(iWaiting.value_or(iWaitingRows)));
 }
 
-void CDocumentController::offerToCarryJournal(const QString& sBeforeFile,
-                                              const SJournalPlace& before) {
+void CJournalLink::offerToCarryJournal(const QString& sBeforeFile, const SJournalPlace& before) {
     const QString sBefore = CJournal::describe(before, sBeforeFile);
     // both journals are the worker's to read: the window asks when it knows
     journal()->post<int>(
@@ -389,7 +406,7 @@ void CDocumentController::offerToCarryJournal(const QString& sBeforeFile,
         });
 }
 
-void CDocumentController::carryJournal(const QString& sBeforeFile, const SJournalPlace& before) {
+void CJournalLink::carryJournal(const QString& sBeforeFile, const SJournalPlace& before) {
     struct SCarried {
         int iCopied = 0;
         QStringList lstSkipped;
