@@ -371,10 +371,21 @@ private slots:
         form.printer()->setOutputFileName(dir.filePath("p.pdf"));
         // a method nobody signs is named; the default answer prints nothing
         form.slot_printReport();
-        QCOMPARE(dialogs.texts(), QStringList({"Сроки действия истекли или не указаны:\n"
-                                               "не выбран специалист: ультразвуковой контроль\n\n"
+        QCOMPARE(dialogs.texts(), QStringList({"Сроки действия истекли или не указаны, протокол "
+                                               "заполнен не полностью:\n"
+                                               "не выбран специалист: ультразвуковой контроль\n"
+                                               "не заполнена таблица результатов: ультразвуковой "
+                                               "контроль\n"
+                                               "не заполнено заключение: ультразвуковой контроль\n\n"
                                                "Печатать протокол все равно?"}));
         dialogs.lstMessages.clear();
+        auto pCell = child<QTableWidget>(form.conclusions()[0], "tab_results");
+        pCell->setFocus();
+        pCell->setCurrentCell(0, 2);
+        QTest::keyClicks(pCell, "1");
+        QTest::keyClick(pCell, Qt::Key_Return);
+        typeText(child<QTextEdit>(form.conclusions()[0], "tedt_description"),
+                 QStringLiteral("Дефектов не обнаружено"));
         CWidgetSpecial* pPanel = form.conclusions()[0]->panels()[0];
         nameSpecialist(pPanel, QStringLiteral("Иванов И.И."), "0001-123", QDate(2027, 5, 1));
         form.slot_printReport(); // a cancelled print dialog prints nothing

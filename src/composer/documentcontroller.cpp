@@ -165,6 +165,7 @@ bool CDocumentController::newFromCurrent() {
         return false;
     // what is shown, typed or not, saved or not
     startNew(followingProtocol(form.document(), QDate::currentDate()));
+    form.markObjectCarriedOver();
     return true;
 }
 
@@ -322,7 +323,7 @@ bool CDocumentController::writeProtocol(const QString& sFileName) {
 
 QString CDocumentController::askExportFile(const QString& sFormat, const QString& sFilter) {
     const QString sTitle = exportTitle(sFormat);
-    if (!form.confirmValidity(sTitle,
+    if (!form.confirmReady(sTitle,
                               QStringLiteral("Сохранить протокол в %1 все равно?").arg(sFormat)))
         return QString();
     const QString sSuffix = QLatin1Char('.') + sFormat.toLower();

@@ -5,9 +5,12 @@
 #include "render/protocolpdf.h"
 
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+
+#include <optional>
 
 class CAboutWindow;
 class CConclusion;
@@ -97,12 +100,18 @@ public:
     // given.
     ERender renderProtocol(const ProtocolDocument& doc, QPagedPaintDevice* pTarget,
                            int* pPages = nullptr);
-    // When the specialists and instruments of the document shown have
-    // expired or missing validities (validityProblems), the user is asked
-    // whether to print all the same; sQuestion ends the question:
-    // "Печатать протокол все равно?" and the like. True when the print may
-    // go ahead.
-    bool confirmValidity(const QString& sTitle, const QString& sQuestion);
+    // What the protocol shown should not go out with: expired or missing
+    // validities (validityProblems), what is left unfilled
+    // (completenessProblems), and what was carried over from another
+    // method or protocol and not changed since. When there is any, the user
+    // is asked whether to go on all the same; sQuestion ends the question:
+    // "Печатать протокол все равно?" and the like. True when it may go on.
+    bool confirmReady(const QString& sTitle, const QString& sQuestion);
+    // The lines of that question; empty when the protocol is ready.
+    QStringList readinessProblems() const;
+    // The object of the protocol shown was kept from the one before it
+    // ("Новый на основе текущего"): it is named until it is changed.
+    void markObjectCarriedOver();
     // A print or PDF taking longer than this shows its progress.
     static inline int iProgressDelayMs = 500;
 
@@ -222,6 +231,19 @@ private:
     void slot_conclusionNumbersChanged(CConclusion* pSender);
     // Every panel judges its validity by the protocol date shown.
     void applyProtocolDate(const QDate& dt);
+
+    // What was carried over and is named until changed: a results table
+    // copied by "Сформировать" from another method, the object kept from
+    // the protocol before.
+    struct SCopiedTable {
+        QPointer<CConclusion> pConclusion;
+        QString sSource;
+        TableRecord table;
+    };
+    QList<SCopiedTable> lstCopiedTables;
+    std::optional<QString> carriedObject;
+    QStringList carriedOverProblems() const;
+    QString objectText() const;
 
     QList<QWidget*> lstSections;
     QList<CStdItem*> lstUserItems;

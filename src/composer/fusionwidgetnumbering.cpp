@@ -268,6 +268,9 @@ void CFusionWidget::slot_formResultsTable(CConclusion* pSender, const QString& s
         QStringList lstCells;
         pConclusion->getData(iRows, iColumns, lstTitles, lstCells);
         pSender->setData(iRows, iColumns, lstTitles, lstCells);
+        // named before it goes out, until the user makes it this method's
+        lstCopiedTables.append(
+            {pSender, pConclusion->nominativeMethod(), pSender->record().results.table});
     }
 }
 

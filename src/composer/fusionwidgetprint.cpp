@@ -3,7 +3,6 @@
 
 #include "base/constants.h"
 #include "base/userdialogs.h"
-#include "document/validity.h"
 #include "render/protocolhtml.h"
 #include "render/protocolprinter.h"
 
@@ -15,11 +14,6 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QTextDocument>
-
-namespace {
-// The most gaps the question before a print lists one per line.
-constexpr int iMaxProblemsShown = 10;
-} // namespace
 
 QPrinter* CFusionWidget::printer() {
     if (!pPrinter) {
@@ -70,25 +64,9 @@ ERender CFusionWidget::renderProtocol(const ProtocolDocument& doc, QPagedPaintDe
     return bCancelled ? ERender::Cancelled : ERender::Failed;
 }
 
-bool CFusionWidget::confirmValidity(const QString& sTitle, const QString& sQuestion) {
-    const QStringList lstProblems = validityProblems(document());
-    if (lstProblems.isEmpty())
-        return true;
-    // a protocol signed on an expired certificate has to be withdrawn; the
-    // question stays on the screen however many dates are missing
-    QStringList lstShown = lstProblems.mid(0, iMaxProblemsShown);
-    if (lstProblems.size() > iMaxProblemsShown)
-        lstShown << QStringLiteral("и еще %1").arg(lstProblems.size() - iMaxProblemsShown);
-    return CUserDialogs::get().message(
-               CUserDialogs::Warning, this, sTitle,
-               QStringLiteral("Сроки действия истекли или не указаны:\n%1\n\n%2")
-                   .arg(lstShown.join(QLatin1Char('\n')), sQuestion),
-               CUserDialogs::Yes | CUserDialogs::No, CUserDialogs::No) == CUserDialogs::Yes;
-}
-
 void CFusionWidget::slot_printReport() {
-    if (!confirmValidity(QStringLiteral("Распечатать протокол"),
-                         QStringLiteral("Печатать протокол все равно?")))
+    if (!confirmReady(QStringLiteral("Распечатать протокол"),
+                      QStringLiteral("Печатать протокол все равно?")))
         return;
     QPrintDialog dialog(printer(), this);
     if (CUserDialogs::get().execDialog(&dialog) != QDialog::Accepted)
@@ -107,8 +85,8 @@ void CFusionWidget::slot_printReport() {
 }
 
 void CFusionWidget::slot_previewReport() {
-    if (!confirmValidity(QStringLiteral("Предварительный просмотр"),
-                         QStringLiteral("Показать протокол все равно?")))
+    if (!confirmReady(QStringLiteral("Предварительный просмотр"),
+                      QStringLiteral("Показать протокол все равно?")))
         return;
     QPrintPreviewDialog dialog(printer(), this, Qt::Window);
     // where the main window is, title bar and all: placed by its size alone

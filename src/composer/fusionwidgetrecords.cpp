@@ -87,6 +87,8 @@ ProtocolDocument CFusionWidget::blankDocument() const {
 void CFusionWidget::setDocument(const ProtocolDocument& doc) {
     // nothing of the protocol shown survives, unless the form is a new
     // protocol already
+    lstCopiedTables.clear();
+    carriedObject.reset();
     const ProtocolDocument blank = blankDocument();
     if (!document().isSameProtocolAs(blank))
         applyRecords(blank);

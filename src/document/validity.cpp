@@ -100,3 +100,25 @@ QStringList validityProblems(const ProtocolDocument& doc) {
     }
     return lst;
 }
+
+namespace {
+bool hasFilledRow(const TableRecord& table) {
+    return std::any_of(table.lstCells.cbegin(), table.lstCells.cend(),
+                       [](const QString& sCell) { return !sCell.trimmed().isEmpty(); });
+}
+} // namespace
+
+QStringList completenessProblems(const ProtocolDocument& doc) {
+    QStringList lst;
+    const auto* pConclusions = doc.first<ConclusionsRecord>();
+    if (!pConclusions)
+        return lst;
+    for (const ConclusionRecord& conclusion : pConclusions->lstConclusions) {
+        const QString sMethod = nominativeMethod(conclusion);
+        if (!hasFilledRow(conclusion.results.table))
+            lst << QStringLiteral("не заполнена таблица результатов: %1 контроль").arg(sMethod);
+        if (conclusion.report.bOn && conclusion.report.sDescription.trimmed().isEmpty())
+            lst << QStringLiteral("не заполнено заключение: %1 контроль").arg(sMethod);
+    }
+    return lst;
+}

@@ -40,3 +40,8 @@ QString toolProblem(const ToolEntry& entry, const QDate& dtProtocol);
 // specialist is chosen or the problem of each of its specialists; then the
 // problem of each instrument. Judged by the protocol's date.
 QStringList validityProblems(const ProtocolDocument& doc);
+
+// The lines of the question on what is left unfilled: for every
+// conclusion, a results table without one filled row, and a written
+// conclusion switched on but left empty.
+QStringList completenessProblems(const ProtocolDocument& doc);

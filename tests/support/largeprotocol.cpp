@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QTextEdit>
 #include <QToolButton>
 
 QList<Specialist> knownSpecialists(int n) {
@@ -68,6 +69,8 @@ void fillProtocol(CFusionWidget& form, const SProtocolSize& size) {
             lstCells << QStringLiteral("Шов %1-%2").arg(r + 1).arg(c + 1);
     for (CConclusion* pConclusion : form.conclusions()) {
         pConclusion->setData(size.iRows, size.iColumns, lstTitles, lstCells);
+        pConclusion->findChild<QTextEdit*>("tedt_description")
+            ->setPlainText(QStringLiteral("Дефектов не обнаружено."));
         while (pConclusion->panels().size() < size.iSpecialistsPerConclusion)
             pConclusion->findChild<QPushButton*>("btn_addTechnician")->click();
         for (int i = 0; i < pConclusion->panels().size(); ++i)
