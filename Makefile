@@ -3,7 +3,7 @@
 BUILD ?= build
 PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-5compat-dev libgl-dev poppler-utils dpkg-dev \
             fonts-dejavu-core ccache qt6-translations-l10n \
-            libqt6sql6-sqlite libqt6sql6-psql postgresql hunspell-ru libhunspell-dev pkg-config \
+            libqt6sql6-sqlite libqt6sql6-psql libpq-dev postgresql hunspell-ru libhunspell-dev pkg-config \
             unzip
 
 FUZZ_BUILD ?= build-fuzz

@@ -342,6 +342,35 @@ private slots:
         QCOMPARE(rows(journal), QStringList({"200/26 " + dir.filePath("a.rpt")}));
     }
 
+    // A server that stops answering without going away holds the worker:
+    // the save still returns at once, the row is in the queue file at once,
+    // the program ends all the same, and the row arrives at the next start.
+    void silentServerKeepsTheRowQueued() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        use(true);
+        CJournalService::iCloseWaitMs = 300;
+        const QString sQueue = dir.filePath(CJournal::sQueueFileName);
+        {
+            CFusionWidget form(dir.path());
+            typeNumber(form, "300/26");
+            QVERIFY(form.controller().writeProtocol(dir.filePath("a.rpt")));
+            server.freeze(true);
+            typeNumber(form, "301/26");
+            QElapsedTimer saving;
+            saving.start();
+            QVERIFY(form.controller().writeProtocol(dir.filePath("b.rpt")));
+            QVERIFY(saving.elapsed() < 1000);
+            QCOMPARE(CJournalQueue(sQueue).rows().value(0).entry.sNumber, QStringLiteral("301/26"));
+        }
+        server.freeze(false);
+        CJournalService::iCloseWaitMs = 3000;
+        CJournal journal(QString(), sQueue, server.place());
+        QCOMPARE(journal.flushQueue(), 0);
+        QCOMPARE(rows(journal), QStringList({"300/26 " + dir.filePath("a.rpt"),
+                                             "301/26 " + dir.filePath("b.rpt")}));
+    }
+
     void replacingARegisteredProtocolIsAsked() {
         QTemporaryDir dir;
         CScriptedDialogs dialogs;

@@ -8,6 +8,7 @@
 #include "composer/fusionwidget.h"
 #include "composer/journalwindow.h"
 #include "items/linevalidator.h"
+#include "storage/journalqueue.h"
 #include "storage/journalservice.h"
 
 #include <QDir>
@@ -183,6 +184,7 @@ std::optional<CJournalLink::SJournalCheck> CJournalLink::checkJournal(const SJou
 }
 
 bool CJournalLink::beginRegistration(const SJournalEntry& entry, bool bTakeOver) {
+    bHeldTakeOver = bTakeOver;
     using EResult = CJournal::EResult;
     const auto begin = [this, &entry](bool bTakeOver) {
         return journal()->ask<std::pair<EResult, SProtocolPlace>>(
@@ -204,6 +206,7 @@ bool CJournalLink::beginRegistration(const SJournalEntry& entry, bool bTakeOver)
         cancelRegistration();
         return false;
     }
+    bHeldTakeOver = true;
     begin(true);
     return true;
 }
@@ -224,10 +227,18 @@ void CJournalLink::finishRegistration(const SJournalEntry& entry) {
         [this, sPath = entry.sPath](const SJournalReport& report) {
             showJournalReport(report, sPath);
         });
-    if (report)
+    if (report) {
         showJournalReport(*report, entry.sPath);
-    else
-        showRowsWaiting(journal()->waitingFor());
+        return;
+    }
+    // the row must outlive a worker that hangs on a silent server and a
+    // program killed meanwhile: it waits in the queue from now on
+    CJournalQueue queue(journal()->queueFile());
+    if (!journal()->queueFile().isEmpty() && !queue.add(entry, bHeldTakeOver))
+        CUserDialogs::warning(&form, g_sJournalTitle,
+                              QStringLiteral("Протокол «%1» сохранен, но не внесен в журнал: %2")
+                                  .arg(QDir::toNativeSeparators(entry.sPath), queue.problem()));
+    showRowsWaiting(journal()->waitingFor());
 }
 
 void CJournalLink::showJournalStatus(EJournalStatus eStatus, const QString& sText) {

@@ -130,4 +130,6 @@ private:
     // a new protocol got no number from a journal out of reach
     bool bNumberAwaitsJournal = false;
     EJournalStatus eJournalStatus = EJournalStatus::None;
+    // the row being registered takes its number over from another place
+    bool bHeldTakeOver = false;
 };

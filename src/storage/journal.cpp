@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSysInfo>
@@ -18,6 +19,8 @@
 #include <QUrl>
 #include <QUuid>
 #include <QVariant>
+
+#include <libpq-fe.h>
 
 #include <utility>
 
@@ -343,6 +346,20 @@ QSqlDatabase CJournal::journalFileDatabase() {
     return db;
 }
 
+int CJournal::serverSocket(const QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
+    // Qt names the type as libpq declares its struct
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
+        return -1;
+    PGconn* pConnection = *static_cast<PGconn* const*>(handle.constData());
+    return pConnection ? PQsocket(pConnection) : -1;
+}
+
+void CJournal::setSocketObserver(std::function<void(int)> observer) {
+    socketObserver = std::move(observer);
+}
+
 QSqlDatabase CJournal::serverDatabase() {
     QSqlDatabase db = QSqlDatabase::contains(sServerConnection)
                           ? QSqlDatabase::database(sServerConnection, false)
@@ -377,6 +394,8 @@ QSqlDatabase CJournal::serverDatabase() {
         // a row another workstation holds is waited for as a lock is on a file
         QSqlQuery query(db);
         run(query, QStringLiteral("SET lock_timeout = %1").arg(iBusyStepMs));
+        if (socketObserver)
+            socketObserver(serverSocket(db));
     }
     if (!bOpened || !ensureSchema(db, false)) {
         if (!bOpened)
@@ -550,7 +569,7 @@ CJournal::EResult CJournal::commitRegistration() {
         QSqlQuery query(QSqlDatabase::database(done.sConnection, false));
         if (run(query, QStringLiteral("COMMIT"))) {
             if (!sQueueFile.isEmpty())
-                CJournalQueue(sQueueFile).forget(done.entry.place());
+                CJournalQueue(sQueueFile).forget(done.entry);
             sProblem.clear();
             return EResult::Registered;
         }

@@ -146,6 +146,10 @@ public:
     // Whether the journal can be reached at place; empty when it can,
     // otherwise why not, as the user can act on it.
     static QString connectionProblem(const SJournalPlace& place);
+    // Told the socket of every connection to the server opened: a server
+    // that stops answering holds the thread waiting on it until another
+    // thread shuts it.
+    void setSocketObserver(std::function<void(int)> observer);
 
     // The place another protocol of that number and year is registered
     // for, in the journal or in this workstation's queue; empty when the
@@ -229,6 +233,7 @@ private:
     bool enqueue(const SPending& pending);
     QSqlDatabase journalFileDatabase();
     QSqlDatabase serverDatabase();
+    static int serverSocket(const QSqlDatabase& db);
     // Makes a journal beside the file and puts it in place whole: no other
     // program ever sees one half made. Empty, or why it was not made.
     QString makeJournalFile() const;
@@ -251,4 +256,5 @@ private:
     SPending pending;
     QList<SQueuedEntry> lstRefused;
     std::function<void(const QString&)> waitObserver;
+    std::function<void(int)> socketObserver;
 };

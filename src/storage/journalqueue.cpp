@@ -80,6 +80,15 @@ bool CJournalQueue::add(const SJournalEntry& entry, bool bTakeOver,
     if (!db.isValid())
         return false;
     QSqlQuery query(db);
+    // the window queues a row the worker does not answer for in time; the
+    // worker, once it gives up on the journal, queues the same save again
+    if (refusedFor.isEmpty() &&
+        !select(QStringLiteral("WHERE refused_for IS NULL AND path = ? AND host = ? AND saved = ?"),
+                {text(entry.sPath), text(entry.sHost), text(entry.dtSaved.toString(sTimeFormat))})
+             .isEmpty()) {
+        sProblem.clear();
+        return true;
+    }
     const QVariant refusedPath = refusedFor.isEmpty() ? QVariant() : text(refusedFor.sPath);
     if (!run(query,
              QStringLiteral("INSERT INTO journal_queue (%1, take_over, refused_for, refused_host) "
@@ -141,10 +150,13 @@ bool CJournalQueue::markRefused(qint64 iId, const SProtocolPlace& refusedFor) {
            query.numRowsAffected() == 1;
 }
 
-void CJournalQueue::forget(const SProtocolPlace& place) {
+void CJournalQueue::forget(const SJournalEntry& registered) {
+    // a later save of the place, queued meanwhile, still waits for its turn
     QSqlQuery query(database());
-    run(query, QStringLiteral("DELETE FROM journal_queue WHERE host = ? AND path = ?"),
-        {text(place.sHost), text(place.sPath)});
+    run(query,
+        QStringLiteral("DELETE FROM journal_queue WHERE host = ? AND path = ? AND saved <= ?"),
+        {text(registered.sHost), text(registered.sPath),
+         text(registered.dtSaved.toString(sTimeFormat))});
 }
 
 SProtocolPlace CJournalQueue::holderOf(const QString& sNumber, int iYear,

@@ -34,8 +34,9 @@ public:
     void remove(qint64 iId);
     // Marks a waiting row refused; false when another send marked it first.
     bool markRefused(qint64 iId, const SProtocolPlace& refusedFor);
-    // The rows of the file at place leave: it is registered now.
-    void forget(const SProtocolPlace& place);
+    // The rows of the registered entry's place saved up to it leave: it is
+    // registered now.
+    void forget(const SJournalEntry& registered);
     // A row waiting with that number and year for another place than place.
     SProtocolPlace holderOf(const QString& sNumber, int iYear, const SProtocolPlace& place);
     // The numbers of the year the rows hold, waiting or refused.

@@ -3,6 +3,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <sys/socket.h>
+
 CJournalService::CJournalService(const QString& sJournalFile, const QString& sQueueFile,
                                  const SJournalPlace& place, QObject* pParent)
     : QObject(pParent), sJournalFile(sJournalFile), sQueueFile(sQueueFile), place(place),
@@ -15,11 +17,22 @@ CJournalService::CJournalService(const QString& sJournalFile, const QString& sQu
 CJournalService::~CJournalService() {
     if (pThread->isRunning()) {
         // the journal's connections end in the thread that made them
-        hand([this](CJournal&) {
-            pJournal.reset();
-            QThread::currentThread()->quit();
-        });
-        pThread->wait();
+        hand(
+            [this](CJournal&) {
+                pJournal.reset();
+                QThread::currentThread()->quit();
+            },
+            true);
+        // a server that stops answering (not gone, only silent) holds the
+        // worker in its call for as long as it likes: what was saved waits
+        // in the queue already, and the program ends all the same
+        if (!pThread->wait(iCloseWaitMs)) {
+            bServerShut = true;
+            const int iSocket = iServerSocket;
+            if (iSocket >= 0)
+                ::shutdown(iSocket, SHUT_RDWR);
+            pThread->wait();
+        }
     }
     delete pWorker;
     delete pThread;
@@ -40,14 +53,19 @@ CJournal& CJournalService::journal() {
             QMutexLocker lock(&mutex);
             sWaitingFor = sWhat;
         });
+        pJournal->setSocketObserver([this](int iSocket) { iServerSocket = iSocket; });
     }
     return *pJournal;
 }
 
-void CJournalService::hand(std::function<void(CJournal&)> work) {
+void CJournalService::hand(std::function<void(CJournal&)> work, bool bEnd) {
     QMetaObject::invokeMethod(
         pWorker,
-        [this, work] {
+        [this, work, bEnd] {
+            // the program ends: what is not done by now waits in the queue
+            // already, and only the end itself is still done
+            if (bServerShut && !bEnd)
+                return;
             work(journal());
             QMutexLocker lock(&mutex);
             sWaitingFor.clear();

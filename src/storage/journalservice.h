@@ -27,6 +27,8 @@ class CJournalService : public QObject {
     Q_OBJECT
 public:
     static inline int iAnswerMs = 200;
+    // How long the end of the program waits for the worker to finish.
+    static inline int iCloseWaitMs = 3000;
     // What the window says of a journal that did not answer in time, when
     // the worker has not said what it waits for.
     static inline const QString sNoAnswer = QStringLiteral("журнал не отвечает");
@@ -62,7 +64,8 @@ public:
     QString waitingFor() const;
 
 private:
-    void hand(std::function<void(CJournal&)> work);
+    // bEnd: done even when the rest is left at the end.
+    void hand(std::function<void(CJournal&)> work, bool bEnd = false);
     // The worker's journal, made in its thread.
     CJournal& journal();
     // How long the window may still wait in this turn of its event loop.
@@ -79,6 +82,11 @@ private:
     QString sWaitingFor;
     // answers the window stopped waiting for, not yet given
     std::atomic<int> iBehind{0};
+    // the worker's connection to the server, for the end of the program to
+    // shut when the server stops answering
+    std::atomic<int> iServerSocket{-1};
+    // the end waits no more: what the worker has not begun is left
+    std::atomic<bool> bServerShut{false};
     qint64 iSpentMs = 0;
     bool bSpendingReset = false;
 };

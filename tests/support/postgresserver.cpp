@@ -107,6 +107,17 @@ bool CPostgresServer::stop() {
         .isEmpty();
 }
 
+void CPostgresServer::freeze(bool bFrozen) {
+    QFile pidFile(dataDir() + QStringLiteral("/postmaster.pid"));
+    if (!pidFile.open(QIODevice::ReadOnly))
+        return;
+    const QString sPid = QString::fromLatin1(pidFile.readLine()).trimmed();
+    const QString sSignal = bFrozen ? QStringLiteral("-STOP") : QStringLiteral("-CONT");
+    // the backends first: none of them answers for the server meanwhile
+    QProcess::execute(QStringLiteral("pkill"), {sSignal, QStringLiteral("-P"), sPid});
+    QProcess::execute(QStringLiteral("kill"), {sSignal, sPid});
+}
+
 SJournalPlace CPostgresServer::place() const {
     SJournalPlace place;
     place.bServer = true;

@@ -17,6 +17,9 @@ public:
     // Empty when the server runs; otherwise what went wrong.
     QString start();
     bool stop();
+    // The server stops answering, its connections left open (bFrozen), or
+    // goes on.
+    void freeze(bool bFrozen);
     // Where the journal finds this server.
     SJournalPlace place() const;
     static inline const QString sPasswordUser = QStringLiteral("secret");
