@@ -2,7 +2,7 @@
 
 #include "commands/lastnumbersource.h"
 #include "document/protocoldocument.h"
-#include "render/protocolpdf.h"
+#include "render/protocolprinter.h"
 
 #include <QList>
 #include <QString>
@@ -89,14 +89,18 @@ public:
     // The print of the document shown, and its heading.
     QString buildProtocolHtml() const;
     QString protocolHeading() const;
-    // The printer of the protocol, landscape; made when first used, since
-    // Qt asks the system's printers then.
+    // The printer of the protocol, on the page set-up chosen last; made
+    // when first used, since Qt asks the system's printers then.
     QPrinter* printer();
     // Prints doc on the pages of pTarget, unless the user cancels or the
     // target cannot be painted on. The number of pages is in *pPages when
     // given.
     ERender renderProtocol(const ProtocolDocument& doc, QPagedPaintDevice* pTarget,
                            int* pPages = nullptr);
+    // The progress of a print on pTarget as the form shows it, for as long
+    // as the print keeps it: the busy cursor, and past iProgressDelayMs a
+    // window with its Cancel, which aborts a printer.
+    FPageProgress pageProgress(QPagedPaintDevice* pTarget);
     // When the specialists and instruments of the document shown have
     // expired or missing validities (validityProblems), the user is asked
     // whether to print all the same; sQuestion ends the question:
