@@ -2,10 +2,18 @@
 // results table continued on a page starts there with its column titles;
 // no page ends with a heading; one specialist's lines stay on one page; an
 // instrument's letter keeps its point; print and PDF give the same pages;
-// a print cancelled from its progress leaves no file.
+// a print cancelled from its progress leaves no file. Every page's footer
+// names the protocol and its page of how many; the last page ends with the
+// laboratory's statement, as "Настройки" left it in the laboratory's
+// folder, and "Конец протокола"; the page set-up chosen is kept for every
+// copy; the ODT is laid out as the PDF.
 #include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
+#include "composer/printsettings.h"
+#include "render/pdfexporter.h"
+#include "render/protocolhtml.h"
 #include "results/conclusion.h"
+#include "storage/labstatement.h"
 #include "storage/referencefiles.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
@@ -33,6 +41,75 @@ QList<QStringList> pdfPages(const QString& sPath) {
             lstPages << lstLines;
     }
     return lstPages;
+}
+
+// What a page's footer must say: the protocol, page p of n.
+QStringList footerFaults(const QList<QStringList>& lstPages, const QString& sTitle) {
+    QStringList lstFaults;
+    for (int p = 0; p < lstPages.size(); ++p)
+        if (lstPages[p].last() != footerText(sTitle, p + 1, int(lstPages.size())))
+            lstFaults << QStringLiteral("page %1: \"%2\"").arg(p + 1).arg(lstPages[p].last());
+    return lstFaults;
+}
+
+// The last page's lines but the footer, joined: a statement wraps.
+QString lastPageText(const QList<QStringList>& lstPages) {
+    const QStringList lst = lstPages.value(lstPages.size() - 1);
+    return lst.mid(0, lst.size() - 1).join(' ');
+}
+
+// The end of every print with the laboratory's statement as it starts.
+QString defaultEnding() {
+    return CLabStatement::sDefault + " Конец протокола";
+}
+
+// The program itself, as a laboratory runs it, in dir, with no display.
+int runProgram(const QString& sDir, const QStringList& lstArgs, QString* pOut = nullptr,
+               QString* pErr = nullptr) {
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* pName : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(pName));
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(sDir);
+    program.start(QStringLiteral(NDT_PROGRAM), lstArgs);
+    program.waitForFinished(60000);
+    if (pOut)
+        *pOut = QString::fromUtf8(program.readAllStandardOutput());
+    if (pErr)
+        *pErr = QString::fromUtf8(program.readAllStandardError());
+    return program.exitCode();
+}
+
+// A file of an ODT as unzip gives it.
+QString odtPart(const QString& sPath, const QString& sPart) {
+    QProcess unzip;
+    unzip.start(QStringLiteral("unzip"), {"-p", sPath, sPart});
+    unzip.waitForFinished(30000);
+    return QString::fromUtf8(unzip.readAllStandardOutput());
+}
+
+// "Page size: 841.89 x 595.276 pts (A4)" of pdfinfo.
+QString pdfPageSize(const QString& sPath) {
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {sPath});
+    info.waitForFinished(30000);
+    const QString sOut = QString::fromUtf8(info.readAllStandardOutput());
+    return QRegularExpression(QStringLiteral("Page size: *([^\n]*)")).match(sOut).captured(1);
+}
+
+int pdfPageCount(const QString& sPath) {
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {sPath});
+    info.waitForFinished(30000);
+    const QString sOut = QString::fromUtf8(info.readAllStandardOutput());
+    return QRegularExpression(QStringLiteral("Pages: *(\\d+)")).match(sOut).captured(1).toInt();
+}
+
+void setNumberAndDate(CFusionWidget& form, const QString& sNumber, const QDate& dt) {
+    form.setProtocolNumber(sNumber);
+    if (dt.isValid())
+        child<QDateEdit>(form.sections()[eDate], "dedt_date")->setDate(dt);
 }
 
 const QRegularExpression g_reHeading(
@@ -78,10 +155,14 @@ private slots:
         writeSpecialists(dir.path(), knownSpecialists(100));
         CFusionWidget form(dir.path());
         fillProtocol(form, g_largeProtocol);
+        setNumberAndDate(form, "118/26", QDate(2026, 12, 7));
         QVERIFY(form.controller().exportPdf(dir.filePath("large.pdf")));
         const QList<QStringList> lstPages = pdfPages(dir.filePath("large.pdf"));
         QVERIFY(lstPages.size() > 60);
         QCOMPARE(pageFaults(lstPages), QStringList());
+        QCOMPARE(footerFaults(lstPages, "Протокол № 118/26 от 07.12.2026"), QStringList());
+        QVERIFY2(lastPageText(lstPages).endsWith("77. Пункт 49: значение. " + defaultEnding()),
+                 qPrintable(lastPageText(lstPages)));
         QVERIFY(
             lstPages.value(0).contains(QStringLiteral("a. Прибор 0 №1000, свидетельство о поверке "
                                                       "№С-0, действительно до 01.03.2027;")));
@@ -108,15 +189,17 @@ private slots:
             QVERIFY2(lstFaults.isEmpty(),
                      qPrintable(QStringLiteral("%1 rows: ").arg(iRows) + lstFaults.join(", ")));
         }
-        // two methods of 7 rows: the last page ends with the last signature
+        // two methods of 7 rows: the last page ends with the last signature,
+        // the statement and the end
         for (CConclusion* pConclusion : form.conclusions())
             pConclusion->setData(7, 3, {"Колонка 1", "Колонка 2", "Колонка 3"},
                                  QStringList(7 * 3, QStringLiteral("Шов 1-1")));
         QVERIFY(form.controller().exportPdf(dir.filePath("two.pdf")));
         const QList<QStringList> lstPages = pdfPages(dir.filePath("two.pdf"));
         QCOMPARE(lstPages.size(), 4);
-        QCOMPARE(lstPages.last().mid(lstPages.last().size() - 2),
-                 QStringList({"____________________Специалист 2", "4"}));
+        QVERIFY2(
+            lastPageText(lstPages).endsWith("____________________Специалист 2 " + defaultEnding()),
+            qPrintable(lastPageText(lstPages)));
     }
 
     // The program run with no display converts a folder of protocols: the
@@ -133,17 +216,7 @@ private slots:
         QVERIFY(form.controller().exportPdf(dir.filePath("saved.pdf")));
         writeFile(dir.filePath("file"), "not a folder");
         auto run = [&](const QStringList& lstArgs, QString* pOut, QString* pErr) {
-            QProcess program;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            for (const char* pName : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-                env.remove(QString::fromLatin1(pName));
-            program.setProcessEnvironment(env);
-            program.setWorkingDirectory(dir.path());
-            program.start(QStringLiteral(NDT_PROGRAM), lstArgs);
-            program.waitForFinished(60000);
-            *pOut = QString::fromUtf8(program.readAllStandardOutput());
-            *pErr = QString::fromUtf8(program.readAllStandardError());
-            return program.exitCode();
+            return runProgram(dir.path(), lstArgs, pOut, pErr);
         };
         QString sOut, sErr;
         QCOMPARE(run({"--pdf", "archive", "118-26.rpt", "cut.rpt"}, &sOut, &sErr), 1);
@@ -185,45 +258,187 @@ private slots:
         QVERIFY(!sText.contains("01.01.2000") && !sText.contains(QRegularExpression("\\d уровня")));
     }
 
-    // The editable copy for a customer: an OpenDocument text holding the
-    // print's heading and tables; a place it cannot go is told.
-    void odtHoldsThePrint() {
+    // A page that comes loose names its protocol; what the document leaves
+    // out is left out of the footer.
+    void footerNamesTheProtocol_data() {
+        QTest::addColumn<QString>("sNumber");
+        QTest::addColumn<QDate>("dt");
+        QTest::addColumn<QString>("sTitle");
+        QTest::newRow("number and date")
+            << "118/26" << QDate(2026, 12, 7) << "Протокол № 118/26 от 07.12.2026";
+        QTest::newRow("no number") << "  " << QDate(2026, 12, 7) << "Протокол от 07.12.2026";
+        QTest::newRow("markup") << "<b>1</b> & 2" << QDate(2026, 1, 2)
+                                << "Протокол № <b>1</b> & 2 от 02.01.2026";
+    }
+
+    void footerNamesTheProtocol() {
+        QFETCH(QString, sNumber);
+        QFETCH(QDate, dt);
+        QFETCH(QString, sTitle);
+        QTemporaryDir dir;
+        ProtocolDocument doc;
+        doc.lstRecords = {HeaderRecord{"ИЛ НК"}, StdItemRecord{0, Caption::sNumber, sNumber},
+                          DateRecord{dt}, StdItemRecord{1, "Объект контроля:", "Шов 1"}};
+        CPdfExporter exporter(doc, {defaultPageLayout(), 96, CLabStatement::sDefault});
+        QVERIFY(exporter.write(dir.filePath("p.pdf")));
+        const QList<QStringList> lstPages = pdfPages(dir.filePath("p.pdf"));
+        QCOMPARE(lstPages.size(), 1);
+        QCOMPARE(footerFaults(lstPages, sTitle), QStringList());
+        QVERIFY(lastPageText(lstPages).endsWith("1. Объект контроля: Шов 1. " + defaultEnding()));
+    }
+
+    // The statement is the laboratory's: "Настройки" change it or empty it
+    // in the laboratory's folder, and every copy prints it as typed.
+    void statementFromTheLaboratoryFolder() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        setNumberAndDate(form, "12", QDate(2026, 3, 5));
+        const QString sFile = CReferenceFiles::filePath(dir.path(), CLabStatement::sFileName);
+        auto settings = [&](const QString& sText) {
+            dialogs.lstDialogActions << [&, sText](QDialog* pDialog) {
+                child<QLineEdit>(pDialog, "edt_folder")->setText(dir.path());
+                auto pEdit = child<QPlainTextEdit>(pDialog, "edt_statement");
+                // what the folder holds is shown
+                if (pEdit->toPlainText() != CLabStatement::read(dir.path()))
+                    return int(QDialog::Rejected);
+                pEdit->setPlainText(sText);
+                return int(QDialog::Accepted);
+            };
+            form.controller().showSettings();
+        };
+        const QString sTyped = "Заявление <лаборатории> & Ко.\nВторая строка.";
+        settings(sTyped);
+        QCOMPARE(fileBytes(sFile), sTyped.toUtf8());
+        QVERIFY(form.controller().exportPdf(dir.filePath("typed.pdf")));
+        QVERIFY(lastPageText(pdfPages(dir.filePath("typed.pdf")))
+                    .endsWith("____________________ Заявление <лаборатории> & Ко. Вторая строка. "
+                              "Конец протокола"));
+        // the command line prints the folder chosen in "Настройки"
+        writeFile(dir.filePath("12.rpt"), protocolBytes(form.document()));
+        QCOMPARE(runProgram(dir.path(), {"--pdf", "out", "12.rpt"}), 0);
+        QCOMPARE(pdfPages(dir.filePath("out/12.pdf")), pdfPages(dir.filePath("typed.pdf")));
+        // emptied, it stays empty: the end follows the signature
+        settings(QString());
+        QVERIFY(QFile::exists(sFile) && fileBytes(sFile).isEmpty());
+        QVERIFY(form.controller().exportPdf(dir.filePath("empty.pdf")));
+        QVERIFY(lastPageText(pdfPages(dir.filePath("empty.pdf")))
+                    .endsWith("____________________ Конец протокола"));
+        // a file that is no statement gives the default
+        writeFile(sFile, QByteArray(CLabStatement::iMaxBytes + 1, 'a'));
+        QCOMPARE(CLabStatement::read(dir.path()), CLabStatement::sDefault);
+        QVERIFY(QFile::remove(sFile));
+        QCOMPARE(CLabStatement::read(dir.path()), CLabStatement::sDefault);
+    }
+
+    // The page chosen in the preview is kept: the PDF, "--pdf", the ODT
+    // and the next form's printer take it.
+    void pageSetupKeptForEveryCopy() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        QCOMPARE(pdfPageSize(form.controller().exportPdf(dir.filePath("a.pdf"))
+                                 ? dir.filePath("a.pdf")
+                                 : QString()),
+                 "842 x 595 pts (A4)");
+        dialogs.lstAnswers << CUserDialogs::Yes; // no specialist chosen
+        dialogs.lstDialogActions << [&](QDialog*) {
+            form.printer()->setPageLayout(QPageLayout(
+                QPageSize(QPageSize::A5), QPageLayout::Portrait, QMarginsF(20, 30, 40, 50)));
+            return int(QDialog::Rejected); // closed, not printed
+        };
+        form.slot_previewReport();
+        QVERIFY(form.controller().exportPdf(dir.filePath("b.pdf")));
+        QCOMPARE(pdfPageSize(dir.filePath("b.pdf")), "420 x 595 pts (A5)");
+        writeFile(dir.filePath("p.rpt"), protocolBytes(form.document()));
+        QCOMPARE(runProgram(dir.path(), {"--pdf", "out", "p.rpt"}), 0);
+        QCOMPARE(pdfPages(dir.filePath("out/p.pdf")), pdfPages(dir.filePath("b.pdf")));
+        QVERIFY(form.controller().exportOdt(dir.filePath("b.odt")));
+        QVERIFY(odtPart(dir.filePath("b.odt"), "styles.xml")
+                    .contains("fo:page-width=\"420.00pt\" fo:page-height=\"595.00pt\" "
+                              "style:print-orientation=\"portrait\" fo:margin-top=\"86.69pt\""));
+        CFusionWidget next(dir.path());
+        QCOMPARE(next.printer()->pageLayout(), form.printer()->pageLayout());
+        storePageLayout(defaultPageLayout());
+    }
+
+    // The editable copy for a customer, laid out as the PDF: the same page,
+    // a footer counting pages, a results table's titles repeated, each
+    // column as wide as its longest word at least, a heading kept with what
+    // follows it; a place it cannot go is told.
+    void odtAsThePdf() {
         QTemporaryDir dir;
         CScriptedDialogs dialogs;
         writeSpecialists(dir.path(), knownSpecialists(3));
         CFusionWidget form(dir.path());
         fillProtocol(form, {2, 3, 3, 1, 0, 1, 3});
+        setNumberAndDate(form, "118/26", QDate(2026, 12, 7));
+        form.conclusions()[0]->setData(2, 2, {"Колонка", "Заключение"},
+                                       {"Шов 1-1", "Годен", "Шов 2-1", "Непровар_без_пробелов"});
         dialogs.lstAnswers << CUserDialogs::Yes; // the certificates' dates are not given
         dialogs.lstFileNames << dir.filePath("118-26");
         form.controller().exportOdtWithDialog();
-        QProcess unzip;
-        unzip.start(QStringLiteral("unzip"), {"-p", dir.filePath("118-26.odt"), "content.xml"});
-        QVERIFY(unzip.waitForFinished(30000) && unzip.exitCode() == 0);
-        const QString sContent = QString::fromUtf8(unzip.readAllStandardOutput());
+        const QString sOdt = dir.filePath("118-26.odt");
+        QCOMPARE(fileBytes(sOdt).mid(30, 47), "mimetypeapplication/vnd.oasis.opendocument.text");
+        const QString sContent = odtPart(sOdt, "content.xml");
+        const QString sStyles = odtPart(sOdt, "styles.xml");
         QVERIFY(sContent.contains("Протокол по проведению контроля ультразвуковым и "
                                   "акустико-эмиссионным методами"));
-        QVERIFY(sContent.contains(">Шов 3-3<") && sContent.contains("<table:table "));
-        QVERIFY(sContent.contains("Провел контроль и выдал заключение:"));
-        // a word processor takes a column's width only as a length, and
-        // every table spans the 17 cm of text on an A4 page
-        const QRegularExpression column(
-            QStringLiteral("<table:table-column [^>]*style-name=\"([^\"]+)\""));
-        for (const QRegularExpressionMatch& match : column.globalMatch(sContent))
-            QVERIFY2(
-                sContent.contains(QRegularExpression(
-                    "style:name=\"" + QRegularExpression::escape(match.captured(1)) +
-                    "\"[^>]*>\\s*<style:table-column-properties style:column-width=\"[0-9.]+pt\"")),
-                qPrintable(match.captured(1)));
-        const QRegularExpression tableWidth(QStringLiteral("style:width=\"([0-9.]+)pt\""));
-        for (const QRegularExpressionMatch& match : tableWidth.globalMatch(sContent))
-            QVERIFY2(match.captured(1).toDouble() > 10 / 2.54 * 72 &&
-                         match.captured(1).toDouble() <= 17 / 2.54 * 72,
-                     qPrintable(match.captured()));
+        QVERIFY(sContent.contains(">Шов 3-3<") && sContent.contains("Провел контроль и выдал"));
+        QVERIFY(sStyles.contains("fo:page-width=\"842.00pt\" fo:page-height=\"595.00pt\" "
+                                 "style:print-orientation=\"landscape\""));
+        QVERIFY(sStyles.contains("style:font-name=\"Courier\" fo:font-size=\"12.00pt\""));
+        QVERIFY(sStyles.contains(
+            "<style:footer><text:p text:style-name=\"Footer\">Протокол № 118/26 от 07.12.2026 · "
+            "стр. <text:page-number text:select-page=\"current\">1</text:page-number> из "
+            "<text:page-count>1</text:page-count></text:p></style:footer>"));
+        // one results table a method, its titles repeated
+        QCOMPARE(sContent.count("<table:table-header-rows><table:table-row"), 2);
+        QCOMPARE(sContent.count("</table:table-row></table:table-header-rows>"), 2);
+        // a caption before a table is kept with it
+        const QRegularExpression reCaption(
+            "<text:p text:style-name=\"([^\"]+)\">10. Результаты ультразвукового контроля.<");
+        const QString sCaptionStyle = reCaption.match(sContent).captured(1);
+        QVERIFY(sContent.contains(QRegularExpression("style:name=\"" + sCaptionStyle +
+                                                     "\"[^>]*>[^/]*fo:keep-with-next=\"always\"")));
+        // the longest word of a column fits it: 21 characters of 7.2 points
+        const QRegularExpression reColumn(
+            "<table:table-column table:style-name=\"([^\"]+)\"/><table:table-column "
+            "table:style-name=\"([^\"]+)\"/><table:table-column table:style-name=\"([^\"]+)\"/>"
+            "<table:table-header-rows>");
+        const QString sWordColumn = reColumn.match(sContent).captured(3);
+        const QRegularExpression reWidth("style:name=\"" + sWordColumn +
+                                         "\"[^>]*><style:table-column-properties "
+                                         "style:column-width=\"([0-9.]+)pt\"");
+        QVERIFY2(reWidth.match(sContent).captured(1).toDouble() > 21 * 7.2,
+                 qPrintable(reWidth.match(sContent).captured()));
         dialogs.lstAnswers << CUserDialogs::Yes;
         dialogs.lstFileNames << dir.filePath("no/such/dir/p.odt");
         form.controller().exportOdtWithDialog();
         QCOMPARE(dialogs.texts().last(),
                  "Папка «" + dir.filePath("no/such/dir") + "» недоступна для записи");
+    }
+
+    // A word processor gives the large protocol's ODT as many pages as the
+    // PDF has, within one.
+    void odtPagesAsThePdfInAWordProcessor() {
+        if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
+            QSKIP("no LibreOffice (soffice) here");
+        QTemporaryDir dir;
+        writeSpecialists(dir.path(), knownSpecialists(100));
+        CFusionWidget form(dir.path());
+        fillProtocol(form, g_largeProtocol);
+        QVERIFY(form.controller().exportPdf(dir.filePath("large.pdf")));
+        QVERIFY(form.controller().exportOdt(dir.filePath("large.odt")));
+        QProcess office;
+        office.setWorkingDirectory(dir.path());
+        office.start(QStringLiteral("soffice"),
+                     {"-env:UserInstallation=file://" + dir.filePath("office"), "--headless",
+                      "--convert-to", "pdf", "--outdir", dir.filePath("office-pdf"), "large.odt"});
+        QVERIFY(office.waitForFinished(100000));
+        const int iPdf = pdfPageCount(dir.filePath("large.pdf"));
+        const int iOdt = pdfPageCount(dir.filePath("office-pdf/large.pdf"));
+        QVERIFY2(qAbs(iPdf - iOdt) <= 1, qPrintable(QStringLiteral("%1 %2").arg(iPdf).arg(iOdt)));
     }
 
     void cancelledPrintsLeaveNoFile() {

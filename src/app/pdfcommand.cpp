@@ -2,9 +2,11 @@
 
 #include "base/constants.h"
 #include "base/translations.h"
+#include "composer/documentcontroller.h"
+#include "composer/printsettings.h"
 #include "document/protocoldocument.h"
-#include "render/protocolhtml.h"
-#include "render/protocolpdf.h"
+#include "render/pdfexporter.h"
+#include "storage/referencefiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +14,7 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QPrinter>
+#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -38,6 +41,16 @@ SProtocolRead readWhole(const QString& sPath, QString* pProblem) {
         *pProblem =
             QStringLiteral("поврежден: прочитано %1 байт из %2").arg(read.iBytes).arg(file.size());
     return read;
+}
+
+// The laboratory's folder the window reads: the one chosen in "Настройки",
+// or the program's own.
+QString laboratoryFolder() {
+    const QString sChosen = CDocumentController::chosenReferenceDir();
+    return sChosen.isEmpty() ? CReferenceFiles::dataDirFor(QCoreApplication::applicationDirPath(),
+                                                           QStandardPaths::writableLocation(
+                                                               QStandardPaths::AppDataLocation))
+                             : sChosen;
 }
 } // namespace
 
@@ -70,10 +83,11 @@ int CPdfCommand::run(const QStringList& lstArgs) {
         return 1;
     }
     QDir().mkpath(target.path());
-    // the page of a form's printer before anyone chose another; a printer
-    // is no widget, and nothing here is
-    QPrinter printer(QPrinter::ScreenResolution);
-    printer.setPageOrientation(QPageLayout::Landscape);
+    // the page set-up the print dialogs chose, at the resolution of a
+    // form's printer (a printer is no widget, and nothing here is), and the
+    // statement of the laboratory's folder as the window uses it
+    const QPrinter printer(QPrinter::ScreenResolution);
+    const SPrintSetup setup = printSetup(laboratoryFolder(), printer.resolution());
     int iStatus = 0;
     // two documents of one name from different folders: the second would
     // replace the first one's PDF
@@ -95,20 +109,16 @@ int CPdfCommand::run(const QStringList& lstArgs) {
             iStatus = 1;
             continue;
         }
-        const auto fnRender = [&read](QPagedPaintDevice* pDevice, int* pPages) {
-            return renderPages(protocolHtml(read.document), pDevice, pPages);
-        };
-        int iPages = 0;
-        if (!writeProtocolPdf(sPdf, read.document, printer.pageLayout(), printer.resolution(),
-                              fnRender, &iPages, &sProblem)) {
+        CPdfExporter exporter(read.document, setup);
+        if (!exporter.write(sPdf, &sProblem)) {
             printLine(stderr, QStringLiteral("%1: %2").arg(sPath, sProblem));
             iStatus = 1;
             continue;
         }
         written.insert(sPdf, sPath);
-        printLine(
-            stdout,
-            QStringLiteral("%1 → %2, %3 стр.").arg(sName, QFileInfo(sPdf).fileName()).arg(iPages));
+        printLine(stdout, QStringLiteral("%1 → %2, %3 стр.")
+                              .arg(sName, QFileInfo(sPdf).fileName())
+                              .arg(exporter.pages()));
     }
     return iStatus;
 }

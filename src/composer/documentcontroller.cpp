@@ -7,28 +7,22 @@
 #include "base/userdialogs.h"
 #include "composer/fusionwidget.h"
 #include "composer/journallink.h"
+#include "composer/printsettings.h"
 #include "document/protocolmodel.h"
-#include "render/protocolhtml.h"
-#include "render/protocolpdf.h"
+#include "render/odtexporter.h"
+#include "render/pdfexporter.h"
 #include "storage/recentdocuments.h"
 #include "storage/recoverycopy.h"
 #include "storage/recoveryfile.h"
 #include "storage/referencefiles.h"
 #include "storage/referencelists.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QSaveFile>
 #include <QStandardPaths>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextDocumentWriter>
-#include <QTextFrame>
-#include <QTextTable>
 #include <QThread>
 #include <QTimer>
 
@@ -345,14 +339,14 @@ void CDocumentController::exportPdfWithDialog() {
 }
 
 bool CDocumentController::exportPdf(const QString& sFileName, int* pPages, QString* pProblem) {
-    // the pages of the print: its page, margins and resolution
-    const ProtocolDocument doc = form.document();
-    return writeProtocolPdf(
-        sFileName, doc, form.printer()->pageLayout(), form.printer()->resolution(),
-        [&](QPagedPaintDevice* pDevice, int* pCount) {
-            return form.renderProtocol(doc, pDevice, pCount);
-        },
-        pPages, pProblem);
+    // the pages of the print, at its resolution, with its progress
+    CPdfExporter exporter(form.document(),
+                          printSetup(referenceDir(), form.printer()->resolution()));
+    exporter.setProgress(form.pageProgress(form.printer()));
+    const bool bWritten = exporter.write(sFileName, pProblem);
+    if (pPages)
+        *pPages = exporter.pages();
+    return bWritten;
 }
 
 void CDocumentController::exportOdtWithDialog() {
@@ -363,91 +357,9 @@ void CDocumentController::exportOdtWithDialog() {
         CUserDialogs::warning(&form, exportTitle(QStringLiteral("ODT")), sProblem);
 }
 
-namespace {
-// The text width of an A4 page in portrait with 2 cm margins, as a word
-// processor opens a new document, in pixels of 96 per inch.
-constexpr qreal g_dOdtTextWidth = 17 / 2.54 * 96;
-// Qt's OpenDocument writer gives fixed lengths in points.
-constexpr qreal g_dPointsPerPixel = 72.0 / 96.0;
-
-// The left edge of a column's text, taken from the first row where a cell
-// starts in that column (a title row may span several).
-qreal columnLeft(QAbstractTextDocumentLayout& layout, QTextTable& table, int iColumn) {
-    for (int r = 0; r < table.rows(); ++r) {
-        const QTextTableCell cell = table.cellAt(r, iColumn);
-        if (cell.column() == iColumn)
-            return layout.blockBoundingRect(cell.firstCursorPosition().block()).left();
-    }
-    return layout.frameBoundingRect(&table).left();
-}
-
-// Gives every table the widths of its columns as laid out on such a page:
-// OpenDocument readers take no width from a table that leaves them to the
-// layout, and Qt writes a table's share of the page as points.
-void fixTableWidths(QTextDocument& document) {
-    document.setTextWidth(g_dOdtTextWidth);
-    QAbstractTextDocumentLayout* pLayout = document.documentLayout();
-    for (QTextFrame* pFrame : document.rootFrame()->childFrames()) {
-        auto pTable = qobject_cast<QTextTable*>(pFrame);
-        if (!pTable || pTable->rows() == 0)
-            continue;
-        const QRectF frame = pLayout->frameBoundingRect(pTable);
-        QList<qreal> lstLefts;
-        for (int c = 0; c < pTable->columns(); ++c)
-            lstLefts << columnLeft(*pLayout, *pTable, c);
-        lstLefts << frame.right();
-        QList<QTextLength> lstWidths;
-        for (int c = 0; c < pTable->columns(); ++c)
-            lstWidths << QTextLength(QTextLength::FixedLength,
-                                     qMax<qreal>(1, lstLefts[c + 1] - lstLefts[c]) *
-                                         g_dPointsPerPixel);
-        QTextTableFormat format = pTable->format();
-        format.setWidth(QTextLength(QTextLength::FixedLength, frame.width() * g_dPointsPerPixel));
-        format.setColumnWidthConstraints(lstWidths);
-        pTable->setFormat(format);
-    }
-}
-
-// The print ends with an empty line that a word processor may carry over
-// to a page of its own.
-void dropTrailingBlankLines(QTextDocument& document) {
-    for (;;) {
-        const QTextBlock last = document.lastBlock();
-        const QTextBlock previous = last.previous();
-        if (!previous.isValid() || !last.text().trimmed().isEmpty())
-            return;
-        QTextCursor cursor(&document);
-        cursor.setPosition(previous.position() + previous.length() - 1);
-        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-        if (cursor.currentTable())
-            return;
-        const int iBlocks = document.blockCount();
-        cursor.removeSelectedText();
-        if (document.blockCount() == iBlocks)
-            return; // a frame's edge, which stays
-    }
-}
-} // namespace
-
 bool CDocumentController::exportOdt(const QString& sFileName, QString* pProblem) {
-    // the HTML of the print, in the print's font
-    QTextDocument document;
-    document.setDefaultFont(QFont(QStringLiteral("Courier")));
-    document.setHtml(protocolHtml(form.document()));
-    fixTableWidths(document);
-    dropTrailingBlankLines(document);
-    // the writer closes its device when it is done, which a save file
-    // must not be: the file is made in memory first
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QTextDocumentWriter writer(&buffer, QByteArrayLiteral("odf"));
-    if (!writer.write(&document)) {
-        if (pProblem)
-            *pProblem = QStringLiteral("Файл «%1» не записан: документ ODT не создан")
-                            .arg(QDir::toNativeSeparators(sFileName));
-        return false;
-    }
-    return saveFileBytes(sFileName, buffer.data(), pProblem);
+    return COdtExporter(form.document(), printSetup(referenceDir(), SPrintSetup().iResolution))
+        .write(sFileName, pProblem);
 }
 
 // The recovery copy.

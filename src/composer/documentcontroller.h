@@ -90,8 +90,8 @@ public:
     // False when the PDF cannot be written (*pProblem says why); a print the
     // user cancelled leaves no file. *pPages receives the number of pages.
     bool exportPdf(const QString& sFileName, int* pPages = nullptr, QString* pProblem = nullptr);
-    // The print as an OpenDocument text, an editable copy for a customer:
-    // its headings, tables and texts, without the pages.
+    // The print as an OpenDocument text, an editable copy for a customer,
+    // on the pages of the print with their footer.
     void exportOdtWithDialog();
     bool exportOdt(const QString& sFileName, QString* pProblem = nullptr);
     // The protocol number as a file name: "118/26" gives "118-26" + sSuffix.

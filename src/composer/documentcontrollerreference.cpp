@@ -13,6 +13,7 @@
 #include "items/spellchecker.h"
 #include "storage/journal.h"
 #include "storage/journalservice.h"
+#include "storage/labstatement.h"
 #include "storage/referencefiles.h"
 #include "storage/referencelists.h"
 #include "storage/settingskeys.h"
@@ -98,6 +99,7 @@ QString CDocumentController::chosenReferenceDir() {
 void CDocumentController::showSettings() {
     const SJournalPlace place = SJournalPlace::load();
     CSettingsDialog dialog(chosenReferenceDir(), place, sDataDir, &form);
+    dialog.setStatement(CLabStatement::read(referenceDir()));
     if (CUserDialogs::get().execDialog(&dialog) != QDialog::Accepted)
         return;
     // the journal as it was, for its rows to be carried over
@@ -110,6 +112,11 @@ void CDocumentController::showSettings() {
     pJournalLink->setJournalDir(QString()); // the folder chosen now, which can be used
     if (QDir(dialog.folder().isEmpty() ? sDataDir : dialog.folder()) != QDir(referenceDir()))
         setReferenceDir(dialog.folder());
+    // the statement goes to the folder chosen, for every workstation there
+    QString sProblem;
+    if (dialog.isStatementChanged() &&
+        !CLabStatement::write(referenceDir(), dialog.statement(), &sProblem))
+        reportUnwrittenFiles({sProblem});
     const CJournalService* pJournal = pJournalLink->journal();
     if (!CJournal::isSame(place, sBeforeFile, pJournal->where(), pJournal->journalFile()))
         pJournalLink->offerToCarryJournal(sBeforeFile, place);

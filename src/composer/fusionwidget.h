@@ -2,7 +2,7 @@
 
 #include "commands/lastnumbersource.h"
 #include "document/protocoldocument.h"
-#include "render/protocolpdf.h"
+#include "render/protocolprinter.h"
 
 #include <QList>
 #include <QPointer>
@@ -92,8 +92,8 @@ public:
     // The print of the document shown, and its heading.
     QString buildProtocolHtml() const;
     QString protocolHeading() const;
-    // The printer of the protocol, landscape; made when first used, since
-    // Qt asks the system's printers then.
+    // The printer of the protocol, on the page set-up chosen last; made
+    // when first used, since Qt asks the system's printers then.
     QPrinter* printer();
     // Prints doc on the pages of pTarget, unless the user cancels or the
     // target cannot be painted on. The number of pages is in *pPages when
@@ -106,6 +106,10 @@ public:
     // method or protocol and not changed since. When there is any, the user
     // is asked whether to go on all the same; sQuestion ends the question:
     // "Печатать протокол все равно?" and the like. True when it may go on.
+    // The progress of a print on pTarget as the form shows it, for as long
+    // as the print keeps it: the busy cursor, and past iProgressDelayMs a
+    // window with its Cancel, which aborts a printer.
+    FPageProgress pageProgress(QPagedPaintDevice* pTarget);
     bool confirmReady(const QString& sTitle, const QString& sQuestion);
     // The lines of that question; empty when the protocol is ready.
     QStringList readinessProblems() const;

@@ -3,8 +3,11 @@
 
 #include "base/constants.h"
 #include "base/userdialogs.h"
+#include "composer/documentcontroller.h"
+#include "composer/printsettings.h"
 #include "render/protocolhtml.h"
 #include "render/protocolprinter.h"
+#include "storage/labstatement.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,10 +18,29 @@
 #include <QProgressDialog>
 #include <QTextDocument>
 
+#include <memory>
+
+namespace {
+// The progress window of a print and the busy cursor, while they last.
+struct SPrintProgress {
+    explicit SPrintProgress(QWidget* pParent) : dialog(pParent) {
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+        dialog.setWindowTitle(g_sAppTitle);
+        dialog.setWindowModality(Qt::WindowModal);
+        dialog.setMinimumDuration(CFusionWidget::iProgressDelayMs);
+    }
+    ~SPrintProgress() {
+        dialog.setValue(dialog.maximum());
+        QGuiApplication::restoreOverrideCursor();
+    }
+    QProgressDialog dialog;
+};
+} // namespace
+
 QPrinter* CFusionWidget::printer() {
     if (!pPrinter) {
         pPrinter = new QPrinter(QPrinter::ScreenResolution);
-        pPrinter->setPageOrientation(QPageLayout::Landscape);
+        pPrinter->setPageLayout(storedPageLayout());
     }
     return pPrinter;
 }
@@ -31,22 +53,16 @@ QString CFusionWidget::protocolHeading() const {
     return ::protocolHeading(document());
 }
 
-ERender CFusionWidget::renderProtocol(const ProtocolDocument& doc, QPagedPaintDevice* pTarget,
-                                      int* pPages) {
-    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-    CProtocolPrinter pages(protocolHtml(doc));
-    const int n = pages.paginate(pTarget);
-    if (pPages)
-        *pPages = n;
+FPageProgress CFusionWidget::pageProgress(QPagedPaintDevice* pTarget) {
+    auto pProgress = std::make_shared<SPrintProgress>(this);
     // a long print shows its progress and can be cancelled; the form
     // repaints meanwhile
-    QProgressDialog progress(this);
-    progress.setWindowTitle(g_sAppTitle);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(iProgressDelayMs);
-    progress.setRange(0, n);
-    progress.setValue(0);
-    const bool bDone = pages.paint(pTarget, [&](int i) {
+    return [pProgress, pTarget](int i, int n) {
+        QProgressDialog& progress = pProgress->dialog;
+        if (i == 0) {
+            progress.setRange(0, n);
+            progress.setValue(0);
+        }
         progress.setLabelText(QStringLiteral("Печать страницы %1 из %2").arg(i + 1).arg(n));
         progress.setValue(i);
         if (!progress.wasCanceled())
@@ -55,13 +71,15 @@ ERender CFusionWidget::renderProtocol(const ProtocolDocument& doc, QPagedPaintDe
         if (auto pPrinter = dynamic_cast<QPrinter*>(pTarget))
             pPrinter->abort();
         return false;
-    });
-    const bool bCancelled = progress.wasCanceled();
-    progress.setValue(n);
-    QGuiApplication::restoreOverrideCursor();
-    if (bDone)
-        return ERender::Done;
-    return bCancelled ? ERender::Cancelled : ERender::Failed;
+    };
+}
+
+ERender CFusionWidget::renderProtocol(const ProtocolDocument& doc, QPagedPaintDevice* pTarget,
+                                      int* pPages) {
+    // the laboratory's statement as its folder holds it now
+    const FPageProgress fnProgress = pageProgress(pTarget);
+    return paintProtocol(doc, CLabStatement::read(controller().referenceDir()), pTarget, pPages,
+                         fnProgress);
 }
 
 void CFusionWidget::slot_printReport() {
@@ -71,6 +89,7 @@ void CFusionWidget::slot_printReport() {
     QPrintDialog dialog(printer(), this);
     if (CUserDialogs::get().execDialog(&dialog) != QDialog::Accepted)
         return;
+    storePageLayout(pPrinter->pageLayout());
     const bool bToFile = pPrinter->outputFormat() == QPrinter::PdfFormat;
     const ERender eRendered = renderProtocol(document(), pPrinter);
     // a cancelled print into a file leaves no part of a PDF behind
@@ -94,6 +113,8 @@ void CFusionWidget::slot_previewReport() {
     dialog.setGeometry(window()->geometry());
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, &CFusionWidget::printPreview);
     CUserDialogs::get().execDialog(&dialog);
+    // the page set-up chosen there is kept, printed or not
+    storePageLayout(printer()->pageLayout());
 }
 
 void CFusionWidget::printPreview(QPrinter* pTarget) {

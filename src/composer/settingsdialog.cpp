@@ -1,6 +1,7 @@
 #include "composer/settingsdialog.h"
 
 #include "base/userdialogs.h"
+#include "storage/labstatement.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -29,6 +31,7 @@ enum EJournalRow {
     eRowDatabase,
     eRowUser,
     eRowJournalPlace,
+    eRowStatement,
     eRowButtons
 };
 
@@ -107,6 +110,19 @@ CSettingsDialog::CSettingsDialog(const QString& sFolder, const SJournalPlace& pl
     connect(spn_port, &QSpinBox::valueChanged, this, &CSettingsDialog::slot_journalPlaceChanged);
     connect(rbtn_server, &QRadioButton::toggled, this, &CSettingsDialog::slot_journalPlaceChanged);
 
+    pLayout->addWidget(new QLabel(QStringLiteral("Текст в конце протокола"), this), eRowStatement,
+                       0, Qt::AlignTop);
+    edt_statement = new QPlainTextEdit(this);
+    edt_statement->setObjectName(QStringLiteral("edt_statement"));
+    edt_statement->setTabChangesFocus(true);
+    edt_statement->setFixedHeight(edt_statement->fontMetrics().lineSpacing() * 5);
+    pLayout->addWidget(edt_statement, eRowStatement, 1, 1, 2);
+    auto btn_statementDefault = new QPushButton(QStringLiteral("По умолчанию"), this);
+    btn_statementDefault->setObjectName(QStringLiteral("btn_statementDefault"));
+    pLayout->addWidget(btn_statementDefault, eRowStatement, 3, Qt::AlignTop);
+    connect(btn_statementDefault, &QPushButton::clicked, this,
+            [this] { edt_statement->setPlainText(CLabStatement::sDefault); });
+
     auto pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     pLayout->addWidget(pButtons, eRowButtons, 0, 1, 4);
 
@@ -133,6 +149,19 @@ SJournalPlace CSettingsDialog::journalPlace() const {
 
 QString CSettingsDialog::journalFile() const {
     return CJournal::fileIn(folder().isEmpty() ? sDefaultFolder : folder());
+}
+
+void CSettingsDialog::setStatement(const QString& sText) {
+    sShownStatement = sText;
+    edt_statement->setPlainText(sText);
+}
+
+QString CSettingsDialog::statement() const {
+    return edt_statement->toPlainText();
+}
+
+bool CSettingsDialog::isStatementChanged() const {
+    return statement() != sShownStatement;
 }
 
 void CSettingsDialog::slot_journalPlaceChanged() {

@@ -6,6 +6,7 @@
 
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QRadioButton;
 class QSpinBox;
 
@@ -14,6 +15,10 @@ class QSpinBox;
 // own choice. A folder that cannot be read and written is refused. And where
 // the protocol journal lives: on this computer, or on the laboratory's
 // PostgreSQL server (the password is not asked: libpq reads ~/.pgpass).
+//
+// And the laboratory's statement printed at the end of every protocol,
+// which may be left empty; "По умолчанию" gives the text every laboratory
+// starts with.
 //
 // The dialog says where the journal is with the settings shown; OK on a
 // server that cannot be reached says why, and the user may keep the setting
@@ -29,6 +34,12 @@ public:
     SJournalPlace journalPlace() const;
     // The SQLite journal of the folder shown.
     QString journalFile() const;
+    // The statement as the folder holds it, and as the user left it.
+    void setStatement(const QString& sText);
+    QString statement() const;
+    // Whether the user changed the statement: only then is it written, so
+    // that another folder chosen keeps its own.
+    bool isStatementChanged() const;
 
     // Whether the program can read and write files in sDir.
     static bool isUsableFolder(const QString& sDir);
@@ -46,6 +57,8 @@ private:
     bool mayKeepServer();
 
     QString sDefaultFolder;
+    QString sShownStatement;
+    QPlainTextEdit* edt_statement = nullptr;
     QLabel* lbl_journalPlace = nullptr;
     QLineEdit* edt_folder = nullptr;
     QRadioButton* rbtn_local = nullptr;

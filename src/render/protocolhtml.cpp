@@ -125,3 +125,29 @@ QString protocolHtml(const ProtocolDocument& doc) {
                             section.record);
     return sHtml;
 }
+
+QString endingHtml(const QString& sStatement) {
+    QString sHtml;
+    if (!sStatement.trimmed().isEmpty()) {
+        // typed line breaks stay line breaks
+        QString sText = sStatement.toHtmlEscaped();
+        sText.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+        sHtml += QStringLiteral("<p>") + sText + QStringLiteral("</p>\n");
+    }
+    return sHtml + QStringLiteral("<p ALIGN=\"CENTER\">Конец протокола</p>\n");
+}
+
+QString footerTitle(const ProtocolDocument& doc) {
+    QString sTitle = QStringLiteral("Протокол");
+    const QString sNumber = protocolNumber(doc).trimmed();
+    if (!sNumber.isEmpty())
+        sTitle += QStringLiteral(" № ") + sNumber;
+    const QString sDate = protocolDateText(doc);
+    if (!sDate.isEmpty())
+        sTitle += QStringLiteral(" от ") + sDate;
+    return sTitle;
+}
+
+QString footerText(const QString& sTitle, int iPage, int iPages) {
+    return QStringLiteral("%1 · стр. %2 из %3").arg(sTitle).arg(iPage).arg(iPages);
+}

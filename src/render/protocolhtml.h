@@ -41,3 +41,14 @@ QString protocolHeading(const ProtocolDocument& doc);
 // The whole print: the laboratory header, the heading, and the fragment of
 // every printed section. No html, head or body element wraps it.
 QString protocolHtml(const ProtocolDocument& doc);
+
+// What ends the print under the signatures: the laboratory's statement as
+// typed (none when empty), then "Конец протокола", centred.
+QString endingHtml(const QString& sStatement);
+
+// What every page's footer names the protocol by: "Протокол № 118/26 от
+// 07.12.2026"; a number or date the document leaves empty is left out, so
+// a draft's pages say "Протокол от 07.12.2026", or "Протокол".
+QString footerTitle(const ProtocolDocument& doc);
+// "Протокол № 118/26 от 07.12.2026 · стр. 2 из 4": page iPage (from 1) of iPages.
+QString footerText(const QString& sTitle, int iPage, int iPages);

@@ -1,5 +1,7 @@
 #include "render/protocolprinter.h"
 
+#include "render/protocolhtml.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetrics>
 #include <QPagedPaintDevice>
@@ -12,10 +14,10 @@
 #include <QTextTable>
 
 namespace {
-// The page margins of the print, 2 cm on every side, as Qt's own print has them.
-constexpr qreal g_dMarginInches = 2 / 2.54;
 // How far a line or row may reach over the edge of the band it ends.
 constexpr qreal g_dTouch = 1;
+
+} // namespace
 
 // The written conclusion's heading, "11. Заключение по результатам … контроля: …":
 // on one line it goes with what follows.
@@ -36,12 +38,35 @@ bool isRoleHeading(const QTextBlock& block) {
     }
     return !block.text().isEmpty();
 }
-} // namespace
 
-CProtocolPrinter::CProtocolPrinter(const QString& sHtml) {
+ERender paintProtocol(const ProtocolDocument& doc, const QString& sStatement,
+                      QPagedPaintDevice* pDevice, int* pPages, const FPageProgress& fnProgress) {
+    CProtocolPrinter pages(protocolHtml(doc), endingHtml(sStatement), footerTitle(doc));
+    const int n = pages.paginate(pDevice);
+    if (pPages)
+        *pPages = n;
+    bool bStopped = false;
+    const bool bDone = pages.paint(pDevice, [&](int i) {
+        bStopped = fnProgress && !fnProgress(i, n);
+        return !bStopped;
+    });
+    if (bDone)
+        return ERender::Done;
+    return bStopped ? ERender::Cancelled : ERender::Failed;
+}
+
+CProtocolPrinter::CProtocolPrinter(const QString& sHtml, const QString& sEndHtml,
+                                   const QString& sFooterTitle)
+    : sFooterTitle(sFooterTitle) {
+    if (!sEndHtml.isEmpty()) {
+        // the ending's blocks, as many as it makes alone
+        QTextDocument ending;
+        ending.setHtml(sEndHtml);
+        iEndBlocks = ending.blockCount();
+    }
     // the font first: set afterwards it would make the whole text be laid out again
     document.setDefaultFont(QFont(QStringLiteral("Courier")));
-    document.setHtml(sHtml);
+    document.setHtml(sHtml + sEndHtml);
     document.setDocumentMargin(0);
     keepLettersWhole();
 }
@@ -64,7 +89,7 @@ void CProtocolPrinter::keepLettersWhole() {
 }
 
 int CProtocolPrinter::paginate(QPagedPaintDevice* pDevice) {
-    dMargin = g_dMarginInches * pDevice->logicalDpiY();
+    dMargin = dMarginInches * pDevice->logicalDpiY();
     document.documentLayout()->setPaintDevice(pDevice);
     document.setTextWidth(pDevice->width() - 2 * dMargin);
     dBodyHeight = pDevice->height() - 2 * dMargin;
@@ -94,6 +119,10 @@ void CProtocolPrinter::collectAtoms() {
             addBlock(block, true);
             continue;
         }
+        if (block.blockNumber() >= document.blockCount() - iEndBlocks) {
+            keepEndingWithLastLines(block);
+            continue;
+        }
         if (isRoleHeading(block))
             iKeepBlocks = 3; // the role, the level and certificate, the signature
         addBlock(block, iKeepBlocks > 1);
@@ -107,6 +136,19 @@ void CProtocolPrinter::collectAtoms() {
         lstAtoms[i].dTop = qMax(lstAtoms[i].dTop, lstAtoms[i - 1].dBottom);
         lstAtoms[i].dBottom = qMax(lstAtoms[i].dBottom, lstAtoms[i].dTop);
     }
+}
+
+void CProtocolPrinter::keepEndingWithLastLines(const QTextBlock& block) {
+    // the first line of the ending holds the lines above it, back to the
+    // last one with text: the ending is never a page of its own
+    if (block.blockNumber() == document.blockCount() - iEndBlocks) {
+        for (qsizetype i = lstAtoms.size() - 1; i >= 0; --i) {
+            lstAtoms[i].bKeepWithNext = true;
+            if (!lstAtoms[i].bBlank)
+                break;
+        }
+    }
+    addBlock(block, block.next().isValid());
 }
 
 void CProtocolPrinter::addBlock(const QTextBlock& block, bool bKeepAll) {
@@ -250,10 +292,11 @@ bool CProtocolPrinter::paint(QPagedPaintDevice* pDevice,
     const qreal dWidth = document.textWidth();
     const QFont pageFont(document.defaultFont());
     const qreal dDpi = pDevice->logicalDpiY();
-    // the page number where Qt's own print puts it: right, under the text
-    const QPointF numberAt(dMargin + dWidth, dMargin + dBodyHeight +
-                                                 QFontMetricsF(pageFont, pDevice).ascent() +
-                                                 5 * dDpi / 72.0);
+    // the footer where Qt's own print puts the page number: right, under the text
+    const QFontMetricsF metrics(pageFont, pDevice);
+    const QPointF footerAt(dMargin + dWidth,
+                           dMargin + dBodyHeight + metrics.ascent() + 5 * dDpi / 72.0);
+    const int n = int(lstPages.size());
     for (int i = 0; i < lstPages.size(); ++i) {
         if (fnBeforePage && !fnBeforePage(i))
             return false;
@@ -275,10 +318,21 @@ bool CProtocolPrinter::paint(QPagedPaintDevice* pDevice,
             painter.restore();
         }
         painter.setFont(pageFont);
-        const QString sNumber = QString::number(i + 1);
-        painter.drawText(
-            QPointF(numberAt.x() - painter.fontMetrics().horizontalAdvance(sNumber), numberAt.y()),
-            sNumber);
+        const QString sFooter = footerLine(metrics, dWidth, i + 1, n);
+        painter.drawText(QPointF(footerAt.x() - metrics.horizontalAdvance(sFooter), footerAt.y()),
+                         sFooter);
     }
     return true;
+}
+
+QString CProtocolPrinter::footerLine(const QFontMetricsF& metrics, qreal dWidth, int iPage,
+                                     int iPages) const {
+    const QString sFooter = footerText(sFooterTitle, iPage, iPages);
+    if (metrics.horizontalAdvance(sFooter) <= dWidth)
+        return sFooter;
+    // a number too long for a line gives way: the page and the count stay
+    const QString sPages = footerText(QString(), iPage, iPages);
+    const QString sTitle = metrics.elidedText(sFooterTitle, Qt::ElideRight,
+                                              dWidth - metrics.horizontalAdvance(sPages));
+    return footerText(sTitle, iPage, iPages);
 }

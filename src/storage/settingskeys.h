@@ -16,6 +16,12 @@ inline const QString sJournalHost = QStringLiteral("journal/host");
 inline const QString sJournalPort = QStringLiteral("journal/port");
 inline const QString sJournalDatabase = QStringLiteral("journal/database");
 inline const QString sJournalUser = QStringLiteral("journal/user");
+// The page set-up chosen last in the print or preview dialog: the paper
+// (QPageSize's key, "A4"; the size in points "w x h" for one of its own),
+// "portrait" or "landscape", and the margins in points, "left top right bottom".
+inline const QString sPagePaper = QStringLiteral("print/paper");
+inline const QString sPageOrientation = QStringLiteral("print/orientation");
+inline const QString sPageMargins = QStringLiteral("print/margins");
 // The main window's size, place and state.
 inline const QString sWindowGeometry = QStringLiteral("window/geometry");
 } // namespace SettingsKey

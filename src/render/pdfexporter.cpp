@@ -1,25 +1,19 @@
-#include "render/protocolpdf.h"
+#include "render/pdfexporter.h"
 
 #include "base/constants.h"
 #include "base/savefile.h"
 #include "render/protocolhtml.h"
-#include "render/protocolprinter.h"
 
 #include <QDir>
 #include <QPdfWriter>
 #include <QSaveFile>
 
-ERender renderPages(const QString& sHtml, QPagedPaintDevice* pDevice, int* pPages) {
-    CProtocolPrinter pages(sHtml);
-    const int n = pages.paginate(pDevice);
-    if (pPages)
-        *pPages = n;
-    return pages.paint(pDevice) ? ERender::Done : ERender::Failed;
-}
+CPdfExporter::CPdfExporter(const ProtocolDocument& doc, const SPrintSetup& setup)
+    : doc(doc), setup(setup) {}
 
-bool writeProtocolPdf(const QString& sFileName, const ProtocolDocument& doc,
-                      const QPageLayout& layout, int iResolution, const FRenderPages& fnRender,
-                      int* pPages, QString* pProblem) {
+bool CPdfExporter::write(const QString& sFileName, QString* pProblem) {
+    iPages = 0;
+    bCancelled = false;
     QSaveFile file(sFileName);
     if (!file.open(QIODevice::WriteOnly)) {
         if (pProblem)
@@ -28,15 +22,17 @@ bool writeProtocolPdf(const QString& sFileName, const ProtocolDocument& doc,
     }
     {
         QPdfWriter writer(&file);
-        writer.setPageLayout(layout);
-        writer.setResolution(iResolution);
+        writer.setPageLayout(setup.layout);
+        writer.setResolution(setup.iResolution);
         writer.setTitle(
             QStringLiteral("Протокол №%1 от %2").arg(protocolNumber(doc), protocolDateText(doc)));
         writer.setCreator(g_sAppTitle + QLatin1Char(' ') + g_sVersion);
-        const ERender eRendered = fnRender(&writer, pPages);
+        const ERender eRendered =
+            paintProtocol(doc, setup.sStatement, &writer, &iPages, fnProgress);
         if (eRendered != ERender::Done) {
             file.cancelWriting(); // no PDF at all
-            if (eRendered == ERender::Cancelled)
+            bCancelled = eRendered == ERender::Cancelled;
+            if (bCancelled)
                 return true;
             if (pProblem)
                 *pProblem = QStringLiteral("Файл «%1» не записан: страницы не удалось вывести")
