@@ -576,6 +576,14 @@ private slots:
             QVERIFY(
                 form.controller().writeProtocol(dir.filePath(QString(pNumber).left(1) + ".rpt")));
         }
+        // an issue goes with its row: the protocol stays issued in the journal it moves to
+        const SProtocolPlace issuedAt{QSysInfo::machineHostName(), dir.filePath("1.rpt")};
+        {
+            CJournal source(CJournal::fileIn(dir.path()), QString(), SJournalPlace());
+            SJournalEntry e;
+            QVERIFY(source.entryOf(issuedAt, &e));
+            QVERIFY(source.recordIssue(issued(e, QString(64, QLatin1Char('d'))), e).isRecorded());
+        }
         dialogs.lstDialogActions << [&](QDialog* pDialog) {
             child<QLineEdit>(pDialog, "edt_folder")->setText(other.path());
             pDialog->accept();
@@ -585,10 +593,11 @@ private slots:
         click(child<QToolButton>(&form, "btn_settings"));
         QTRY_COMPARE(dialogs.texts().value(0),
                      "Журнал протоколов теперь: " + CJournal::fileIn(other.path()) + " (был: " +
-                         CJournal::fileIn(dir.path()) + ").\nПеренести записей журнала: 1?");
+                         CJournal::fileIn(dir.path()) + ").\nПеренести записей журнала: 2?");
         QTRY_VERIFY(dialogs.texts().value(1).endsWith("2/26 (" + dir.filePath("2.rpt") + ")"));
         QCOMPARE(rows(target),
                  QStringList({"1/26 " + dir.filePath("1.rpt"), "2/26 " + other.filePath("x.rpt")}));
+        QCOMPARE(target.issueOf(issuedAt).record.sPdfSha256, QString(64, QLatin1Char('d')));
     }
 
     void nextNumberFollowsThePattern_data() {

@@ -828,6 +828,13 @@ int CJournal::copyRowsFrom(CJournal& source, QStringList* pSkipped, bool bCount)
     // rows that stopped on an error are no end of the journal
     if (rows.lastError().isValid())
         bFailed = true;
+    // the issues go with the rows: a protocol issued stays issued
+    if (!bFailed && source.bIssueTable && bIssueTable &&
+        !copyIssuesFrom(from, query, pSkipped, bCount, &iCarried)) {
+        if (!bCount)
+            run(query, QStringLiteral("ROLLBACK"));
+        return -1;
+    }
     if (!bFailed && (bCount || run(query, QStringLiteral("COMMIT"))))
         return iCarried;
     sProblem = failure(rows.lastError().isValid() ? rows.lastError() : query.lastError());

@@ -340,8 +340,10 @@ public:
     // Carries over the rows of source this journal lacks, or holds from an
     // earlier save of their place; a number of the year this journal holds
     // for another place is never overwritten and is appended to *pSkipped
-    // as "number (file)". The rows carried, or that would be when bCount;
-    // -1 when either journal cannot be reached.
+    // as "number (file)". The issues go with them: those this journal
+    // lacks, and the replacements it has not noted. The rows and issues
+    // carried, or that would be when bCount; -1 when either journal cannot
+    // be reached.
     int copyRowsFrom(CJournal& source, QStringList* pSkipped, bool bCount = false);
 
     // The text a filter looks for in number, customer and object.
@@ -382,6 +384,13 @@ private:
     // Whether sNumber is an amendment: "<original>-N" of a registered original.
     bool isAmendment(QSqlQuery& query, const QString& sNumber, bool* pFailed);
     SIssueState issueWhere(const QString& sWhere, const QVariantList& lstValues);
+    // copyRowsFrom's issues, from the journal from into the transaction of
+    // query: those this journal lacks, and the replacements it has not
+    // noted; an issue of a number this journal holds issued as another
+    // PDF is appended to *pSkipped. False with sProblem when a statement
+    // failed.
+    bool copyIssuesFrom(QSqlDatabase& from, QSqlQuery& query, QStringList* pSkipped, bool bCount,
+                        int* pCarried);
     bool enqueue(const SPending& pending);
     QSqlDatabase journalFileDatabase();
     QSqlDatabase serverDatabase();

@@ -328,3 +328,56 @@ SPdfCheck CJournal::checkPdf(const QString& sPath) {
         return {EVerdict::NotIssued, {}, QStringLiteral("не найден среди выданных")};
     return {EVerdict::Issued, state.record, state.record.describe()};
 }
+
+bool CJournal::copyIssuesFrom(QSqlDatabase& from, QSqlQuery& query, QStringList* pSkipped,
+                              bool bCount, int* pCarried) {
+    constexpr int iNumber = 0, iPath = 3, iPdf = 7, iReplacedBy = 12, iYear = g_iIssueValues - 1;
+    QSqlQuery issues(from);
+    issues.setForwardOnly(true);
+    const auto failedOn = [this](const QSqlQuery& failedQuery) {
+        sProblem = failure(failedQuery.lastError());
+        return false;
+    };
+    if (!run(issues,
+             QStringLiteral("SELECT %1, year FROM issues ORDER BY id").arg(g_sIssueColumns)))
+        return failedOn(issues);
+    while (issues.next()) {
+        QVariantList lstValues;
+        for (int i = 0; i < g_iIssueValues; ++i)
+            lstValues << issues.value(i);
+        if (!run(query,
+                 QStringLiteral("SELECT pdf_sha256, replaced_by FROM issues WHERE number = ? AND "
+                                "year = ?"),
+                 {lstValues[iNumber], lstValues[iYear]}))
+            return failedOn(query);
+        const bool bHere = query.next();
+        const QString sReplacedBy = lstValues[iReplacedBy].toString();
+        if (bHere && query.value(0).toString() != lstValues[iPdf].toString()) {
+            // the number was issued here as another protocol: that one stays
+            if (pSkipped)
+                pSkipped->append(QStringLiteral("%1 (%2)").arg(lstValues[iNumber].toString(),
+                                                               lstValues[iPath].toString()));
+            continue;
+        }
+        const bool bReplacement =
+            bHere && query.value(1).toString().isEmpty() && !sReplacedBy.isEmpty();
+        if (bHere && !bReplacement)
+            continue; // this journal knows the issue as well already
+        ++*pCarried;
+        if (bCount)
+            continue;
+        const bool bDone =
+            bReplacement
+                ? run(query,
+                      QStringLiteral("UPDATE issues SET replaced_by = ? WHERE number = ? AND "
+                                     "year = ?"),
+                      {sReplacedBy, lstValues[iNumber], lstValues[iYear]})
+                : run(query,
+                      QStringLiteral("INSERT INTO issues (%1, year) VALUES (%2)")
+                          .arg(g_sIssueColumns, placeholders(g_iIssueValues)),
+                      lstValues);
+        if (!bDone)
+            return failedOn(query);
+    }
+    return !issues.lastError().isValid() || failedOn(issues);
+}
