@@ -297,6 +297,14 @@ public:
                   QList<SJournalRow>& lstOut);
 
     // --- Issues ---------------------------------------------------------
+    // The window's thread asks these through CJournalService, as it does
+    // every piece of journal work, e.g.
+    //   service.ask<SIssueResult>([issue, entry](CJournal& j) {
+    //       return j.recordIssue(issue, entry); }, late);
+    // A document opened is recognised as issued by issueOf(its place): its
+    // file is the one issued while sha256OfFile(path) equals
+    // record.sRptSha256.
+    //
     // Records that the protocol of issue was issued. entry is the row the
     // save just before the issue registered for the protocol (the same
     // number, date and place as issue): when the journal does not hold it
@@ -308,8 +316,9 @@ public:
     // - the protocol has no number or no date;
     // - the number of the year is registered for another place;
     // - the number of the year was issued already;
-    // - an amendment replaces a protocol (sReplacesNumber, dtReplacesDate)
-    //   that was not issued, or that another amendment replaced already.
+    // - an amendment replaces a protocol (sReplacesNumber, dtReplacesDate:
+    //   the number and date that protocol was issued with) that was not
+    //   issued, or that another amendment replaced already.
     // An amendment marks the protocol it replaces as replaced by it, in the
     // same transaction as its own record. Failed when the journal cannot be
     // reached or written now (nothing is queued: an issue waits for no
