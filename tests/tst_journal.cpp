@@ -8,7 +8,10 @@
 // no longer than its budget and is named; a late queued row undoes no newer
 // save; the next number follows the laboratory's pattern, never one the
 // queue holds; private files stay the user's; the window filters, opens,
-// says when a file is gone and exports the bytes a spreadsheet reads.
+// says when a file is gone and exports the bytes a spreadsheet reads. An
+// issue is recorded once, an amendment marks what it replaces and never
+// sets the next number's pattern, and "--verify" tells an issued PDF from a
+// changed or unknown one.
 #include "app/vekconclusion.h"
 #include "base/settings.h"
 #include "composer/documentcontroller.h"
@@ -90,6 +93,52 @@ SJournalEntry entry(const QString& sNumber, const QString& sPath, const QString&
     e.sHost = QStringLiteral("ws1");
     return e;
 }
+// The issue of the protocol registered as e, its PDF of that fingerprint;
+// an amendment when it replaces a protocol (of the same date).
+SIssueRecord issued(const SJournalEntry& e, const QString& sPdfSha256,
+                    const QString& sReplaces = {}) {
+    SIssueRecord r;
+    r.sNumber = e.sNumber;
+    r.dtDate = e.dtDate;
+    r.sHost = e.sHost;
+    r.sPath = e.sPath;
+    r.dtIssued = QDateTime(QDate(2026, 12, 7), QTime(14, 3));
+    r.sUser = QStringLiteral("Иванов");
+    r.sWorkstation = QStringLiteral("ws1");
+    r.sPdfSha256 = sPdfSha256;
+    r.sRptSha256 = QString(64, QLatin1Char('a'));
+    r.sPdfPath = QStringLiteral("/архив/") + e.sNumber + QStringLiteral(".pdf");
+    r.sReplacesNumber = sReplaces;
+    r.dtReplacesDate = sReplaces.isEmpty() ? QDate() : e.dtDate;
+    return r;
+}
+
+QString sha256Of(const QString& sPath) {
+    QString sWhy;
+    return CJournal::sha256OfFile(sPath, &sWhy);
+}
+
+// The numbers of the rows in a state, newest first.
+QStringList numbersIn(CJournal& journal, EProtocolState eState) {
+    SJournalFilter filter;
+    filter.state = eState;
+    QList<SJournalRow> lstRows;
+    journal.readRows(filter, 0, 0, lstRows);
+    QStringList lst;
+    for (const SJournalRow& row : lstRows)
+        lst << row.entry.sNumber;
+    return lst;
+}
+
+// "ndt-protocol --verify ARGS...": its standard output and exit status.
+std::pair<QString, int> verifyCommand(const QStringList& lstArgs) {
+    QProcess verify;
+    verify.start(NDT_PROGRAM, QStringList("--verify") + lstArgs);
+    verify.waitForFinished();
+    return {QString::fromUtf8(verify.readAllStandardOutput() + verify.readAllStandardError()),
+            verify.exitCode()};
+}
+
 // Something else than PostgreSQL on a port: it answers every connection
 // with one letter and hangs up, as a web server's error page begins.
 class CStrangeServer {
@@ -213,6 +262,7 @@ private slots:
     void init() {
         CJournal journal(QString(), QString(), server.place());
         QSqlQuery(journal.database()).exec(QStringLiteral("DELETE FROM protocols"));
+        QSqlQuery(journal.database()).exec(QStringLiteral("DELETE FROM issues"));
     }
 
     // the next test starts with the journal, folder and timings of its own
@@ -556,6 +606,14 @@ private slots:
             QVERIFY(
                 form.controller().writeProtocol(dir.filePath(QString(pNumber).left(1) + ".rpt")));
         }
+        // an issue goes with its row: the protocol stays issued in the journal it moves to
+        const SProtocolPlace issuedAt{QSysInfo::machineHostName(), dir.filePath("1.rpt")};
+        {
+            CJournal source(CJournal::fileIn(dir.path()), QString(), SJournalPlace());
+            SJournalEntry e;
+            QVERIFY(source.entryOf(issuedAt, &e));
+            QVERIFY(source.recordIssue(issued(e, QString(64, QLatin1Char('d'))), e).isRecorded());
+        }
         dialogs.lstDialogActions << [&](QDialog* pDialog) {
             child<QLineEdit>(pDialog, "edt_folder")->setText(other.path());
             pDialog->accept();
@@ -565,10 +623,11 @@ private slots:
         click(child<QToolButton>(&form, "btn_settings"));
         QTRY_COMPARE(dialogs.texts().value(0),
                      "Журнал протоколов теперь: " + CJournal::fileIn(other.path()) + " (был: " +
-                         CJournal::fileIn(dir.path()) + ").\nПеренести записей журнала: 1?");
+                         CJournal::fileIn(dir.path()) + ").\nПеренести записей журнала: 2?");
         QTRY_VERIFY(dialogs.texts().value(1).endsWith("2/26 (" + dir.filePath("2.rpt") + ")"));
         QCOMPARE(rows(target),
                  QStringList({"1/26 " + dir.filePath("1.rpt"), "2/26 " + other.filePath("x.rpt")}));
+        QCOMPARE(target.issueOf(issuedAt).record.sPdfSha256, QString(64, QLatin1Char('d')));
     }
 
     void nextNumberFollowsThePattern_data() {
@@ -631,9 +690,17 @@ private slots:
         QVERIFY(form.controller().openDocument(sKept)); // the folder the user works in
         CJournal journal(CJournal::fileIn(dir.path()), QString(), SJournalPlace());
         const QDateTime dtSaved(QDate(2026, 3, 6), QTime(9, 30));
-        journal.registerProtocol(entry("1/26", sKept, "ООО \"Ромашка\"; филиал", dtSaved), true);
+        const SJournalEntry kept = entry("1/26", sKept, "ООО \"Ромашка\"; филиал", dtSaved);
+        journal.registerProtocol(kept, true);
         journal.registerProtocol(entry("2/26", "/нет/такого.rpt", "=1+2", dtSaved.addDays(1)),
                                  false);
+        const QString sPdf = dir.filePath("1-26.pdf");
+        writeFile(sPdf, "%PDF-1.4 1/26");
+        QVERIFY(journal.recordIssue(issued(kept, sha256Of(sPdf)), kept).isRecorded());
+        const SJournalEntry amendment = entry("1/26-1", "/1-26-1.rpt", {}, dtSaved.addDays(-1));
+        QVERIFY(
+            journal.recordIssue(issued(amendment, QString(64, QLatin1Char('b')), "1/26"), amendment)
+                .isRecorded());
         CJournalQueue(dir.filePath(CJournal::sQueueFileName))
             .add(entry("3/26", "/очередь.rpt", {}, dtSaved.addDays(2)), false);
 
@@ -641,7 +708,7 @@ private slots:
         auto pWindow = form.findChild<CJournalWindow*>();
         QVERIFY(pWindow && pWindow->isVisible());
         auto pTable = child<QTableView>(pWindow, "tab_journal");
-        QCOMPARE(pTable->model()->rowCount(), 3);
+        QCOMPARE(pTable->model()->rowCount(), 4);
         const QString sCsvPath = dir.filePath("journal.csv");
         dialogs.lstFileNames << sCsvPath;
         QSignalSpy exported(pWindow, &CJournalWindow::exported);
@@ -650,13 +717,16 @@ private slots:
         QVERIFY(exported.wait());
         const QString sExpected =
             "\uFEFFНомер;Дата;Заказчик;Объект;Методы;Документ;Сохранен;Пользователь;Компьютер;"
-            "Состояние\r\n"
+            "Состояние;Взамен;Заменен\r\n"
             "3/26;05.03.2026;;Резервуар;ультразвуковой;/очередь.rpt;08.03.2026 09:30;lab;ws1;"
-            "ждет отправки в журнал\r\n"
+            "ждет отправки в журнал;;\r\n"
             "2/26;05.03.2026;'=1+2;Резервуар;ультразвуковой;/нет/такого.rpt;07.03.2026 "
-            "09:30;lab;ws1;в журнале\r\n"
+            "09:30;lab;ws1;черновик;;\r\n"
             "1/26;05.03.2026;\"ООО \"\"Ромашка\"\"; филиал\";Резервуар;ультразвуковой;" +
-            sKept + ";06.03.2026 09:30;lab;ws1;в журнале\r\n";
+            sKept +
+            ";06.03.2026 09:30;lab;ws1;заменен;;1/26-1\r\n"
+            "1/26-1;05.03.2026;;Резервуар;ультразвуковой;/1-26-1.rpt;05.03.2026 09:30;lab;ws1;"
+            "выдан;1/26 от 05.03.2026;\r\n";
         QCOMPARE(QString::fromUtf8(fileBytes(sCsvPath)), sExpected);
 
         auto doubleClickRow = [pTable](int iRow) {
@@ -673,12 +743,37 @@ private slots:
         QCOMPARE(pTable->model()->rowCount(), 0);
         QTest::keyClick(pFrom, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(pFrom, Qt::Key_Backspace);
-        QCOMPARE(pTable->model()->rowCount(), 3);
+        QCOMPARE(pTable->model()->rowCount(), 4);
+        // each state in turn: the queue's row is in none of them
+        auto pState = child<QComboBox>(pWindow, "cmb_state");
+        QStringList lstShown;
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(pState, Qt::Key_Down);
+            const QModelIndex state = pTable->model()->index(0, 9);
+            lstShown << pState->currentText() + ": " +
+                            QString::number(pTable->model()->rowCount()) + " " +
+                            state.data().toString() + " " + state.data(Qt::ToolTipRole).toString();
+        }
+        QCOMPARE(lstShown, QStringList({"черновик: 1 черновик ",
+                                        "выдан: 1 выдан Взамен протокола "
+                                        "№ 1/26 от 05.03.2026",
+                                        "заменен: 1 заменен Заменен протоколом № 1/26-1"}));
+        QTest::keyClick(pState, Qt::Key_Home);
+        QCOMPARE(pTable->model()->rowCount(), 4);
         typeText(child<QLineEdit>(pWindow, "edt_filter"), "ромашка");
         QCOMPARE(pTable->model()->rowCount(), 1);
         form.controller().newProtocol();
         doubleClickRow(0);
         QCOMPARE(form.controller().currentFile(), sKept);
+
+        // a PDF checked in the window is told as "--verify" tells it
+        dialogs.lstFileNames << sPdf;
+        QSignalSpy verified(pWindow, &CJournalWindow::verified);
+        click(child<QPushButton>(pWindow, "btn_verifyPdf"));
+        QVERIFY(verified.wait());
+        QCOMPARE(dialogs.texts().last(), "1-26.pdf: протокол № 1/26 от 05.03.2026, выдан "
+                                         "07.12.2026 14:03 (Иванов, ws1), заменен протоколом № "
+                                         "1/26-1");
 
         // a journal that cannot be read writes no CSV, and says why
         QVERIFY(QFile(CJournal::fileIn(dir.path())).resize(0));
@@ -862,40 +957,107 @@ private slots:
         QCOMPARE(form.protocolNumber(), QString::number(g_sYear.toInt() + 2) + "/" + g_sYear);
     }
 
-    // A journal of the earlier version keeps its rows, and two workstations'
-    // files of one path get a row each.
-    void earlierJournalIsMigratedInPlace() {
+    // An issue is recorded once and found by its place and by its PDF; an
+    // amendment is registered with its issue, marks the protocol it
+    // replaces, which no second amendment replaces again, and sets no
+    // pattern; "--verify" tells the issued PDF from a changed copy, an
+    // unknown file and a missing one, by its exit status too.
+    void issuesAreRecordedReplacedAndVerified_data() { engines(); }
+    void issuesAreRecordedReplacedAndVerified() {
+        QFETCH(bool, bServer);
         QTemporaryDir dir;
+        CJournal journal(CJournal::fileIn(dir.path()), QString(), use(bServer));
+        openSettings()->setValue(SettingsKey::sReferenceFolder, dir.path());
+        const QString sPdf = dir.filePath("118-26.pdf");
+        writeFile(sPdf, "%PDF-1.4 118/26");
+        const SJournalEntry original = entry("118/26", "/118-26.rpt");
+        QCOMPARE(journal.registerProtocol(original, false), CJournal::EResult::Registered);
+        QVERIFY(journal.recordIssue(issued(original, sha256Of(sPdf)), original).isRecorded());
+        QCOMPARE(journal.recordIssue(issued(original, sha256Of(sPdf)), original).sProblem,
+                 "протокол № 118/26 от 05.03.2026 уже выдан 07.12.2026 14:03 (Иванов, ws1)");
+        QCOMPARE(journal.nextAmendmentNumber("118/26").sNumber, "118/26-1");
+        const SJournalEntry amendment = entry("118/26-1", "/118-26-1.rpt");
+        const QString sOther = QString(64, QLatin1Char('b'));
+        QVERIFY(journal.recordIssue(issued(amendment, sOther, "118/26"), amendment).isRecorded());
+        QCOMPARE(journal.nextAmendmentNumber("118/26-1").sNumber, "118/26-2");
+        QCOMPARE(journal.nextNumber(2026).sNumber, "119/26");
+        const SJournalEntry second = entry("118/26-2", "/118-26-2.rpt");
+        QCOMPARE(journal.recordIssue(issued(second, sOther, "118/26"), second).sProblem,
+                 "протокол № 118/26 от 05.03.2026 уже заменен протоколом № 118/26-1");
+        QCOMPARE(rows(journal), QStringList({"118/26 /118-26.rpt", "118/26-1 /118-26-1.rpt"}));
+        const SIssueState state = journal.issueOf(original.place());
+        QCOMPARE(state.record.describe(), "протокол № 118/26 от 05.03.2026, выдан 07.12.2026 "
+                                          "14:03 (Иванов, ws1), заменен протоколом № 118/26-1");
+        QCOMPARE(journal.issueOfPdf(sOther.toUpper()).record.sReplacesNumber, "118/26");
+        QVERIFY(!journal.issueOf({"ws1", "/118-26-2.rpt"}).bIssued);
+        journal.registerProtocol(entry("120/26", "/120-26.rpt"), false);
+        QCOMPARE(numbersIn(journal, EProtocolState::Draft), QStringList("120/26"));
+        QCOMPARE(numbersIn(journal, EProtocolState::Issued), QStringList("118/26-1"));
+        QCOMPARE(numbersIn(journal, EProtocolState::Replaced), QStringList("118/26"));
+
+        const QString sChanged = dir.filePath("118-26-changed.pdf");
+        writeFile(sChanged, "%PDF-1.4 118/27");
+        const QString sUnknown = dir.filePath("unknown.pdf");
+        writeFile(sUnknown, "%PDF-1.4");
+        const auto [sOut, iStatus] =
+            verifyCommand({sPdf, sChanged, sUnknown, dir.filePath("none.pdf"), dir.path()});
+        QCOMPARE(sOut, sPdf + ": " + state.record.describe() + "\n" + sChanged +
+                           ": не найден среди выданных\n" + sUnknown +
+                           ": не найден среди выданных\n" + dir.filePath("none.pdf") +
+                           ": файл не найден\n" + dir.path() + ": это папка, а не файл\n");
+        QCOMPARE(iStatus, 1);
+        QCOMPARE(verifyCommand({sPdf}).second, 0);
+    }
+
+    // A journal of an earlier version keeps its rows, and takes issues; two
+    // workstations' files of one path get a row each.
+    void earlierJournalIsMigratedInPlace_data() { engines(); }
+    void earlierJournalIsMigratedInPlace() {
+        QFETCH(bool, bServer);
+        QTemporaryDir dir;
+        const SJournalPlace place = bServer ? server.place() : SJournalPlace();
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "v1");
-            db.setDatabaseName(CJournal::fileIn(dir.path()));
+            QSqlDatabase db = QSqlDatabase::addDatabase(bServer ? "QPSQL" : "QSQLITE", "v1");
+            db.setDatabaseName(bServer ? place.sDatabase : CJournal::fileIn(dir.path()));
+            db.setHostName(place.sHost);
+            db.setPort(place.iPort);
+            db.setUserName(place.sUser);
             QVERIFY(db.open());
             QSqlQuery query(db);
-            for (const char* pSql :
-                 {"CREATE TABLE journal_schema (id INTEGER PRIMARY KEY CHECK (id = 1), version "
-                  "INTEGER NOT NULL)",
-                  "INSERT INTO journal_schema VALUES (1, 1)",
-                  "CREATE TABLE protocols (id INTEGER PRIMARY KEY AUTOINCREMENT, number TEXT, "
-                  "year INTEGER NOT NULL, protocol_date TEXT NOT NULL, customer TEXT NOT NULL, "
-                  "object TEXT NOT NULL, methods TEXT NOT NULL, path TEXT NOT NULL, search TEXT "
-                  "NOT NULL, first_saved TEXT NOT NULL, saved TEXT NOT NULL, user_name TEXT NOT "
-                  "NULL, host TEXT NOT NULL)",
-                  "CREATE UNIQUE INDEX protocols_number_year ON protocols (number, year)",
-                  "CREATE INDEX protocols_path ON protocols (path)",
-                  "INSERT INTO protocols VALUES (1, '201/26', 2026, '2026-03-05', '', '', '', "
-                  "'/p.rpt', '201/26', '2026-03-05 10:00:00', '2026-03-05 10:00:00', 'lab', "
-                  "'ws1')"})
-                QVERIFY2(query.exec(pSql), pSql);
+            if (bServer)
+                QVERIFY(query.exec("DROP TABLE IF EXISTS issues, protocols, journal_schema"));
+            const QString sId =
+                bServer ? "SERIAL PRIMARY KEY" : "INTEGER PRIMARY KEY AUTOINCREMENT";
+            for (const QString& sSql :
+                 {QString("CREATE TABLE journal_schema (id INTEGER PRIMARY KEY CHECK (id = 1), "
+                          "version INTEGER NOT NULL)"),
+                  QString("INSERT INTO journal_schema VALUES (1, 1)"),
+                  "CREATE TABLE protocols (id " + sId +
+                      ", number TEXT, "
+                      "year INTEGER NOT NULL, protocol_date TEXT NOT NULL, customer TEXT NOT "
+                      "NULL, object TEXT NOT NULL, methods TEXT NOT NULL, path TEXT NOT NULL, "
+                      "search TEXT NOT NULL, first_saved TEXT NOT NULL, saved TEXT NOT NULL, "
+                      "user_name TEXT NOT NULL, host TEXT NOT NULL)",
+                  QString("CREATE UNIQUE INDEX protocols_number_year ON protocols (number, year)"),
+                  QString("CREATE INDEX protocols_path ON protocols (path)"),
+                  QString("INSERT INTO protocols (number, year, protocol_date, customer, object, "
+                          "methods, path, search, first_saved, saved, user_name, host) VALUES "
+                          "('201/26', 2026, '2026-03-05', '', '', '', '/p.rpt', '201/26', "
+                          "'2026-03-05 10:00:00', '2026-03-05 10:00:00', 'lab', 'ws1')")})
+                QVERIFY2(query.exec(sSql), qPrintable(sSql));
         }
         QSqlDatabase::removeDatabase("v1");
-        CJournal journal(CJournal::fileIn(dir.path()), QString(), SJournalPlace());
+        CJournal journal(CJournal::fileIn(dir.path()), QString(), place);
         SJournalEntry other = entry("202/26", "/p.rpt");
         other.sHost = "ws2";
         QCOMPARE(journal.registerProtocol(other, false), CJournal::EResult::Registered);
         QCOMPARE(rows(journal), QStringList({"201/26 /p.rpt", "202/26 /p.rpt"}));
         QSqlQuery version(journal.database());
         QVERIFY(version.exec("SELECT version FROM journal_schema") && version.next());
-        QCOMPARE(version.value(0).toInt(), 2);
+        QCOMPARE(version.value(0).toInt(), 3);
+        const SJournalEntry kept = entry("201/26", "/p.rpt");
+        QVERIFY(
+            journal.recordIssue(issued(kept, QString(64, QLatin1Char('c'))), kept).isRecorded());
     }
 
     // A full disk is said to be full, for the document and for the journal.

@@ -1,5 +1,6 @@
 #include "app/pdfcommand.h"
 #include "app/vekconclusion.h"
+#include "app/verifycommand.h"
 #include "base/translations.h"
 #include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
@@ -13,12 +14,16 @@
 
 int main(int argc, char* argv[]) {
     if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("%s", CPdfCommand::usage().toUtf8().constData());
+        std::printf("%s%s", CPdfCommand::usage().toUtf8().constData(),
+                    CVerifyCommand::usage().toUtf8().constData());
         return 0;
     }
     // the PDF command builds no widget and needs no display
     if (argc > 1 && std::strcmp(argv[1], "--pdf") == 0)
         return CPdfCommand::exec(argc, argv);
+    // nor does the check of issued PDFs
+    if (argc > 1 && std::strcmp(argv[1], "--verify") == 0)
+        return CVerifyCommand::exec(argc, argv);
     QApplication app(argc, argv);
     // names the user's data location: ~/.local/share/ndt-protocol
     QCoreApplication::setApplicationName(QStringLiteral("ndt-protocol"));

@@ -7,7 +7,9 @@
 #include "storage/journalservice.h"
 
 #include <QColor>
+#include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -19,14 +21,37 @@
 #include <QVBoxLayout>
 
 namespace {
+// The window's columns, and the CSV's.
 const QStringList g_lstColumns = {
-    QStringLiteral("Номер"),    QStringLiteral("Дата"),         QStringLiteral("Заказчик"),
-    QStringLiteral("Объект"),   QStringLiteral("Методы"),       QStringLiteral("Документ"),
-    QStringLiteral("Сохранен"), QStringLiteral("Пользователь"), QStringLiteral("Компьютер")};
-// The CSV's last column: whether the journal holds the row.
-const QString g_sStateColumn = QStringLiteral("Состояние");
+    QStringLiteral("Номер"),     QStringLiteral("Дата"),         QStringLiteral("Заказчик"),
+    QStringLiteral("Объект"),    QStringLiteral("Методы"),       QStringLiteral("Документ"),
+    QStringLiteral("Сохранен"),  QStringLiteral("Пользователь"), QStringLiteral("Компьютер"),
+    QStringLiteral("Состояние"), QStringLiteral("Взамен"),       QStringLiteral("Заменен")};
 // Room for what a column usually holds: a number, a date, names, a path.
-constexpr int g_iColumnWidths[] = {90, 90, 200, 200, 150, 260, 130, 110, 110};
+constexpr int g_iColumnWidths[] = {90, 90, 200, 200, 150, 260, 130, 110, 110, 100, 150, 90};
+// The states of the filter "Состояние", in the order of its items after "Все".
+constexpr EProtocolState g_eStates[] = {EProtocolState::Draft, EProtocolState::Issued,
+                                        EProtocolState::Replaced};
+const QString g_sVerifyTitle = QStringLiteral("Проверить PDF");
+
+QString stateName(EProtocolState eState) {
+    switch (eState) {
+    case EProtocolState::Draft:
+        return QStringLiteral("черновик");
+    case EProtocolState::Issued:
+        return QStringLiteral("выдан");
+    case EProtocolState::Replaced:
+        return QStringLiteral("заменен");
+    }
+    return QString();
+}
+
+// The state of a row of the queue: it is in no journal yet.
+QString queueState(const SQueuedEntry& queued) {
+    return queued.isRefused() ? QStringLiteral("не внесен: номер уже зарегистрирован (%1)")
+                                    .arg(queued.refusedFor.describe())
+                              : QStringLiteral("ждет отправки в журнал");
+}
 
 // A field of a CSV line: quoted when it holds a separator, a quote or a line
 // end. A spreadsheet takes a field starting with "=", "+", "-" or "@" for a
@@ -51,11 +76,16 @@ enum EColumn {
     eColPath,
     eColSaved,
     eColUser,
-    eColHost
+    eColHost,
+    eColState,
+    eColReplaces,
+    eColReplacedBy
 };
 
-// A field of a row as the window shows it and the CSV holds it.
-QString shownField(const SJournalEntry& e, int iColumn) {
+// A field of a row as the window shows it and the CSV holds it; sState is
+// the journal's state of the row, or the queue's.
+QString shownField(const SJournalRow& row, const QString& sState, int iColumn) {
+    const SJournalEntry& e = row.entry;
     switch (EColumn(iColumn)) {
     case eColNumber:
         return e.sNumber;
@@ -75,8 +105,27 @@ QString shownField(const SJournalEntry& e, int iColumn) {
         return e.sUser;
     case eColHost:
         return e.sHost;
+    case eColState:
+        return sState;
+    case eColReplaces:
+        return row.sReplaces.isEmpty()
+                   ? QString()
+                   : QStringLiteral("%1 от %2")
+                         .arg(row.sReplaces, row.dtReplaces.toString(u"dd.MM.yyyy"));
+    case eColReplacedBy:
+        return row.sReplacedBy;
     }
     return QString();
+}
+
+QString shownField(const SJournalRow& row, int iColumn) {
+    return shownField(row, stateName(row.eState), iColumn);
+}
+
+QString shownField(const SQueuedEntry& queued, int iColumn) {
+    SJournalRow row;
+    row.entry = queued.entry;
+    return shownField(row, queueState(queued), iColumn);
 }
 } // namespace
 
@@ -84,8 +133,11 @@ CJournalModel::CJournalModel(CJournalService& journal, QObject* pParent)
     : QAbstractTableModel(pParent), journal(journal) {}
 
 namespace {
-// Whether a queued row passes the filter as a journal row would.
+// Whether a queued row passes the filter as a journal row would: a state
+// asked for is one of the journal's, which no queued row has yet.
 bool passes(const SJournalEntry& e, const SJournalFilter& filter) {
+    if (filter.state)
+        return false;
     const QString sSearched = CJournal::searchText(e.sNumber + QLatin1Char(' ') + e.sCustomer +
                                                    QLatin1Char(' ') + e.sObject);
     return sSearched.contains(CJournal::searchText(filter.sText)) &&
@@ -156,7 +208,7 @@ void CJournalModel::takePage(const SPage& page, bool bFirst) {
 QString CJournalModel::pathAt(int iRow) const {
     if (iRow < lstQueued.size())
         return lstQueued.value(iRow).entry.sPath;
-    return lstRows.value(iRow - lstQueued.size()).sPath;
+    return lstRows.value(iRow - lstQueued.size()).entry.sPath;
 }
 
 int CJournalModel::refusedCount() const {
@@ -177,13 +229,11 @@ QVariant CJournalModel::data(const QModelIndex& index, int iRole) const {
         return QVariant();
     const int iRow = index.row();
     if (iRow >= lstQueued.size())
-        return iRole == Qt::DisplayRole
-                   ? shownField(lstRows.value(iRow - lstQueued.size()), index.column())
-                   : QVariant();
+        return journalRowData(lstRows.value(iRow - lstQueued.size()), index.column(), iRole);
     const SQueuedEntry& queued = lstQueued.at(iRow);
     switch (iRole) {
     case Qt::DisplayRole:
-        return shownField(queued.entry, index.column());
+        return shownField(queued, index.column());
     case Qt::BackgroundRole:
         return queued.isRefused() ? QColor(255, 215, 215) : QColor(230, 230, 230);
     case Qt::ToolTipRole:
@@ -195,6 +245,20 @@ QVariant CJournalModel::data(const QModelIndex& index, int iRole) const {
     default:
         return QVariant();
     }
+}
+
+QVariant CJournalModel::journalRowData(const SJournalRow& row, int iColumn, int iRole) {
+    if (iRole == Qt::DisplayRole)
+        return shownField(row, iColumn);
+    if (iRole != Qt::ToolTipRole)
+        return QVariant();
+    // an amendment and the protocol it replaced name each other
+    if (row.eState == EProtocolState::Replaced)
+        return QStringLiteral("Заменен протоколом № %1").arg(row.sReplacedBy);
+    if (!row.sReplaces.isEmpty())
+        return QStringLiteral("Взамен протокола № %1 от %2")
+            .arg(row.sReplaces, row.dtReplaces.toString(u"dd.MM.yyyy"));
+    return QVariant();
 }
 
 QVariant CJournalModel::headerData(int iSection, Qt::Orientation eOrientation, int iRole) const {
@@ -230,14 +294,23 @@ CJournalWindow::CJournalWindow(CJournalService& journal, QWidget* pParent)
     dedt_from->setObjectName(QStringLiteral("dedt_from"));
     dedt_to = new CDateEditHeir(this);
     dedt_to->setObjectName(QStringLiteral("dedt_to"));
+    cmb_state = new QComboBox(this);
+    cmb_state->setObjectName(QStringLiteral("cmb_state"));
+    cmb_state->addItem(QStringLiteral("Все"));
+    for (const EProtocolState eState : g_eStates)
+        cmb_state->addItem(stateName(eState));
     auto btn_export = new QPushButton(QStringLiteral("Экспорт в CSV"), this);
     btn_export->setObjectName(QStringLiteral("btn_export"));
+    auto btn_verifyPdf = new QPushButton(QStringLiteral("Проверить PDF…"), this);
+    btn_verifyPdf->setObjectName(QStringLiteral("btn_verifyPdf"));
     pBar->addWidget(edt_filter, 1);
     pBar->addWidget(new QLabel(QStringLiteral("с"), this));
     pBar->addWidget(dedt_from);
     pBar->addWidget(new QLabel(QStringLiteral("по"), this));
     pBar->addWidget(dedt_to);
+    pBar->addWidget(cmb_state);
     pBar->addWidget(btn_export);
+    pBar->addWidget(btn_verifyPdf);
     pLayout->addLayout(pBar);
     tab_journal = new QTableView(this);
     tab_journal->setObjectName(QStringLiteral("tab_journal"));
@@ -260,10 +333,19 @@ CJournalWindow::CJournalWindow(CJournalService& journal, QWidget* pParent)
     connect(edt_filter, &QLineEdit::textChanged, this, &CJournalWindow::slot_filterChanged);
     connect(dedt_from, &QDateEdit::dateChanged, this, &CJournalWindow::slot_filterChanged);
     connect(dedt_to, &QDateEdit::dateChanged, this, &CJournalWindow::slot_filterChanged);
+    connect(cmb_state, &QComboBox::currentIndexChanged, this, &CJournalWindow::slot_filterChanged);
     connect(btn_export, &QPushButton::clicked, this, &CJournalWindow::slot_btn_export_clicked);
+    connect(btn_verifyPdf, &QPushButton::clicked, this,
+            &CJournalWindow::slot_btn_verifyPdf_clicked);
     connect(tab_journal, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { emit openRequested(pModel->pathAt(index.row())); });
     connect(pModel, &CJournalModel::answered, this, &CJournalWindow::slot_showState);
+    connect(this, &CJournalWindow::verified, this, [this](const QString& sLine, bool bIssued) {
+        if (bIssued)
+            CUserDialogs::information(this, g_sVerifyTitle, sLine);
+        else
+            CUserDialogs::warning(this, g_sVerifyTitle, sLine);
+    });
     connect(this, &CJournalWindow::exported, this, [this](const QString& sProblem) {
         if (!sProblem.isEmpty())
             CUserDialogs::warning(this, QStringLiteral("Экспорт в CSV"), sProblem);
@@ -277,8 +359,13 @@ void CJournalWindow::refresh() {
 
 void CJournalWindow::slot_filterChanged() {
     // an unset date leaves its end of the range open
-    pModel->setFilter({edt_filter->text(), dedt_from->isUnset() ? QDate() : dedt_from->date(),
-                       dedt_to->isUnset() ? QDate() : dedt_to->date()});
+    SJournalFilter filter;
+    filter.sText = edt_filter->text();
+    filter.dtFrom = dedt_from->isUnset() ? QDate() : dedt_from->date();
+    filter.dtTo = dedt_to->isUnset() ? QDate() : dedt_to->date();
+    if (cmb_state->currentIndex() > 0)
+        filter.state = g_eStates[cmb_state->currentIndex() - 1];
+    pModel->setFilter(filter);
 }
 
 void CJournalWindow::slot_showState() {
@@ -297,24 +384,20 @@ void CJournalWindow::slot_showState() {
 }
 
 QByteArray CJournalWindow::csvOf(const QList<SQueuedEntry>& lstQueued,
-                                 const QList<SJournalEntry>& lstRows) {
+                                 const QList<SJournalRow>& lstRows) {
     QByteArray csv("\xEF\xBB\xBF");
-    const auto line = [&csv](const SJournalEntry& e, const QString& sState) {
+    const auto line = [&csv](const auto& row) {
         QStringList lstFields;
         for (int c = 0; c < g_lstColumns.size(); ++c)
-            lstFields << csvField(shownField(e, c));
-        lstFields << csvField(sState);
+            lstFields << csvField(shownField(row, c));
         csv += lstFields.join(QLatin1Char(';')).toUtf8() + "\r\n";
     };
-    csv += (g_lstColumns + QStringList(g_sStateColumn)).join(QLatin1Char(';')).toUtf8() + "\r\n";
+    csv += g_lstColumns.join(QLatin1Char(';')).toUtf8() + "\r\n";
     // as the window shows them: the queue's rows first, newest first
     for (auto it = lstQueued.crbegin(); it != lstQueued.crend(); ++it)
-        line(it->entry, it->isRefused()
-                            ? QStringLiteral("не внесен: номер уже зарегистрирован (%1)")
-                                  .arg(it->refusedFor.describe())
-                            : QStringLiteral("ждет отправки в журнал"));
-    for (const SJournalEntry& e : lstRows)
-        line(e, QStringLiteral("в журнале"));
+        line(*it);
+    for (const SJournalRow& row : lstRows)
+        line(row);
     return csv;
 }
 
@@ -323,7 +406,7 @@ void CJournalWindow::exportCsv(const QString& sPath) {
     // a journal of many years is read and written by the worker
     journal.post<QString>(
         [filter, sPath](CJournal& journal) {
-            QList<SJournalEntry> lstRows;
+            QList<SJournalRow> lstRows;
             if (!journal.readRows(filter, 0, 0, lstRows))
                 return QStringLiteral("Журнал недоступен: %1. Файл «%2» не записан.")
                     .arg(journal.problem(), QDir::toNativeSeparators(sPath));
@@ -340,6 +423,23 @@ void CJournalWindow::exportCsv(const QString& sPath) {
             if (pThis)
                 emit pThis->exported(sProblem);
         });
+}
+
+void CJournalWindow::verifyPdf(const QString& sPath) {
+    const QString sName = QFileInfo(sPath).fileName();
+    // a large PDF is read in the worker, as the journal is
+    journal.post<SPdfCheck>([sPath](CJournal& journal) { return journal.checkPdf(sPath); },
+                            [pThis = QPointer(this), sName](const SPdfCheck& check) {
+                                if (pThis)
+                                    emit pThis->verified(check.line(sName), check.isIssued());
+                            });
+}
+
+void CJournalWindow::slot_btn_verifyPdf_clicked() {
+    const QString sPath = CUserDialogs::get().openFileName(this, g_sVerifyTitle, sExportDir,
+                                                           QStringLiteral("Документы PDF (*.pdf)"));
+    if (!sPath.isEmpty())
+        verifyPdf(sPath);
 }
 
 void CJournalWindow::slot_btn_export_clicked() {

@@ -7,6 +7,7 @@
 
 class CJournalService;
 class CDateEditHeir;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QTableView;
@@ -52,10 +53,11 @@ private:
     // What one read of the worker gives.
     struct SPage {
         QList<SQueuedEntry> lstQueued;
-        QList<SJournalEntry> lstRows;
+        QList<SJournalRow> lstRows;
         QString sProblem;
     };
     void takePage(const SPage& page, bool bFirst);
+    static QVariant journalRowData(const SJournalRow& row, int iColumn, int iRole);
     // Reads a page of rows from iOffset (with the queue for the first) and
     // takes it, now or when it comes: a page of an older filter is dropped.
     void askPage(int iOffset);
@@ -63,16 +65,18 @@ private:
     CJournalService& journal;
     SJournalFilter filter;
     QList<SQueuedEntry> lstQueued;
-    QList<SJournalEntry> lstRows;
+    QList<SJournalRow> lstRows;
     bool bExhausted = true;
     bool bAsking = false;
     QString sProblem;
     int iGeneration = 0;
 };
 
-// "Журнал протоколов": the registered protocols with a filter and a date
-// range; a double-click opens a document, "Экспорт в CSV" writes the rows
-// the filter lets through, the queue's among them, for a spreadsheet.
+// "Журнал протоколов": the registered protocols with a filter, a date range
+// and a state (draft, issued, replaced; an amendment and the protocol it
+// replaced name each other); a double-click opens a document, "Экспорт в
+// CSV" writes the rows the filter lets through, the queue's among them, for
+// a spreadsheet; "Проверить PDF…" tells whether a PDF is one that was issued.
 class CJournalWindow : public QWidget {
     Q_OBJECT
 public:
@@ -87,7 +91,11 @@ public:
     void exportCsv(const QString& sPath);
     // The CSV of the journal's rows and the queue's, with their states.
     static QByteArray csvOf(const QList<SQueuedEntry>& lstQueued,
-                            const QList<SJournalEntry>& lstRows);
+                            const QList<SJournalRow>& lstRows);
+    // Looks the PDF at sPath up among the issued ones in the worker, and
+    // shows what it found as "ndt-protocol --verify" says it; verified()
+    // says when.
+    void verifyPdf(const QString& sPath);
     // Where "Экспорт в CSV" offers to write: the folder the user works in.
     void setExportDir(const QString& sDir) { sExportDir = sDir; }
 
@@ -95,10 +103,14 @@ signals:
     void openRequested(const QString& sPath);
     // The CSV is written, or why not.
     void exported(const QString& sProblem);
+    // The line said of a PDF checked ("118-26.pdf: протокол № …"), and
+    // whether it was found among the issued ones.
+    void verified(const QString& sLine, bool bIssued);
 
 private slots:
     void slot_filterChanged();
     void slot_btn_export_clicked();
+    void slot_btn_verifyPdf_clicked();
     void slot_showState();
 
 private:
@@ -107,6 +119,7 @@ private:
     QLineEdit* edt_filter;
     CDateEditHeir* dedt_from;
     CDateEditHeir* dedt_to;
+    QComboBox* cmb_state;
     QTableView* tab_journal;
     QLabel* lbl_state;
     QString sExportDir;

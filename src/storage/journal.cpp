@@ -33,7 +33,10 @@ using namespace JournalRows;
 
 namespace {
 // 2: a row's place is the workstation and the path (an index on both)
-constexpr int g_iSchemaVersion = 2;
+// 3: the issues of protocols, in a table of their own
+constexpr int g_iSchemaVersion = 3;
+// The latest rows of a year read at a time while amendments are passed over.
+constexpr int g_iLatestBatch = 16;
 // How long a save waits for a server that does not answer.
 constexpr int g_iConnectSeconds = 3;
 
@@ -47,6 +50,27 @@ QString likeLiteral(QString s) {
     for (const char* pSpecial : {"\\", "%", "_"})
         s.replace(QLatin1String(pSpecial), QLatin1String("\\") + QLatin1String(pSpecial));
     return s;
+}
+
+// "a, b" as "p.a, p.b".
+QString qualified(const QString& sColumns, const QString& sTable) {
+    QStringList lst = sColumns.split(QStringLiteral(", "));
+    for (QString& sColumn : lst)
+        sColumn.prepend(sTable + QLatin1Char('.'));
+    return lst.join(QStringLiteral(", "));
+}
+
+// The rows of a state, of protocols p joined with their issues i.
+QString stateCondition(EProtocolState eState) {
+    switch (eState) {
+    case EProtocolState::Draft:
+        return QStringLiteral(" AND i.id IS NULL");
+    case EProtocolState::Issued:
+        return QStringLiteral(" AND i.id IS NOT NULL AND i.replaced_by = ''");
+    case EProtocolState::Replaced:
+        return QStringLiteral(" AND i.replaced_by <> ''");
+    }
+    return QString();
 }
 
 QString native(const QString& sPath) {
@@ -144,27 +168,52 @@ QString existingFileUri(const QString& sFile) {
     return QUrl::fromLocalFile(sFile).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw");
 }
 
+QString idColumn(bool bServer) {
+    return bServer ? QStringLiteral("SERIAL PRIMARY KEY")
+                   : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+}
+
+// The issues: written once, never changed but for the amendment that
+// replaced one. A number of the year is issued once; a PDF is looked up by
+// its fingerprint, a document by its place.
+QStringList issuesDdl(bool bServer) {
+    return {QStringLiteral("CREATE TABLE IF NOT EXISTS issues (id %1, number TEXT NOT NULL, "
+                           "year INTEGER NOT NULL, protocol_date TEXT NOT NULL, host TEXT NOT "
+                           "NULL, path TEXT NOT NULL, issued TEXT NOT NULL, user_name TEXT NOT "
+                           "NULL, workstation TEXT NOT NULL, pdf_sha256 TEXT NOT NULL, "
+                           "rpt_sha256 TEXT NOT NULL, pdf_path TEXT NOT NULL, replaces_number "
+                           "TEXT NOT NULL, replaces_date TEXT NOT NULL, replaced_by TEXT NOT "
+                           "NULL)")
+                .arg(idColumn(bServer)),
+            QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS issues_number_year ON issues "
+                           "(number, year)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS issues_pdf ON issues (pdf_sha256)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS issues_place ON issues (host, path)")};
+}
+
 // The tables of this version, on either engine.
 QStringList schemaDdl(bool bServer) {
-    const QString sId = bServer ? QStringLiteral("SERIAL PRIMARY KEY")
-                                : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
-    return {
-        // one row: the version the tables are in
-        QStringLiteral("CREATE TABLE IF NOT EXISTS journal_schema (id INTEGER PRIMARY KEY "
-                       "CHECK (id = 1), version INTEGER NOT NULL)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS protocols (id %1, number TEXT, year "
-                       "INTEGER NOT NULL, protocol_date TEXT NOT NULL, customer TEXT NOT "
-                       "NULL, object TEXT NOT NULL, methods TEXT NOT NULL, path TEXT NOT "
-                       "NULL, search TEXT NOT NULL, first_saved TEXT NOT NULL, saved TEXT "
-                       "NOT NULL, user_name TEXT NOT NULL, host TEXT NOT NULL)")
-            .arg(sId),
-        // one number per year, whatever workstation registers it
-        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS protocols_number_year ON "
-                       "protocols (number, year)"),
-        // newest first, and the filter looked for in the index alone: a rare
-        // text typed into the filter reads no row it does not show
-        QStringLiteral("CREATE INDEX IF NOT EXISTS protocols_saved ON protocols (saved, search)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS protocols_place ON protocols (host, path)")};
+    const QString sId = idColumn(bServer);
+    return QStringList{
+               // one row: the version the tables are in
+               QStringLiteral("CREATE TABLE IF NOT EXISTS journal_schema (id INTEGER PRIMARY KEY "
+                              "CHECK (id = 1), version INTEGER NOT NULL)"),
+               QStringLiteral("CREATE TABLE IF NOT EXISTS protocols (id %1, number TEXT, year "
+                              "INTEGER NOT NULL, protocol_date TEXT NOT NULL, customer TEXT NOT "
+                              "NULL, object TEXT NOT NULL, methods TEXT NOT NULL, path TEXT NOT "
+                              "NULL, search TEXT NOT NULL, first_saved TEXT NOT NULL, saved TEXT "
+                              "NOT NULL, user_name TEXT NOT NULL, host TEXT NOT NULL)")
+                   .arg(sId),
+               // one number per year, whatever workstation registers it
+               QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS protocols_number_year ON "
+                              "protocols (number, year)"),
+               // newest first, and the filter looked for in the index alone: a rare
+               // text typed into the filter reads no row it does not show
+               QStringLiteral(
+                   "CREATE INDEX IF NOT EXISTS protocols_saved ON protocols (saved, search)"),
+               QStringLiteral(
+                   "CREATE INDEX IF NOT EXISTS protocols_place ON protocols (host, path)")} +
+           issuesDdl(bServer);
 }
 } // namespace
 
@@ -463,8 +512,8 @@ bool CJournal::ensureSchema(QSqlDatabase& db, bool bNew) {
     // a journal this workstation may not change is read as it is; no
     // statement may be open while its indexes change
     query.finish();
-    if (iVersion < g_iSchemaVersion)
-        migrate(db, iVersion);
+    // one that stays of an earlier version has no issues to read
+    bIssueTable = iVersion >= 3 || migrate(db, iVersion);
     return true;
 }
 
@@ -474,12 +523,20 @@ bool CJournal::migrate(QSqlDatabase& db, int iVersion) {
     if (!run(query, bSqlite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN")))
         return failed(query);
     // another workstation may have brought it up meanwhile
-    bool bDone = run(query, QStringLiteral("SELECT version FROM journal_schema")) && query.next() &&
-                 query.value(0).toInt() == iVersion;
+    bool bDone = run(query, QStringLiteral("SELECT version FROM journal_schema")) && query.next();
+    if (bDone && query.value(0).toInt() >= g_iSchemaVersion) {
+        run(query, QStringLiteral("ROLLBACK"));
+        return true;
+    }
+    bDone = bDone && query.value(0).toInt() == iVersion;
     if (bDone && iVersion < 2)
         bDone = run(query, QStringLiteral("CREATE INDEX IF NOT EXISTS protocols_place ON "
                                           "protocols (host, path)")) &&
                 run(query, QStringLiteral("DROP INDEX IF EXISTS protocols_path"));
+    for (const QString& sDdl : issuesDdl(!bSqlite)) {
+        if (bDone && iVersion < 3)
+            bDone = run(query, sDdl);
+    }
     bDone =
         bDone &&
         run(query, QStringLiteral("UPDATE journal_schema SET version = ?"), {g_iSchemaVersion}) &&
@@ -617,28 +674,44 @@ CJournal::EResult CJournal::registerIn(QSqlDatabase& db, const SJournalEntry& en
         *pHolder = holder;
         return EResult::Duplicate;
     };
+    switch (writeRow(query, entry, bTakeOver, pHolder)) {
+    case ERow::Newer:
+        rollback();
+        return EResult::Registered;
+    case ERow::Duplicate:
+        rollback();
+        return EResult::Duplicate;
+    case ERow::Failed:
+        return fail();
+    case ERow::Written:
+        break;
+    }
+    if (bCommit && !run(query, QStringLiteral("COMMIT")))
+        return fail();
+    return EResult::Registered;
+}
+
+CJournal::ERow CJournal::writeRow(QSqlQuery& query, const SJournalEntry& entry, bool bTakeOver,
+                                  SProtocolPlace* pHolder) {
     if (!run(query, QStringLiteral("SELECT id, saved FROM protocols WHERE host = ? AND path = ?"),
              {text(entry.sHost), text(entry.sPath)}))
-        return fail();
+        return ERow::Failed;
     const bool bPlaceKnown = query.next();
     const QVariant idOfPlace = bPlaceKnown ? query.value(0) : QVariant();
     // a row sent late never undoes a newer save of its place
-    if (bPlaceKnown && query.value(1).toString() > entry.dtSaved.toString(sTimeFormat)) {
-        rollback();
-        return EResult::Registered;
-    }
+    if (bPlaceKnown && query.value(1).toString() > entry.dtSaved.toString(sTimeFormat))
+        return ERow::Newer;
     if (!run(query,
              QStringLiteral("SELECT id, host, path FROM protocols WHERE number = ? AND year = ?"),
              {entry.sNumber.isEmpty() ? QVariant() : QVariant(entry.sNumber), entry.year()}))
-        return fail();
+        return ERow::Failed;
     QVariant idOfNumber;
     if (query.next()) {
         idOfNumber = query.value(0);
         const SProtocolPlace holder{query.value(1).toString(), query.value(2).toString()};
         if (holder != entry.place() && !bTakeOver) {
-            rollback();
             *pHolder = holder;
-            return EResult::Duplicate;
+            return ERow::Duplicate;
         }
     }
     const QString sSet = QStringLiteral(
@@ -658,9 +731,7 @@ CJournal::EResult CJournal::registerIn(QSqlDatabase& db, const SJournalEntry& en
                         .arg(sValueColumns, placeholders(12)),
                     rowValues(entry) << text(entry.dtSaved.toString(sTimeFormat)));
     }
-    if (!bDone || (bCommit && !run(query, QStringLiteral("COMMIT"))))
-        return fail();
-    return EResult::Registered;
+    return bDone ? ERow::Written : ERow::Failed;
 }
 
 int CJournal::flushQueue(QList<SQueuedEntry>* pRefused) {
@@ -776,6 +847,13 @@ int CJournal::copyRowsFrom(CJournal& source, QStringList* pSkipped, bool bCount)
     // rows that stopped on an error are no end of the journal
     if (rows.lastError().isValid())
         bFailed = true;
+    // the issues go with the rows: a protocol issued stays issued
+    if (!bFailed && source.bIssueTable && bIssueTable &&
+        !copyIssuesFrom(from, query, pSkipped, bCount, &iCarried)) {
+        if (!bCount)
+            run(query, QStringLiteral("ROLLBACK"));
+        return -1;
+    }
     if (!bFailed && (bCount || run(query, QStringLiteral("COMMIT"))))
         return iCarried;
     sProblem = failure(rows.lastError().isValid() ? rows.lastError() : query.lastError());
@@ -822,14 +900,32 @@ SNextNumber CJournal::nextNumber(int iYear) {
         failed(query);
         return unreachable();
     };
-    if (!run(query,
-             QStringLiteral("SELECT number FROM protocols WHERE year = ? AND number IS NOT NULL "
-                            "ORDER BY first_saved DESC, id DESC LIMIT 1"),
-             {iYear}))
-        return readFailed();
-    if (!query.next())
+    // the latest number of the year that is no amendment sets the pattern
+    QString sLatest;
+    for (int iOffset = 0; sLatest.isEmpty(); iOffset += g_iLatestBatch) {
+        if (!run(query,
+                 QStringLiteral("SELECT number FROM protocols WHERE year = ? AND number IS NOT "
+                                "NULL ORDER BY first_saved DESC, id DESC LIMIT %1 OFFSET %2")
+                     .arg(g_iLatestBatch)
+                     .arg(iOffset),
+                 {iYear}))
+            return readFailed();
+        QStringList lstBatch;
+        while (query.next())
+            lstBatch << query.value(0).toString();
+        for (int i = 0; i < lstBatch.size() && sLatest.isEmpty(); ++i) {
+            bool bFailed = false;
+            const bool bAmendment = isAmendment(query, lstBatch[i], &bFailed);
+            if (bFailed)
+                return readFailed();
+            if (!bAmendment)
+                sLatest = lstBatch[i];
+        }
+        if (lstBatch.size() < g_iLatestBatch)
+            break;
+    }
+    if (sLatest.isEmpty())
         return none(QStringLiteral("в журнале нет протоколов %1 года").arg(iYear));
-    const QString sLatest = query.value(0).toString();
     QString sNext = nextInPattern(sLatest, iYear);
     if (sNext.isEmpty())
         return none(QStringLiteral("в номере «%1» нет цифр").arg(sLatest));
@@ -848,31 +944,53 @@ SNextNumber CJournal::nextNumber(int iYear) {
 }
 
 bool CJournal::readRows(const SJournalFilter& filter, int iOffset, int iLimit,
-                        QList<SJournalEntry>& lstOut) {
+                        QList<SJournalRow>& lstOut) {
     QSqlDatabase db = database();
     if (!db.isValid())
         return false;
-    QString sSql = QStringLiteral("SELECT %1 FROM protocols WHERE search LIKE ? ESCAPE '\\'")
-                       .arg(sEntryColumns);
+    // a journal left of an earlier version has issued nothing
+    const bool bIssues = bIssueTable;
+    if (!bIssues && filter.state && *filter.state != EProtocolState::Draft)
+        return true;
+    QString sSql =
+        bIssues ? QStringLiteral("SELECT %1, i.id, i.replaces_number, i.replaces_date, "
+                                 "i.replaced_by FROM protocols p LEFT JOIN issues i ON i.number "
+                                 "= p.number AND i.year = p.year")
+                : QStringLiteral("SELECT %1 FROM protocols p");
+    sSql = sSql.arg(qualified(sEntryColumns, QStringLiteral("p"))) +
+           QStringLiteral(" WHERE p.search LIKE ? ESCAPE '\\'");
     QVariantList lstValues = {QLatin1Char('%') + likeLiteral(searchText(filter.sText)) +
                               QLatin1Char('%')};
     if (filter.dtFrom.isValid()) {
-        sSql += QStringLiteral(" AND protocol_date >= ?");
+        sSql += QStringLiteral(" AND p.protocol_date >= ?");
         lstValues << filter.dtFrom.toString(sDateFormat);
     }
     if (filter.dtTo.isValid()) {
-        sSql += QStringLiteral(" AND protocol_date <= ?");
+        sSql += QStringLiteral(" AND p.protocol_date <= ?");
         lstValues << filter.dtTo.toString(sDateFormat);
     }
-    sSql += QStringLiteral(" ORDER BY saved DESC, id DESC");
+    if (bIssues && filter.state)
+        sSql += stateCondition(*filter.state);
+    sSql += QStringLiteral(" ORDER BY p.saved DESC, p.id DESC");
     if (iLimit > 0)
         sSql += QStringLiteral(" LIMIT %1 OFFSET %2").arg(iLimit).arg(iOffset);
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!run(query, sSql, lstValues))
         return failed(query);
-    while (query.next())
-        lstOut.append(JournalRows::entryOf(query));
+    while (query.next()) {
+        SJournalRow row;
+        row.entry = JournalRows::entryOf(query);
+        if (bIssues && !query.isNull(iEntryColumns)) {
+            row.sReplaces = query.value(iEntryColumns + 1).toString();
+            row.dtReplaces =
+                QDate::fromString(query.value(iEntryColumns + 2).toString(), sDateFormat);
+            row.sReplacedBy = query.value(iEntryColumns + 3).toString();
+            row.eState =
+                row.sReplacedBy.isEmpty() ? EProtocolState::Issued : EProtocolState::Replaced;
+        }
+        lstOut.append(row);
+    }
     // rows that stopped on an error are no end of the journal
     if (query.lastError().isValid())
         return failed(query);

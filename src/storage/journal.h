@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 // Where a protocol's file is: the workstation that saved it and the path
 // there. Two workstations may each keep a "…/Протоколы/301-26.rpt" of their own.
@@ -61,13 +62,108 @@ struct SNextNumber {
     bool bUnreachable = false; // the journal could not be asked
 };
 
+// What became of a registered protocol: saved only, issued to the
+// customer, or issued and then replaced by an amendment.
+enum class EProtocolState { Draft, Issued, Replaced };
+
 // The rows the journal window shows: those whose number, customer or object
 // hold sText, of protocols dated from dtFrom to dtTo (an invalid date leaves
-// its end of the range open).
+// its end of the range open), in the state asked for (any when none is).
 struct SJournalFilter {
     QString sText;
     QDate dtFrom;
     QDate dtTo;
+    std::optional<EProtocolState> state;
+};
+
+// A row of the journal as the window shows it: the registration, and what
+// became of the protocol.
+struct SJournalRow {
+    SJournalEntry entry;
+    EProtocolState eState = EProtocolState::Draft;
+    // An issued amendment: the number and date of the protocol it replaces.
+    QString sReplaces;
+    QDate dtReplaces;
+    // A replaced protocol: the number of the amendment that replaced it.
+    QString sReplacedBy;
+};
+
+// One issue of a protocol as the journal records it: the protocol handed
+// to the customer as a PDF, with the fingerprints that recognise both the
+// PDF and the document it was made from. A number is issued once; a change
+// after issue is a new protocol, an amendment, which names the one it
+// replaces.
+struct SIssueRecord {
+    // The protocol: its number and date, and its place (the workstation
+    // and the .rpt path, as its journal row has them).
+    QString sNumber;
+    QDate dtDate;
+    QString sHost;
+    QString sPath;
+    // When, by which operating-system user and on which workstation.
+    QDateTime dtIssued;
+    QString sUser;
+    QString sWorkstation;
+    // SHA-256 in lower-case hex (CJournal::sha256OfFile) of the PDF issued
+    // and of the .rpt file as it was saved for the issue.
+    QString sPdfSha256;
+    QString sRptSha256;
+    // Where the PDF was written (the laboratory's archive).
+    QString sPdfPath;
+    // An amendment: the protocol it replaces ("118/26" of "118/26-1") and
+    // that protocol's date; both empty for a first issue.
+    QString sReplacesNumber;
+    QDate dtReplacesDate;
+    // Read back only: the amendment that replaced this protocol, empty
+    // while none did. recordIssue ignores it.
+    QString sReplacedBy;
+
+    int year() const { return dtDate.year(); }
+    SProtocolPlace place() const { return {sHost, sPath}; }
+    bool isAmendment() const { return !sReplacesNumber.isEmpty(); }
+    bool isReplaced() const { return !sReplacedBy.isEmpty(); }
+    // "протокол № 118/26 от 07.12.2026, выдан 07.12.2026 14:03 (Иванов, ws1)",
+    // with ", заменен протоколом № 118/26-1" when it was replaced.
+    QString describe() const;
+};
+
+// What recordIssue did.
+struct SIssueResult {
+    enum class EKind {
+        Recorded, // the issue is in the journal (and the replaced protocol marked)
+        Refused,  // the journal holds what forbids it: sProblem names it
+        Failed    // the journal could not be reached or written: sProblem says why
+    };
+    EKind eKind = EKind::Failed;
+    QString sProblem;
+
+    bool isRecorded() const { return eKind == EKind::Recorded; }
+};
+
+// Whether the journal knows an issue: of a place, or of a PDF.
+struct SIssueState {
+    bool bIssued = false;
+    SIssueRecord record; // when bIssued
+    // Why the journal could not be asked; bIssued is then false and says
+    // nothing.
+    QString sProblem;
+
+    bool isKnown() const { return sProblem.isEmpty(); }
+};
+
+// A PDF looked up among the issued ones, as "--verify" and "Проверить PDF…"
+// tell it.
+struct SPdfCheck {
+    enum class EVerdict { Issued, NotIssued, Unreadable, Unreachable };
+    EVerdict eVerdict = EVerdict::NotIssued;
+    SIssueRecord record; // when Issued
+    // What is said after the file's name: the issue, "не найден среди
+    // выданных", or why the file or the journal could not be read.
+    QString sText;
+
+    bool isIssued() const { return eVerdict == EVerdict::Issued; }
+    // "118-26.pdf: протокол № 118/26 от 07.12.2026, выдан …".
+    QString line(const QString& sName) const { return sName + QStringLiteral(": ") + sText; }
 };
 
 // Where the journal lives: an SQLite file on this computer, or a PostgreSQL
@@ -190,22 +286,77 @@ public:
     // How many rows wait in the queue to be sent (refused ones wait no more).
     int waitingCount();
 
-    // The next free number of the year, in the pattern of the latest one,
-    // passing over those this workstation's queue holds; or why none.
+    // The next free number of the year, in the pattern of the latest one
+    // that is no amendment (after "118/26-1" comes "119/26"), passing over
+    // those this workstation's queue holds; or why none.
     SNextNumber nextNumber(int iYear);
     // The number after sNumber: its last run of digits that is not the
     // year counts on ("118/26" -> "119/26", "26/26" -> "27/26").
     static QString nextInPattern(const QString& sNumber, int iYear);
 
-    // The rows the filter lets through, newest first: iLimit of them from
-    // iOffset, all when iLimit is 0. False when the journal cannot be read.
+    // The rows the filter lets through, newest first, with the state of
+    // each: iLimit of them from iOffset, all when iLimit is 0. False when
+    // the journal cannot be read.
     bool readRows(const SJournalFilter& filter, int iOffset, int iLimit,
-                  QList<SJournalEntry>& lstOut);
+                  QList<SJournalRow>& lstOut);
+
+    // --- Issues ---------------------------------------------------------
+    // The window's thread asks these through CJournalService, as it does
+    // every piece of journal work, e.g.
+    //   service.ask<SIssueResult>([issue, entry](CJournal& j) {
+    //       return j.recordIssue(issue, entry); }, late);
+    // A document opened is recognised as issued by issueOf(its place): its
+    // file is the one issued while sha256OfFile(path) equals
+    // record.sRptSha256.
+    //
+    // Records that the protocol of issue was issued. entry is the row the
+    // save just before the issue registered for the protocol (the same
+    // number, date and place as issue): when the journal does not hold it
+    // yet (that save was queued), it is registered in the same transaction
+    // as the issue. The rows this workstation's queue holds go first, as
+    // before a registration.
+    //
+    // Refused, with the reason for the user, when:
+    // - the protocol has no number or no date;
+    // - the number of the year is registered for another place;
+    // - the number of the year was issued already;
+    // - an amendment replaces a protocol (sReplacesNumber, dtReplacesDate:
+    //   the number and date that protocol was issued with) that was not
+    //   issued, or that another amendment replaced already.
+    // An amendment marks the protocol it replaces as replaced by it, in the
+    // same transaction as its own record. Failed when the journal cannot be
+    // reached or written now (nothing is queued: an issue waits for no
+    // journal), with the cause.
+    SIssueResult recordIssue(const SIssueRecord& issue, const SJournalEntry& entry);
+    // The latest issue of the protocol at place; none when it was never
+    // issued; sProblem when the journal could not be asked.
+    SIssueState issueOf(const SProtocolPlace& place);
+    // The issue whose PDF has that SHA-256 (lower-case hex), as issueOf.
+    SIssueState issueOfPdf(const QString& sPdfSha256);
+    // The file at sPath hashed and looked up among the issued PDFs.
+    SPdfCheck checkPdf(const QString& sPath);
+    // The number of the next amendment of sOriginal: "118/26-1", then
+    // "118/26-2" when that is taken (in the journal, any year, or in this
+    // workstation's queue). The amendment of an amendment counts on from
+    // the same original: "118/26-1" gives "118/26-2".
+    SNextNumber nextAmendmentNumber(const QString& sOriginal);
+    // The original whose amendment sNumber is ("118/26" of "118/26-1"),
+    // by its form alone; empty when sNumber has no "-N" at its end. The
+    // journal counts a number as an amendment only when that original is
+    // registered too: "УЗК-0099" stays a number of its own.
+    static QString amendedNumber(const QString& sNumber);
+    // The SHA-256 of the file at sPath in lower-case hex, read a block at a
+    // time (a PDF of any size takes no more memory); empty with *pProblem
+    // saying why when it cannot be read (missing, a folder, no permission,
+    // a read error).
+    static QString sha256OfFile(const QString& sPath, QString* pProblem);
     // Carries over the rows of source this journal lacks, or holds from an
     // earlier save of their place; a number of the year this journal holds
     // for another place is never overwritten and is appended to *pSkipped
-    // as "number (file)". The rows carried, or that would be when bCount;
-    // -1 when either journal cannot be reached.
+    // as "number (file)". The issues go with them: those this journal
+    // lacks, and the replacements it has not noted. The rows and issues
+    // carried, or that would be when bCount; -1 when either journal cannot
+    // be reached.
     int copyRowsFrom(CJournal& source, QStringList* pSkipped, bool bCount = false);
 
     // The text a filter looks for in number, customer and object.
@@ -228,8 +379,31 @@ private:
     // Registers in a transaction, committed when bCommit, otherwise left open.
     EResult registerIn(QSqlDatabase& db, const SJournalEntry& entry, bool bTakeOver,
                        SProtocolPlace* pHolder, bool bCommit);
-    EResult registerOnce(QSqlDatabase& db, const SJournalEntry& entry, bool bTakeOver,
-                         SProtocolPlace* pHolder, bool bCommit);
+    // What writeRow did in the transaction open.
+    enum class ERow { Written, Newer, Duplicate, Failed };
+    // Registers or updates the row of entry's place in the transaction
+    // open: Newer when the place holds a newer save (nothing written),
+    // Duplicate when another place holds the number (*pHolder), Failed
+    // when a statement failed (query says why).
+    ERow writeRow(QSqlQuery& query, const SJournalEntry& entry, bool bTakeOver,
+                  SProtocolPlace* pHolder);
+    // recordIssue's statements, in the transaction open; empty when done,
+    // otherwise the reason it is refused (with *pFailed when a statement
+    // failed, and sProblem saying why).
+    QString writeIssue(QSqlQuery& query, const SIssueRecord& issue, const SJournalEntry& entry,
+                       bool* pFailed);
+    // Whether sNumber is registered or issued in any year.
+    bool isNumberUsed(QSqlQuery& query, const QString& sNumber, bool* pFailed);
+    // Whether sNumber is an amendment: "<original>-N" of a registered original.
+    bool isAmendment(QSqlQuery& query, const QString& sNumber, bool* pFailed);
+    SIssueState issueWhere(const QString& sWhere, const QVariantList& lstValues);
+    // copyRowsFrom's issues, from the journal from into the transaction of
+    // query: those this journal lacks, and the replacements it has not
+    // noted; an issue of a number this journal holds issued as another
+    // PDF is appended to *pSkipped. False with sProblem when a statement
+    // failed.
+    bool copyIssuesFrom(QSqlDatabase& from, QSqlQuery& query, QStringList* pSkipped, bool bCount,
+                        int* pCarried);
     bool enqueue(const SPending& pending);
     QSqlDatabase journalFileDatabase();
     QSqlDatabase serverDatabase();
@@ -257,4 +431,7 @@ private:
     QList<SQueuedEntry> lstRefused;
     std::function<void(const QString&)> waitObserver;
     std::function<void(int)> socketObserver;
+    // Whether the journal has its table of issues: one of an earlier
+    // version that this workstation could not bring up has none.
+    bool bIssueTable = true;
 };
