@@ -24,6 +24,7 @@
 #include "storage/settingskeys.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
+#include "support/largeprotocol.h"
 #include "support/postgresserver.h"
 #include "support/scripteddialogs.h"
 #include "support/typing.h"
@@ -419,6 +420,70 @@ private slots:
         QCOMPARE(journal.flushQueue(), 0);
         QCOMPARE(rows(journal), QStringList({"300/26 " + dir.filePath("a.rpt"),
                                              "301/26 " + dir.filePath("b.rpt")}));
+    }
+
+    // Issued: the PDF in the archive and both fingerprints in the journal,
+    // the form read-only and the save in place refused, in this program
+    // and the next; a byte changed is named; the revision replaces it.
+    // A protocol signed on an expired certificate is not issued at all.
+    void issuedProtocolIsKeptAsIssued() {
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        use(false);
+        writeSpecialists(dir.path(), knownSpecialists(1));
+        const QString sRpt = dir.filePath("118-26.rpt"), sPdf = dir.filePath("118-26.pdf");
+        const QString sToday = QDate::currentDate().toString("dd.MM.yyyy");
+        {
+            CFusionWidget form(dir.path());
+            fillProtocol(form, {1, 2, 2, 1, 0, 1, 1});
+            typeNumber(form, "118/26");
+            child<QDateEdit>(form.sections()[eDate], "dedt_date")->setDate(QDate(2027, 2, 1));
+            QVERIFY(!form.controller().issueReport());
+            QVERIFY(dialogs.texts().value(0).startsWith(
+                "Протокол не может быть выдан:\nСпециалист Специалист 0"));
+            child<QDateEdit>(form.sections()[eDate], "dedt_date")->setDate(QDate::currentDate());
+            dialogs.lstMessages.clear();
+            dialogs.lstAnswers << CUserDialogs::Yes;
+            dialogs.lstFileNames << sRpt;
+            click(child<QToolButton>(&form, "btn_issue"));
+            QCOMPARE(dialogs.texts().value(0), "Протокол №118/26 будет выдан: изменить его после "
+                                               "выдачи можно только новой редакцией. Выдать?");
+            QCOMPARE(dialogs.texts().value(1), "Протокол №118/26 выдан: " + sPdf);
+            QVERIFY(form.isIssued() && !form.sections()[eNumber]->isEnabled());
+            QVERIFY(!form.controller().saveReport());
+        }
+        CJournal journal(CJournal::fileIn(dir.path()), QString(), SJournalPlace());
+        const SIssueState state = journal.issueOf({QSysInfo::machineHostName(), sRpt});
+        QString sProblem;
+        QVERIFY(state.bIssued);
+        QCOMPARE(state.record.sPdfSha256, CJournal::sha256OfFile(sPdf, &sProblem));
+        QCOMPARE(state.record.sRptSha256, CJournal::sha256OfFile(sRpt, &sProblem));
+        const QByteArray issued = fileBytes(sRpt);
+        CFusionWidget form(dir.path());
+        QVERIFY(form.controller().openDocument(sRpt));
+        QVERIFY(form.isIssued());
+        QVERIFY(!child<QLabel>(&form, "lbl_issued")->text().contains("Файл изменен после выдачи"));
+        // one letter of the written conclusion, as a document holds it (UTF-16BE)
+        QByteArray changed = issued;
+        const qsizetype iAt = changed.indexOf(QByteArray("\x04\x14\x04\x35", 4)); // "Де"
+        QVERIFY(iAt > 0);
+        changed[iAt + 3] = char(0x38); // "Ди"
+        writeFile(sRpt, changed);
+        QVERIFY(form.controller().openDocument(sRpt));
+        QVERIFY(child<QLabel>(&form, "lbl_issued")->text().contains("Файл изменен после выдачи."));
+        writeFile(sRpt, issued);
+        QVERIFY(form.controller().openDocument(sRpt));
+        // the revision: its number, the item naming what it replaces, its issue
+        QVERIFY(form.controller().newRevision());
+        QCOMPARE(form.protocolNumber(), QStringLiteral("118/26-1"));
+        QVERIFY(!form.isIssued() && form.controller().isChanged());
+        QVERIFY(form.buildProtocolHtml().contains("Взамен протокола: № 118/26 от " + sToday));
+        dialogs.lstMessages.clear();
+        dialogs.lstAnswers << CUserDialogs::Yes;
+        dialogs.lstFileNames << dir.filePath("118-26-1.rpt");
+        QVERIFY(form.controller().issueReport());
+        QCOMPARE(journal.issueOf({QSysInfo::machineHostName(), sRpt}).record.sReplacedBy,
+                 QStringLiteral("118/26-1"));
     }
 
     void replacingARegisteredProtocolIsAsked() {

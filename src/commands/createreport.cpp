@@ -21,7 +21,7 @@ namespace {
 constexpr int g_iMaxWithoutComposer = 99;
 constexpr int g_iBarHeight = 30;
 // The status line begins right of the last command button.
-constexpr int g_iStatusX = 444;
+constexpr int g_iStatusX = 500;
 } // namespace
 
 namespace {
@@ -74,6 +74,10 @@ CCreateReport::CCreateReport(QWidget* pParent) : QWidget(pParent), pComposer(pPa
                                 QIcon::fromTheme(QStringLiteral("preferences-system"),
                                                  imageIcon(QStringLiteral("settings"))),
                                 QStringLiteral("Настройки"), QKeySequence());
+    btn_issue = createButton(
+        QStringLiteral("btn_issue"), 444,
+        QIcon::fromTheme(QStringLiteral("mail-send"), imageIcon(QStringLiteral("save_pdf"))),
+        QStringLiteral("Выдать протокол"), QKeySequence(Qt::CTRL | Qt::Key_I));
     btn_about = createButton(QStringLiteral("btn_about"), 960, imageIcon(QStringLiteral("info")),
                              QStringLiteral("О программе"), QKeySequence::HelpContents);
     btn_addItem = createButton(
@@ -100,6 +104,10 @@ CCreateReport::CCreateReport(QWidget* pParent) : QWidget(pParent), pComposer(pPa
     QAction* pOdt = addMenuCommand(btn_pdf, QStringLiteral("Сохранить в ODT"),
                                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
     connect(pOdt, &QAction::triggered, this, &CCreateReport::exportOdt);
+    // an issued protocol is changed only as its next revision
+    QAction* pRevision = addMenuCommand(btn_issue, QStringLiteral("Новая редакция"),
+                                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
+    connect(pRevision, &QAction::triggered, this, &CCreateReport::newRevision);
 
     connect(btn_open, &QToolButton::clicked, this, &CCreateReport::openReport);
     connect(btn_preview, &QToolButton::clicked, this, &CCreateReport::previewReport);
@@ -110,6 +118,7 @@ CCreateReport::CCreateReport(QWidget* pParent) : QWidget(pParent), pComposer(pPa
     connect(btn_pdf, &QToolButton::clicked, this, &CCreateReport::exportPdf);
     connect(btn_settings, &QToolButton::clicked, this, &CCreateReport::showSettings);
     connect(btn_journal, &QToolButton::clicked, this, &CCreateReport::showJournal);
+    connect(btn_issue, &QToolButton::clicked, this, &CCreateReport::issueReport);
     connect(btn_about, &QToolButton::clicked, this, &CCreateReport::showInfo);
     connect(btn_addItem, &QToolButton::clicked, this, &CCreateReport::slot_addItem_clicked);
     qApp->installEventFilter(this);

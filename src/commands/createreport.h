@@ -47,6 +47,8 @@ signals:
     void exportPdf();
     void showSettings();
     void showJournal();
+    void issueReport();
+    void newRevision();
     void showInfo();
     void addStandardItem(int iNum, const QString& sName, const QString& sValue);
 
@@ -80,6 +82,7 @@ private:
     QToolButton* btn_pdf = nullptr;
     QToolButton* btn_settings = nullptr;
     QToolButton* btn_journal = nullptr;
+    QToolButton* btn_issue = nullptr;
     QLabel* lbl_status = nullptr;
     QMenu* pRecentMenu = nullptr;
     QList<QKeySequence> lstCommandKeys;

@@ -104,6 +104,7 @@ void CDocumentController::setCurrentFile(const QString& sFileName) {
     sCurrentFile = sFileName.isEmpty() ? QString() : QFileInfo(sFileName).absoluteFilePath();
     if (!sCurrentFile.isEmpty())
         form.showRecentDocuments(CRecentDocuments::add(sCurrentFile));
+    lookUpIssue(); // an issued file is shown as issued
     emit documentStateChanged();
 }
 
@@ -273,6 +274,8 @@ bool CDocumentController::saveReportAs() {
 }
 
 bool CDocumentController::writeProtocol(const QString& sFileName) {
+    if (refuseIssuedSave(sFileName))
+        return false;
     sWorkDir = QFileInfo(sFileName).absolutePath();
     QSaveFile file(sFileName);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -318,7 +321,7 @@ bool CDocumentController::writeProtocol(const QString& sFileName) {
 QString CDocumentController::askExportFile(const QString& sFormat, const QString& sFilter) {
     const QString sTitle = exportTitle(sFormat);
     if (!form.confirmReady(sTitle,
-                              QStringLiteral("Сохранить протокол в %1 все равно?").arg(sFormat)))
+                           QStringLiteral("Сохранить протокол в %1 все равно?").arg(sFormat)))
         return QString();
     const QString sSuffix = QLatin1Char('.') + sFormat.toLower();
     const QString sStart = QDir(documentDir()).filePath(proposedFileName(sSuffix));

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "document/protocoldocument.h"
+#include "storage/journal.h"
 
 #include <QObject>
 #include <QSet>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class CFusionWidget;
 class CJournalLink;
@@ -130,6 +132,28 @@ public:
     CProtocolModel& model() const { return *pModel; }
     // "Настройки": the folder of the reference files and the journal.
     void showSettings();
+
+    // "Выдать протокол": refused, with the reasons, without a number or with
+    // an expired or missing validity; after the question on what is left
+    // unfilled and the question of the issue itself, the protocol is saved,
+    // its PDF written into the archive and the issue recorded in the journal
+    // with the fingerprints of both. True when it was issued.
+    bool issueReport();
+    // "Новая редакция": the issued protocol shown becomes a new unsaved one
+    // under the next number of its revisions ("118/26-1"), naming the one
+    // it replaces in an item of its own.
+    bool newRevision();
+    // The issue of the protocol shown, as the journal keeps it; none for a
+    // protocol not issued.
+    const std::optional<SIssueRecord>& issue() const { return issued; }
+    // "Выдан 07.12.2026 14:03 (Иванов, ws1). Изменить можно только новой
+    // редакцией."; empty for a protocol not issued.
+    QString issuedLine() const;
+    // The folder issued PDFs go to: the one chosen in "Настройки", or the
+    // protocol's own.
+    QString archiveDir() const;
+    // The caption of the item naming the protocol a revision replaces.
+    static inline const QString sReplacesCaption = QStringLiteral("Взамен протокола:");
     // The title of every message about saving a document.
     static inline const QString sSaveTitle = QStringLiteral("Сохранить документ");
     // Where the file dialogs start: the current document's directory, the
@@ -164,6 +188,18 @@ private:
     // The message of a document read or shown only partly, naming what was left out.
     static QString partlyReadText(const QString& sFileName, const QStringList& lstLeftOut);
 
+    // Why the protocol shown may not be issued, a line each.
+    QStringList issueRefusals() const;
+    // The PDF into the archive and the issue into the journal.
+    bool recordIssue();
+    // The protocol shown is issued as record says (none: not issued), its
+    // file changed since when bChanged; the form follows.
+    void showIssued(const std::optional<SIssueRecord>& record, bool bChanged);
+    // Asks the journal whether the file shown was issued.
+    void lookUpIssue();
+    // An issued protocol is not saved over its issued file: said, and true.
+    bool refuseIssuedSave(const QString& sFileName);
+
     // The lists of the folder sDir.
     void openLists(const QString& sDir);
     // What is wrong with the lists' files is named at start, before anything
@@ -193,5 +229,7 @@ private:
     bool bRecoveryReported = false;
 
     CJournalLink* pJournalLink = nullptr;
+    std::optional<SIssueRecord> issued;
+    bool bIssuedFileChanged = false;
     CReferenceLists* pLists = nullptr;
 };

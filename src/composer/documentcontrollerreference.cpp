@@ -100,8 +100,10 @@ void CDocumentController::showSettings() {
     const SJournalPlace place = SJournalPlace::load();
     CSettingsDialog dialog(chosenReferenceDir(), place, sDataDir, &form);
     dialog.setStatement(CLabStatement::read(referenceDir()));
+    dialog.setArchiveFolder(openSettings()->value(SettingsKey::sArchiveFolder).toString());
     if (CUserDialogs::get().execDialog(&dialog) != QDialog::Accepted)
         return;
+    openSettings()->setValue(SettingsKey::sArchiveFolder, dialog.archiveFolder());
     // the journal as it was, for its rows to be carried over
     const QString sBeforeFile = pJournalLink->journal()->journalFile();
     if (!(dialog.journalPlace() == place)) {

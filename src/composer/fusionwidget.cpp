@@ -28,6 +28,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDateTimeEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QResizeEvent>
@@ -106,6 +107,8 @@ bool CFusionWidget::createSections() {
     connect(pBar, &CCreateReport::openRecentReport, this, &CFusionWidget::slot_openRecentReport);
     connect(pBar, &CCreateReport::showSettings, this, &CFusionWidget::slot_showSettings);
     connect(pBar, &CCreateReport::showJournal, this, &CFusionWidget::slot_showJournal);
+    connect(pBar, &CCreateReport::issueReport, this, &CFusionWidget::slot_issueReport);
+    connect(pBar, &CCreateReport::newRevision, this, &CFusionWidget::slot_newRevision);
     pBar->setRecentDocuments(CRecentDocuments::list());
     connect(pBar, &CCreateReport::addStandardItem, this, &CFusionWidget::slot_addNewStdItem);
 
@@ -201,6 +204,12 @@ int CFusionWidget::layOutSections() {
         pSection->setGeometry(0, y, width(), pSection->height());
         pSection->setVisible(true);
         y += pSection->height() + 10;
+        // an issued protocol says so under the command bar
+        if (pSection == lstSections.first() && lbl_issued && lbl_issued->isVisibleTo(this)) {
+            const int h = lbl_issued->heightForWidth(width() - 20);
+            lbl_issued->setGeometry(10, y, width() - 20, h);
+            y += h + 10;
+        }
     }
     return y;
 }

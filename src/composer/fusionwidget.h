@@ -13,6 +13,7 @@
 #include <optional>
 
 class CAboutWindow;
+class QLabel;
 class CConclusion;
 class CDocumentController;
 class CMeasuringTool;
@@ -122,6 +123,14 @@ public:
     // The laboratory's reference lists the sections offer.
     CReferenceLists& lists() const;
 
+    // The line of an issued protocol above the form; every section then
+    // reads only (an empty line: the protocol may be edited).
+    void setIssuedLine(const QString& sLine);
+    bool isIssued() const;
+    // The item of the user's own captioned sCaption shows sValue: the one
+    // there is changed, or one is added after the last number.
+    void setReplacedProtocol(const QString& sCaption, const QString& sValue);
+
     // The command bar's line: what the user should know, not asked.
     void showStatus(const QString& sText);
     void showRecentDocuments(const QStringList& lstPaths);
@@ -162,6 +171,9 @@ public slots:
     void slot_showSettings();
     // "Журнал протоколов".
     void slot_showJournal();
+    // "Выдать протокол" and its "Новая редакция".
+    void slot_issueReport();
+    void slot_newRevision();
     void printPreview(QPrinter* pTarget);
     void slot_orgListItemAdded(const QString& s);
     void slot_orgListItemDeleted(const QString& s, int index);
@@ -263,6 +275,7 @@ private:
     CStdComboItem* pReasonItem = nullptr;
     CMeasuringTool* pToolsSection = nullptr;
     CAboutWindow* pAboutWindow = nullptr;
+    QLabel* lbl_issued = nullptr;
     QPrinter* pPrinter = nullptr;
     CDocumentController* pController = nullptr;
 

@@ -3,7 +3,10 @@
 
 #include "base/userdialogs.h"
 #include "document/validity.h"
+#include "items/stditem.h"
 #include "results/conclusion.h"
+
+#include <QLabel>
 
 namespace {
 // The most lines the question lists, one a gap.
@@ -68,4 +71,41 @@ bool CFusionWidget::confirmReady(const QString& sTitle, const QString& sQuestion
                QStringLiteral("%1\n%2\n\n%3")
                    .arg(sHeading, lstShown.join(QLatin1Char('\n')), sQuestion),
                CUserDialogs::Yes | CUserDialogs::No, CUserDialogs::No) == CUserDialogs::Yes;
+}
+
+// An issued protocol: its line, and nothing to edit.
+
+void CFusionWidget::setIssuedLine(const QString& sLine) {
+    if (!lbl_issued) {
+        lbl_issued = new QLabel(this);
+        lbl_issued->setObjectName(QStringLiteral("lbl_issued"));
+        lbl_issued->setWordWrap(true);
+        lbl_issued->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        lbl_issued->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: #8b0000; }"));
+    }
+    const bool bIssued = !sLine.isEmpty();
+    lbl_issued->setText(sLine);
+    lbl_issued->setVisible(bIssued);
+    // the command bar stays: print, PDF, a new revision; its new item goes
+    for (int i = 1; i < lstSections.size(); ++i)
+        lstSections[i]->setEnabled(!bIssued);
+    if (QWidget* pAddItem = findChild<QWidget*>(QStringLiteral("btn_addItem")))
+        pAddItem->setEnabled(!bIssued);
+    slot_innerWidgetHeightChanged();
+}
+
+bool CFusionWidget::isIssued() const {
+    return lbl_issued && !lbl_issued->text().isEmpty();
+}
+
+void CFusionWidget::setReplacedProtocol(const QString& sCaption, const QString& sValue) {
+    for (CStdItem* pItem : std::as_const(lstUserItems)) {
+        if (pItem->record().sName.trimmed() == sCaption) {
+            pItem->setValue(sValue);
+            pItem->commitValue();
+            queueSync(pItem);
+            return;
+        }
+    }
+    slot_addNewStdItem(lastNumber() + 1, sCaption, sValue);
 }

@@ -118,3 +118,11 @@ void CFusionWidget::slot_showSettings() {
 void CFusionWidget::slot_showJournal() {
     pController->journalLink().showJournal();
 }
+
+void CFusionWidget::slot_issueReport() {
+    pController->issueReport();
+}
+
+void CFusionWidget::slot_newRevision() {
+    pController->newRevision();
+}

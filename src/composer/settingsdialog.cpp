@@ -32,6 +32,7 @@ enum EJournalRow {
     eRowUser,
     eRowJournalPlace,
     eRowStatement,
+    eRowArchive,
     eRowButtons
 };
 
@@ -126,10 +127,37 @@ CSettingsDialog::CSettingsDialog(const QString& sFolder, const SJournalPlace& pl
     auto pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     pLayout->addWidget(pButtons, eRowButtons, 0, 1, 4);
 
+    // where the PDFs of issued protocols are kept
+    pLayout->addWidget(new QLabel(QStringLiteral("Архив выданных протоколов"), this), eRowArchive,
+                       0);
+    edt_archive = new QLineEdit(this);
+    edt_archive->setObjectName(QStringLiteral("edt_archive"));
+    edt_archive->setPlaceholderText(QStringLiteral("рядом с протоколом"));
+    pLayout->addWidget(edt_archive, eRowArchive, 1);
+    auto btn_browseArchive = new QToolButton(this);
+    btn_browseArchive->setObjectName(QStringLiteral("btn_browseArchive"));
+    btn_browseArchive->setText(QStringLiteral("…"));
+    btn_browseArchive->setToolTip(QStringLiteral("Выбрать папку"));
+    pLayout->addWidget(btn_browseArchive, eRowArchive, 2);
+    connect(btn_browseArchive, &QToolButton::clicked, this, [this] {
+        const QString sDir = CUserDialogs::get().directory(
+            this, QStringLiteral("Архив выданных протоколов"), archiveFolder());
+        if (!sDir.isEmpty())
+            edt_archive->setText(QDir::toNativeSeparators(sDir));
+    });
     connect(btn_browse, &QToolButton::clicked, this, &CSettingsDialog::slot_btn_browse_clicked);
     connect(btn_default, &QPushButton::clicked, edt_folder, &QLineEdit::clear);
     connect(pButtons, &QDialogButtonBox::accepted, this, &CSettingsDialog::accept);
     connect(pButtons, &QDialogButtonBox::rejected, this, &CSettingsDialog::reject);
+}
+
+void CSettingsDialog::setArchiveFolder(const QString& sDir) {
+    edt_archive->setText(QDir::toNativeSeparators(sDir));
+}
+
+QString CSettingsDialog::archiveFolder() const {
+    const QString sFolder = edt_archive->text().trimmed();
+    return sFolder.isEmpty() ? QString() : QDir::cleanPath(QDir::fromNativeSeparators(sFolder));
 }
 
 QString CSettingsDialog::folder() const {

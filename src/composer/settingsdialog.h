@@ -31,6 +31,9 @@ public:
                     const QString& sDefaultFolder, QWidget* pParent = nullptr);
 
     QString folder() const;
+    // The archive of issued protocols' PDFs; empty: beside each protocol.
+    void setArchiveFolder(const QString& sDir);
+    QString archiveFolder() const;
     SJournalPlace journalPlace() const;
     // The SQLite journal of the folder shown.
     QString journalFile() const;
@@ -61,6 +64,7 @@ private:
     QPlainTextEdit* edt_statement = nullptr;
     QLabel* lbl_journalPlace = nullptr;
     QLineEdit* edt_folder = nullptr;
+    QLineEdit* edt_archive = nullptr;
     QRadioButton* rbtn_local = nullptr;
     QRadioButton* rbtn_server = nullptr;
     QLineEdit* edt_host = nullptr;

@@ -10,6 +10,8 @@ inline const QString sRecentDocuments = QStringLiteral("recent/documents");
 // The folder of the reference files chosen in "Настройки"; empty for the
 // program's own.
 inline const QString sReferenceFolder = QStringLiteral("data/folder");
+// Where issued protocols' PDFs go; empty: beside the protocol.
+inline const QString sArchiveFolder = QStringLiteral("issue/archiveFolder");
 // Where the protocol journal lives: on this computer, or on a server.
 inline const QString sJournalServer = QStringLiteral("journal/server");
 inline const QString sJournalHost = QStringLiteral("journal/host");

@@ -1,0 +1,221 @@
+// Issued protocols: the issue with its PDF in the archive and its
+// fingerprints in the journal, the issued file kept as issued, and the
+// next revision that replaces it.
+#include "composer/documentcontroller.h"
+
+#include "base/settings.h"
+#include "base/userdialogs.h"
+#include "composer/fusionwidget.h"
+#include "composer/journallink.h"
+#include "document/validity.h"
+#include "storage/journalservice.h"
+#include "storage/settingskeys.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSysInfo>
+
+namespace {
+const QString g_sIssueTitle = QStringLiteral("Выдать протокол");
+const QString g_sRevisionTitle = QStringLiteral("Новая редакция");
+const QString g_sDateFormat = QStringLiteral("dd.MM.yyyy");
+
+// The protocol a revision replaces, as its item of the user's own names it:
+// "№ 118/26 от 07.12.2026".
+struct SReplaced {
+    QString sNumber;
+    QDate dtDate;
+};
+
+std::optional<SReplaced> replacedProtocol(const ProtocolDocument& doc) {
+    const UserItemsRecord* pItems = doc.first<UserItemsRecord>();
+    if (!pItems)
+        return std::nullopt;
+    static const QRegularExpression reValue(
+        QStringLiteral("^\\s*№\\s*(.+?)\\s+от\\s+(\\d{2}\\.\\d{2}\\.\\d{4})\\s*$"));
+    for (const StdItemRecord& item : pItems->lstItems) {
+        if (item.sName.trimmed() != CDocumentController::sReplacesCaption)
+            continue;
+        const QRegularExpressionMatch match = reValue.match(item.sValue);
+        if (match.hasMatch())
+            return SReplaced{match.captured(1),
+                             QDate::fromString(match.captured(2), g_sDateFormat)};
+    }
+    return std::nullopt;
+}
+} // namespace
+
+QString CDocumentController::archiveDir() const {
+    const QString sChosen = openSettings()->value(SettingsKey::sArchiveFolder).toString();
+    return sChosen.isEmpty() ? QFileInfo(sCurrentFile).absolutePath() : sChosen;
+}
+
+QStringList CDocumentController::issueRefusals() const {
+    const ProtocolDocument doc = form.document();
+    QStringList lst;
+    if (form.protocolNumber().trimmed().isEmpty())
+        lst << QStringLiteral("у протокола нет номера");
+    lst << validityProblems(doc);
+    return lst;
+}
+
+bool CDocumentController::issueReport() {
+    form.commitEdits();
+    if (issued) {
+        CUserDialogs::information(&form, g_sIssueTitle, issuedLine());
+        return false;
+    }
+    // a draft may be printed with these, never issued
+    const QStringList lstRefusals = issueRefusals();
+    if (!lstRefusals.isEmpty()) {
+        QStringList lstShown = lstRefusals.mid(0, 10);
+        if (lstRefusals.size() > 10)
+            lstShown << QStringLiteral("и еще %1").arg(lstRefusals.size() - 10);
+        CUserDialogs::warning(&form, g_sIssueTitle,
+                              QStringLiteral("Протокол не может быть выдан:\n%1")
+                                  .arg(lstShown.join(QLatin1Char('\n'))));
+        return false;
+    }
+    if (!form.confirmReady(g_sIssueTitle, QStringLiteral("Выдать протокол все равно?")))
+        return false;
+    const QString sNumber = form.protocolNumber().trimmed();
+    if (CUserDialogs::question(&form, g_sIssueTitle,
+                               QStringLiteral("Протокол №%1 будет выдан: изменить его после "
+                                              "выдачи можно только новой редакцией. Выдать?")
+                                   .arg(sNumber),
+                               CUserDialogs::Yes | CUserDialogs::No,
+                               CUserDialogs::No) != CUserDialogs::Yes)
+        return false;
+    if (!saveReport())
+        return false;
+    return recordIssue();
+}
+
+bool CDocumentController::recordIssue() {
+    const QString sPdf = QDir(archiveDir()).filePath(proposedFileName(QStringLiteral(".pdf")));
+    QString sProblem;
+    if (!QDir().mkpath(archiveDir()) || !exportPdf(sPdf, nullptr, &sProblem)) {
+        CUserDialogs::warning(&form, g_sIssueTitle,
+                              QStringLiteral("Протокол не выдан: %1")
+                                  .arg(sProblem.isEmpty()
+                                           ? QStringLiteral("папка «%1» недоступна для записи")
+                                                 .arg(QDir::toNativeSeparators(archiveDir()))
+                                           : sProblem));
+        return false;
+    }
+    const ProtocolDocument doc = form.document();
+    const SJournalEntry entry = pJournalLink->journalEntry(sCurrentFile);
+    SIssueRecord issue;
+    issue.sNumber = entry.sNumber;
+    issue.dtDate = entry.dtDate;
+    issue.sHost = entry.sHost;
+    issue.sPath = entry.sPath;
+    issue.dtIssued = QDateTime::currentDateTime();
+    issue.sUser = entry.sUser;
+    issue.sWorkstation = entry.sHost;
+    issue.sPdfPath = QFileInfo(sPdf).absoluteFilePath();
+    issue.sPdfSha256 = CJournal::sha256OfFile(sPdf, &sProblem);
+    issue.sRptSha256 = CJournal::sha256OfFile(sCurrentFile, &sProblem);
+    if (const auto replaced = replacedProtocol(doc)) {
+        issue.sReplacesNumber = replaced->sNumber;
+        issue.dtReplacesDate = replaced->dtDate;
+    }
+    pJournalLink->journal()->beginAction();
+    // the issue is the journal's, or none: it never waits in a queue
+    const std::optional<SIssueResult> result = pJournalLink->journal()->ask<SIssueResult>(
+        [issue, entry](CJournal& journal) { return journal.recordIssue(issue, entry); }, {}, true);
+    if (!result || !result->isRecorded()) {
+        QFile::remove(sPdf); // what is not issued is not in the archive
+        CUserDialogs::warning(
+            &form, g_sIssueTitle,
+            QStringLiteral("Протокол не выдан: %1").arg(result ? result->sProblem : QString()));
+        return false;
+    }
+    showIssued(issue, false);
+    CUserDialogs::information(&form, g_sIssueTitle,
+                              QStringLiteral("Протокол №%1 выдан: %2")
+                                  .arg(issue.sNumber, QDir::toNativeSeparators(issue.sPdfPath)));
+    return true;
+}
+
+QString CDocumentController::issuedLine() const {
+    if (!issued)
+        return QString();
+    QString sLine = QStringLiteral("Выдан %1 (%2, %3).")
+                        .arg(issued->dtIssued.toString(QStringLiteral("dd.MM.yyyy HH:mm")),
+                             issued->sUser, issued->sWorkstation);
+    if (issued->isReplaced())
+        sLine += QStringLiteral(" Заменен протоколом № %1.").arg(issued->sReplacedBy);
+    if (bIssuedFileChanged)
+        sLine += QStringLiteral(" Файл изменен после выдачи.");
+    return sLine + QStringLiteral(" Изменить можно только новой редакцией.");
+}
+
+void CDocumentController::showIssued(const std::optional<SIssueRecord>& record, bool bChanged) {
+    issued = record;
+    bIssuedFileChanged = bChanged;
+    form.setIssuedLine(issuedLine());
+}
+
+void CDocumentController::lookUpIssue() {
+    const QString sPath = sCurrentFile;
+    showIssued(std::nullopt, false);
+    if (sPath.isEmpty())
+        return;
+    const SProtocolPlace place{QSysInfo::machineHostName(), sPath};
+    // the window waits no longer than for any journal answer: a late one
+    // still makes the file read-only, if it is still the one shown
+    const auto take = [this, sPath](const SIssueState& state) {
+        if (sPath != sCurrentFile || !state.bIssued)
+            return;
+        QString sProblem;
+        const QString sSha = CJournal::sha256OfFile(sPath, &sProblem);
+        showIssued(state.record, sSha != state.record.sRptSha256);
+    };
+    const auto state = pJournalLink->journal()->ask<SIssueState>(
+        [place](CJournal& journal) { return journal.issueOf(place); }, take);
+    if (state)
+        take(*state);
+}
+
+bool CDocumentController::refuseIssuedSave(const QString& sFileName) {
+    if (!issued || QFileInfo(sFileName).absoluteFilePath() != sCurrentFile)
+        return false;
+    CUserDialogs::warning(&form, sSaveTitle,
+                          QStringLiteral("Протокол №%1 выдан и не сохраняется на место "
+                                         "выданного. %2")
+                              .arg(issued->sNumber, issuedLine()));
+    return true;
+}
+
+bool CDocumentController::newRevision() {
+    if (!issued) {
+        CUserDialogs::information(&form, g_sRevisionTitle,
+                                  QStringLiteral("Новая редакция делается из выданного протокола: "
+                                                 "откройте его."));
+        return false;
+    }
+    const SIssueRecord original = *issued;
+    const auto next = pJournalLink->journal()->ask<SNextNumber>(
+        [sNumber = original.sNumber](CJournal& journal) {
+            return journal.nextAmendmentNumber(sNumber);
+        },
+        {}, true);
+    if (!next || next->sNumber.isEmpty()) {
+        CUserDialogs::warning(&form, g_sRevisionTitle,
+                              QStringLiteral("Номер новой редакции не получен: %1")
+                                  .arg(next ? next->sWhyNone : QString()));
+        return false;
+    }
+    if (!offerToSaveChanges())
+        return false;
+    // the same protocol, unsaved, under its next number, naming the one it replaces
+    startNew(form.document());
+    form.setProtocolNumber(next->sNumber);
+    form.setReplacedProtocol(sReplacesCaption,
+                             QStringLiteral("№ %1 от %2")
+                                 .arg(original.sNumber, original.dtDate.toString(g_sDateFormat)));
+    return true;
+}
