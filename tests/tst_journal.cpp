@@ -484,6 +484,17 @@ private slots:
         QVERIFY(form.controller().issueReport());
         QCOMPARE(journal.issueOf({QSysInfo::machineHostName(), sRpt}).record.sReplacedBy,
                  QStringLiteral("118/26-1"));
+        // no PDF goes over the issued one; a replaced protocol has no revision of its own
+        dialogs.lstMessages.clear();
+        const QByteArray issuedPdf = fileBytes(dir.filePath("118-26-1.pdf"));
+        dialogs.lstFileNames << dir.filePath("118-26-1.pdf");
+        form.controller().exportPdfWithDialog();
+        QCOMPARE(fileBytes(dir.filePath("118-26-1.pdf")), issuedPdf);
+        QVERIFY(dialogs.texts().value(0).endsWith("— выданный протокол, он не заменяется. "
+                                                  "Выберите другое имя файла."));
+        QVERIFY(form.controller().openDocument(sRpt));
+        QVERIFY(!form.controller().newRevision());
+        QCOMPARE(form.protocolNumber(), QStringLiteral("118/26"));
     }
 
     void replacingARegisteredProtocolIsAsked() {

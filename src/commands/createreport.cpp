@@ -74,10 +74,8 @@ CCreateReport::CCreateReport(QWidget* pParent) : QWidget(pParent), pComposer(pPa
                                 QIcon::fromTheme(QStringLiteral("preferences-system"),
                                                  imageIcon(QStringLiteral("settings"))),
                                 QStringLiteral("Настройки"), QKeySequence());
-    btn_issue = createButton(
-        QStringLiteral("btn_issue"), 444,
-        QIcon::fromTheme(QStringLiteral("mail-send"), imageIcon(QStringLiteral("save_pdf"))),
-        QStringLiteral("Выдать протокол"), QKeySequence(Qt::CTRL | Qt::Key_I));
+    btn_issue = createButton(QStringLiteral("btn_issue"), 444, imageIcon(QStringLiteral("issue")),
+                             QStringLiteral("Выдать протокол"), QKeySequence(Qt::CTRL | Qt::Key_I));
     btn_about = createButton(QStringLiteral("btn_about"), 960, imageIcon(QStringLiteral("info")),
                              QStringLiteral("О программе"), QKeySequence::HelpContents);
     btn_addItem = createButton(

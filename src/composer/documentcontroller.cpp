@@ -326,7 +326,18 @@ QString CDocumentController::askExportFile(const QString& sFormat, const QString
     const QString sSuffix = QLatin1Char('.') + sFormat.toLower();
     const QString sStart = QDir(documentDir()).filePath(proposedFileName(sSuffix));
     const QString sChosen = CUserDialogs::get().saveFileName(&form, sTitle, sStart, sFilter);
-    return sChosen.isEmpty() ? QString() : withSuffix(sChosen, sSuffix);
+    if (sChosen.isEmpty())
+        return QString();
+    const QString sFile = withSuffix(sChosen, sSuffix);
+    // the issued PDF is the one the customer holds: no copy goes over it
+    if (issued && QFileInfo(sFile).absoluteFilePath() == issued->sPdfPath) {
+        CUserDialogs::warning(&form, sTitle,
+                              QStringLiteral("«%1» — выданный протокол, он не заменяется. "
+                                             "Выберите другое имя файла.")
+                                  .arg(QDir::toNativeSeparators(sFile)));
+        return QString();
+    }
+    return sFile;
 }
 
 QString CDocumentController::exportTitle(const QString& sFormat) {

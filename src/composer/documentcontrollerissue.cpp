@@ -198,6 +198,14 @@ bool CDocumentController::newRevision() {
         return false;
     }
     const SIssueRecord original = *issued;
+    // the revision of a replaced protocol is the next one of its replacement
+    if (original.isReplaced()) {
+        CUserDialogs::information(&form, g_sRevisionTitle,
+                                  QStringLiteral("Протокол №%1 уже заменен протоколом №%2: новая "
+                                                 "редакция делается из него.")
+                                      .arg(original.sNumber, original.sReplacedBy));
+        return false;
+    }
     const auto next = pJournalLink->journal()->ask<SNextNumber>(
         [sNumber = original.sNumber](CJournal& journal) {
             return journal.nextAmendmentNumber(sNumber);
