@@ -282,6 +282,12 @@ private slots:
         form.conclusions()[1]->getData(iRows, iColumns, lstTitles, lstCells);
         QVERIFY(iRows == 7 && lstCells == QStringList(14, "г") && dialogs.lstMessages.isEmpty());
         QCOMPARE(form.height(), form.layOutSections()); // what stands below has moved
+        // the copy is named before the protocol goes out, until it is changed
+        const QString sCopied = "таблица результатов скопирована из «ультразвуковой контроль» и не "
+                                "изменена: акустико-эмиссионный контроль";
+        form.slot_printReport();
+        QVERIFY(dialogs.texts().value(0).contains(sCopied));
+        dialogs.lstMessages.clear();
         // over a filled table: asked first, No keeps it
         form.conclusions()[1]->setData(1, 1, {"Мой"}, {"свой"});
         dialogs.lstAnswers << CUserDialogs::No;
@@ -290,6 +296,8 @@ private slots:
                  QStringList({"Заменить таблицу результатов таблицей «ультразвукового»?"}));
         form.conclusions()[1]->getData(iRows, iColumns, lstTitles, lstCells);
         QCOMPARE(lstCells, QStringList({"свой"}));
+        form.slot_printReport();
+        QVERIFY(!dialogs.texts().last().contains("скопирована"));
     }
 
     void writtenConclusionSwitchKeepsTheNumbering() {
@@ -371,13 +379,14 @@ private slots:
         form.printer()->setOutputFileName(dir.filePath("p.pdf"));
         // a method nobody signs is named; the default answer prints nothing
         form.slot_printReport();
-        QCOMPARE(dialogs.texts(), QStringList({"Сроки действия истекли или не указаны, протокол "
-                                               "заполнен не полностью:\n"
-                                               "не выбран специалист: ультразвуковой контроль\n"
-                                               "не заполнена таблица результатов: ультразвуковой "
-                                               "контроль\n"
-                                               "не заполнено заключение: ультразвуковой контроль\n\n"
-                                               "Печатать протокол все равно?"}));
+        QCOMPARE(dialogs.texts(),
+                 QStringList({"Сроки действия истекли или не указаны, протокол "
+                              "заполнен не полностью:\n"
+                              "не выбран специалист: ультразвуковой контроль\n"
+                              "не заполнена таблица результатов: ультразвуковой "
+                              "контроль\n"
+                              "не заполнено заключение: ультразвуковой контроль\n\n"
+                              "Печатать протокол все равно?"}));
         dialogs.lstMessages.clear();
         auto pCell = child<QTableWidget>(form.conclusions()[0], "tab_results");
         pCell->setFocus();

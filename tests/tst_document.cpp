@@ -239,6 +239,15 @@ private slots:
         QVERIFY(form.controller().currentFile().isEmpty() && !form.controller().isModified());
         QCOMPARE(fileBytes(dir.filePath("118.rpt")),
                  protocolBytes(before)); // the old one untouched
+        // the object kept is named before the protocol goes out, until it is changed
+        const QString sKept = "объект контроля взят из предыдущего протокола и не изменен: поле " +
+                              QString::number(eObject);
+        form.slot_printReport();
+        QVERIFY(dialogs.texts().value(0).contains(sKept));
+        enterValue(form.sections()[eObject], QStringLiteral("шов 2"));
+        dialogs.lstMessages.clear();
+        form.slot_printReport();
+        QVERIFY(!dialogs.texts().value(0).contains("объект контроля"));
     }
 
     void recordsInAnyOrder() {

@@ -443,12 +443,23 @@ private slots:
                 "Протокол не может быть выдан:\nСпециалист Специалист 0"));
             child<QDateEdit>(form.sections()[eDate], "dedt_date")->setDate(QDate::currentDate());
             dialogs.lstMessages.clear();
+            QVERIFY(form.controller().writeProtocol(sRpt));
             dialogs.lstAnswers << CUserDialogs::Yes;
-            dialogs.lstFileNames << sRpt;
+            // another program holds the journal: the window does not wait for
+            // the issue, which ends when the journal answers
+            QProcess holder;
+            holder.start(QCoreApplication::applicationFilePath(),
+                         {g_pLockFlag, CJournal::fileIn(dir.path())});
+            QVERIFY(holder.waitForReadyRead());
             click(child<QToolButton>(&form, "btn_issue"));
-            QCOMPARE(dialogs.texts().value(0), "Протокол №118/26 будет выдан: изменить его после "
-                                               "выдачи можно только новой редакцией. Выдать?");
-            QCOMPARE(dialogs.texts().value(1), "Протокол №118/26 выдан: " + sPdf);
+            QCOMPARE(dialogs.texts(), QStringList({"Протокол №118/26 будет выдан: изменить его "
+                                                   "после выдачи можно только новой редакцией. "
+                                                   "Выдать?"}));
+            QCOMPARE(status(form), QStringLiteral("Выдача протокола №118/26 ждет ответа журнала"));
+            QVERIFY(!form.isIssued());
+            holder.closeWriteChannel();
+            QVERIFY(holder.waitForFinished());
+            QTRY_COMPARE(dialogs.texts().value(1), "Протокол №118/26 выдан: " + sPdf);
             QVERIFY(form.isIssued() && !form.sections()[eNumber]->isEnabled());
             QVERIFY(!form.controller().saveReport());
         }
@@ -474,14 +485,15 @@ private slots:
         writeFile(sRpt, issued);
         QVERIFY(form.controller().openDocument(sRpt));
         // the revision: its number, the item naming what it replaces, its issue
-        QVERIFY(form.controller().newRevision());
-        QCOMPARE(form.protocolNumber(), QStringLiteral("118/26-1"));
+        form.controller().newRevision();
+        QTRY_COMPARE(form.protocolNumber(), QStringLiteral("118/26-1"));
         QVERIFY(!form.isIssued() && form.controller().isChanged());
         QVERIFY(form.buildProtocolHtml().contains("Взамен протокола: № 118/26 от " + sToday));
         dialogs.lstMessages.clear();
         dialogs.lstAnswers << CUserDialogs::Yes;
         dialogs.lstFileNames << dir.filePath("118-26-1.rpt");
-        QVERIFY(form.controller().issueReport());
+        form.controller().issueReport();
+        QTRY_VERIFY(form.isIssued());
         QCOMPARE(journal.issueOf({QSysInfo::machineHostName(), sRpt}).record.sReplacedBy,
                  QStringLiteral("118/26-1"));
         // no PDF goes over the issued one; a replaced protocol has no revision of its own

@@ -15,6 +15,7 @@
 #include "refdata/widgetspecial.h"
 #include "refdata/widgettool.h"
 #include "results/conclusion.h"
+#include "storage/referencefiles.h"
 #include "storage/referencelists.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
@@ -426,7 +427,7 @@ private slots:
                                              "файлы. Выберите другую папку.")
                                   .arg(dir.filePath("file"))}));
         QCOMPARE(form.controller().referenceDir(), shared.path());
-        QCOMPARE(CDocumentController::chosenReferenceDir(), shared.path());
+        QCOMPARE(CReferenceFiles::chosenDir(), shared.path());
         // the folder's lists, this program's joining them
         QCOMPARE(names(form.lists().technicians()), QStringList({"Общий", "Свой"}));
         QCOMPARE(names(folderLists(shared.path()).lstTechnicians), QStringList({"Общий", "Свой"}));

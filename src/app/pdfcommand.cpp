@@ -2,7 +2,6 @@
 
 #include "base/constants.h"
 #include "base/translations.h"
-#include "composer/documentcontroller.h"
 #include "composer/printsettings.h"
 #include "document/protocoldocument.h"
 #include "render/pdfexporter.h"
@@ -14,7 +13,6 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QPrinter>
-#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -43,15 +41,6 @@ SProtocolRead readWhole(const QString& sPath, QString* pProblem) {
     return read;
 }
 
-// The laboratory's folder the window reads: the one chosen in "Настройки",
-// or the program's own.
-QString laboratoryFolder() {
-    const QString sChosen = CDocumentController::chosenReferenceDir();
-    return sChosen.isEmpty() ? CReferenceFiles::dataDirFor(QCoreApplication::applicationDirPath(),
-                                                           QStandardPaths::writableLocation(
-                                                               QStandardPaths::AppDataLocation))
-                             : sChosen;
-}
 } // namespace
 
 QString CPdfCommand::usage() {
@@ -87,7 +76,7 @@ int CPdfCommand::run(const QStringList& lstArgs) {
     // form's printer (a printer is no widget, and nothing here is), and the
     // statement of the laboratory's folder as the window uses it
     const QPrinter printer(QPrinter::ScreenResolution);
-    const SPrintSetup setup = printSetup(laboratoryFolder(), printer.resolution());
+    const SPrintSetup setup = printSetup(CReferenceFiles::laboratoryDir(), printer.resolution());
     int iStatus = 0;
     // two documents of one name from different folders: the second would
     // replace the first one's PDF

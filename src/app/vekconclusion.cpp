@@ -35,7 +35,7 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     // the laboratory's shared folder, even when it cannot be reached now: its
     // lists come from the last good copy meanwhile, and what changes waits
     // for it, never going to a private folder of this program's
-    const QString sReferenceDir = CDocumentController::chosenReferenceDir();
+    const QString sReferenceDir = CReferenceFiles::chosenDir();
     pComposer = new (std::nothrow) CFusionWidget(sDir, nullptr, sDataDir, sReferenceDir);
     if (!pComposer)
         return;

@@ -1,14 +1,11 @@
 #include "app/verifycommand.h"
 
-#include "base/settings.h"
 #include "storage/journal.h"
 #include "storage/referencefiles.h"
-#include "storage/settingskeys.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -28,12 +25,7 @@ QString CVerifyCommand::usage() {
 QString CVerifyCommand::journalFile(QString* pProblem) {
     // the folder the program keeps its journal in: the laboratory's, chosen
     // in "Настройки", or its own data folder
-    QString sDir = openSettings()->value(SettingsKey::sReferenceFolder).toString();
-    if (sDir.isEmpty())
-        sDir = CReferenceFiles::dataDirFor(
-            QCoreApplication::applicationDirPath(),
-            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    const QString sFile = CJournal::fileIn(sDir);
+    const QString sFile = CJournal::fileIn(CReferenceFiles::laboratoryDir());
     // a journal is never made to be asked: none there has issued nothing
     if (!QFileInfo::exists(sFile))
         *pProblem =

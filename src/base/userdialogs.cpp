@@ -53,6 +53,13 @@ void CUserDialogs::information(QWidget* pParent, const QString& sTitle, const QS
     get().message(Information, pParent, sTitle, sText, Ok, Ok);
 }
 
+QString CUserDialogs::linesText(const QStringList& lst) {
+    QStringList lstShown = lst.mid(0, iMaxLines);
+    if (lst.size() > iMaxLines)
+        lstShown << QStringLiteral("и еще %1").arg(lst.size() - iMaxLines);
+    return lstShown.join(QLatin1Char('\n'));
+}
+
 bool CUserDialogs::confirm(QWidget* pParent, const QString& sTitle, const QString& sText) {
     return question(pParent, sTitle, sText, EButtons(Yes | No), No) == Yes;
 }

@@ -2,6 +2,7 @@
 
 #include <QFlags>
 #include <QString>
+#include <QStringList>
 
 class QDialog;
 class QWidget;
@@ -58,6 +59,10 @@ public:
     static bool confirm(QWidget* pParent, const QString& sTitle, const QString& sText);
     static EButton question(QWidget* pParent, const QString& sTitle, const QString& sText,
                             EButtons eButtons = EButtons(Yes | No), EButton eDefault = Yes);
+    // A list as a message shows it, a line each: at most iMaxLines, then
+    // "и еще N", so that the box stays on the screen however long it is.
+    static constexpr int iMaxLines = 10;
+    static QString linesText(const QStringList& lst);
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(CUserDialogs::EButtons)

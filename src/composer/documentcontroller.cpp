@@ -110,15 +110,10 @@ void CDocumentController::setCurrentFile(const QString& sFileName) {
 
 QString CDocumentController::partlyReadText(const QString& sFileName,
                                             const QStringList& lstLeftOut) {
-    QString sText =
+    const QString sText =
         QStringLiteral("Документ \"%1\" поврежден и прочитан только частично!").arg(sFileName);
-    // at most ten lines, as every list the program shows
-    constexpr int iMaxLines = 10;
-    for (int i = 0; i < lstLeftOut.size() && i < iMaxLines; ++i)
-        sText += QStringLiteral("\n") + lstLeftOut[i];
-    if (lstLeftOut.size() > iMaxLines)
-        sText += QStringLiteral("\nи еще %1").arg(lstLeftOut.size() - iMaxLines);
-    return sText;
+    return lstLeftOut.isEmpty() ? sText
+                                : sText + QLatin1Char('\n') + CUserDialogs::linesText(lstLeftOut);
 }
 
 QString CDocumentController::withSuffix(QString sFileName, const QString& sSuffix) {
@@ -408,14 +403,7 @@ void CDocumentController::writeRecoveryCopy() {
 // number, the document it was made of, when it was written.
 QString CDocumentController::recoveryQuestion(const ProtocolDocument& document,
                                               const QString& sSource, const QString& sWhen) {
-    QString sNumber;
-    for (const SectionRecord& record : document.lstRecords) {
-        const auto* p = std::get_if<StdItemRecord>(&record);
-        if (p && p->sName == Caption::sNumber) {
-            sNumber = p->sValue.trimmed();
-            break;
-        }
-    }
+    const QString sNumber = document.valueOf<StdItemRecord>(Caption::sNumber).trimmed();
     const QString sWhat = sNumber.isEmpty() ? QStringLiteral("протокол")
                                             : QStringLiteral("протокол №%1").arg(sNumber);
     const QString sOf =

@@ -120,8 +120,6 @@ public:
     // lists it holds, this program's entries added to them at the next save.
     QString referenceDir() const;
     void setReferenceDir(const QString& sDir);
-    // The folder chosen in "Настройки"; empty for the program's own choice.
-    static QString chosenReferenceDir();
     // Writes "program_wd" and the laboratory header; the reference lists
     // learn what the protocol names. Warns and returns false when a file
     // cannot be written.
@@ -190,8 +188,15 @@ private:
 
     // Why the protocol shown may not be issued, a line each.
     QStringList issueRefusals() const;
-    // The PDF into the archive and the issue into the journal.
+    // The PDF into the archive and the issue into the journal; false also
+    // while the journal's answer is still to come.
     bool recordIssue();
+    // The journal's answer to the issue: the form read-only, or the PDF
+    // taken back out of the archive and the user told why.
+    bool finishIssue(const SIssueRecord& issue, const SIssueResult& result);
+    // The revision of original under the number next, when original is
+    // still the protocol shown.
+    bool makeRevision(const SIssueRecord& original, const SNextNumber& next);
     // The protocol shown is issued as record says (none: not issued), its
     // file changed since when bChanged; the form follows.
     void showIssued(const std::optional<SIssueRecord>& record, bool bChanged);

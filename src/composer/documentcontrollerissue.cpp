@@ -70,12 +70,9 @@ bool CDocumentController::issueReport() {
     // a draft may be printed with these, never issued
     const QStringList lstRefusals = issueRefusals();
     if (!lstRefusals.isEmpty()) {
-        QStringList lstShown = lstRefusals.mid(0, 10);
-        if (lstRefusals.size() > 10)
-            lstShown << QStringLiteral("и еще %1").arg(lstRefusals.size() - 10);
         CUserDialogs::warning(&form, g_sIssueTitle,
                               QStringLiteral("Протокол не может быть выдан:\n%1")
-                                  .arg(lstShown.join(QLatin1Char('\n'))));
+                                  .arg(CUserDialogs::linesText(lstRefusals)));
         return false;
     }
     if (!form.confirmReady(g_sIssueTitle, QStringLiteral("Выдать протокол все равно?")))
@@ -123,17 +120,28 @@ bool CDocumentController::recordIssue() {
         issue.dtReplacesDate = replaced->dtDate;
     }
     pJournalLink->journal()->beginAction();
-    // the issue is the journal's, or none: it never waits in a queue
+    // the issue is the journal's, or none: it never waits in a queue; an
+    // answer that comes after the window stopped waiting ends it then
+    const auto finish = [this, issue](const SIssueResult& result) { finishIssue(issue, result); };
     const std::optional<SIssueResult> result = pJournalLink->journal()->ask<SIssueResult>(
-        [issue, entry](CJournal& journal) { return journal.recordIssue(issue, entry); }, {}, true);
-    if (!result || !result->isRecorded()) {
-        QFile::remove(sPdf); // what is not issued is not in the archive
-        CUserDialogs::warning(
-            &form, g_sIssueTitle,
-            QStringLiteral("Протокол не выдан: %1").arg(result ? result->sProblem : QString()));
+        [issue, entry](CJournal& journal) { return journal.recordIssue(issue, entry); }, finish);
+    if (!result) {
+        form.showStatus(
+            QStringLiteral("Выдача протокола №%1 ждет ответа журнала").arg(issue.sNumber));
         return false;
     }
-    showIssued(issue, false);
+    return finishIssue(issue, *result);
+}
+
+bool CDocumentController::finishIssue(const SIssueRecord& issue, const SIssueResult& result) {
+    if (!result.isRecorded()) {
+        QFile::remove(issue.sPdfPath); // what is not issued is not in the archive
+        CUserDialogs::warning(&form, g_sIssueTitle,
+                              QStringLiteral("Протокол не выдан: %1").arg(result.sProblem));
+        return false;
+    }
+    if (issue.sPath == sCurrentFile)
+        showIssued(issue, false);
     CUserDialogs::information(&form, g_sIssueTitle,
                               QStringLiteral("Протокол №%1 выдан: %2")
                                   .arg(issue.sNumber, QDir::toNativeSeparators(issue.sPdfPath)));
@@ -206,22 +214,35 @@ bool CDocumentController::newRevision() {
                                       .arg(original.sNumber, original.sReplacedBy));
         return false;
     }
+    // the window waits no longer than for any journal answer: a late number
+    // makes the revision of the protocol still shown
+    const auto make = [this, original](const SNextNumber& next) { makeRevision(original, next); };
     const auto next = pJournalLink->journal()->ask<SNextNumber>(
         [sNumber = original.sNumber](CJournal& journal) {
             return journal.nextAmendmentNumber(sNumber);
         },
-        {}, true);
-    if (!next || next->sNumber.isEmpty()) {
-        CUserDialogs::warning(&form, g_sRevisionTitle,
-                              QStringLiteral("Номер новой редакции не получен: %1")
-                                  .arg(next ? next->sWhyNone : QString()));
+        make);
+    if (!next) {
+        form.showStatus(QStringLiteral("Номер новой редакции ждет ответа журнала"));
+        return false;
+    }
+    return makeRevision(original, *next);
+}
+
+bool CDocumentController::makeRevision(const SIssueRecord& original, const SNextNumber& next) {
+    if (!issued || issued->place() != original.place())
+        return false; // another protocol is shown by now
+    if (next.sNumber.isEmpty()) {
+        CUserDialogs::warning(
+            &form, g_sRevisionTitle,
+            QStringLiteral("Номер новой редакции не получен: %1").arg(next.sWhyNone));
         return false;
     }
     if (!offerToSaveChanges())
         return false;
     // the same protocol, unsaved, under its next number, naming the one it replaces
     startNew(form.document());
-    form.setProtocolNumber(next->sNumber);
+    form.setProtocolNumber(next.sNumber);
     form.setReplacedProtocol(sReplacesCaption,
                              QStringLiteral("№ %1 от %2")
                                  .arg(original.sNumber, original.dtDate.toString(g_sDateFormat)));

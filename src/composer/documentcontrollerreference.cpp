@@ -92,13 +92,9 @@ void CDocumentController::reportUnwrittenFiles(const QStringList& lstFailed) {
                               .arg(lstFailed.join(QLatin1Char('\n'))));
 }
 
-QString CDocumentController::chosenReferenceDir() {
-    return openSettings()->value(SettingsKey::sReferenceFolder).toString();
-}
-
 void CDocumentController::showSettings() {
     const SJournalPlace place = SJournalPlace::load();
-    CSettingsDialog dialog(chosenReferenceDir(), place, sDataDir, &form);
+    CSettingsDialog dialog(CReferenceFiles::chosenDir(), place, sDataDir, &form);
     dialog.setStatement(CLabStatement::read(referenceDir()));
     dialog.setArchiveFolder(openSettings()->value(SettingsKey::sArchiveFolder).toString());
     if (CUserDialogs::get().execDialog(&dialog) != QDialog::Accepted)

@@ -112,8 +112,6 @@ public:
     // window with its Cancel, which aborts a printer.
     FPageProgress pageProgress(QPagedPaintDevice* pTarget);
     bool confirmReady(const QString& sTitle, const QString& sQuestion);
-    // The lines of that question; empty when the protocol is ready.
-    QStringList readinessProblems() const;
     // The object of the protocol shown was kept from the one before it
     // ("Новый на основе текущего"): it is named until it is changed.
     void markObjectCarriedOver();
@@ -258,8 +256,7 @@ private:
     };
     QList<SCopiedTable> lstCopiedTables;
     std::optional<QString> carriedObject;
-    QStringList carriedOverProblems() const;
-    QString objectText() const;
+    QStringList carriedOverProblems(const ProtocolDocument& doc) const;
 
     QList<QWidget*> lstSections;
     QList<CStdItem*> lstUserItems;

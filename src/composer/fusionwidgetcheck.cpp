@@ -8,27 +8,12 @@
 
 #include <QLabel>
 
-namespace {
-// The most lines the question lists, one a gap.
-constexpr int iMaxProblemsShown = 10;
-} // namespace
-
-QString CFusionWidget::objectText() const {
-    const ProtocolDocument doc = document();
-    for (const SectionRecord& record : doc.lstRecords) {
-        const auto* pItem = std::get_if<StdItemRecord>(&record);
-        if (pItem && pItem->sName == Caption::sObject)
-            return pItem->sValue;
-    }
-    return QString();
-}
-
 void CFusionWidget::markObjectCarriedOver() {
-    const QString sObject = objectText();
+    const QString sObject = document().valueOf<StdItemRecord>(Caption::sObject);
     carriedObject = sObject.trimmed().isEmpty() ? std::nullopt : std::optional(sObject);
 }
 
-QStringList CFusionWidget::carriedOverProblems() const {
+QStringList CFusionWidget::carriedOverProblems(const ProtocolDocument& doc) const {
     QStringList lst;
     for (const SCopiedTable& copied : lstCopiedTables) {
         // a conclusion removed since, or its table changed, is the user's
@@ -38,38 +23,30 @@ QStringList CFusionWidget::carriedOverProblems() const {
                                   "изменена: %2 контроль")
                        .arg(copied.sSource, copied.pConclusion->nominativeMethod());
     }
-    if (carriedObject && objectText() == *carriedObject)
+    if (carriedObject && doc.valueOf<StdItemRecord>(Caption::sObject) == *carriedObject)
         lst << QStringLiteral("объект контроля взят из предыдущего протокола и не изменен: %1")
                    .arg(carriedObject->simplified());
     return lst;
 }
 
-QStringList CFusionWidget::readinessProblems() const {
-    const ProtocolDocument doc = document();
-    return validityProblems(doc) + completenessProblems(doc) + carriedOverProblems();
-}
-
 bool CFusionWidget::confirmReady(const QString& sTitle, const QString& sQuestion) {
-    const QStringList lstProblems = readinessProblems();
-    const qsizetype iValidity = validityProblems(document()).size();
-    if (lstProblems.isEmpty())
+    const ProtocolDocument doc = document();
+    const QStringList lstValidity = validityProblems(doc);
+    const QStringList lstUnfilled = completenessProblems(doc) + carriedOverProblems(doc);
+    if (lstValidity.isEmpty() && lstUnfilled.isEmpty())
         return true;
-    // a protocol signed on an expired certificate has to be withdrawn; the
-    // question stays on the screen however many gaps there are
-    QStringList lstShown = lstProblems.mid(0, iMaxProblemsShown);
-    if (lstProblems.size() > iMaxProblemsShown)
-        lstShown << QStringLiteral("и еще %1").arg(lstProblems.size() - iMaxProblemsShown);
+    // a protocol signed on an expired certificate has to be withdrawn
     const QString sHeading =
-        iValidity == lstProblems.size()
+        lstUnfilled.isEmpty()
             ? QStringLiteral("Сроки действия истекли или не указаны:")
-            : (iValidity == 0
+            : (lstValidity.isEmpty()
                    ? QStringLiteral("Протокол заполнен не полностью:")
                    : QStringLiteral("Сроки действия истекли или не указаны, протокол заполнен "
                                     "не полностью:"));
     return CUserDialogs::get().message(
                CUserDialogs::Warning, this, sTitle,
                QStringLiteral("%1\n%2\n\n%3")
-                   .arg(sHeading, lstShown.join(QLatin1Char('\n')), sQuestion),
+                   .arg(sHeading, CUserDialogs::linesText(lstValidity + lstUnfilled), sQuestion),
                CUserDialogs::Yes | CUserDialogs::No, CUserDialogs::No) == CUserDialogs::Yes;
 }
 
@@ -82,7 +59,8 @@ void CFusionWidget::setIssuedLine(const QString& sLine) {
         lbl_issued->setWordWrap(true);
         lbl_issued->setTextInteractionFlags(Qt::TextSelectableByMouse);
         lbl_issued->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: #8b0000; }"));
-    }
+    } else if (lbl_issued->text() == sLine)
+        return; // every save asks again: the form is laid out only when it changes
     const bool bIssued = !sLine.isEmpty();
     lbl_issued->setText(sLine);
     lbl_issued->setVisible(bIssued);

@@ -43,15 +43,6 @@ QString operatingSystemUser() {
     return QString();
 }
 
-// The value of the first record of a kind with the caption; empty without.
-template <typename T> QString valueOf(const ProtocolDocument& doc, const QString& sCaption) {
-    for (const SectionRecord& record : doc.lstRecords) {
-        const T* p = std::get_if<T>(&record);
-        if (p && p->sName == sCaption)
-            return p->sValue;
-    }
-    return QString();
-}
 } // namespace
 
 CJournalLink::CJournalLink(CDocumentController& session, CFusionWidget& form)
@@ -118,12 +109,11 @@ SJournalEntry CJournalLink::journalEntry(const QString& sFileName) const {
     // control characters the fields would not take
     const ProtocolDocument doc = form.document();
     SJournalEntry entry;
-    entry.sNumber =
-        CLineValidator::oneLine(valueOf<StdItemRecord>(doc, Caption::sNumber)).trimmed();
+    entry.sNumber = CLineValidator::oneLine(doc.valueOf<StdItemRecord>(Caption::sNumber)).trimmed();
     if (const DateRecord* pDate = doc.first<DateRecord>())
         entry.dtDate = pDate->dtDate;
-    entry.sCustomer = CLineValidator::oneLine(valueOf<ComboItemRecord>(doc, Caption::sCustomer));
-    entry.sObject = CLineValidator::oneLine(valueOf<StdItemRecord>(doc, Caption::sObjectName));
+    entry.sCustomer = CLineValidator::oneLine(doc.valueOf<ComboItemRecord>(Caption::sCustomer));
+    entry.sObject = CLineValidator::oneLine(doc.valueOf<StdItemRecord>(Caption::sObjectName));
     if (const MethodsRecord* pMethods = doc.first<MethodsRecord>())
         entry.sMethods = pMethods->lstTexts.join(QStringLiteral(", "));
     entry.sPath = QFileInfo(sFileName).absoluteFilePath();
@@ -235,9 +225,7 @@ void CJournalLink::finishRegistration(const SJournalEntry& entry) {
     // program killed meanwhile: it waits in the queue from now on
     CJournalQueue queue(journal()->queueFile());
     if (!journal()->queueFile().isEmpty() && !queue.add(entry, bHeldTakeOver))
-        CUserDialogs::warning(&form, g_sJournalTitle,
-                              QStringLiteral("Протокол «%1» сохранен, но не внесен в журнал: %2")
-                                  .arg(QDir::toNativeSeparators(entry.sPath), queue.problem()));
+        announceNotEntered(entry.sPath, queue.problem());
     showRowsWaiting(journal()->waitingFor());
 }
 
@@ -265,12 +253,16 @@ void CJournalLink::showJournalReport(const SJournalReport& report, const QString
         showJournalStatus(EJournalStatus::RowsWaiting, QString());
     }
     if (report.eResult == CJournal::EResult::Failed)
-        CUserDialogs::warning(&form, g_sJournalTitle,
-                              QStringLiteral("Протокол «%1» сохранен, но не внесен в журнал: %2")
-                                  .arg(QDir::toNativeSeparators(sPath), report.sProblem));
+        announceNotEntered(sPath, report.sProblem);
     announceRefused(report.lstRefused);
     if (pJournalWindow)
         pJournalWindow->refresh();
+}
+
+void CJournalLink::announceNotEntered(const QString& sPath, const QString& sWhy) {
+    CUserDialogs::warning(&form, g_sJournalTitle,
+                          QStringLiteral("Протокол «%1» сохранен, но не внесен в журнал: %2")
+                              .arg(QDir::toNativeSeparators(sPath), sWhy));
 }
 
 void CJournalLink::announceRefused(const QList<SQueuedEntry>& lstRefused) {

@@ -108,6 +108,8 @@ private:
     void showJournalStatus(EJournalStatus eStatus, const QString& sText);
     // Rows still wait: the status line says why, and they are sent again.
     void showRowsWaiting(const QString& sWhy);
+    // Tells the user the protocol saved to sPath has no row in the journal.
+    void announceNotEntered(const QString& sPath, const QString& sWhy);
     // Tells the user of rows the journal refused, each naming its file.
     void announceRefused(const QList<SQueuedEntry>& lstRefused);
     // The number the journal offers, when the protocol is still new and

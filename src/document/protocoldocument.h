@@ -56,6 +56,15 @@ struct ProtocolDocument {
     // records carry (choices, instruments, specialists known): another
     // program's new entries change no protocol.
     bool isSameProtocolAs(const ProtocolDocument& other) const;
+    // The value of the first record of a kind with the caption; empty without.
+    template <typename T> QString valueOf(const QString& sCaption) const {
+        for (const SectionRecord& record : lstRecords) {
+            const T* p = std::get_if<T>(&record);
+            if (p && p->sName == sCaption)
+                return p->sValue;
+        }
+        return QString();
+    }
     // The first record of a kind, or nullptr.
     template <typename T> const T* first() const {
         for (const SectionRecord& record : lstRecords) {

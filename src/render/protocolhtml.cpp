@@ -97,12 +97,7 @@ QList<SPrintedSection> printedSections(const ProtocolDocument& doc) {
 }
 
 QString protocolNumber(const ProtocolDocument& doc) {
-    for (const SectionRecord& record : doc.lstRecords) {
-        const auto* p = std::get_if<StdItemRecord>(&record);
-        if (p && p->sName == Caption::sNumber)
-            return p->sValue;
-    }
-    return QString();
+    return doc.valueOf<StdItemRecord>(Caption::sNumber);
 }
 
 QString protocolDateText(const ProtocolDocument& doc) {

@@ -1,11 +1,16 @@
 #include "storage/referencefiles.h"
 
 #include "base/savefile.h"
+#include "base/settings.h"
 #include "storage/journal.h"
+#include "storage/settingskeys.h"
+
+#include <QCoreApplication>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QTextCodec>
 
@@ -25,6 +30,18 @@ QTextCodec* workDirCodec() {
 }
 
 } // namespace
+
+QString CReferenceFiles::chosenDir() {
+    return openSettings()->value(SettingsKey::sReferenceFolder).toString();
+}
+
+QString CReferenceFiles::laboratoryDir() {
+    const QString sChosen = chosenDir();
+    return sChosen.isEmpty()
+               ? dataDirFor(QCoreApplication::applicationDirPath(),
+                            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+               : sChosen;
+}
 
 QString CReferenceFiles::dataDirFor(const QString& sAppDir, const QString& sUserDir) {
     // the program's folder keeps the laboratory's records only where the

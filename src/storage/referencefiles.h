@@ -19,6 +19,12 @@ public:
     // (/usr); otherwise sUserDir (the user's data location), which is
     // created when needed, for this user alone.
     static QString dataDirFor(const QString& sAppDir, const QString& sUserDir);
+    // The laboratory's folder chosen in "Настройки"; empty for the
+    // program's own choice.
+    static QString chosenDir();
+    // The folder the program keeps the laboratory's files in: the one
+    // chosen, or the data folder of the program run (dataDirFor).
+    static QString laboratoryDir();
     // The directory a file is read from: sDataDir when it holds the file,
     // otherwise sAppDir.
     static QString readDirFor(const QString& sAppDir, const QString& sDataDir,
