@@ -124,7 +124,6 @@ public:
     // The line of an issued protocol above the form; every section then
     // reads only (an empty line: the protocol may be edited).
     void setIssuedLine(const QString& sLine);
-    bool isIssued() const;
     // The item of the user's own captioned sCaption shows sValue: the one
     // there is changed, or one is added after the last number.
     void setReplacedProtocol(const QString& sCaption, const QString& sValue);

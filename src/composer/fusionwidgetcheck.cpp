@@ -72,10 +72,6 @@ void CFusionWidget::setIssuedLine(const QString& sLine) {
     slot_innerWidgetHeightChanged();
 }
 
-bool CFusionWidget::isIssued() const {
-    return lbl_issued && !lbl_issued->text().isEmpty();
-}
-
 void CFusionWidget::setReplacedProtocol(const QString& sCaption, const QString& sValue) {
     for (CStdItem* pItem : std::as_const(lstUserItems)) {
         if (pItem->record().sName.trimmed() == sCaption) {

@@ -645,12 +645,6 @@ void CJournal::cancelRegistration() {
     pending = SPending();
 }
 
-CJournal::EResult CJournal::registerProtocol(const SJournalEntry& entry, bool bTakeOver,
-                                             SProtocolPlace* pHolder) {
-    const EResult eResult = beginRegistration(entry, bTakeOver, pHolder);
-    return eResult == EResult::Duplicate ? eResult : commitRegistration();
-}
-
 CJournal::EResult CJournal::registerIn(QSqlDatabase& db, const SJournalEntry& entry, bool bTakeOver,
                                        SProtocolPlace* pHolder, bool bCommit) {
     QSqlQuery query(db);

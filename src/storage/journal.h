@@ -269,9 +269,6 @@ public:
     EResult commitRegistration();
     // Undoes the registration begun: every row is as it was.
     void cancelRegistration();
-    // beginRegistration and, unless it gave Duplicate, commitRegistration.
-    EResult registerProtocol(const SJournalEntry& entry, bool bTakeOver,
-                             SProtocolPlace* pHolder = nullptr);
 
     // Sends the rows waiting in the queue, oldest first, until one cannot
     // go; the number still waiting. A row whose number another place holds
