@@ -496,6 +496,10 @@ private slots:
         QVERIFY(form.controller().openDocument(sRpt));
         QVERIFY(child<QLabel>(&form, "lbl_issued")->text().contains("Файл изменен после выдачи."));
         writeFile(sRpt, issued);
+        // the issued document, wherever it was copied, is the issued one
+        writeFile(dir.filePath("copy.rpt"), issued);
+        QVERIFY(form.controller().openDocument(dir.filePath("copy.rpt")));
+        QVERIFY(issuedShown(form) && !form.controller().saveReport());
         QVERIFY(form.controller().openDocument(sRpt));
         // the revision: its number, the item naming what it replaces, its issue
         form.controller().newRevision();

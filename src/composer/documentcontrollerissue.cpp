@@ -173,17 +173,22 @@ void CDocumentController::lookUpIssue() {
     if (sPath.isEmpty())
         return;
     const SProtocolPlace place{QSysInfo::machineHostName(), sPath};
+    QString sProblem;
+    const QString sSha = CJournal::sha256OfFile(sPath, &sProblem);
     // the window waits no longer than for any journal answer: a late one
     // still makes the file read-only, if it is still the one shown
-    const auto take = [this, sPath](const SIssueState& state) {
-        if (sPath != sCurrentFile || !state.bIssued)
-            return;
-        QString sProblem;
-        const QString sSha = CJournal::sha256OfFile(sPath, &sProblem);
-        showIssued(state.record, sSha != state.record.sRptSha256);
+    const auto take = [this, sPath, sSha](const SIssueState& state) {
+        if (sPath == sCurrentFile && state.bIssued)
+            showIssued(state.record, sSha != state.record.sRptSha256);
     };
+    // issued here, or the issued document itself, from wherever it was issued
     const auto state = pJournalLink->journal()->ask<SIssueState>(
-        [place](CJournal& journal) { return journal.issueOf(place); }, take);
+        [place, sSha](CJournal& journal) {
+            const SIssueState here = journal.issueOf(place);
+            return here.bIssued || !here.isKnown() || sSha.isEmpty() ? here
+                                                                     : journal.issueOfRpt(sSha);
+        },
+        take);
     if (state)
         take(*state);
 }

@@ -294,8 +294,10 @@ bool CProtocolPrinter::paint(QPagedPaintDevice* pDevice,
     const qreal dDpi = pDevice->logicalDpiY();
     // the footer where Qt's own print puts the page number: right, under the text
     const QFontMetricsF metrics(pageFont, pDevice);
-    const QPointF footerAt(dMargin + dWidth,
-                           dMargin + dBodyHeight + metrics.ascent() + 5 * dDpi / 72.0);
+    // the painter aligns it with its own measure of the font, which may
+    // differ from the device's on a printer: it ends at the text's right edge
+    const QRectF footerBand(dMargin, dMargin + dBodyHeight + 5 * dDpi / 72.0, dWidth,
+                            2 * metrics.height());
     const int n = int(lstPages.size());
     for (int i = 0; i < lstPages.size(); ++i) {
         if (fnBeforePage && !fnBeforePage(i))
@@ -319,8 +321,7 @@ bool CProtocolPrinter::paint(QPagedPaintDevice* pDevice,
         }
         painter.setFont(pageFont);
         const QString sFooter = footerLine(metrics, dWidth, i + 1, n);
-        painter.drawText(QPointF(footerAt.x() - metrics.horizontalAdvance(sFooter), footerAt.y()),
-                         sFooter);
+        painter.drawText(footerBand, Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, sFooter);
     }
     return true;
 }

@@ -330,6 +330,9 @@ public:
     SIssueState issueOf(const SProtocolPlace& place);
     // The issue whose PDF has that SHA-256 (lower-case hex), as issueOf.
     SIssueState issueOfPdf(const QString& sPdfSha256);
+    // The issue whose .rpt file has that SHA-256: the issued document
+    // copied to another folder or opened from another workstation.
+    SIssueState issueOfRpt(const QString& sRptSha256);
     // The file at sPath hashed and looked up among the issued PDFs.
     SPdfCheck checkPdf(const QString& sPath);
     // The number of the next amendment of sOriginal: "118/26-1", then

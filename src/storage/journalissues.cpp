@@ -313,6 +313,10 @@ SIssueState CJournal::issueOfPdf(const QString& sPdfSha256) {
     return issueWhere(QStringLiteral("pdf_sha256 = ?"), {sPdfSha256.toLower()});
 }
 
+SIssueState CJournal::issueOfRpt(const QString& sRptSha256) {
+    return issueWhere(QStringLiteral("rpt_sha256 = ?"), {sRptSha256.toLower()});
+}
+
 SPdfCheck CJournal::checkPdf(const QString& sPath) {
     using EVerdict = SPdfCheck::EVerdict;
     QString sWhy;
