@@ -67,7 +67,7 @@ constexpr double g_dInteractive = 16;
 // The close-time check, done at every change of the protocol.
 constexpr double g_dCloseCheck = 1;
 // Opening a document into a program just started.
-constexpr double g_dOpen = 50;
+constexpr double g_dOpen = 40;
 constexpr double g_dFile = 100;
 constexpr double g_dPrint = 1000;
 // Reading a large document's records, without any form.
