@@ -485,7 +485,7 @@ private slots:
         const QByteArray issued = fileBytes(sRpt);
         CFusionWidget form(dir.path());
         QVERIFY(form.controller().openDocument(sRpt));
-        QVERIFY(issuedShown(form));
+        QTRY_VERIFY(issuedShown(form));
         QVERIFY(!child<QLabel>(&form, "lbl_issued")->text().contains("Файл изменен после выдачи"));
         // one letter of the written conclusion, as a document holds it (UTF-16BE)
         QByteArray changed = issued;
@@ -494,12 +494,14 @@ private slots:
         changed[iAt + 3] = char(0x38); // "Ди"
         writeFile(sRpt, changed);
         QVERIFY(form.controller().openDocument(sRpt));
-        QVERIFY(child<QLabel>(&form, "lbl_issued")->text().contains("Файл изменен после выдачи."));
+        QTRY_VERIFY(
+            child<QLabel>(&form, "lbl_issued")->text().contains("Файл изменен после выдачи."));
         writeFile(sRpt, issued);
         // the issued document, wherever it was copied, is the issued one
         writeFile(dir.filePath("copy.rpt"), issued);
         QVERIFY(form.controller().openDocument(dir.filePath("copy.rpt")));
-        QVERIFY(issuedShown(form) && !form.controller().saveReport());
+        QVERIFY(!form.controller().saveReport()); // at once: it waits for the answer
+        QVERIFY(issuedShown(form));
         QVERIFY(form.controller().openDocument(sRpt));
         // the revision: its number, the item naming what it replaces, its issue
         form.controller().newRevision();

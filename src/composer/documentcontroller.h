@@ -200,8 +200,19 @@ private:
     // The protocol shown is issued as record says (none: not issued), its
     // file changed since when bChanged; the form follows.
     void showIssued(const std::optional<SIssueRecord>& record, bool bChanged);
+    // Whether the document at place was issued, and its fingerprint now.
+    struct SIssueLookUp {
+        SIssueState state;
+        QString sSha;
+    };
+    static SIssueLookUp issueOfFile(CJournal& journal, const SProtocolPlace& place);
+    // The journal's answer for the document at sPath, while it is shown.
+    void takeIssue(const QString& sPath, const SIssueLookUp& found);
     // Asks the journal whether the file shown was issued.
     void lookUpIssue();
+    // The answer still to come is waited for, as long as for any journal
+    // answer: before a save in place, an issue or a revision.
+    void awaitIssue();
     // An issued protocol is not saved over its issued file: said, and true.
     bool refuseIssuedSave(const QString& sFileName);
 
@@ -236,5 +247,7 @@ private:
     CJournalLink* pJournalLink = nullptr;
     std::optional<SIssueRecord> issued;
     bool bIssuedFileChanged = false;
+    // the journal is asked whether the file shown was issued, and has not answered
+    bool bIssueAsked = false;
     CReferenceLists* pLists = nullptr;
 };

@@ -63,6 +63,7 @@ QStringList CDocumentController::issueRefusals() const {
 
 bool CDocumentController::issueReport() {
     form.commitEdits();
+    awaitIssue();
     if (issued) {
         CUserDialogs::information(&form, g_sIssueTitle, issuedLine());
         return false;
@@ -167,34 +168,54 @@ void CDocumentController::showIssued(const std::optional<SIssueRecord>& record, 
     form.setIssuedLine(issuedLine());
 }
 
+CDocumentController::SIssueLookUp CDocumentController::issueOfFile(CJournal& journal,
+                                                                   const SProtocolPlace& place) {
+    QString sProblem;
+    SIssueLookUp found{journal.issueOf(place), CJournal::sha256OfFile(place.sPath, &sProblem)};
+    // issued here, or the issued document itself, from wherever it was issued
+    if (!found.state.bIssued && found.state.isKnown() && !found.sSha.isEmpty())
+        found.state = journal.issueOfRpt(found.sSha);
+    return found;
+}
+
+void CDocumentController::takeIssue(const QString& sPath, const SIssueLookUp& found) {
+    if (sPath != sCurrentFile)
+        return; // of a document shown before
+    bIssueAsked = false;
+    if (found.state.bIssued)
+        showIssued(found.state.record, found.sSha != found.state.record.sRptSha256);
+}
+
 void CDocumentController::lookUpIssue() {
     const QString sPath = sCurrentFile;
     showIssued(std::nullopt, false);
-    if (sPath.isEmpty())
+    bIssueAsked = !sPath.isEmpty();
+    if (!bIssueAsked)
         return;
+    // the document opens at once; the answer makes it read-only a moment
+    // later, and a save in place before it waits for it
     const SProtocolPlace place{QSysInfo::machineHostName(), sPath};
-    QString sProblem;
-    const QString sSha = CJournal::sha256OfFile(sPath, &sProblem);
-    // the window waits no longer than for any journal answer: a late one
-    // still makes the file read-only, if it is still the one shown
-    const auto take = [this, sPath, sSha](const SIssueState& state) {
-        if (sPath == sCurrentFile && state.bIssued)
-            showIssued(state.record, sSha != state.record.sRptSha256);
-    };
-    // issued here, or the issued document itself, from wherever it was issued
-    const auto state = pJournalLink->journal()->ask<SIssueState>(
-        [place, sSha](CJournal& journal) {
-            const SIssueState here = journal.issueOf(place);
-            return here.bIssued || !here.isKnown() || sSha.isEmpty() ? here
-                                                                     : journal.issueOfRpt(sSha);
-        },
-        take);
-    if (state)
-        take(*state);
+    pJournalLink->journal()->post<SIssueLookUp>(
+        [place](CJournal& journal) { return issueOfFile(journal, place); },
+        [this, sPath](const SIssueLookUp& found) { takeIssue(sPath, found); });
+}
+
+void CDocumentController::awaitIssue() {
+    if (!bIssueAsked)
+        return;
+    // as long as the journal answers any save
+    const SProtocolPlace place{QSysInfo::machineHostName(), sCurrentFile};
+    const auto found = pJournalLink->journal()->ask<SIssueLookUp>(
+        [place](CJournal& journal) { return issueOfFile(journal, place); });
+    if (found)
+        takeIssue(sCurrentFile, *found);
 }
 
 bool CDocumentController::refuseIssuedSave(const QString& sFileName) {
-    if (!issued || QFileInfo(sFileName).absoluteFilePath() != sCurrentFile)
+    if (QFileInfo(sFileName).absoluteFilePath() != sCurrentFile)
+        return false;
+    awaitIssue();
+    if (!issued)
         return false;
     CUserDialogs::warning(&form, sSaveTitle,
                           QStringLiteral("Протокол №%1 выдан и не сохраняется на место "
@@ -204,6 +225,7 @@ bool CDocumentController::refuseIssuedSave(const QString& sFileName) {
 }
 
 bool CDocumentController::newRevision() {
+    awaitIssue();
     if (!issued) {
         CUserDialogs::information(&form, g_sRevisionTitle,
                                   QStringLiteral("Новая редакция делается из выданного протокола: "
