@@ -814,7 +814,7 @@ private slots:
         auto pWindow = form.findChild<CJournalWindow*>();
         QVERIFY(pWindow && pWindow->isVisible());
         auto pTable = child<QTableView>(pWindow, "tab_journal");
-        QCOMPARE(pTable->model()->rowCount(), 4);
+        QTRY_COMPARE(pTable->model()->rowCount(), 4); // the journal may answer late
         const QString sCsvPath = dir.filePath("journal.csv");
         dialogs.lstFileNames << sCsvPath;
         QSignalSpy exported(pWindow, &CJournalWindow::exported);
