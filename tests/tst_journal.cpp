@@ -18,9 +18,11 @@
 #include "composer/fusionwidget.h"
 #include "composer/journallink.h"
 #include "composer/journalwindow.h"
+#include "items/spellchecker.h"
 #include "storage/journal.h"
 #include "storage/journalqueue.h"
 #include "storage/journalservice.h"
+#include "storage/referencefiles.h"
 #include "storage/settingskeys.h"
 #include "support/bytes.h"
 #include "support/formaccess.h"
@@ -978,9 +980,59 @@ private slots:
         }
         QVERIFY(QDir().mkpath(sShare));
         QTRY_COMPARE(status(form), QString());
+        QVERIFY(form.controller().writeProtocol(dir.filePath("b.rpt")));
+        // unmounted again, the share leaves its empty mount point: that is
+        // no laboratory folder, and nothing is written into it
+        const QString sMounted = sShare + ".mounted";
+        QVERIFY(QDir().rename(sShare, sMounted) && QDir().mkpath(sShare));
+        typeNumber(form, "7/" + g_sYear);
+        QVERIFY(form.controller().writeProtocol(dir.filePath("c.rpt")));
+        QVERIFY(!CSpellChecker::shared().addWord("дефектоскопист"));
+        QCOMPARE(status(form), waiting("папка «" + sShare +
+                                       "» пуста, хотя в ней были справочники лаборатории "
+                                       "(общая папка не подключена?)"));
+        QVERIFY(QDir().rmdir(sShare)); // nothing was written there
+        QVERIFY(QDir().rename(sMounted, sShare));
+        QTRY_COMPARE(status(form), QString());
         CJournal journal(CJournal::fileIn(sShare), QString(), SJournalPlace());
-        QCOMPARE(rows(journal), QStringList({"5/" + g_sYear + " " + dir.filePath("a.rpt")}));
+        QCOMPARE(rows(journal), QStringList({"5/" + g_sYear + " " + dir.filePath("a.rpt"),
+                                             "6/" + g_sYear + " " + dir.filePath("b.rpt"),
+                                             "7/" + g_sYear + " " + dir.filePath("c.rpt")}));
         QVERIFY(!QFile::exists(CJournal::fileIn(sApp)) && !QFile::exists(CJournal::fileIn(sOwn)));
+    }
+
+    // A folder that may not be written (a read-only share) is read and
+    // left as it is; the rows wait with their cause, and the header it
+    // cannot take is told once, not at every save.
+    void readOnlyFolderIsReadAndToldOnce() {
+        QTemporaryDir dir, docs;
+        CScriptedDialogs dialogs;
+        const QString sShare = dir.filePath("share"), sApp = dir.filePath("app");
+        QVERIFY(QDir().mkpath(sApp) && QDir().mkpath(sShare));
+        openSettings()->setValue(SettingsKey::sReferenceFolder, sShare);
+        const auto save = [&](const QStringList& lstNumbers) {
+            CVEKConclusion window(nullptr, sApp);
+            CFusionWidget& form = *window.composer();
+            for (const QString& sNumber : lstNumbers) {
+                QLineEdit* pLab = child<QLineEdit>(&form, "edt_labName");
+                pLab->selectAll();
+                typeText(pLab, "Лаборатория " + sNumber);
+                typeNumber(form, sNumber);
+                form.controller().writeProtocol(docs.filePath(sNumber.left(1) + ".rpt"));
+            }
+            return status(form);
+        };
+        save({"1/26"});
+        const QString sTechnicians = QDir(sShare).filePath(CReferenceFiles::sTechniciansFile);
+        const QByteArray lists = fileBytes(sTechnicians);
+        if (QProcess::execute("chattr", {"+i", sShare}) != 0)
+            QSKIP("chattr +i is not supported on this file system");
+        const QString sStatus = save({"2/26", "3/26"});
+        QProcess::execute("chattr", {"-i", sShare});
+        QCOMPARE(sStatus, waiting("нет прав на запись в папку «" + sShare + "», ее владелец — " +
+                                  QFileInfo(sShare).owner()));
+        QCOMPARE(dialogs.texts().filter("недоступна для записи").size(), 1);
+        QCOMPARE(fileBytes(sTechnicians), lists);
     }
 
     // Two operating-system users of one group share the journal of a folder

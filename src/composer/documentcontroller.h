@@ -224,6 +224,9 @@ private:
     // Starts a new protocol with the laboratory header saved last.
     void loadLastHeader();
     // Tells the user which reference files could not be written, and why.
+    // Whether the laboratory starts anew in sDir, which stands empty where
+    // its lists were: asked, for a share not mounted looks just the same.
+    bool mayStartFolderAnew(const QString& sDir);
     void reportUnwrittenFiles(const QStringList& lstFailed);
     QString readDir(const QString& sFile) const;
 
@@ -231,6 +234,7 @@ private:
     QString sAppDir;
     QString sDataDir;
     QString sOwnDir;
+    QString sHeaderProblemTold; // the laboratory header's write problem last told
     QString sWorkDir;
     QString sCurrentFile;
     // The files this protocol was opened from or saved to.

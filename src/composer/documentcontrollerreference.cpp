@@ -16,10 +16,12 @@
 #include "storage/labstatement.h"
 #include "storage/referencefiles.h"
 #include "storage/referencelists.h"
+#include "storage/referencestore.h"
 #include "storage/settingskeys.h"
 
 #include <QDataStream>
 #include <QDir>
+#include <QPointer>
 #include <QTimer>
 
 void CDocumentController::openLists(const QString& sDir) {
@@ -35,6 +37,9 @@ void CDocumentController::openLists(const QString& sDir) {
     // the words the laboratory added to the spelling dictionary live with its lists
     CSpellChecker& checker = CSpellChecker::shared();
     checker.setUserDictionary(QDir(sDir).filePath(QStringLiteral("dictionary.txt")));
+    checker.setFolderCheck([pLists = QPointer<CReferenceLists>(pLists)] {
+        return pLists ? pLists->files().folderProblem() : QString();
+    });
     if (!checker.problem().isEmpty())
         CUserDialogs::warning(&form, g_sReferenceTitle, checker.problem());
 }
@@ -67,7 +72,11 @@ bool CDocumentController::saveReferenceFiles() {
     // the laboratory issues its next protocol under the same header
     if (const HeaderRecord* pHeader = doc.first<HeaderRecord>())
         pLists->files().writeHeader(bytesOf(*pHeader));
-    lstProblems << pLists->files().problem(CReferenceFiles::sHeaderFile);
+    // a folder that stays read-only is told once, not at every save
+    const QString sHeaderProblem = pLists->files().problem(CReferenceFiles::sHeaderFile);
+    if (sHeaderProblem != sHeaderProblemTold)
+        lstProblems << sHeaderProblem;
+    sHeaderProblemTold = sHeaderProblem;
     lstProblems.removeAll(QString());
     if (lstProblems.isEmpty())
         return true;
@@ -108,7 +117,9 @@ void CDocumentController::showSettings() {
     }
     openSettings()->setValue(SettingsKey::sReferenceFolder, dialog.folder());
     pJournalLink->setJournalDir(QString()); // the folder chosen now, which can be used
-    if (QDir(dialog.folder().isEmpty() ? sDataDir : dialog.folder()) != QDir(referenceDir()))
+    const QString sChosen = dialog.folder().isEmpty() ? sDataDir : dialog.folder();
+    const bool bAnew = mayStartFolderAnew(sChosen);
+    if (bAnew || QDir(sChosen) != QDir(referenceDir()))
         setReferenceDir(dialog.folder());
     // the statement goes to the folder chosen, for every workstation there
     QString sProblem;
@@ -118,6 +129,22 @@ void CDocumentController::showSettings() {
     const CJournalService* pJournal = pJournalLink->journal();
     if (!CJournal::isSame(place, sBeforeFile, pJournal->where(), pJournal->journalFile()))
         pJournalLink->offerToCarryJournal(sBeforeFile, place);
+}
+
+bool CDocumentController::mayStartFolderAnew(const QString& sDir) {
+    const QString sCopyDir = CReferenceStore::copyDirIn(sOwnDir);
+    if (sOwnDir.isEmpty() || !CReferenceStore::standsEmpty(sDir, sCopyDir) ||
+        CUserDialogs::question(
+            &form, g_sReferenceTitle,
+            QStringLiteral("Папка справочников «%1» пуста, хотя в ней были справочники "
+                           "лаборатории. Если это общая папка, которая не подключена, подключите "
+                           "ее и ответьте «Нет».\nНачать справочники и журнал лаборатории в этой "
+                           "папке заново?")
+                .arg(QDir::toNativeSeparators(sDir)),
+            CUserDialogs::Yes | CUserDialogs::No, CUserDialogs::No) != CUserDialogs::Yes)
+        return false;
+    CReferenceStore::forgetFolder(sCopyDir);
+    return true;
 }
 
 void CDocumentController::setOwnDir(const QString& sDir) {

@@ -191,6 +191,8 @@ bool CSpellChecker::addWord(const QString& sWord) {
         sProblem = QStringLiteral("словарь слов пользователя не выбран");
         return false;
     }
+    if (folderCheck && !(sProblem = folderCheck()).isEmpty())
+        return false; // not even a lock goes where the laboratory's folder is missing
     // another workstation may be adding a word to the shared file: one at a
     // time, each adding to what the file holds then; a file that cannot be
     // read is never written over

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class Hunspell;
@@ -48,6 +49,9 @@ public:
     // written there by addWord.
     void setUserDictionary(const QString& sPath);
     QString userDictionary() const { return sUserDictionary; }
+    // Says why the user dictionary's folder must not be written now (a
+    // share away); empty when it may.
+    void setFolderCheck(std::function<QString()> check) { folderCheck = std::move(check); }
     // Why the user dictionary was not read, or the last word not written;
     // empty when it was.
     QString problem() const { return sProblem; }
@@ -74,6 +78,7 @@ private:
     void takeNewWords();
 
     bool bHasDictionary = false;
+    std::function<QString()> folderCheck;
     QString sAffFile;
     QString sDicFile;
     std::unique_ptr<Hunspell> pHunspell;

@@ -5,6 +5,7 @@
 #include "base/writecause.h"
 #include "storage/journalqueue.h"
 #include "storage/journalrows.h"
+#include "storage/referencestore.h"
 #include "storage/settingskeys.h"
 
 #include <QDeadlineTimer>
@@ -315,8 +316,16 @@ QString CJournal::fileProblem(bool* pCreate) const {
     const QFileInfo info(sJournalFile);
     *pCreate = !info.exists();
     if (*pCreate) {
-        // a folder not there, or not to be written, gets no journal of its
-        // own: the share may be away, and come back with the laboratory's
+        // a folder not there, or not to be written, or standing empty where
+        // the laboratory's was, gets no journal of its own: the share may be
+        // away, and come back with the laboratory's
+        const QString sDir = info.absolutePath();
+        if (!sQueueFile.isEmpty() &&
+            CReferenceStore::standsEmpty(
+                sDir, CReferenceStore::copyDirIn(QFileInfo(sQueueFile).absolutePath())))
+            return QStringLiteral("папка «%1» пуста, хотя в ней были справочники лаборатории "
+                                  "(общая папка не подключена?)")
+                .arg(native(sDir));
         const SWriteCause cause = SWriteCause::of(sJournalFile);
         return cause.eKind == SWriteCause::EKind::None ? QString() : cause.text();
     }

@@ -90,7 +90,7 @@ CReferenceLists::~CReferenceLists() = default;
 void CReferenceLists::openStore(const QString& sDir) {
     pStore = std::make_unique<CReferenceStore>(sDir, sFallbackDir);
     if (!sOwnDir.isEmpty())
-        pStore->setCopyDir(QDir(sOwnDir).filePath(QStringLiteral("lists")));
+        pStore->setCopyDir(CReferenceStore::copyDirIn(sOwnDir));
     connect(pStore.get(), &CReferenceStore::filesChanged, &refreshTimer,
             qOverload<>(&QTimer::start));
     folder = pStore->load();
@@ -111,7 +111,7 @@ void CReferenceLists::setOwnDir(const QString& sDir) {
     if (sDir == sOwnDir)
         return;
     sOwnDir = sDir;
-    pStore->setCopyDir(QDir(sDir).filePath(QStringLiteral("lists")));
+    pStore->setCopyDir(CReferenceStore::copyDirIn(sDir));
     if (!pStore->isReachable()) {
         // the last good copies stand in for the folder
         folder = pStore->load();

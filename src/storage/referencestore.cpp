@@ -18,6 +18,8 @@ const QString g_sActionsSuffix = QStringLiteral(".actions");
 const QString g_sRecoveredSuffix = QStringLiteral(".recovered");
 // The problems of the folder as a whole are kept under no file's name.
 const QString g_sFolderKey;
+// Beside the last good copies: the folder they were taken from.
+const QString g_sCopiedFromFile = QStringLiteral("folder");
 
 QString native(const QString& sPath) {
     return QDir::toNativeSeparators(sPath);
@@ -69,11 +71,15 @@ QString CReferenceStore::pathOf(const QString& sFile) const {
 
 void CReferenceStore::setCopyDir(const QString& sDir) {
     sCopyDir = sDir;
-    if (sCopyDir.isEmpty() || !isReachable())
+    bCopyMarked = false;
+    if (sCopyDir.isEmpty())
         return;
+    // made even while the folder is away: its copies are kept once it is back
     QDir().mkpath(sCopyDir);
     QFile::setPermissions(sCopyDir,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    if (!isReachable())
+        return;
     // the folder's files as they are now are the last good copies
     for (EListFile eFile : g_aListFiles) {
         SLists lists;
@@ -98,9 +104,37 @@ void CReferenceStore::createMissing() {
     }
 }
 
+QString CReferenceStore::copyDirIn(const QString& sOwnDir) {
+    return QDir(sOwnDir).filePath(QStringLiteral("lists"));
+}
+
 bool CReferenceStore::isReachable() const {
     const QFileInfo info(sDir);
-    return info.isDir() && info.isReadable() && info.isExecutable();
+    return info.isDir() && info.isReadable() && info.isExecutable() && !standsEmpty(sDir, sCopyDir);
+}
+
+bool CReferenceStore::standsEmpty(const QString& sDir, const QString& sCopyDir) {
+    if (sCopyDir.isEmpty() ||
+        !QDir(sDir).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+        return false;
+    QFile marker(CReferenceFiles::filePath(sCopyDir, g_sCopiedFromFile));
+    if (!marker.open(QIODevice::ReadOnly))
+        return false;
+    return QString::fromUtf8(marker.read(4096)).trimmed() == QDir(sDir).absolutePath();
+}
+
+void CReferenceStore::forgetFolder(const QString& sCopyDir) {
+    QFile::remove(CReferenceFiles::filePath(sCopyDir, g_sCopiedFromFile));
+}
+
+QString CReferenceStore::folderProblem() const {
+    if (isReachable())
+        return QString();
+    return QStringLiteral("Папка справочников «%1» %2")
+        .arg(native(sDir), QFileInfo(sDir).isDir()
+                               ? QStringLiteral("пуста, хотя в ней были справочники лаборатории "
+                                                "(общая папка не подключена?)")
+                               : QStringLiteral("недоступна"));
 }
 
 CReferenceStore::SStamp CReferenceStore::stampOf(const QString& sPath) {
@@ -208,6 +242,9 @@ void CReferenceStore::keepCopy(EListFile eFile, const QByteArray& bytes) {
         return;
     if (saveFileBytes(CReferenceFiles::filePath(sCopyDir, sFile), bytes))
         hashCopies.insert(sFile, bytes);
+    if (!bCopyMarked)
+        bCopyMarked = saveFileBytes(CReferenceFiles::filePath(sCopyDir, g_sCopiedFromFile),
+                                    QDir(sDir).absolutePath().toUtf8());
 }
 
 CReferenceStore::SLists CReferenceStore::load() {
@@ -215,10 +252,9 @@ CReferenceStore::SLists CReferenceStore::load() {
     hashProblems.remove(g_sFolderKey);
     if (!isReachable()) {
         hashProblems.insert(g_sFolderKey,
-                            QStringLiteral("Папка справочников «%1» недоступна: списки взяты из "
-                                           "последней копии, изменения будут записаны, когда "
-                                           "папка станет доступна")
-                                .arg(native(sDir)));
+                            folderProblem() +
+                                QStringLiteral(": списки взяты из последней копии, изменения "
+                                               "будут записаны, когда папка станет доступна"));
         for (EListFile eFile : g_aListFiles) {
             if (!sCopyDir.isEmpty())
                 readFile(eFile, CReferenceFiles::filePath(sCopyDir, fileName(eFile)), lists,
@@ -312,9 +348,9 @@ CReferenceStore::change(EListFile eFile,
     const QString sPath = pathOf(sFile);
     if (!isReachable()) {
         hashProblems.insert(g_sFolderKey,
-                            QStringLiteral("Папка справочников «%1» недоступна: изменения будут "
-                                           "записаны, когда она станет доступна")
-                                .arg(native(sDir)));
+                            folderProblem() +
+                                QStringLiteral(": изменения будут записаны, когда она станет "
+                                               "доступна"));
         return EWrite::Unreachable;
     }
     hashProblems.remove(g_sFolderKey);

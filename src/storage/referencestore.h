@@ -54,9 +54,23 @@ public:
     static QString fileName(EListFile eFile);
     // Where the last good copies of the list files are kept; none until set.
     void setCopyDir(const QString& sDir);
+    // The folder of the last good copies in the user's own folder sOwnDir.
+    static QString copyDirIn(const QString& sOwnDir);
 
-    // Whether the folder can be reached.
+    // Whether the folder can be reached, and is not standing empty in the
+    // place of the laboratory's (standsEmpty).
     bool isReachable() const;
+    // Whether sDir is there but holds nothing at all, though the last good
+    // copies in sCopyDir were taken from it: a share not mounted leaves its
+    // empty mount point behind, which must not become a laboratory folder
+    // of its own.
+    static bool standsEmpty(const QString& sDir, const QString& sCopyDir);
+    // The copies in sCopyDir no longer speak for their folder: the
+    // laboratory starts its lists there anew.
+    static void forgetFolder(const QString& sCopyDir);
+    // "Папка справочников «…» недоступна" or "… пуста, …" while the folder
+    // cannot be used (isReachable), and empty when it can.
+    QString folderProblem() const;
     // Reads the files; a file damaged, too large or out of reach is named in
     // problems(), and a folder out of reach gives the last good copies.
     SLists load();
@@ -123,6 +137,7 @@ private:
     QString sDir;
     QString sFallbackDir;
     QString sCopyDir;
+    bool bCopyMarked = false;              // the copies name this folder as theirs
     QHash<QString, SStamp> hashStamps;     // by file name: as last read or written
     QHash<QString, QByteArray> hashCopies; // by file name: the copy kept
     QByteArray baseHeader;
