@@ -189,6 +189,7 @@ private slots:
         CScriptedDialogs dialogs;
         writeSpecialists(dir.path(), knownSpecialists(3));
         CFusionWidget form(dir.path());
+        CVEKConclusion::connectCommandBar(form);
         fillProtocol(form, {2, 7, 3, 2, 2, 2, 3});
         enterChoice(form.sections()[eCustomer], QStringLiteral("ООО Ромашка"));
         for (int i : {eAddress, eObjectName, eObject, eStage})

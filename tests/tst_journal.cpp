@@ -450,6 +450,7 @@ private slots:
         const QString sToday = QDate::currentDate().toString("dd.MM.yyyy");
         {
             CFusionWidget form(dir.path());
+            CVEKConclusion::connectCommandBar(form);
             fillProtocol(form, {1, 2, 2, 1, 0, 1, 1});
             typeNumber(form, "118/26");
             child<QDateEdit>(form.sections()[eDate], "dedt_date")->setDate(QDate(2027, 2, 1));
@@ -535,6 +536,7 @@ private slots:
         CScriptedDialogs dialogs;
         use(false);
         CFusionWidget form(dir.path());
+        CVEKConclusion::connectCommandBar(form);
         const QString sFirst = dir.filePath("1-26.rpt");
         typeNumber(form, "1/26");
         QVERIFY(form.controller().writeProtocol(sFirst));
@@ -595,6 +597,7 @@ private slots:
         use(true);
         CJournal::iRetryAfterMs = 0; // every save asks the server again
         CFusionWidget a(homeA.path(), nullptr, homeA.path(), shared.path());
+        CVEKConclusion::connectCommandBar(a);
         CFusionWidget b(homeB.path(), nullptr, homeB.path(), shared.path());
         const QString sA = shared.filePath("a.rpt"), sB = shared.filePath("b.rpt");
         typeNumber(a, "7/26");
@@ -682,6 +685,7 @@ private slots:
         CScriptedDialogs dialogs;
         use(false);
         CFusionWidget form(dir.path());
+        CVEKConclusion::connectCommandBar(form);
         QString sShown;
         dialogs.lstDialogActions << [&](QDialog* pDialog) {
             sShown = child<QLabel>(pDialog, "lbl_journalPlace")->text();
@@ -710,6 +714,7 @@ private slots:
         QCOMPARE(registerRow(target, entry("2/26", other.filePath("x.rpt")), false),
                  CJournal::EResult::Registered);
         CFusionWidget form(dir.path());
+        CVEKConclusion::connectCommandBar(form);
         for (const char* pNumber : {"1/26", "2/26"}) {
             typeNumber(form, pNumber);
             QVERIFY(
@@ -794,6 +799,7 @@ private slots:
         CScriptedDialogs dialogs;
         use(false);
         CFusionWidget form(dir.path());
+        CVEKConclusion::connectCommandBar(form);
         const QString sKept = dir.filePath("kept.rpt");
         writeFile(sKept, documentOf(form));
         QVERIFY(form.controller().openDocument(sKept)); // the folder the user works in

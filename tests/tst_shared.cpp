@@ -9,6 +9,7 @@
 // damaged file is named at start and never overwritten; a killed program's
 // lock blocks nobody; words added to the shared dictionary at once are all
 // kept; the folder chosen in "Настройки" is used.
+#include "app/vekconclusion.h"
 #include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "items/spellchecker.h"
@@ -412,6 +413,7 @@ private slots:
         CScriptedDialogs dialogs;
         writeSpecialists(shared.path(), {{"Общий", {}}});
         CFusionWidget form(dir.path());
+        CVEKConclusion::connectCommandBar(form);
         saveSpecialist(form, "Свой", "1");
         writeFile(dir.filePath("file"), "x");
         for (const QString& sFolder : {dir.filePath("file"), shared.path()}) {

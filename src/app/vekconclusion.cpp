@@ -4,6 +4,7 @@
 #include "base/savefile.h"
 #include "base/settings.h"
 #include "base/userdialogs.h"
+#include "commands/createreport.h"
 #include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "composer/journallink.h"
@@ -40,6 +41,7 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     if (!pComposer)
         return;
     setWidget(pComposer);
+    connectCommandBar(*pComposer);
     // the queue and the recovery copies are this user's on this computer,
     // even when the program runs from a folder others run it from too
     const QString sUserDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -69,6 +71,29 @@ CVEKConclusion::CVEKConclusion(QWidget* pParent, const QString& sAppDir) : QScro
     updateTitle();
     // the vertical scroll bar coming and going changes the room for the form
     viewport()->installEventFilter(this);
+}
+
+void CVEKConclusion::connectCommandBar(CFusionWidget& form) {
+    CCreateReport* pBar = form.commandBar();
+    if (!pBar)
+        return;
+    CDocumentController* pSession = &form.controller();
+    connect(pBar, &CCreateReport::newReport, pSession, &CDocumentController::newProtocol);
+    connect(pBar, &CCreateReport::newFromCurrent, pSession, &CDocumentController::newFromCurrent);
+    connect(pBar, &CCreateReport::openReport, pSession, &CDocumentController::openWithDialog);
+    connect(pBar, &CCreateReport::openRecentReport, pSession, &CDocumentController::openRecent);
+    connect(pBar, &CCreateReport::saveReport, pSession, &CDocumentController::saveReport);
+    connect(pBar, &CCreateReport::saveReportAs, pSession, &CDocumentController::saveReportAs);
+    connect(pBar, &CCreateReport::exportPdf, pSession, &CDocumentController::exportPdfWithDialog);
+    connect(pBar, &CCreateReport::exportOdt, pSession, &CDocumentController::exportOdtWithDialog);
+    connect(pBar, &CCreateReport::issueReport, pSession, &CDocumentController::issueReport);
+    connect(pBar, &CCreateReport::newRevision, pSession, &CDocumentController::newRevision);
+    connect(pBar, &CCreateReport::showSettings, pSession, &CDocumentController::showSettings);
+    connect(pBar, &CCreateReport::showJournal, &pSession->journalLink(),
+            &CJournalLink::showJournal);
+    connect(pBar, &CCreateReport::previewReport, &form, &CFusionWidget::slot_previewReport);
+    connect(pBar, &CCreateReport::printReport, &form, &CFusionWidget::slot_printReport);
+    connect(pBar, &CCreateReport::showInfo, &form, &CFusionWidget::slot_showInfoAbout);
 }
 
 void CVEKConclusion::restoreWindowGeometry() {

@@ -14,6 +14,9 @@ public:
     explicit CVEKConclusion(QWidget* pParent = nullptr, const QString& sAppDir = QString());
 
     CFusionWidget* composer() const { return pComposer; }
+    // The commands of the form's bar go to its document session, the
+    // session's exporters and journal, and the form's print.
+    static void connectCommandBar(CFusionWidget& form);
 
     // The smallest window: 1024 wide, 768 high or what the screen leaves.
     static constexpr int iMinimumWidth = 1024;

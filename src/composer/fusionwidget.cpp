@@ -94,21 +94,8 @@ bool CFusionWidget::createSections() {
     CCreateReport* pBar = addSection(new (std::nothrow) CCreateReport(this));
     if (!pBar)
         return false;
-    connect(pBar, &CCreateReport::openReport, this, &CFusionWidget::slot_openSavedReport);
-    connect(pBar, &CCreateReport::previewReport, this, &CFusionWidget::slot_previewReport);
-    connect(pBar, &CCreateReport::saveReport, this, &CFusionWidget::slot_saveReport);
-    connect(pBar, &CCreateReport::printReport, this, &CFusionWidget::slot_printReport);
-    connect(pBar, &CCreateReport::showInfo, this, &CFusionWidget::slot_showInfoAbout);
-    connect(pBar, &CCreateReport::saveReportAs, this, &CFusionWidget::slot_saveReportAs);
-    connect(pBar, &CCreateReport::newReport, this, &CFusionWidget::slot_newReport);
-    connect(pBar, &CCreateReport::exportPdf, this, &CFusionWidget::slot_exportPdf);
-    connect(pBar, &CCreateReport::newFromCurrent, this, &CFusionWidget::slot_newFromCurrent);
-    connect(pBar, &CCreateReport::exportOdt, this, &CFusionWidget::slot_exportOdt);
-    connect(pBar, &CCreateReport::openRecentReport, this, &CFusionWidget::slot_openRecentReport);
-    connect(pBar, &CCreateReport::showSettings, this, &CFusionWidget::slot_showSettings);
-    connect(pBar, &CCreateReport::showJournal, this, &CFusionWidget::slot_showJournal);
-    connect(pBar, &CCreateReport::issueReport, this, &CFusionWidget::slot_issueReport);
-    connect(pBar, &CCreateReport::newRevision, this, &CFusionWidget::slot_newRevision);
+    // the window wires its commands to the document session; the form
+    // adds the items the user asks for
     pBar->setRecentDocuments(CRecentDocuments::list());
     connect(pBar, &CCreateReport::addStandardItem, this, &CFusionWidget::slot_addNewStdItem);
 

@@ -15,6 +15,7 @@
 class CAboutWindow;
 class QLabel;
 class CConclusion;
+class CCreateReport;
 class CDocumentController;
 class CMeasuringTool;
 class CMethodsSet;
@@ -57,6 +58,8 @@ public:
     ~CFusionWidget() override;
 
     CDocumentController& controller() const { return *pController; }
+    // The command bar at the top of the form.
+    CCreateReport* commandBar() const;
     const QList<QWidget*>& sections() const { return lstSections; }
 
     int layOutSections();

@@ -47,6 +47,10 @@ QStringList CFusionWidget::groundsOffered() const {
     return pOrganization ? pOrganization->lstGrounds : QStringList();
 }
 
+CCreateReport* CFusionWidget::commandBar() const {
+    return qobject_cast<CCreateReport*>(lstSections.value(0));
+}
+
 void CFusionWidget::showStatus(const QString& sText) {
     if (auto pBar = qobject_cast<CCreateReport*>(lstSections.value(0)))
         pBar->showStatus(sText);
