@@ -854,15 +854,18 @@ private slots:
         auto pFrom = child<QDateEdit>(pWindow, "dedt_from");
         QTest::mouseClick(pFrom->findChild<QLineEdit*>(), Qt::LeftButton);
         QTest::keyClicks(pFrom, "06032026");
-        QCOMPARE(pTable->model()->rowCount(), 0);
+        QTRY_COMPARE(pTable->model()->rowCount(), 0);
         QTest::keyClick(pFrom, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(pFrom, Qt::Key_Backspace);
-        QCOMPARE(pTable->model()->rowCount(), 4);
+        QTRY_COMPARE(pTable->model()->rowCount(), 4);
         // each state in turn: the queue's row is in none of them
         auto pState = child<QComboBox>(pWindow, "cmb_state");
         QStringList lstShown;
         for (int i = 0; i < 3; ++i) {
+            // the rows of the state chosen come a moment after the key
+            QSignalSpy answered(pWindow->model(), &CJournalModel::answered);
             QTest::keyClick(pState, Qt::Key_Down);
+            QVERIFY(answered.wait());
             const QModelIndex state = pTable->model()->index(0, 9);
             lstShown << pState->currentText() + ": " +
                             QString::number(pTable->model()->rowCount()) + " " +
@@ -873,9 +876,9 @@ private slots:
                                         "№ 1/26 от 05.03.2026",
                                         "заменен: 1 заменен Заменен протоколом № 1/26-1"}));
         QTest::keyClick(pState, Qt::Key_Home);
-        QCOMPARE(pTable->model()->rowCount(), 4);
+        QTRY_COMPARE(pTable->model()->rowCount(), 4);
         typeText(child<QLineEdit>(pWindow, "edt_filter"), "ромашка");
-        QCOMPARE(pTable->model()->rowCount(), 1);
+        QTRY_COMPARE(pTable->model()->rowCount(), 1);
         form.controller().newProtocol();
         doubleClickRow(0);
         QCOMPARE(form.controller().currentFile(), sKept);

@@ -146,24 +146,28 @@ bool passes(const SJournalEntry& e, const SJournalFilter& filter) {
 }
 } // namespace
 
-void CJournalModel::setFilter(const SJournalFilter& filter) {
-    beginResetModel();
+void CJournalModel::setFilter(const SJournalFilter& filter, bool bWait) {
     this->filter = filter;
-    ++iGeneration;
-    lstQueued.clear();
-    lstRows.clear();
-    bExhausted = true;
-    bAsking = false;
-    sProblem.clear();
-    endResetModel();
-    askPage(0);
+    *pLatestGeneration = ++iGeneration;
+    if (bWait) {
+        beginResetModel();
+        lstQueued.clear();
+        lstRows.clear();
+        bExhausted = true;
+        sProblem.clear();
+        endResetModel();
+    }
+    askPage(0, bWait);
 }
 
-void CJournalModel::askPage(int iOffset) {
+void CJournalModel::askPage(int iOffset, bool bWait) {
     bAsking = true;
     const SJournalFilter asked = filter;
-    const auto read = [asked, iOffset](CJournal& journal) {
+    const auto read = [asked, iOffset, iAsked = iGeneration,
+                       pLatest = pLatestGeneration](CJournal& journal) {
         SPage page;
+        if (*pLatest != iAsked)
+            return page; // typed over: the page would be dropped
         if (iOffset == 0)
             page.lstQueued = journal.queuedRows();
         if (!journal.readRows(asked, iOffset, iPageRows, page.lstRows))
@@ -175,6 +179,10 @@ void CJournalModel::askPage(int iOffset) {
         if (pThis && pThis->iGeneration == iAsked)
             pThis->takePage(page, bFirst);
     };
+    if (!bWait) {
+        journal.post<SPage>(read, late);
+        return;
+    }
     if (const auto page = journal.ask<SPage>(read, late)) {
         takePage(*page, bFirst);
     } else if (bFirst) {
@@ -350,7 +358,7 @@ CJournalWindow::CJournalWindow(CJournalService& journal, QWidget* pParent)
         if (!sProblem.isEmpty())
             CUserDialogs::warning(this, QStringLiteral("Экспорт в CSV"), sProblem);
     });
-    slot_filterChanged();
+    pModel->setFilter(chosenFilter(), true); // the window opens with its rows
 }
 
 void CJournalWindow::refresh() {
@@ -358,6 +366,10 @@ void CJournalWindow::refresh() {
 }
 
 void CJournalWindow::slot_filterChanged() {
+    pModel->setFilter(chosenFilter());
+}
+
+SJournalFilter CJournalWindow::chosenFilter() const {
     // an unset date leaves its end of the range open
     SJournalFilter filter;
     filter.sText = edt_filter->text();
@@ -365,7 +377,7 @@ void CJournalWindow::slot_filterChanged() {
     filter.dtTo = dedt_to->isUnset() ? QDate() : dedt_to->date();
     if (cmb_state->currentIndex() > 0)
         filter.state = g_eStates[cmb_state->currentIndex() - 1];
-    pModel->setFilter(filter);
+    return filter;
 }
 
 void CJournalWindow::slot_showState() {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <atomic>
+#include <memory>
+
 #include "storage/journal.h"
 
 #include <QAbstractTableModel>
@@ -25,7 +28,10 @@ public:
 
     CJournalModel(CJournalService& journal, QObject* pParent = nullptr);
 
-    void setFilter(const SJournalFilter& filter);
+    // The rows filter lets through. bWait: the window waits for them as
+    // for any journal answer (when it opens); otherwise the rows shown stay
+    // until the new ones come, for a key typed never waits for the journal.
+    void setFilter(const SJournalFilter& filter, bool bWait = false);
     const SJournalFilter& currentFilter() const { return filter; }
     QString pathAt(int iRow) const;
     // False when the journal could not be read (a server out of reach), or
@@ -59,8 +65,10 @@ private:
     void takePage(const SPage& page, bool bFirst);
     static QVariant journalRowData(const SJournalRow& row, int iColumn, int iRole);
     // Reads a page of rows from iOffset (with the queue for the first) and
-    // takes it, now or when it comes: a page of an older filter is dropped.
-    void askPage(int iOffset);
+    // takes it, now (bWait, within the window's time) or when it comes: a
+    // page of an older filter is dropped, and not even read when its filter
+    // is already gone.
+    void askPage(int iOffset, bool bWait = true);
 
     CJournalService& journal;
     SJournalFilter filter;
@@ -70,6 +78,8 @@ private:
     bool bAsking = false;
     QString sProblem;
     int iGeneration = 0;
+    // The generation the worker reads for: one it is behind is skipped.
+    std::shared_ptr<std::atomic_int> pLatestGeneration = std::make_shared<std::atomic_int>(0);
 };
 
 // "Журнал протоколов": the registered protocols with a filter, a date range
@@ -114,6 +124,8 @@ private slots:
     void slot_showState();
 
 private:
+    // The filter, range and state the window's fields choose.
+    SJournalFilter chosenFilter() const;
     CJournalService& journal;
     CJournalModel* pModel;
     QLineEdit* edt_filter;
