@@ -213,6 +213,13 @@ int main(int argc, char* argv[]) {
         CVEKConclusion window(nullptr, QString::fromLocal8Bit(argv[2]));
         return showAndQuit(window);
     }
+    // the bench saves and opens documents as a user does: in settings, data
+    // and a journal of its own, never the user's (the programs it starts
+    // take them over)
+    QTemporaryDir home;
+    for (const char* pVariable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        qputenv(pVariable,
+                QDir(home.path()).filePath(QString::fromLatin1(pVariable)).toLocal8Bit());
     QApplication app(argc, argv);
     const bool bSmall = app.arguments().contains(QStringLiteral("--small"));
     const SSize size = bSmall ? g_small : g_large;
