@@ -1008,6 +1008,20 @@ private slots:
                                              "6/" + g_sYear + " " + dir.filePath("b.rpt"),
                                              "7/" + g_sYear + " " + dir.filePath("c.rpt")}));
         QVERIFY(!QFile::exists(CJournal::fileIn(sApp)) && !QFile::exists(CJournal::fileIn(sOwn)));
+        // where the laboratory really empties its folder, it starts anew there
+        QVERIFY(QDir(sShare).removeRecursively() && QDir().mkpath(sShare));
+        dialogs.lstDialogActions << [](QDialog* pDialog) {
+            pDialog->accept();
+            return pDialog->result();
+        };
+        dialogs.lstAnswers << CUserDialogs::Yes;
+        click(child<QToolButton>(&form, "btn_settings"));
+        QVERIFY(dialogs.texts().last().endsWith(
+            "Начать справочники и журнал лаборатории в этой папке заново?"));
+        typeNumber(form, "8/" + g_sYear);
+        QVERIFY(form.controller().writeProtocol(dir.filePath("d.rpt")));
+        QCOMPARE(status(form), QString());
+        QVERIFY(QFile::exists(QDir(sShare).filePath(CReferenceFiles::sTechniciansFile)));
     }
 
     // A folder that may not be written (a read-only share) is read and

@@ -121,6 +121,8 @@ void CDocumentController::showSettings() {
     const bool bAnew = mayStartFolderAnew(sChosen);
     if (bAnew || QDir(sChosen) != QDir(referenceDir()))
         setReferenceDir(dialog.folder());
+    if (bAnew)
+        pJournalLink->startJournal(); // what waited goes there, and a number is offered
     // the statement goes to the folder chosen, for every workstation there
     QString sProblem;
     if (dialog.isStatementChanged() &&
