@@ -284,6 +284,11 @@ QString CJournal::describe(const SJournalPlace& place, const QString& sJournalFi
         .arg(place.sDatabase, place.sUser);
 }
 
+bool CJournal::isWritableJournal() const {
+    const QFileInfo info(sJournalFile);
+    return info.isWritable() && QFileInfo(info.absolutePath()).isWritable();
+}
+
 bool CJournal::failed(const QSqlQuery& query) {
     sProblem = failure(query.lastError());
     return false;
@@ -306,6 +311,12 @@ QString CJournal::failure(const QSqlError& error) const {
     const SWriteCause cause = SWriteCause::of(sJournalFile, error.text());
     if (cause.eKind != SWriteCause::EKind::None)
         return cause.text();
+    if (error.text().contains(QLatin1String("readonly database"), Qt::CaseInsensitive)) {
+        const QString sWhy = SWriteCause::of(sJournalFile).text();
+        return sWhy.isEmpty() ? QStringLiteral("файл журнала «%1» доступен только для чтения")
+                                    .arg(native(sJournalFile))
+                              : sWhy;
+    }
     if (error.nativeErrorCode() == QLatin1String("13")) // SQLITE_FULL
         return QStringLiteral("на диске с журналом «%1» нет места").arg(native(sJournalFile));
     return QStringLiteral("файл журнала «%1»: %2")
@@ -381,8 +392,10 @@ QSqlDatabase CJournal::journalFileDatabase() {
         QSqlDatabase::contains(sJournalConnection)
             ? QSqlDatabase::database(sJournalConnection, false)
             : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), sJournalConnection);
-    // a share taken away, or a file emptied, since it was opened
-    if (db.isOpen() && QFileInfo(sJournalFile).size() > 0)
+    // a share taken away, or a file emptied, since it was opened; one that
+    // could only be read then is opened again once it can be written
+    if (db.isOpen() && QFileInfo(sJournalFile).size() > 0 &&
+        !(bOpenedReadOnly && isWritableJournal()))
         return db;
     db.close();
     bool bCreate = false;
@@ -400,6 +413,7 @@ QSqlDatabase CJournal::journalFileDatabase() {
         return QSqlDatabase();
     }
     shareWithGroup(sJournalFile);
+    bOpenedReadOnly = !isWritableJournal(); // SQLite opens such a file to be read only
     sProblem.clear();
     return db;
 }

@@ -413,6 +413,8 @@ private:
     QString makeJournalFile() const;
     // Why the SQLite file cannot be opened as it is; empty when it can.
     QString fileProblem(bool* pCreate) const;
+    // Whether this program may write the journal file and its folder now.
+    bool isWritableJournal() const;
     // The journal of a folder its group may write is the group's to write.
     void shareWithGroup(const QString& sFile) const;
     // Notes why a statement failed and returns false.
@@ -421,6 +423,7 @@ private:
     void waitFor(const QString& sWhat) const;
 
     QString sJournalFile;
+    bool bOpenedReadOnly = false; // the file could not be written when opened
     QString sQueueFile;
     SJournalPlace place;
     QString sJournalConnection;
