@@ -217,6 +217,8 @@ int main(int argc, char* argv[]) {
     // and a journal of its own, never the user's (the programs it starts
     // take them over)
     QTemporaryDir home;
+    if (!home.isValid())
+        return 1; // never the user's own settings
     for (const char* pVariable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
         qputenv(pVariable,
                 QDir(home.path()).filePath(QString::fromLatin1(pVariable)).toLocal8Bit());

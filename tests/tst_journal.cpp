@@ -309,8 +309,8 @@ private slots:
         QVERIFY(!QFile::exists(b));
         QCOMPARE(dialogs.texts().last(), "Протокол №118/26 уже зарегистрирован: «" + a + "» на «" +
                                              QSysInfo::machineHostName() +
-                                             "». Следующий свободный номер: 119/26. Сохранить с "
-                                             "этим номером?");
+                                             "». Сохранить с этим номером?\nСледующий свободный "
+                                             "номер: 119/26.");
 
         typeNumber(form, "119/26");
         QVERIFY(form.controller().writeProtocol(b));
@@ -342,8 +342,8 @@ private slots:
         dialogs.lstAnswers << CUserDialogs::No;
         QVERIFY(!form.controller().writeProtocol(c));
         QCOMPARE(dialogs.texts().last(), "Протокол №301/26 уже зарегистрирован: «" + c +
-                                             "» на «ws2». Следующий свободный номер: 302/26. "
-                                             "Сохранить с этим номером?");
+                                             "» на «ws2». Сохранить с этим номером?\nСледующий "
+                                             "свободный номер: 302/26.");
         typeNumber(form, "302/26");
         QVERIFY(form.controller().writeProtocol(c));
         QCOMPARE(rows(journal), QStringList({"119/26 " + b, "301/26 " + c, "302/26 " + c}));
@@ -998,8 +998,8 @@ private slots:
         QVERIFY(form.controller().writeProtocol(dir.filePath("c.rpt")));
         QVERIFY(!CSpellChecker::shared().addWord("дефектоскопист"));
         QCOMPARE(status(form), waiting("папка «" + sShare +
-                                       "» пуста, хотя в ней были справочники лаборатории "
-                                       "(общая папка не подключена?)"));
+                                       "» пуста, хотя в ней были справочники лаборатории; "
+                                       "видимо, общая папка не подключена"));
         QVERIFY(QDir().rmdir(sShare)); // nothing was written there
         QVERIFY(QDir().rename(sMounted, sShare));
         QTRY_COMPARE(status(form), QString());

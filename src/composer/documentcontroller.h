@@ -223,10 +223,10 @@ private:
     void announceListProblems();
     // Starts a new protocol with the laboratory header saved last.
     void loadLastHeader();
-    // Tells the user which reference files could not be written, and why.
     // Whether the laboratory starts anew in sDir, which stands empty where
     // its lists were: asked, for a share not mounted looks just the same.
     bool mayStartFolderAnew(const QString& sDir);
+    // Tells the user which reference files could not be written, and why.
     void reportUnwrittenFiles(const QStringList& lstFailed);
     QString readDir(const QString& sFile) const;
 

@@ -74,9 +74,10 @@ bool CDocumentController::saveReferenceFiles() {
         pLists->files().writeHeader(bytesOf(*pHeader));
     // a folder that stays read-only is told once, not at every save
     const QString sHeaderProblem = pLists->files().problem(CReferenceFiles::sHeaderFile);
-    if (sHeaderProblem != sHeaderProblemTold)
+    if (!sHeaderProblem.isEmpty() && sHeaderProblem != sHeaderProblemTold) {
         lstProblems << sHeaderProblem;
-    sHeaderProblemTold = sHeaderProblem;
+        sHeaderProblemTold = sHeaderProblem;
+    }
     lstProblems.removeAll(QString());
     if (lstProblems.isEmpty())
         return true;
@@ -119,14 +120,18 @@ void CDocumentController::showSettings() {
     pJournalLink->setJournalDir(QString()); // the folder chosen now, which can be used
     const QString sChosen = dialog.folder().isEmpty() ? sDataDir : dialog.folder();
     const bool bAnew = mayStartFolderAnew(sChosen);
+    if (bAnew)
+        CReferenceStore::forgetFolder(CReferenceStore::copyDirIn(sOwnDir));
     if (bAnew || QDir(sChosen) != QDir(referenceDir()))
         setReferenceDir(dialog.folder());
     if (bAnew)
         pJournalLink->startJournal(); // what waited goes there, and a number is offered
     // the statement goes to the folder chosen, for every workstation there
-    QString sProblem;
+    // (not into a folder that is away or stands empty)
+    QString sProblem = pLists->files().folderProblem();
     if (dialog.isStatementChanged() &&
-        !CLabStatement::write(referenceDir(), dialog.statement(), &sProblem))
+        (!sProblem.isEmpty() ||
+         !CLabStatement::write(referenceDir(), dialog.statement(), &sProblem)))
         reportUnwrittenFiles({sProblem});
     const CJournalService* pJournal = pJournalLink->journal();
     if (!CJournal::isSame(place, sBeforeFile, pJournal->where(), pJournal->journalFile()))
@@ -145,7 +150,6 @@ bool CDocumentController::mayStartFolderAnew(const QString& sDir) {
                 .arg(QDir::toNativeSeparators(sDir)),
             CUserDialogs::Yes | CUserDialogs::No, CUserDialogs::No) != CUserDialogs::Yes)
         return false;
-    CReferenceStore::forgetFolder(sCopyDir);
     return true;
 }
 

@@ -135,10 +135,11 @@ bool CJournalLink::mayReuseNumber(const SJournalEntry& entry, const SProtocolPla
                                   const QString& sNextFree) {
     const QString sHint = sNextFree.isEmpty()
                               ? QString()
-                              : QStringLiteral(" Следующий свободный номер: %1.").arg(sNextFree);
+                              : QStringLiteral("\nСледующий свободный номер: %1.").arg(sNextFree);
+    // the free number after the question: "this number" is the one registered
     return CUserDialogs::question(&form, CDocumentController::sSaveTitle,
-                                  QStringLiteral("Протокол №%1 уже зарегистрирован: %2.%3 "
-                                                 "Сохранить с этим номером?")
+                                  QStringLiteral("Протокол №%1 уже зарегистрирован: %2. "
+                                                 "Сохранить с этим номером?%3")
                                       .arg(entry.sNumber, holder.describe(), sHint),
                                   CUserDialogs::Yes | CUserDialogs::No,
                                   CUserDialogs::No) == CUserDialogs::Yes;
@@ -388,6 +389,9 @@ void CJournalLink::announceWaitingRows() {
 }
 
 void CJournalLink::offerToCarryJournal(const QString& sBeforeFile, const SJournalPlace& before) {
+    // a journal file not there has no rows, and is not to be made by reading it
+    if (!before.bServer && !QFileInfo::exists(sBeforeFile))
+        return;
     const QString sBefore = CJournal::describe(before, sBeforeFile);
     // both journals are the worker's to read: the window asks when it knows
     journal()->post<int>(

@@ -334,9 +334,7 @@ QString CJournal::fileProblem(bool* pCreate) const {
         if (!sQueueFile.isEmpty() &&
             CReferenceStore::standsEmpty(
                 sDir, CReferenceStore::copyDirIn(QFileInfo(sQueueFile).absolutePath())))
-            return QStringLiteral("папка «%1» пуста, хотя в ней были справочники лаборатории "
-                                  "(общая папка не подключена?)")
-                .arg(native(sDir));
+            return QStringLiteral("папка «%1» %2").arg(native(sDir), CReferenceStore::emptiness());
         const SWriteCause cause = SWriteCause::of(sJournalFile);
         return cause.eKind == SWriteCause::EKind::None ? QString() : cause.text();
     }

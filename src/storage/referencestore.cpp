@@ -72,6 +72,7 @@ QString CReferenceStore::pathOf(const QString& sFile) const {
 void CReferenceStore::setCopyDir(const QString& sDir) {
     sCopyDir = sDir;
     bCopyMarked = false;
+    hashCopies.clear(); // the copies of another folder, if any
     if (sCopyDir.isEmpty())
         return;
     // made even while the folder is away: its copies are kept once it is back
@@ -114,7 +115,9 @@ bool CReferenceStore::isReachable() const {
 }
 
 bool CReferenceStore::standsEmpty(const QString& sDir, const QString& sCopyDir) {
-    if (sCopyDir.isEmpty() ||
+    // a folder not there, or not to be looked into, is away, not empty
+    const QFileInfo info(sDir);
+    if (sCopyDir.isEmpty() || !info.isDir() || !info.isReadable() || !info.isExecutable() ||
         !QDir(sDir).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
         return false;
     QFile marker(CReferenceFiles::filePath(sCopyDir, g_sCopiedFromFile));
@@ -131,10 +134,13 @@ QString CReferenceStore::folderProblem() const {
     if (isReachable())
         return QString();
     return QStringLiteral("Папка справочников «%1» %2")
-        .arg(native(sDir), QFileInfo(sDir).isDir()
-                               ? QStringLiteral("пуста, хотя в ней были справочники лаборатории "
-                                                "(общая папка не подключена?)")
-                               : QStringLiteral("недоступна"));
+        .arg(native(sDir),
+             standsEmpty(sDir, sCopyDir) ? emptiness() : QStringLiteral("недоступна"));
+}
+
+QString CReferenceStore::emptiness() {
+    return QStringLiteral("пуста, хотя в ней были справочники лаборатории; видимо, общая папка "
+                          "не подключена");
 }
 
 CReferenceStore::SStamp CReferenceStore::stampOf(const QString& sPath) {

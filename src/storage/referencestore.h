@@ -68,6 +68,8 @@ public:
     // The copies in sCopyDir no longer speak for their folder: the
     // laboratory starts its lists there anew.
     static void forgetFolder(const QString& sCopyDir);
+    // What is said of a folder that stands empty, after its name.
+    static QString emptiness();
     // "Папка справочников «…» недоступна" or "… пуста, …" while the folder
     // cannot be used (isReachable), and empty when it can.
     QString folderProblem() const;
