@@ -120,6 +120,9 @@ private slots:
         QCOMPARE(dialogs.lstDialogClasses, QStringList({"QPrintDialog", "QPrintPreviewDialog"}));
         QTest::keyClick(pEdit, Qt::Key_E, Qt::ControlModifier);
         QCOMPARE(dialogs.lstFileRequests.value(2).sCaption, QStringLiteral("Сохранить в PDF"));
+        dialogs.lstAnswers << CUserDialogs::Yes;
+        QTest::keyClick(pEdit, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(dialogs.lstFileRequests.value(3).sCaption, QStringLiteral("Сохранить в ODT"));
         QTest::keyClick(pEdit, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(openForms().size(), 1);
         // the form adds its item on Enter, as its button does
