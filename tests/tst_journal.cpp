@@ -595,7 +595,8 @@ private slots:
         QTemporaryDir shared, homeA, homeB, homeC;
         CScriptedDialogs dialogs;
         use(true);
-        CJournal::iRetryAfterMs = 0; // every save asks the server again
+        CJournal::iRetryAfterMs = 0;         // every save asks the server again
+        CJournalLink::iJournalRetryMs = 200; // the queue is sent by the retry timer itself
         CFusionWidget a(homeA.path(), nullptr, homeA.path(), shared.path());
         CVEKConclusion::connectCommandBar(a);
         CFusionWidget b(homeB.path(), nullptr, homeB.path(), shared.path());
@@ -616,8 +617,6 @@ private slots:
                 .arg(server.place().iPort));
         QCOMPARE(server.start(), QString());
         QVERIFY(b.controller().writeProtocol(sB));
-        b.controller().journalLink().flushJournal();
-        a.controller().journalLink().flushJournal();
         const QString sRefused = "Протокол «" + sA +
                                  "» не внесен в журнал: номер 7/26 уже зарегистрирован («" + sB +
                                  "» на «" + QSysInfo::machineHostName() + "»).";
@@ -974,9 +973,9 @@ private slots:
         typeNumber(form, "5/" + g_sYear);
         QVERIFY(form.controller().writeProtocol(dir.filePath("a.rpt")));
         QCOMPARE(status(form), waiting("папка «" + sShare + "» недоступна"));
-        typeNumber(form, "6/" + g_sYear);                         // unsaved: a recovery copy
-        QTRY_VERIFY(!form.controller().recoveryPath().isEmpty()); // once shown
-        form.controller().writeRecoveryCopy();
+        typeNumber(form, "6/" + g_sYear); // unsaved: the recovery timer keeps a copy
+        QTRY_VERIFY(!form.controller().recoveryPath().isEmpty() &&
+                    QFile::exists(form.controller().recoveryPath()));
         const QString sOwn = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         const QString sSettings = openSettings()->fileName();
         const auto ePrivate = QFileDevice::ReadOwner | QFileDevice::WriteOwner |

@@ -43,6 +43,11 @@ QString operatingSystemUser() {
     return QString();
 }
 
+// The worker's work that finds the number to offer in iYear.
+std::function<SNextNumber(CJournal&)> nextNumberOf(int iYear) {
+    return [iYear](CJournal& journal) { return journal.nextNumber(iYear); };
+}
+
 } // namespace
 
 CJournalLink::CJournalLink(CDocumentController& session, CFusionWidget& form)
@@ -191,8 +196,7 @@ bool CJournalLink::beginRegistration(const SJournalEntry& entry, bool bTakeOver)
     // queues it, when the file is written
     if (!begun || begun->first != EResult::Duplicate)
         return true;
-    const auto next = journal()->ask<SNextNumber>(
-        [iYear = entry.year()](CJournal& journal) { return journal.nextNumber(iYear); });
+    const auto next = journal()->ask<SNextNumber>(nextNumberOf(entry.year()));
     if (!mayReuseNumber(entry, begun->second, next ? next->sNumber : QString())) {
         cancelRegistration();
         return false;
@@ -285,8 +289,7 @@ void CJournalLink::offerNextNumber() {
     if (!form.protocolNumber().trimmed().isEmpty())
         return;
     const auto next =
-        journal()->ask<SNextNumber>([iYear = QDate::currentDate().year()](
-                                        CJournal& journal) { return journal.nextNumber(iYear); },
+        journal()->ask<SNextNumber>(nextNumberOf(QDate::currentDate().year()),
                                     [this](const SNextNumber& next) { takeOfferedNumber(next); });
     if (next)
         takeOfferedNumber(*next);
@@ -352,8 +355,7 @@ void CJournalLink::retryJournal() {
     flushJournal();
     // never waited for: the number comes when the journal answers
     if (bNumberAwaitsJournal)
-        journal()->post<SNextNumber>([iYear = QDate::currentDate().year()](
-                                         CJournal& journal) { return journal.nextNumber(iYear); },
+        journal()->post<SNextNumber>(nextNumberOf(QDate::currentDate().year()),
                                      [this](const SNextNumber& next) { takeOfferedNumber(next); });
 }
 
