@@ -412,6 +412,11 @@ private slots:
                                          "style:column-width=\"([0-9.]+)pt\"");
         QVERIFY2(reWidth.match(sContent).captured(1).toDouble() > 21 * 7.2,
                  qPrintable(reWidth.match(sContent).captured()));
+        // every table stays within the page's text
+        const qreal dText = defaultPageLayout().paintRect(QPageLayout::Point).width();
+        const QRegularExpression reTableWidth(QStringLiteral("style:width=\"([0-9.]+)pt\""));
+        for (const QRegularExpressionMatch& match : reTableWidth.globalMatch(sContent))
+            QVERIFY2(match.captured(1).toDouble() <= dText + 0.5, qPrintable(match.captured()));
         dialogs.lstAnswers << CUserDialogs::Yes;
         dialogs.lstFileNames << dir.filePath("no/such/dir/p.odt");
         form.controller().exportOdtWithDialog();
