@@ -1,3 +1,4 @@
+#include "app/eventloop.h"
 #include "app/pdfcommand.h"
 #include "app/vekconclusion.h"
 #include "app/verifycommand.h"
@@ -18,6 +19,7 @@ int main(int argc, char* argv[]) {
                     CVerifyCommand::usage().toUtf8().constData());
         return 0;
     }
+    chooseQtEventLoop();
     // the PDF command builds no widget and needs no display
     if (argc > 1 && std::strcmp(argv[1], "--pdf") == 0)
         return CPdfCommand::exec(argc, argv);
