@@ -311,6 +311,25 @@ private slots:
         QTest::keyClick(openEditor(pCells), Qt::Key_Escape);
         QCoreApplication::processEvents();
         QVERIFY(!form.controller().isModified());
+        // a copy that cannot be written is told once, and the status line
+        // says so until one is written again
+        const QString sData = dir.filePath("data");
+        if (QProcess::execute("chattr", {"+i", sData}) != 0)
+            QSKIP("chattr +i is not supported on this file system");
+        auto writable = qScopeGuard([&] { QProcess::execute("chattr", {"-i", sData}); });
+        const auto status = [&] {
+            return child<QLabel>(form.sections()[eBar], "lbl_status")->text();
+        };
+        for (const char* pKey : {"1", "2"}) {
+            typeText(valueEdit(form.sections()[eNumber]), QString::fromLatin1(pKey));
+            QTest::qWait(CRecoveryCopy::iLatestMs + 100);
+        }
+        QCOMPARE(status(), QStringLiteral("Копия для восстановления не записана"));
+        QCOMPARE(dialogs.texts().filter("восстановления после сбоя не записана").size(), 1);
+        writable.dismiss();
+        QProcess::execute("chattr", {"-i", sData});
+        typeText(valueEdit(form.sections()[eNumber]), QStringLiteral("3"));
+        QTRY_VERIFY(QFile::exists(form.controller().recoveryPath()) && status().isEmpty());
     }
 
     void recoveryOfferedAfterACrash() {

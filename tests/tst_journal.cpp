@@ -471,11 +471,13 @@ private slots:
             QCOMPARE(dialogs.texts(), QStringList({"Протокол №118/26 будет выдан: изменить его "
                                                    "после выдачи можно только новой редакцией. "
                                                    "Выдать?"}));
-            QCOMPARE(status(form), QStringLiteral("Выдача протокола №118/26 ждет ответа журнала"));
+            QCOMPARE(status(form),
+                     waiting(CJournal::sBusy) + " · Выдача протокола №118/26 ждет ответа журнала");
             QVERIFY(!issuedShown(form));
             holder.closeWriteChannel();
             QVERIFY(holder.waitForFinished());
             QTRY_COMPARE(dialogs.texts().value(1), "Протокол №118/26 выдан: " + sPdf);
+            QTRY_COMPARE(status(form), QString()); // the row and the issue have their answer
             QVERIFY(issuedShown(form) && !form.sections()[eNumber]->isEnabled());
             QVERIFY(!form.controller().saveReport());
         }
@@ -973,6 +975,14 @@ private slots:
         typeNumber(form, "5/" + g_sYear);
         QVERIFY(form.controller().writeProtocol(dir.filePath("a.rpt")));
         QCOMPARE(status(form), waiting("папка «" + sShare + "» недоступна"));
+        // a customer learnt meanwhile waits beside the rows: the line tells both
+        enterChoice(form.sections()[eCustomer], QStringLiteral("ООО Ромашка"));
+        QVERIFY(form.controller().writeProtocol(dir.filePath("a.rpt")));
+        QCOMPARE(status(form),
+                 waiting("папка «" + sShare + "» недоступна") +
+                     " · Изменения справочников ждут записи (1): Папка справочников «" + sShare +
+                     "» недоступна: изменения будут записаны, когда она станет "
+                     "доступна");
         typeNumber(form, "6/" + g_sYear); // unsaved: the recovery timer keeps a copy
         QTRY_VERIFY(!form.controller().recoveryPath().isEmpty() &&
                     QFile::exists(form.controller().recoveryPath()));

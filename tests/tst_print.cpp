@@ -277,8 +277,9 @@ private slots:
         QFETCH(QString, sTitle);
         QTemporaryDir dir;
         ProtocolDocument doc;
-        doc.lstRecords = {HeaderRecord{"ИЛ НК"}, StdItemRecord{0, Caption::sNumber, sNumber},
-                          DateRecord{dt}, StdItemRecord{1, "Объект контроля:", "Шов 1"}};
+        doc.lstRecords = {HeaderRecord{"ИЛ НК", {}, {}, {}, {}},
+                          StdItemRecord{0, Caption::sNumber, sNumber}, DateRecord{dt},
+                          StdItemRecord{1, "Объект контроля:", "Шов 1"}};
         CPdfExporter exporter(doc, {defaultPageLayout(), 96, CLabStatement::sDefault});
         QVERIFY(exporter.write(dir.filePath("p.pdf")));
         const QList<QStringList> lstPages = pdfPages(dir.filePath("p.pdf"));

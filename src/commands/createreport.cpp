@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QResizeEvent>
 #include <QShortcut>
+#include <QStringList>
 #include <QToolButton>
 
 namespace {
@@ -224,7 +225,13 @@ void CCreateReport::resizeEvent(QResizeEvent* pEvent) {
     lbl_status->resize(qMax(0, btn_about->x() - 10 - g_iStatusX), g_iBarHeight);
 }
 
-void CCreateReport::showStatus(const QString& sText) {
-    lbl_status->setText(sText);
-    lbl_status->setToolTip(sText);
+void CCreateReport::showStatus(EStatus eSource, const QString& sText) {
+    aStatus[size_t(eSource)] = sText;
+    QStringList lstShown;
+    for (const QString& s : aStatus)
+        if (!s.isEmpty())
+            lstShown << s;
+    // the line may be too short for all; the tooltip holds each on a line
+    lbl_status->setText(lstShown.join(QStringLiteral(" · ")));
+    lbl_status->setToolTip(lstShown.join(QLatin1Char('\n')));
 }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <array>
+
 class CNewItem;
 class QKeySequence;
 class QAction;
@@ -30,9 +32,13 @@ public:
 
     // The documents offered under the open button, newest first.
     void setRecentDocuments(const QStringList& lstPaths);
+    // Who has something to say on the status line, the most pressing first:
+    // each says it in its own place, so that one never hides another.
+    enum class EStatus { JournalRows, ListChanges, Recovery, JournalAnswer, Number, Spelling };
+    static constexpr int iStatusCount = int(EStatus::Spelling) + 1;
     // A line beside the buttons: what the user should know without being
-    // asked (the journal out of reach); empty clears it.
-    void showStatus(const QString& sText);
+    // asked (the journal out of reach); empty clears what eSource said.
+    void showStatus(EStatus eSource, const QString& sText);
 
 signals:
     void openReport();
@@ -86,6 +92,8 @@ private:
     QLabel* lbl_status = nullptr;
     QMenu* pRecentMenu = nullptr;
     QList<QKeySequence> lstCommandKeys;
+
+    std::array<QString, iStatusCount> aStatus;
 
     QPointer<QWidget> pComposer;
     // The open new-item form; it has no parent, the bar disposes of it.

@@ -376,10 +376,14 @@ bool CDocumentController::exportOdt(const QString& sFileName, QString* pProblem)
 void CDocumentController::startRecovery(const QString& sDir) {
     sRecoveryDir = sDir;
     pRecovery = std::make_unique<CRecoveryCopy>(*pModel, sDir);
-    connect(pRecovery.get(), &CRecoveryCopy::written, this, [this] { bRecoveryReported = false; });
+    connect(pRecovery.get(), &CRecoveryCopy::written, this, [this] {
+        bRecoveryReported = false;
+        form.showStatus(CCreateReport::EStatus::Recovery, QString());
+    });
     connect(pRecovery.get(), &CRecoveryCopy::failed, this, [this](const QString& sError) {
         // told once, not at every copy
-        form.showStatus(QStringLiteral("Копия для восстановления не записана"));
+        form.showStatus(CCreateReport::EStatus::Recovery,
+                        QStringLiteral("Копия для восстановления не записана"));
         if (!std::exchange(bRecoveryReported, true))
             CUserDialogs::warning(&form, g_sAppTitle,
                                   QStringLiteral("Копия несохраненного протокола для "

@@ -128,6 +128,7 @@ bool CDocumentController::recordIssue() {
         [issue, entry](CJournal& journal) { return journal.recordIssue(issue, entry); }, finish);
     if (!result) {
         form.showStatus(
+            CCreateReport::EStatus::JournalAnswer,
             QStringLiteral("Выдача протокола №%1 ждет ответа журнала").arg(issue.sNumber));
         return false;
     }
@@ -135,6 +136,7 @@ bool CDocumentController::recordIssue() {
 }
 
 bool CDocumentController::finishIssue(const SIssueRecord& issue, const SIssueResult& result) {
+    form.showStatus(CCreateReport::EStatus::JournalAnswer, QString()); // it has answered
     if (!result.isRecorded()) {
         QFile::remove(issue.sPdfPath); // what is not issued is not in the archive
         CUserDialogs::warning(&form, g_sIssueTitle,
@@ -250,13 +252,15 @@ bool CDocumentController::newRevision() {
         },
         make);
     if (!next) {
-        form.showStatus(QStringLiteral("Номер новой редакции ждет ответа журнала"));
+        form.showStatus(CCreateReport::EStatus::JournalAnswer,
+                        QStringLiteral("Номер новой редакции ждет ответа журнала"));
         return false;
     }
     return makeRevision(original, *next);
 }
 
 bool CDocumentController::makeRevision(const SIssueRecord& original, const SNextNumber& next) {
+    form.showStatus(CCreateReport::EStatus::JournalAnswer, QString()); // it has answered
     if (!issued || issued->place() != original.place())
         return false; // another protocol is shown by now
     if (next.sNumber.isEmpty()) {

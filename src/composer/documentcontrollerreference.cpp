@@ -30,7 +30,9 @@ void CDocumentController::openLists(const QString& sDir) {
         connect(pLists, &CReferenceLists::problemFound, this, [this](const QString& sText) {
             CUserDialogs::warning(&form, g_sReferenceTitle, sText);
         });
-        connect(pLists, &CReferenceLists::statusChanged, &form, &CFusionWidget::showStatus);
+        connect(pLists, &CReferenceLists::statusChanged, &form, [this](const QString& sText) {
+            form.showStatus(CCreateReport::EStatus::ListChanges, sText);
+        });
     } else {
         pLists->setFolder(sDir);
     }

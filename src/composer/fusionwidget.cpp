@@ -61,7 +61,8 @@ CFusionWidget::CFusionWidget(const QString& sAppDir, QWidget* pParent, const QSt
         return;
     }
     if (!CSpellChecker::shared().hasDictionary())
-        showStatus(QStringLiteral("Проверка орфографии отключена: нет русского словаря "
+        showStatus(CCreateReport::EStatus::Spelling,
+                   QStringLiteral("Проверка орфографии отключена: нет русского словаря "
                                   "(пакет hunspell-ru)"));
     slot_innerWidgetHeightChanged();
     setVisible(true);

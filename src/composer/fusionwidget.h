@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commands/createreport.h"
 #include "commands/lastnumbersource.h"
 #include "document/protocoldocument.h"
 #include "render/protocolprinter.h"
@@ -15,7 +16,6 @@
 class CAboutWindow;
 class QLabel;
 class CConclusion;
-class CCreateReport;
 class CDocumentController;
 class CMeasuringTool;
 class CMethodsSet;
@@ -131,8 +131,9 @@ public:
     // there is changed, or one is added after the last number.
     void setReplacedProtocol(const QString& sCaption, const QString& sValue);
 
-    // The command bar's line: what the user should know, not asked.
-    void showStatus(const QString& sText);
+    // The command bar's line: what the user should know, not asked; each
+    // source says its own, an empty text clears it.
+    void showStatus(CCreateReport::EStatus eSource, const QString& sText);
     void showRecentDocuments(const QStringList& lstPaths);
 
     // Numbering.

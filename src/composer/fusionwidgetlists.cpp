@@ -51,9 +51,9 @@ CCreateReport* CFusionWidget::commandBar() const {
     return qobject_cast<CCreateReport*>(lstSections.value(0));
 }
 
-void CFusionWidget::showStatus(const QString& sText) {
+void CFusionWidget::showStatus(CCreateReport::EStatus eSource, const QString& sText) {
     if (auto pBar = qobject_cast<CCreateReport*>(lstSections.value(0)))
-        pBar->showStatus(sText);
+        pBar->showStatus(eSource, sText);
 }
 
 void CFusionWidget::showRecentDocuments(const QStringList& lstPaths) {

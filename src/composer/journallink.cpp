@@ -216,7 +216,7 @@ void CJournalLink::cancelRegistration() {
 }
 
 void CJournalLink::finishRegistration(const SJournalEntry& entry) {
-    showJournalStatus(EJournalStatus::NoNumber, QString()); // saved, with its number or not
+    form.showStatus(CCreateReport::EStatus::Number, QString()); // saved, with its number or not
     const auto report = journal()->ask<SJournalReport>(
         [](CJournal& journal) { return SJournalReport::of(journal, journal.commitRegistration()); },
         [this, sPath = entry.sPath](const SJournalReport& report) {
@@ -234,16 +234,8 @@ void CJournalLink::finishRegistration(const SJournalEntry& entry) {
     showRowsWaiting(journal()->waitingFor());
 }
 
-void CJournalLink::showJournalStatus(EJournalStatus eStatus, const QString& sText) {
-    // what else the status line says stays
-    if (sText.isEmpty() && eStatus != eJournalStatus)
-        return;
-    form.showStatus(sText);
-    eJournalStatus = sText.isEmpty() ? EJournalStatus::None : eStatus;
-}
-
 void CJournalLink::showRowsWaiting(const QString& sWhy) {
-    showJournalStatus(EJournalStatus::RowsWaiting, waitingText(sWhy));
+    form.showStatus(CCreateReport::EStatus::JournalRows, waitingText(sWhy));
     if (!pJournalTimer->isActive())
         pJournalTimer->start();
 }
@@ -255,7 +247,7 @@ void CJournalLink::showJournalReport(const SJournalReport& report, const QString
     } else {
         if (!bNumberAwaitsJournal)
             pJournalTimer->stop();
-        showJournalStatus(EJournalStatus::RowsWaiting, QString());
+        form.showStatus(CCreateReport::EStatus::JournalRows, QString());
     }
     if (report.eResult == CJournal::EResult::Failed)
         announceNotEntered(sPath, report.sProblem);
@@ -304,14 +296,14 @@ void CJournalLink::takeOfferedNumber(const SNextNumber& next) {
     bNumberAwaitsJournal = false;
     if (!session.currentFile().isEmpty() || session.isChanged() ||
         !form.protocolNumber().trimmed().isEmpty()) {
-        showJournalStatus(EJournalStatus::NoNumber, QString()); // of a protocol gone by
+        form.showStatus(CCreateReport::EStatus::Number, QString()); // of a protocol gone by
         return;
     }
     if (next.sNumber.isEmpty()) {
         // an empty number is no surprise when the reason is in sight; a
         // journal out of reach is asked again with the queue
-        showJournalStatus(EJournalStatus::NoNumber,
-                          QStringLiteral("Номер протокола не предложен: %1").arg(next.sWhyNone));
+        form.showStatus(CCreateReport::EStatus::Number,
+                        QStringLiteral("Номер протокола не предложен: %1").arg(next.sWhyNone));
         bNumberAwaitsJournal = next.bUnreachable;
         if (bNumberAwaitsJournal && !pJournalTimer->isActive())
             pJournalTimer->start();
@@ -319,7 +311,7 @@ void CJournalLink::takeOfferedNumber(const SNextNumber& next) {
     }
     form.setProtocolNumber(next.sNumber);
     session.takeSnapshot(); // an offered number alone is nothing to save
-    showJournalStatus(EJournalStatus::NoNumber, QString());
+    form.showStatus(CCreateReport::EStatus::Number, QString());
 }
 
 void CJournalLink::showJournal() {

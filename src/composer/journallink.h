@@ -77,7 +77,6 @@ public:
 
 private:
     // What the status line says of the journal.
-    enum class EJournalStatus { None, RowsWaiting, NoNumber };
     // What a save asks the journal before the file is written: the place
     // that holds its number, the row of the file's own place, the next
     // free number for the question.
@@ -103,9 +102,6 @@ private:
     // The status line, the retry, the refusals and the failure of a
     // registration or a send, as the journal reports them.
     void showJournalReport(const SJournalReport& report, const QString& sPath = QString());
-    // The status line says sText of the journal; an empty one clears what
-    // it said of eStatus, and nothing else.
-    void showJournalStatus(EJournalStatus eStatus, const QString& sText);
     // Rows still wait: the status line says why, and they are sent again.
     void showRowsWaiting(const QString& sWhy);
     // Tells the user the protocol saved to sPath has no row in the journal.
@@ -131,7 +127,6 @@ private:
     int iWaitingRows = 0;
     // a new protocol got no number from a journal out of reach
     bool bNumberAwaitsJournal = false;
-    EJournalStatus eJournalStatus = EJournalStatus::None;
     // the row being registered takes its number over from another place
     bool bHeldTakeOver = false;
 };
