@@ -4,6 +4,7 @@
 // a new protocol starting with the last header; faults found in use; the
 // unsaved protocol copied every two minutes, offered after a crash only
 // when its program is gone, removed after a save or a refusal.
+#include "app/eventloop.h"
 #include "app/vekconclusion.h"
 #include "base/translations.h"
 #include "base/userdialogs.h"
@@ -330,6 +331,26 @@ private slots:
         QProcess::execute("chattr", {"-i", sData});
         typeText(valueEdit(form.sections()[eNumber]), QStringLiteral("3"));
         QTRY_VERIFY(QFile::exists(form.controller().recoveryPath()) && status().isEmpty());
+    }
+
+    // GTK's file dialogs, shown on a GTK desktop, hang in Qt's own loop.
+    void eventLoopKeepsGlibForGtk_data() {
+        QTest::addColumn<QByteArray>("theme");
+        QTest::addColumn<QByteArray>("desktop");
+        QTest::addColumn<bool>("bQtLoop");
+        QTest::newRow("openbox") << QByteArray() << QByteArray() << true;
+        QTest::newRow("kde") << QByteArray() << QByteArray("KDE") << true;
+        QTest::newRow("gnome") << QByteArray() << QByteArray("ubuntu:GNOME") << false;
+        QTest::newRow("cinnamon") << QByteArray() << QByteArray("X-Cinnamon") << false;
+        QTest::newRow("xfce") << QByteArray() << QByteArray("XFCE") << false;
+        QTest::newRow("gtk chosen") << QByteArray("gtk3") << QByteArray() << false;
+        QTest::newRow("qt5ct on gnome") << QByteArray("qt5ct") << QByteArray("GNOME") << true;
+    }
+    void eventLoopKeepsGlibForGtk() {
+        QFETCH(QByteArray, theme);
+        QFETCH(QByteArray, desktop);
+        QFETCH(bool, bQtLoop);
+        QCOMPARE(qtEventLoopFits(theme, desktop), bQtLoop);
     }
 
     void recoveryOfferedAfterACrash() {
