@@ -52,12 +52,12 @@ CCreateReport* CFusionWidget::commandBar() const {
 }
 
 void CFusionWidget::showStatus(CCreateReport::EStatus eSource, const QString& sText) {
-    if (auto pBar = qobject_cast<CCreateReport*>(lstSections.value(0)))
+    if (CCreateReport* pBar = commandBar())
         pBar->showStatus(eSource, sText);
 }
 
 void CFusionWidget::showRecentDocuments(const QStringList& lstPaths) {
-    if (auto pBar = qobject_cast<CCreateReport*>(lstSections.value(0)))
+    if (CCreateReport* pBar = commandBar())
         pBar->setRecentDocuments(lstPaths);
 }
 

@@ -76,7 +76,6 @@ public:
     static inline int iJournalRetryMs = 60 * 1000;
 
 private:
-    // What the status line says of the journal.
     // What a save asks the journal before the file is written: the place
     // that holds its number, the row of the file's own place, the next
     // free number for the question.
