@@ -86,6 +86,13 @@ CJournalService* CJournalLink::journal() {
         // each workstation queues its rows in its own folder
         pJournal = std::make_unique<CJournalService>(
             sFile, QDir(sQueueDir).filePath(CJournal::sQueueFileName), SJournalPlace::load());
+        connect(pJournal.get(), &CJournalService::waitingForFound, this,
+                [this, pService = pJournal.get()](const QString& sWhy) {
+                    // "not answering" said a moment ago may have a name now
+                    if (pService == pJournal.get() && bRowsWaitingShown)
+                        form.showStatus(CCreateReport::EStatus::JournalRows, waitingText(sWhy));
+                    bRowsWaitingShown = true;
+                });
     }
     return pJournal.get();
 }
@@ -236,6 +243,7 @@ void CJournalLink::finishRegistration(const SJournalEntry& entry) {
 
 void CJournalLink::showRowsWaiting(const QString& sWhy) {
     form.showStatus(CCreateReport::EStatus::JournalRows, waitingText(sWhy));
+    bRowsWaitingShown = true;
     if (!pJournalTimer->isActive())
         pJournalTimer->start();
 }
@@ -248,6 +256,7 @@ void CJournalLink::showJournalReport(const SJournalReport& report, const QString
         if (!bNumberAwaitsJournal)
             pJournalTimer->stop();
         form.showStatus(CCreateReport::EStatus::JournalRows, QString());
+        bRowsWaitingShown = false;
     }
     if (report.eResult == CJournal::EResult::Failed)
         announceNotEntered(sPath, report.sProblem);

@@ -124,6 +124,8 @@ private:
     bool bFlushing = false;
     // rows waiting, as the journal last reported
     int iWaitingRows = 0;
+    // the status line says rows wait, and why
+    bool bRowsWaitingShown = false;
     // a new protocol got no number from a journal out of reach
     bool bNumberAwaitsJournal = false;
     // the row being registered takes its number over from another place

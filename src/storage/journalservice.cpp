@@ -51,7 +51,8 @@ CJournal& CJournalService::journal() {
         pJournal = std::make_unique<CJournal>(sJournalFile, sQueueFile, place);
         pJournal->setWaitObserver([this](const QString& sWhat) {
             QMutexLocker lock(&mutex);
-            sWaitingFor = sWhat;
+            if (std::exchange(sWaitingFor, sWhat) != sWhat && !sWhat.isEmpty())
+                emit waitingForFound(sWhat); // queued to the window's thread
         });
         pJournal->setSocketObserver([this](int iSocket) { iServerSocket = iSocket; });
     }

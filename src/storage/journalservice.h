@@ -63,6 +63,11 @@ public:
     // ("журнал занят другой программой"), or sNoAnswer.
     QString waitingFor() const;
 
+signals:
+    // The worker has found what it waits for, after the window stopped
+    // waiting: what was said as sNoAnswer can be named now.
+    void waitingForFound(const QString& sWhy);
+
 private:
     // bEnd: done even when the rest is left at the end.
     void hand(std::function<void(CJournal&)> work, bool bEnd = false);
