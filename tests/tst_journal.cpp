@@ -390,10 +390,10 @@ private slots:
         QVERIFY(server.stop());
         QVERIFY(form.controller().writeProtocol(dir.filePath("a.rpt")));
         QVERIFY(dialogs.lstMessages.isEmpty());
-        QCOMPARE(status(form), waiting(QStringLiteral("сервер «%1» не принимает соединений на "
-                                                      "порту %2")
-                                           .arg(server.place().sHost)
-                                           .arg(server.place().iPort)));
+        QTRY_COMPARE(status(form), waiting(QStringLiteral("сервер «%1» не принимает соединений на "
+                                                          "порту %2")
+                                               .arg(server.place().sHost)
+                                               .arg(server.place().iPort)));
         // closing now says the row waits for the next start
         form.controller().journalLink().announceWaitingRows();
         QCOMPARE(dialogs.texts(),
@@ -978,15 +978,16 @@ private slots:
         CFusionWidget& form = *window.composer();
         typeNumber(form, "5/" + g_sYear);
         QVERIFY(form.controller().writeProtocol(dir.filePath("a.rpt")));
-        QCOMPARE(status(form), waiting("папка «" + sShare + "» недоступна"));
+        QTRY_COMPARE(status(form), waiting("папка «" + sShare + "» недоступна"));
         // a customer learnt meanwhile waits beside the rows: the line tells both
         enterChoice(form.sections()[eCustomer], QStringLiteral("ООО Ромашка"));
         QVERIFY(form.controller().writeProtocol(dir.filePath("a.rpt")));
-        QCOMPARE(status(form),
-                 waiting("папка «" + sShare + "» недоступна") +
-                     " · Изменения справочников ждут записи (1): Папка справочников «" + sShare +
-                     "» недоступна: изменения будут записаны, когда она станет "
-                     "доступна");
+        QTRY_COMPARE(status(form),
+                     waiting("папка «" + sShare + "» недоступна") +
+                         " · Изменения справочников ждут записи (1): Папка справочников «" +
+                         sShare +
+                         "» недоступна: изменения будут записаны, когда она станет "
+                         "доступна");
         typeNumber(form, "6/" + g_sYear); // unsaved: the recovery timer keeps a copy
         QTRY_VERIFY(!form.controller().recoveryPath().isEmpty() &&
                     QFile::exists(form.controller().recoveryPath()));
@@ -1010,9 +1011,9 @@ private slots:
         typeNumber(form, "7/" + g_sYear);
         QVERIFY(form.controller().writeProtocol(dir.filePath("c.rpt")));
         QVERIFY(!CSpellChecker::shared().addWord("дефектоскопист"));
-        QCOMPARE(status(form), waiting("папка «" + sShare +
-                                       "» пуста, хотя в ней были справочники лаборатории; "
-                                       "видимо, общая папка не подключена"));
+        QTRY_COMPARE(status(form), waiting("папка «" + sShare +
+                                           "» пуста, хотя в ней были справочники лаборатории; "
+                                           "видимо, общая папка не подключена"));
         QVERIFY(QDir().rmdir(sShare)); // nothing was written there
         QVERIFY(QDir().rename(sMounted, sShare));
         QTRY_COMPARE(status(form), QString());
@@ -1132,7 +1133,7 @@ private slots:
         CFusionWidget form(dir.path());
         typeNumber(form, "1/26");
         QVERIFY(form.controller().writeProtocol(dir.filePath("a.rpt")));
-        QCOMPARE(status(form), waiting(sCause.arg(CJournal::fileIn(dir.path()))));
+        QTRY_COMPARE(status(form), waiting(sCause.arg(CJournal::fileIn(dir.path()))));
         QCOMPARE(fileBytes(CJournal::fileIn(dir.path())), bytes);
         QCOMPARE(asked<int>(form, &CJournal::waitingCount), 1);
     }
@@ -1145,8 +1146,8 @@ private slots:
         use(false);
         CFusionWidget form(dir.path());
         QVERIFY(form.controller().newProtocol());
-        QCOMPARE(status(form), "Номер протокола не предложен: в журнале нет протоколов " +
-                                   QString::number(QDate::currentDate().year()) + " года");
+        QTRY_COMPARE(status(form), "Номер протокола не предложен: в журнале нет протоколов " +
+                                       QString::number(QDate::currentDate().year()) + " года");
         dialogs.lstAnswers << CUserDialogs::No;
         QVERIFY(!form.controller().writeProtocol(dir.filePath("a.rpt")));
         QCOMPARE(dialogs.texts(), QStringList("У протокола нет номера. Сохранить его без номера?"));
@@ -1280,7 +1281,7 @@ private slots:
         typeNumber(form, "2/26");
         QVERIFY(form.controller().writeProtocol(dir.filePath("b.rpt")));
         const QString sNoRoom = "на диске с папкой «" + sFull + "» нет места";
-        QCOMPARE(status(form), waiting(sNoRoom));
+        QTRY_COMPARE(status(form), waiting(sNoRoom));
         typeNumber(form, "3/26");
         QVERIFY(!form.controller().writeProtocol(sFull + "/c.rpt"));
         QVERIFY2(
