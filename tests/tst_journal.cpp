@@ -1151,6 +1151,9 @@ private slots:
         dialogs.lstAnswers << CUserDialogs::No;
         QVERIFY(!form.controller().writeProtocol(dir.filePath("a.rpt")));
         QCOMPARE(dialogs.texts(), QStringList("У протокола нет номера. Сохранить его без номера?"));
+        typeNumber(form, "1/" + g_sYear); // the note has nothing more to say
+        QTRY_COMPARE(status(form), QString());
+        dialogs.lstAnswers << CUserDialogs::No; // the typed number is given up
         const QDateTime dtNow = QDateTime::currentDateTime();
         CJournal made(CJournal::fileIn(dir.path()), QString(), SJournalPlace());
         registerRow(made, entry(g_sYear + "/" + g_sYear, "/a.rpt", {}, dtNow, dtNow.date()), false);

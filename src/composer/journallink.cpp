@@ -7,6 +7,7 @@
 #include "composer/documentcontroller.h"
 #include "composer/fusionwidget.h"
 #include "composer/journalwindow.h"
+#include "document/protocolmodel.h"
 #include "items/linevalidator.h"
 #include "storage/journalqueue.h"
 #include "storage/journalservice.h"
@@ -55,6 +56,7 @@ CJournalLink::CJournalLink(CDocumentController& session, CFusionWidget& form)
     pJournalTimer = new QTimer(this);
     pJournalTimer->setInterval(iJournalRetryMs);
     connect(pJournalTimer, &QTimer::timeout, this, &CJournalLink::retryJournal);
+    connect(&session.model(), &CProtocolModel::edited, this, &CJournalLink::forgetNumberNote);
 }
 
 // The journal's worker ends with its member, after what it was handed.
@@ -223,7 +225,7 @@ void CJournalLink::cancelRegistration() {
 }
 
 void CJournalLink::finishRegistration(const SJournalEntry& entry) {
-    form.showStatus(CCreateReport::EStatus::Number, QString()); // saved, with its number or not
+    showNumberNote(QString()); // saved, with its number or not
     const auto report = journal()->ask<SJournalReport>(
         [](CJournal& journal) { return SJournalReport::of(journal, journal.commitRegistration()); },
         [this, sPath = entry.sPath](const SJournalReport& report) {
@@ -305,14 +307,13 @@ void CJournalLink::takeOfferedNumber(const SNextNumber& next) {
     bNumberAwaitsJournal = false;
     if (!session.currentFile().isEmpty() || session.isChanged() ||
         !form.protocolNumber().trimmed().isEmpty()) {
-        form.showStatus(CCreateReport::EStatus::Number, QString()); // of a protocol gone by
+        showNumberNote(QString()); // of a protocol gone by
         return;
     }
     if (next.sNumber.isEmpty()) {
         // an empty number is no surprise when the reason is in sight; a
         // journal out of reach is asked again with the queue
-        form.showStatus(CCreateReport::EStatus::Number,
-                        QStringLiteral("Номер протокола не предложен: %1").arg(next.sWhyNone));
+        showNumberNote(QStringLiteral("Номер протокола не предложен: %1").arg(next.sWhyNone));
         bNumberAwaitsJournal = next.bUnreachable;
         if (bNumberAwaitsJournal && !pJournalTimer->isActive())
             pJournalTimer->start();
@@ -320,7 +321,18 @@ void CJournalLink::takeOfferedNumber(const SNextNumber& next) {
     }
     form.setProtocolNumber(next.sNumber);
     session.takeSnapshot(); // an offered number alone is nothing to save
-    form.showStatus(CCreateReport::EStatus::Number, QString());
+    showNumberNote(QString());
+}
+
+void CJournalLink::showNumberNote(const QString& sText) {
+    bNumberNoteShown = !sText.isEmpty();
+    form.showStatus(CCreateReport::EStatus::Number, sText);
+}
+
+void CJournalLink::forgetNumberNote() {
+    // why no number was offered is of no interest once the protocol has one
+    if (bNumberNoteShown && !form.protocolNumber().trimmed().isEmpty())
+        showNumberNote(QString());
 }
 
 void CJournalLink::showJournal() {

@@ -110,6 +110,10 @@ private:
     // The number the journal offers, when the protocol is still new and
     // untouched; why none, on the status line.
     void takeOfferedNumber(const SNextNumber& next);
+    // Says on the status line why no number was offered; empty clears it.
+    void showNumberNote(const QString& sText);
+    // A number typed, opened or offered leaves the note nothing to say.
+    void forgetNumberNote();
     void openFromJournal(const QString& sPath);
     void carryJournal(const QString& sBeforeFile, const SJournalPlace& before);
 
@@ -126,6 +130,8 @@ private:
     int iWaitingRows = 0;
     // the status line says rows wait, and why
     bool bRowsWaitingShown = false;
+    // the status line says why no number was offered
+    bool bNumberNoteShown = false;
     // a new protocol got no number from a journal out of reach
     bool bNumberAwaitsJournal = false;
     // the row being registered takes its number over from another place
