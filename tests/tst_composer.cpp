@@ -8,6 +8,8 @@
 // once; the heading and the numbers of the print; validity asked before
 // printing, marks never printed.
 #include "app/vekconclusion.h"
+#include "commands/createreport.h"
+#include "commands/statuslabel.h"
 #include "composer/fusionwidget.h"
 #include "items/extdatset.h"
 #include "items/stdcomboitem.h"
@@ -129,6 +131,25 @@ private slots:
             if (sText.isEmpty() || sText == "+" || sText == "-" || sText == "…")
                 QVERIFY2(!pButton->toolTip().isEmpty(), qPrintable(pButton->objectName()));
         }
+    }
+
+    // A status line longer than the bar ends in "…" rather than mid-word;
+    // the tooltip holds each part whole, and a folder's name is no markup.
+    void statusLineIsCutVisibly() {
+        CCreateReport bar;
+        bar.resize(700, 30);
+        bar.show();
+        const QString sAway = QStringLiteral("Папка справочников «/mnt/<b>лаб</b>» недоступна");
+        bar.showStatus(CCreateReport::EStatus::ListChanges, sAway);
+        bar.showStatus(CCreateReport::EStatus::Spelling, QStringLiteral("Словарь не найден"));
+        auto pLine = child<CStatusLabel>(&bar, "lbl_status");
+        QCOMPARE(pLine->text(), sAway + " · Словарь не найден");
+        QCOMPARE(pLine->textFormat(), Qt::PlainText);
+        QVERIFY(pLine->shownText().endsWith("…") &&
+                pLine->shownText().size() < pLine->text().size());
+        QVERIFY(pLine->toolTip().contains("&lt;b&gt;лаб&lt;/b&gt;» недоступна<br>Словарь"));
+        bar.resize(2000, 30);
+        QTRY_COMPARE(pLine->shownText(), pLine->text());
     }
 
     void userItemsRenumberTheForm() {

@@ -2,6 +2,7 @@
 
 #include "commands/lastnumbersource.h"
 #include "commands/newitem.h"
+#include "commands/statuslabel.h"
 #include "items/resources.h"
 
 #include <QAction>
@@ -10,7 +11,6 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QKeySequence>
-#include <QLabel>
 #include <QMenu>
 #include <QResizeEvent>
 #include <QShortcut>
@@ -83,7 +83,7 @@ CCreateReport::CCreateReport(QWidget* pParent) : QWidget(pParent), pComposer(pPa
         QStringLiteral("btn_addItem"), 364, imageIcon(QStringLiteral("add_item")),
         QStringLiteral("Добавить пункт"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
 
-    lbl_status = new QLabel(this);
+    lbl_status = new CStatusLabel(this);
     lbl_status->setObjectName(QStringLiteral("lbl_status"));
     lbl_status->setGeometry(g_iStatusX, 0, 0, g_iBarHeight);
     lbl_status->setFont(QFont(font.family(), 10));
@@ -231,7 +231,5 @@ void CCreateReport::showStatus(EStatus eSource, const QString& sText) {
     for (const QString& s : aStatus)
         if (!s.isEmpty())
             lstShown << s;
-    // the line may be too short for all; the tooltip holds each on a line
-    lbl_status->setText(lstShown.join(QStringLiteral(" · ")));
-    lbl_status->setToolTip(lstShown.join(QLatin1Char('\n')));
+    lbl_status->showParts(lstShown);
 }

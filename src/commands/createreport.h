@@ -10,7 +10,7 @@ class CNewItem;
 class QKeySequence;
 class QAction;
 class QIcon;
-class QLabel;
+class CStatusLabel;
 class QMenu;
 class QToolButton;
 
@@ -89,7 +89,7 @@ private:
     QToolButton* btn_settings = nullptr;
     QToolButton* btn_journal = nullptr;
     QToolButton* btn_issue = nullptr;
-    QLabel* lbl_status = nullptr;
+    CStatusLabel* lbl_status = nullptr;
     QMenu* pRecentMenu = nullptr;
     QList<QKeySequence> lstCommandKeys;
 
