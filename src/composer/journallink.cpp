@@ -90,10 +90,11 @@ CJournalService* CJournalLink::journal() {
             sFile, QDir(sQueueDir).filePath(CJournal::sQueueFileName), SJournalPlace::load());
         connect(pJournal.get(), &CJournalService::waitingForFound, this,
                 [this, pService = pJournal.get()](const QString& sWhy) {
-                    // "not answering" said a moment ago may have a name now
-                    if (pService == pJournal.get() && bRowsWaitingShown)
+                    // "not answering" said a moment ago may have a name now;
+                    // a wait that is over by now has nothing to say
+                    if (pService == pJournal.get() && bRowsWaitingShown &&
+                        pService->waitingFor() == sWhy)
                         form.showStatus(CCreateReport::EStatus::JournalRows, waitingText(sWhy));
-                    bRowsWaitingShown = true;
                 });
     }
     return pJournal.get();
