@@ -11,6 +11,7 @@
 #include "commands/createreport.h"
 #include "commands/statuslabel.h"
 #include "composer/fusionwidget.h"
+#include "composer/widgetdialogs.h"
 #include "items/extdatset.h"
 #include "items/stdcomboitem.h"
 #include "items/stditem.h"
@@ -134,8 +135,18 @@ private slots:
     }
 
     // A status line longer than the bar ends in "…" rather than mid-word;
-    // the tooltip holds each part whole, and a folder's name is no markup.
+    // the tooltip holds each part whole. A folder's or a caption's name is
+    // no markup, on the line, in a message or as an item's caption.
     void statusLineIsCutVisibly() {
+        const std::unique_ptr<QMessageBox> pBox(CWidgetDialogs::createMessageBox(
+            CUserDialogs::Warning, nullptr, "Журнал", "Папка «<b>лаб</b>»", CUserDialogs::Ok,
+            CUserDialogs::Ok));
+        QCOMPARE(pBox->textFormat(), Qt::PlainText);
+        QTemporaryDir dir;
+        CScriptedDialogs dialogs;
+        CFusionWidget form(dir.path());
+        form.slot_addNewStdItem(3, QStringLiteral("<i>Примечание</i>:"), QString());
+        QCOMPARE(child<QLabel>(form.sections()[eAddress], "lbl_name")->textFormat(), Qt::PlainText);
         CCreateReport bar;
         bar.resize(700, 30);
         bar.show();

@@ -56,6 +56,7 @@ void CFusionWidget::setIssuedLine(const QString& sLine) {
     if (!lbl_issued) {
         lbl_issued = new QLabel(this);
         lbl_issued->setObjectName(QStringLiteral("lbl_issued"));
+        lbl_issued->setTextFormat(Qt::PlainText); // it names the archive's file
         lbl_issued->setWordWrap(true);
         lbl_issued->setTextInteractionFlags(Qt::TextSelectableByMouse);
         lbl_issued->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: #8b0000; }"));

@@ -334,6 +334,7 @@ CJournalWindow::CJournalWindow(CJournalService& journal, QWidget* pParent)
     pLayout->addWidget(tab_journal);
     lbl_state = new QLabel(this);
     lbl_state->setObjectName(QStringLiteral("lbl_state"));
+    lbl_state->setTextFormat(Qt::PlainText); // it names folders
     pLayout->addWidget(lbl_state);
     auto pClose = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(pClose, &QShortcut::activated, this, &QWidget::close);

@@ -102,6 +102,7 @@ CSettingsDialog::CSettingsDialog(const QString& sFolder, const SJournalPlace& pl
 
     lbl_journalPlace = new QLabel(this);
     lbl_journalPlace->setObjectName(QStringLiteral("lbl_journalPlace"));
+    lbl_journalPlace->setTextFormat(Qt::PlainText); // it names a folder or a server
     lbl_journalPlace->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lbl_journalPlace->setWordWrap(true);
     pLayout->addWidget(lbl_journalPlace, eRowJournalPlace, 0, 1, 4);

@@ -11,6 +11,8 @@ QMessageBox* CWidgetDialogs::createMessageBox(EIcon eIcon, QWidget* pParent, con
                                               EButton eDefault) {
     auto pBox = new QMessageBox(QMessageBox::Icon(eIcon), sTitle, sText,
                                 QMessageBox::StandardButtons(int(eButtons)), pParent);
+    // the messages name files, folders and what the user typed: no markup
+    pBox->setTextFormat(Qt::PlainText);
     pBox->setDefaultButton(QMessageBox::StandardButton(eDefault));
     if (eButtons & Cancel)
         pBox->setEscapeButton(QMessageBox::Cancel);

@@ -22,7 +22,6 @@ CExtItem::CExtItem(QWidget* pParent, int iNum, const QString& sName) : CReportIt
     lbl_num = createNumberLabel(this);
 
     lbl_name = createNameLabel(this, 16777215);
-    lbl_name->setText(QStringLiteral("<html><head/><body><p></p></body></html>"));
 
     btn_add = new QToolButton(this);
     btn_add->setObjectName(QStringLiteral("btn_add"));

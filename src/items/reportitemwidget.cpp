@@ -4,7 +4,9 @@
 #include <QLabel>
 #include <algorithm>
 
-int roundUpToTen(int iWidth) { return iWidth % 10 == 0 ? iWidth : (iWidth / 10 + 1) * 10; }
+int roundUpToTen(int iWidth) {
+    return iWidth % 10 == 0 ? iWidth : (iWidth / 10 + 1) * 10;
+}
 
 int fitTextWidth(const QWidget* pWidget, const QString& sText, int iLower) {
     if (sText.isEmpty())
@@ -47,6 +49,7 @@ QLabel* createNameLabel(QWidget* pParent, int iMaxWidth) {
     pLabel->setMinimumSize(200, 30);
     pLabel->setMaximumSize(iMaxWidth, 30);
     pLabel->setAlignment(Qt::AlignCenter);
+    pLabel->setTextFormat(Qt::PlainText); // a caption is what was typed or read
     return pLabel;
 }
 
