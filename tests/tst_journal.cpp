@@ -1167,6 +1167,14 @@ private slots:
         dialogs.lstAnswers << CUserDialogs::No;
         QVERIFY(!form.controller().writeProtocol(dir.filePath("a.rpt")));
         QCOMPARE(dialogs.texts(), QStringList("У протокола нет номера. Сохранить его без номера?"));
+        dialogs.lstAnswers << CUserDialogs::Yes;
+        QVERIFY(form.controller().writeProtocol(dir.filePath("none.rpt")));
+        QVERIFY(form.controller().newProtocol());
+        QTRY_VERIFY(!status(form).isEmpty());
+        QVERIFY(form.controller().openDocument(dir.filePath("none.rpt"))); // a file, not new
+        QCOMPARE(status(form), QString());
+        QVERIFY(form.controller().newProtocol());
+        QTRY_VERIFY(!status(form).isEmpty());
         typeNumber(form, "1/" + g_sYear); // the note has nothing more to say
         QTRY_COMPARE(status(form), QString());
         dialogs.lstAnswers << CUserDialogs::No; // the typed number is given up

@@ -57,6 +57,8 @@ CJournalLink::CJournalLink(CDocumentController& session, CFusionWidget& form)
     pJournalTimer->setInterval(iJournalRetryMs);
     connect(pJournalTimer, &QTimer::timeout, this, &CJournalLink::retryJournal);
     connect(&session.model(), &CProtocolModel::edited, this, &CJournalLink::forgetNumberNote);
+    connect(&session, &CDocumentController::documentStateChanged, this,
+            &CJournalLink::forgetNumberNote);
 }
 
 // The journal's worker ends with its member, after what it was handed.
@@ -331,8 +333,10 @@ void CJournalLink::showNumberNote(const QString& sText) {
 }
 
 void CJournalLink::forgetNumberNote() {
-    // why no number was offered is of no interest once the protocol has one
-    if (bNumberNoteShown && !form.protocolNumber().trimmed().isEmpty())
+    // why no number was offered is of no interest once the protocol has
+    // one, or is a file: the note is of a new protocol
+    if (bNumberNoteShown &&
+        (!form.protocolNumber().trimmed().isEmpty() || !session.currentFile().isEmpty()))
         showNumberNote(QString());
 }
 

@@ -112,7 +112,8 @@ private:
     void takeOfferedNumber(const SNextNumber& next);
     // Says on the status line why no number was offered; empty clears it.
     void showNumberNote(const QString& sText);
-    // A number typed, opened or offered leaves the note nothing to say.
+    // A number typed, opened or offered, or a file opened, leaves the note
+    // nothing to say.
     void forgetNumberNote();
     void openFromJournal(const QString& sPath);
     void carryJournal(const QString& sBeforeFile, const SJournalPlace& before);

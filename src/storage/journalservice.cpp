@@ -51,8 +51,10 @@ CJournal& CJournalService::journal() {
         pJournal = std::make_unique<CJournal>(sJournalFile, sQueueFile, place);
         pJournal->setWaitObserver([this](const QString& sWhat) {
             QMutexLocker lock(&mutex);
-            if (std::exchange(sWaitingFor, sWhat) != sWhat && !sWhat.isEmpty())
-                emit waitingForFound(sWhat); // queued to the window's thread
+            const bool bFound = std::exchange(sWaitingFor, sWhat) != sWhat && !sWhat.isEmpty();
+            lock.unlock(); // whoever hears it may ask waitingFor()
+            if (bFound)
+                emit waitingForFound(sWhat);
         });
         pJournal->setSocketObserver([this](int iSocket) { iServerSocket = iSocket; });
     }
