@@ -948,10 +948,11 @@ private slots:
                  QStringList({"1/26 " + dir.filePath("a.rpt"), "2/26 " + dir.filePath("b.rpt")}));
         // with nothing waiting, the lock met by the journal window says
         // nothing of rows, however often
+        CVEKConclusion::connectCommandBar(form);
         for (int i = 0; i < 2; ++i) {
             holder.start(holder.program(), holder.arguments());
             QVERIFY(holder.waitForReadyRead());
-            form.controller().journalLink().showJournal();
+            click(child<QToolButton>(&form, "btn_journal"));
             QTRY_COMPARE(form.controller().journalLink().journal()->waitingFor(), CJournal::sBusy);
             QCoreApplication::processEvents();
             QCOMPARE(status(form), QString());

@@ -39,6 +39,8 @@ public:
     // A line beside the buttons: what the user should know without being
     // asked (the journal out of reach); empty clears what eSource said.
     void showStatus(EStatus eSource, const QString& sText);
+    // What eSource says on the status line now; empty when nothing.
+    const QString& status(EStatus eSource) const { return aStatus[size_t(eSource)]; }
 
 signals:
     void openReport();

@@ -376,15 +376,14 @@ bool CDocumentController::exportOdt(const QString& sFileName, QString* pProblem)
 void CDocumentController::startRecovery(const QString& sDir) {
     sRecoveryDir = sDir;
     pRecovery = std::make_unique<CRecoveryCopy>(*pModel, sDir);
-    connect(pRecovery.get(), &CRecoveryCopy::written, this, [this] {
-        bRecoveryReported = false;
-        form.showStatus(CCreateReport::EStatus::Recovery, QString());
-    });
+    connect(pRecovery.get(), &CRecoveryCopy::written, this,
+            [this] { form.showStatus(CCreateReport::EStatus::Recovery, QString()); });
     connect(pRecovery.get(), &CRecoveryCopy::failed, this, [this](const QString& sError) {
-        // told once, not at every copy
+        // told once, not at every copy: the status line says it meanwhile
+        const bool bTold = form.showsStatus(CCreateReport::EStatus::Recovery);
         form.showStatus(CCreateReport::EStatus::Recovery,
                         QStringLiteral("Копия для восстановления не записана"));
-        if (!std::exchange(bRecoveryReported, true))
+        if (!bTold)
             CUserDialogs::warning(&form, g_sAppTitle,
                                   QStringLiteral("Копия несохраненного протокола для "
                                                  "восстановления после сбоя не записана: %1")

@@ -109,6 +109,8 @@ public:
     static QString recoveryQuestion(const ProtocolDocument& document, const QString& sSource,
                                     const QString& sWhen);
     QString recoveryPath() const;
+    // The copy's writer, once recovery has started.
+    CRecoveryCopy* recoveryCopy() const { return pRecovery.get(); }
     // Copies the protocol to the recovery document now when it has unsaved
     // changes, and removes the copy when it has none.
     void writeRecoveryCopy();
@@ -245,8 +247,6 @@ private:
 
     QString sRecoveryDir;
     std::unique_ptr<CRecoveryCopy> pRecovery;
-    // A recovery copy that could not be written was reported.
-    bool bRecoveryReported = false;
 
     CJournalLink* pJournalLink = nullptr;
     std::optional<SIssueRecord> issued;

@@ -56,6 +56,11 @@ void CFusionWidget::showStatus(CCreateReport::EStatus eSource, const QString& sT
         pBar->showStatus(eSource, sText);
 }
 
+bool CFusionWidget::showsStatus(CCreateReport::EStatus eSource) const {
+    const CCreateReport* pBar = commandBar();
+    return pBar && !pBar->status(eSource).isEmpty();
+}
+
 void CFusionWidget::showRecentDocuments(const QStringList& lstPaths) {
     if (CCreateReport* pBar = commandBar())
         pBar->setRecentDocuments(lstPaths);

@@ -94,7 +94,8 @@ CJournalService* CJournalLink::journal() {
                 [this, pService = pJournal.get()](const QString& sWhy) {
                     // "not answering" said a moment ago may have a name now;
                     // a wait that is over by now has nothing to say
-                    if (pService == pJournal.get() && bRowsWaitingShown &&
+                    if (pService == pJournal.get() &&
+                        form.showsStatus(CCreateReport::EStatus::JournalRows) &&
                         pService->waitingFor() == sWhy)
                         form.showStatus(CCreateReport::EStatus::JournalRows, waitingText(sWhy));
                 });
@@ -228,7 +229,7 @@ void CJournalLink::cancelRegistration() {
 }
 
 void CJournalLink::finishRegistration(const SJournalEntry& entry) {
-    showNumberNote(QString()); // saved, with its number or not
+    form.showStatus(CCreateReport::EStatus::Number, QString()); // saved, with its number or not
     const auto report = journal()->ask<SJournalReport>(
         [](CJournal& journal) { return SJournalReport::of(journal, journal.commitRegistration()); },
         [this, sPath = entry.sPath](const SJournalReport& report) {
@@ -248,7 +249,6 @@ void CJournalLink::finishRegistration(const SJournalEntry& entry) {
 
 void CJournalLink::showRowsWaiting(const QString& sWhy) {
     form.showStatus(CCreateReport::EStatus::JournalRows, waitingText(sWhy));
-    bRowsWaitingShown = true;
     if (!pJournalTimer->isActive())
         pJournalTimer->start();
 }
@@ -261,7 +261,6 @@ void CJournalLink::showJournalReport(const SJournalReport& report, const QString
         if (!bNumberAwaitsJournal)
             pJournalTimer->stop();
         form.showStatus(CCreateReport::EStatus::JournalRows, QString());
-        bRowsWaitingShown = false;
     }
     if (report.eResult == CJournal::EResult::Failed)
         announceNotEntered(sPath, report.sProblem);
@@ -310,13 +309,14 @@ void CJournalLink::takeOfferedNumber(const SNextNumber& next) {
     bNumberAwaitsJournal = false;
     if (!session.currentFile().isEmpty() || session.isChanged() ||
         !form.protocolNumber().trimmed().isEmpty()) {
-        showNumberNote(QString()); // of a protocol gone by
+        form.showStatus(CCreateReport::EStatus::Number, QString()); // of a protocol gone by
         return;
     }
     if (next.sNumber.isEmpty()) {
         // an empty number is no surprise when the reason is in sight; a
         // journal out of reach is asked again with the queue
-        showNumberNote(QStringLiteral("Номер протокола не предложен: %1").arg(next.sWhyNone));
+        form.showStatus(CCreateReport::EStatus::Number,
+                        QStringLiteral("Номер протокола не предложен: %1").arg(next.sWhyNone));
         bNumberAwaitsJournal = next.bUnreachable;
         if (bNumberAwaitsJournal && !pJournalTimer->isActive())
             pJournalTimer->start();
@@ -324,20 +324,15 @@ void CJournalLink::takeOfferedNumber(const SNextNumber& next) {
     }
     form.setProtocolNumber(next.sNumber);
     session.takeSnapshot(); // an offered number alone is nothing to save
-    showNumberNote(QString());
-}
-
-void CJournalLink::showNumberNote(const QString& sText) {
-    bNumberNoteShown = !sText.isEmpty();
-    form.showStatus(CCreateReport::EStatus::Number, sText);
+    form.showStatus(CCreateReport::EStatus::Number, QString());
 }
 
 void CJournalLink::forgetNumberNote() {
     // why no number was offered is of no interest once the protocol has
     // one, or is a file: the note is of a new protocol
-    if (bNumberNoteShown &&
+    if (form.showsStatus(CCreateReport::EStatus::Number) &&
         (!form.protocolNumber().trimmed().isEmpty() || !session.currentFile().isEmpty()))
-        showNumberNote(QString());
+        form.showStatus(CCreateReport::EStatus::Number, QString());
 }
 
 void CJournalLink::showJournal() {

@@ -110,8 +110,6 @@ private:
     // The number the journal offers, when the protocol is still new and
     // untouched; why none, on the status line.
     void takeOfferedNumber(const SNextNumber& next);
-    // Says on the status line why no number was offered; empty clears it.
-    void showNumberNote(const QString& sText);
     // A number typed, opened or offered, or a file opened, leaves the note
     // nothing to say.
     void forgetNumberNote();
@@ -129,10 +127,6 @@ private:
     bool bFlushing = false;
     // rows waiting, as the journal last reported
     int iWaitingRows = 0;
-    // the status line says rows wait, and why
-    bool bRowsWaitingShown = false;
-    // the status line says why no number was offered
-    bool bNumberNoteShown = false;
     // a new protocol got no number from a journal out of reach
     bool bNumberAwaitsJournal = false;
     // the row being registered takes its number over from another place
