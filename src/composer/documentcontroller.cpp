@@ -380,7 +380,7 @@ void CDocumentController::startRecovery(const QString& sDir) {
             [this] { form.showStatus(CCreateReport::EStatus::Recovery, QString()); });
     connect(pRecovery.get(), &CRecoveryCopy::failed, this, [this](const QString& sError) {
         // told once, not at every copy: the status line says it meanwhile
-        const bool bTold = form.showsStatus(CCreateReport::EStatus::Recovery);
+        const bool bTold = !form.status(CCreateReport::EStatus::Recovery).isEmpty();
         form.showStatus(CCreateReport::EStatus::Recovery,
                         QStringLiteral("Копия для восстановления не записана"));
         if (!bTold)

@@ -134,8 +134,8 @@ public:
     // The command bar's line: what the user should know, not asked; each
     // source says its own, an empty text clears it.
     void showStatus(CCreateReport::EStatus eSource, const QString& sText);
-    // Whether eSource has something on the status line now.
-    bool showsStatus(CCreateReport::EStatus eSource) const;
+    // What eSource says on the status line now; empty when nothing.
+    QString status(CCreateReport::EStatus eSource) const;
     void showRecentDocuments(const QStringList& lstPaths);
 
     // Numbering.

@@ -56,9 +56,9 @@ void CFusionWidget::showStatus(CCreateReport::EStatus eSource, const QString& sT
         pBar->showStatus(eSource, sText);
 }
 
-bool CFusionWidget::showsStatus(CCreateReport::EStatus eSource) const {
+QString CFusionWidget::status(CCreateReport::EStatus eSource) const {
     const CCreateReport* pBar = commandBar();
-    return pBar && !pBar->status(eSource).isEmpty();
+    return pBar ? pBar->status(eSource) : QString();
 }
 
 void CFusionWidget::showRecentDocuments(const QStringList& lstPaths) {

@@ -92,10 +92,12 @@ CJournalService* CJournalLink::journal() {
             sFile, QDir(sQueueDir).filePath(CJournal::sQueueFileName), SJournalPlace::load());
         connect(pJournal.get(), &CJournalService::waitingForFound, this,
                 [this, pService = pJournal.get()](const QString& sWhy) {
-                    // "not answering" said a moment ago may have a name now;
-                    // a wait that is over by now has nothing to say
+                    // "not answering" said of waiting rows a moment ago may
+                    // have a name now; a cause already named stays, and a
+                    // wait that is over by now has nothing to say
                     if (pService == pJournal.get() &&
-                        form.showsStatus(CCreateReport::EStatus::JournalRows) &&
+                        form.status(CCreateReport::EStatus::JournalRows) ==
+                            waitingText(QString()) &&
                         pService->waitingFor() == sWhy)
                         form.showStatus(CCreateReport::EStatus::JournalRows, waitingText(sWhy));
                 });
@@ -330,7 +332,7 @@ void CJournalLink::takeOfferedNumber(const SNextNumber& next) {
 void CJournalLink::forgetNumberNote() {
     // why no number was offered is of no interest once the protocol has
     // one, or is a file: the note is of a new protocol
-    if (form.showsStatus(CCreateReport::EStatus::Number) &&
+    if (!form.status(CCreateReport::EStatus::Number).isEmpty() &&
         (!form.protocolNumber().trimmed().isEmpty() || !session.currentFile().isEmpty()))
         form.showStatus(CCreateReport::EStatus::Number, QString());
 }

@@ -99,12 +99,16 @@ QString CPostgresServer::start() {
 }
 
 bool CPostgresServer::stop() {
-    if (!bInitialised || !QFile::exists(dataDir() + QStringLiteral("/postmaster.pid")))
+    if (!isRunning())
         return true;
     return runTool(QStringLiteral("pg_ctl"),
                    {QStringLiteral("-D"), dataDir(), QStringLiteral("-w"), QStringLiteral("-m"),
                     QStringLiteral("fast"), QStringLiteral("stop")})
         .isEmpty();
+}
+
+bool CPostgresServer::isRunning() const {
+    return bInitialised && QFile::exists(dataDir() + QStringLiteral("/postmaster.pid"));
 }
 
 void CPostgresServer::freeze(bool bFrozen) {

@@ -17,6 +17,7 @@ public:
     // Empty when the server runs; otherwise what went wrong.
     QString start();
     bool stop();
+    bool isRunning() const;
     // The server stops answering, its connections left open (bFrozen), or
     // goes on.
     void freeze(bool bFrozen);
